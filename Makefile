@@ -1,0 +1,33 @@
+# The two commands of the README: `make run` and `make test`.
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+GENERATOR  := $(shell command -v ninja >/dev/null 2>&1 && echo Ninja || echo "Unix Makefiles")
+EXAMPLE    ?= examples/bonjour.pas
+
+.PHONY: run test setup build asan bench clean
+
+setup:
+	@scripts/setup
+
+build: setup
+	@cmake -S . -B $(BUILD) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake --build $(BUILD)
+
+# AddressSanitizer + UndefinedBehaviorSanitizer build of the non-window libraries,
+# the headless runner and their tests.
+asan: setup
+	@cmake -S . -B $(ASAN_BUILD) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Debug -DZEF_SANITIZE=ON -DZEF_GUI=OFF >/dev/null
+	@cmake --build $(ASAN_BUILD)
+
+run: build
+	@$(BUILD)/src/cli/zefrun $(EXAMPLE)
+
+test: build asan
+	@cd $(BUILD) && ctest --output-on-failure
+	@cd $(ASAN_BUILD) && ctest --output-on-failure
+
+bench: build
+	@$(BUILD)/bench/interpreter_bench
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -1,0 +1,51 @@
+// 8-bit text: the interpreter and the text logic work on Windows-1252 bytes held in
+// std::string. Conversions to Unicode happen only at the edges (files, screen, stdout).
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zef {
+
+// Windows-1252 <-> UTF-8. Characters that Windows-1252 cannot hold become '?'.
+std::string cp1252ToUtf8(std::string_view text);
+std::string utf8ToCp1252(std::string_view utf8);
+// Windows-1252 <-> UTF-16, for the windowing side.
+std::u16string cp1252ToUtf16(std::string_view text);
+std::string utf16ToCp1252(std::u16string_view text);
+// The Unicode code point of one Windows-1252 byte (undefined bytes map to themselves).
+char32_t cp1252ToCodePoint(unsigned char c);
+
+bool isValidUtf8(std::string_view bytes);
+// Decodes a file's bytes: UTF-8 when they are valid UTF-8, Windows-1252 otherwise.
+// A UTF-8 byte-order mark is dropped.
+std::string decodeFileText(std::string_view bytes);
+
+// Blanks are every character up to and including the space (bytes 0 to 32).
+inline bool isBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
+std::string trim(std::string_view text);
+std::string trimLeft(std::string_view text);
+std::string trimRight(std::string_view text);
+
+// Only a..z change case; accented letters stay as they are.
+std::string upperAscii(std::string_view text);
+std::string lowerAscii(std::string_view text);
+std::string tabsToSpaces(std::string_view text);
+
+// Wherever a text is split at a separator, the part after it keeps at most 255 characters.
+constexpr std::size_t kMaxPartLength = 255;
+std::string cut255(std::string_view text);
+
+bool startsWith(std::string_view text, std::string_view prefix);
+bool endsWith(std::string_view text, std::string_view suffix);
+// Removes one trailing character c when the text ends with it.
+std::string dropTrailing(std::string_view text, char c);
+// Removes the last character (usually a closing parenthesis); empty stays empty.
+std::string dropLast(std::string_view text);
+
+// Splits a file's text into lines: CR, LF and CR LF all end a line. A final line end
+// does not start an extra empty line.
+std::vector<std::string> splitLines(std::string_view text);
+
+} // namespace zef
