@@ -1,0 +1,44 @@
+// The assignment statement: target := expression. The dispatcher falls back on it for
+// every line whose first word is no statement keyword, so it also reports unknown
+// statements.
+#include "interpreter.h"
+
+#include "text.h"
+
+namespace zef {
+
+void Interpreter::AssignStatement(const std::string& line) {
+    const auto assign = line.find(":=");
+    if (assign == std::string::npos) {
+        if (line.find('=') != std::string::npos) return failUtf8("Affectation incorecte (:=)");
+        return failUtf8("Identificateur inconnu");
+    }
+    const std::string target = upperAscii(trim(line.substr(0, assign)));
+    std::string name = target;
+    std::int64_t offset = 0;
+    if (const auto open = target.find('['); open != std::string::npos) {
+        const auto close = target.find(']', open + 1);
+        if (close == std::string::npos) return failUtf8("Erreur de syntaxe");
+        offset = Indice(target.substr(open + 1, close - open - 1));
+        if (runStatus_ > 0) return;
+        name = target.substr(0, open + 1);
+    }
+    char kind = 0;
+    std::int32_t index = 0;
+    ChercheEtiq(name, kind, index);
+    if (runStatus_ > 0) return; // an unknown target stops the run without a message
+    const SymbolEntry* entry = findSymbol(name);
+    if (offset < 0 || offset >= entry->Count) return failUtf8("Indice incorrect");
+
+    std::string value = trim(cut255(line.substr(assign + 2)));
+    switch (kind) {
+    case 'C':
+    case 'S': StringExpression(value); break;
+    case 'I': IntegerExpression(value); break;
+    case 'R': RealExpression(value); break;
+    default: return; // files, labels and procedures take no value
+    }
+    if (runStatus_ == StatusOk) StoreValue(value, kind, static_cast<std::int32_t>(index + offset));
+}
+
+} // namespace zef

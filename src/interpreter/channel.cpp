@@ -1,0 +1,145 @@
+#include "channel.h"
+
+#include "text.h"
+
+#include <fstream>
+#include <sstream>
+#include <system_error>
+
+namespace zef {
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string foldCase(const std::string& utf8) {
+    // Names come from a case-insensitive world; ASCII folding covers what ASSIGN does to
+    // them (it upper-cases a..z only).
+    return lowerAscii(utf8);
+}
+
+int errnoToIo(int e) {
+    switch (e) {
+    case ENOENT: return IoFileNotFound;
+    case ENOTDIR: return IoPathNotFound;
+    case EACCES:
+    case EPERM:
+    case EISDIR: return IoAccessDenied;
+    default: return IoWriteFault;
+    }
+}
+
+} // namespace
+
+fs::path resolveProgramPath(const std::string& name8bit) {
+    std::string name = cp1252ToUtf8(name8bit);
+    for (char& c : name)
+        if (c == '\\') c = '/';
+    const fs::path given(name);
+    fs::path result = given.is_absolute() ? given.root_path() : fs::path();
+    bool searching = true; // once a component is missing, the rest cannot exist either
+    for (const auto& part : given.relative_path()) {
+        const std::string piece = part.string();
+        if (piece.empty()) continue;
+        fs::path candidate = result / part;
+        std::error_code ec;
+        if (searching && !fs::exists(candidate, ec)) {
+            searching = false;
+            const fs::path dir = result.empty() ? fs::path(".") : result;
+            for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+                if (foldCase(it->path().filename().string()) == foldCase(piece)) {
+                    candidate = result / it->path().filename();
+                    searching = true;
+                    break;
+                }
+            }
+        }
+        result = candidate;
+    }
+    return result.empty() ? given : result;
+}
+
+TextChannel::~TextChannel() {
+    if (out_) std::fclose(out_);
+}
+
+int TextChannel::openRead() {
+    if (mode_ != Mode::Closed) close();
+    const fs::path path = resolveProgramPath(name_);
+    std::error_code ec;
+    if (fs::is_directory(path, ec)) return IoAccessDenied;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return errno ? errnoToIo(errno) : IoFileNotFound;
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    content_ = decodeFileText(bytes.str());
+    pos_ = 0;
+    mode_ = Mode::Reading;
+    return IoOk;
+}
+
+int TextChannel::openWrite() {
+    if (mode_ != Mode::Closed) close();
+    const fs::path path = resolveProgramPath(name_);
+    if (name_.empty()) return IoFileNotFound;
+    out_ = std::fopen(path.c_str(), "wb");
+    if (!out_) return errnoToIo(errno);
+    mode_ = Mode::Writing;
+    return IoOk;
+}
+
+int TextChannel::close() {
+    if (mode_ == Mode::Closed) return IoFileNotOpen;
+    int result = IoOk;
+    if (out_) {
+        if (std::fclose(out_) != 0) result = IoWriteFault;
+        out_ = nullptr;
+    }
+    content_.clear();
+    pos_ = 0;
+    mode_ = Mode::Closed;
+    return result;
+}
+
+int TextChannel::write(const std::string& text8bit) {
+    if (mode_ == Mode::Closed) return IoFileNotOpen;
+    if (mode_ != Mode::Writing) return IoNotOpenForOutput;
+    const std::string utf8 = cp1252ToUtf8(text8bit);
+    if (std::fwrite(utf8.data(), 1, utf8.size(), out_) != utf8.size()) return IoWriteFault;
+    return IoOk;
+}
+
+int TextChannel::writeLineEnd() { return write("\r\n"); }
+
+int TextChannel::flush() {
+    if (mode_ == Mode::Closed) return IoFileNotOpen;
+    if (mode_ != Mode::Writing) return IoNotOpenForOutput;
+    return std::fflush(out_) == 0 ? IoOk : IoWriteFault;
+}
+
+int TextChannel::readLine(std::string& text8bit, bool passLineEnd) {
+    if (mode_ == Mode::Closed) return IoFileNotOpen;
+    if (mode_ != Mode::Reading) return IoNotOpenForInput;
+    const std::size_t end = content_.find_first_of("\r\n", pos_);
+    const std::size_t stop = end == std::string::npos ? content_.size() : end;
+    text8bit = content_.substr(pos_, stop - pos_);
+    pos_ = stop;
+    if (passLineEnd && pos_ < content_.size()) {
+        if (content_[pos_] == '\r' && pos_ + 1 < content_.size() && content_[pos_ + 1] == '\n')
+            pos_ += 2;
+        else
+            pos_ += 1;
+    }
+    return IoOk;
+}
+
+int TextChannel::eof(bool& atEnd) const {
+    if (mode_ == Mode::Closed) return IoFileNotOpen;
+    if (mode_ == Mode::Writing) {
+        atEnd = true;
+        return IoOk;
+    }
+    atEnd = pos_ >= content_.size();
+    return IoOk;
+}
+
+} // namespace zef

@@ -1,0 +1,63 @@
+// Text-file channels of the interpreted program: a file handle with a bound name and a
+// state. Files are written as UTF-8 with CR LF line ends; a file opened for reading is
+// decoded as UTF-8 when it is valid UTF-8, else as Windows-1252, so that the program always
+// sees 8-bit text.
+#pragma once
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+namespace zef {
+
+// Input/output error numbers reported when a run is abandoned ("Erreur E/S %d").
+enum IoError : int {
+    IoOk = 0,
+    IoFileNotFound = 2,
+    IoPathNotFound = 3,
+    IoAccessDenied = 5,
+    IoFileNotOpen = 103,
+    IoNotOpenForInput = 104,
+    IoNotOpenForOutput = 105,
+    IoWriteFault = 29,
+};
+
+// Turns a file name given by a program into a path: "\" separates directories, and an
+// existing file or directory is found whatever the letter case of its name. Components that
+// do not exist keep the name as given.
+std::filesystem::path resolveProgramPath(const std::string& name8bit);
+
+class TextChannel {
+public:
+    enum class Mode { Closed, Reading, Writing };
+
+    TextChannel() = default;
+    TextChannel(const TextChannel&) = delete;
+    TextChannel& operator=(const TextChannel&) = delete;
+    ~TextChannel();
+
+    void bind(const std::string& name8bit) { name_ = name8bit; }
+    const std::string& name() const { return name_; }
+    Mode mode() const { return mode_; }
+
+    // Each returns an I/O error number, 0 on success.
+    int openRead();
+    int openWrite();
+    int close();
+    int write(const std::string& text8bit);
+    int writeLineEnd();
+    int flush();
+    // Reads up to the end of the current line; passLineEnd also moves past the line end.
+    // At the end of the file the text is empty.
+    int readLine(std::string& text8bit, bool passLineEnd);
+    int eof(bool& atEnd) const;
+
+private:
+    std::string name_;
+    Mode mode_ = Mode::Closed;
+    std::FILE* out_ = nullptr;
+    std::string content_; // the whole file, decoded, while reading
+    std::size_t pos_ = 0;
+};
+
+} // namespace zef

@@ -1,0 +1,95 @@
+// The screen console: WRITE, WRITELN, READ and READLN on the screen window, CLRSCR, GOTOXY
+// and SHOWMESSAGE. Output is drawn at the pixel cursor; a line is 18 pixels high.
+#include "interpreter.h"
+
+#include "text.h"
+
+namespace zef {
+
+namespace {
+
+// The destination of WRITE and the source of READ are the text before the first ","
+// outside single quotes, so that a literal may hold a comma.
+std::size_t destinationComma(const std::string& argument) {
+    bool inQuotes = false;
+    for (std::size_t i = 0; i < argument.size(); ++i) {
+        if (argument[i] == '\'') inQuotes = !inQuotes;
+        else if (argument[i] == ',' && !inQuotes) return i;
+    }
+    return std::string::npos;
+}
+
+} // namespace
+
+void Interpreter::moveCursorLine() {
+    cursorX_ = 0;
+    cursorY_ += LineHeight;
+    if (platform_.screen) platform_.screen->cursorMoved(cursorX_, cursorY_, CursorMove::LineBreak);
+}
+
+void Interpreter::WriteStatement(const std::string& rawArgument, bool newLine) {
+    // The closing parenthesis is the argument's last character; the "(" must stand right
+    // after the keyword, else it stays part of the operand, which then fails.
+    const std::string argument = dropLast(trim(rawArgument));
+    if (argument.empty()) {
+        if (newLine) moveCursorLine();
+        return;
+    }
+    if (destinationComma(argument) != std::string::npos) return FileWrite(argument, newLine);
+    std::string value = argument;
+    ScalarValue(value);
+    if (runStatus_ > 0) return;
+    if (platform_.screen) {
+        platform_.screen->drawText(cursorX_, cursorY_, value);
+        cursorX_ += platform_.screen->textWidth(value);
+    }
+    if (newLine) moveCursorLine();
+}
+
+void Interpreter::ReadStatement(const std::string& rawArgument, bool newLine) {
+    const std::string argument = dropLast(trim(rawArgument));
+    if (argument.empty()) return;
+    if (destinationComma(argument) != std::string::npos) return FileRead(argument, newLine);
+    std::string name = trim(argument);
+    char kind = 0;
+    std::int32_t index = 0;
+    ChercheEtiq(name, kind, index);
+    if (runStatus_ > 0) return fail("Variable " + name + " inconnue");
+    std::string typed;
+    if (platform_.screen) {
+        typed = platform_.screen->readLine(cursorX_, cursorY_);
+        platform_.screen->drawText(cursorX_, cursorY_, typed);
+        if (newLine) moveCursorLine();
+        else cursorX_ += platform_.screen->textWidth(typed);
+    }
+    StoreValue(typed, kind, index);
+}
+
+void Interpreter::ClrscrStatement() {
+    if (platform_.screen) platform_.screen->clearScreen();
+}
+
+void Interpreter::GotoxyStatement(const std::string& rawArgument) {
+    const std::string argument = dropLast(rawArgument);
+    const auto comma = argument.find(',');
+    if (comma == std::string::npos) return failUtf8("Erreur dans paramètres");
+    // Each argument is read like an element index, which gives its value minus one.
+    const std::int64_t row = Indice(argument.substr(0, comma)) + 1;
+    if (runStatus_ > 0) return;
+    const std::int64_t column = Indice(argument.substr(comma + 1)) + 1;
+    if (runStatus_ > 0) return;
+    if (row < 1 || column < 1 || row > 100000 || column > 100000)
+        return failUtf8("Valeur de paramètre incorrecte");
+    cursorX_ = static_cast<int>((column - 1) * ColumnWidth);
+    cursorY_ = static_cast<int>((row - 1) * LineHeight);
+    if (platform_.screen) platform_.screen->cursorMoved(cursorX_, cursorY_, CursorMove::GotoXY);
+}
+
+void Interpreter::ShowMessageStatement(const std::string& argument) {
+    std::string text = trim(argument);
+    StringValue(text);
+    if (runStatus_ > 0) return;
+    if (platform_.screen) platform_.screen->showMessage(text);
+}
+
+} // namespace zef

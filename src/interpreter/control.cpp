@@ -1,0 +1,196 @@
+// Control flow: IF/ELSE, FOR/NEXT, WHILE/WEND, REPEAT/UNTIL and BREAK. Loops keep their
+// state on the value stack and register the line after their body on the block stack, so
+// that the driver runs the loop's closing word there.
+#include "interpreter.h"
+
+#include "numtext.h"
+#include "text.h"
+
+namespace zef {
+namespace {
+
+std::string preparedLine(const std::string& text) { return upperAscii(trim(tabsToSpaces(text))); }
+
+} // namespace
+
+void Interpreter::FindElse(const LineList& lines, std::int32_t& line) {
+    // Nesting is not taken into account: the first ELSE line below wins.
+    for (std::int32_t i = line + 1; i < lines.count(); ++i) {
+        if (preparedLine(lineText(lines, i)) == "ELSE") {
+            line = i;
+            return;
+        }
+    }
+    failUtf8("ELSE manquant");
+}
+
+void Interpreter::IfStatement(const LineList& lines, const std::string& argument,
+                              std::int32_t& line) {
+    // Whatever follows THEN on the IF line is ignored: the branch is the next line.
+    const auto then = upperAscii(argument).find("THEN");
+    if (then == std::string::npos) return failUtf8("THEN manquant");
+    const bool holds = EvaluateCondition(trim(argument.substr(0, then)));
+    if (runStatus_ > 0 || holds) return;
+    const std::int32_t ifLine = line;
+    const std::string next = preparedLine(lineText(lines, ifLine + 1));
+    if (next != "BEGIN") {
+        if (endsWith(next, ";")) line = ifLine + 1;
+        else FindElse(lines, line);
+        return;
+    }
+    std::int32_t end = ifLine;
+    FindBodyEnd(lines, end);
+    if (runStatus_ > 0) return;
+    line = end;
+    // The END line as written: a branch closed by END; has no ELSE.
+    if (!endsWith(lineText(lines, end), ";")) FindElse(lines, line);
+}
+
+void Interpreter::ElseStatement(const LineList& lines, std::int32_t& line) {
+    // Reached after a THEN-branch ran: skip the ELSE-branch.
+    if (preparedLine(lineText(lines, line + 1)) == "BEGIN") {
+        std::int32_t end = line;
+        FindBodyEnd(lines, end);
+        if (runStatus_ == StatusOk) line = end;
+        return;
+    }
+    line = line + 1;
+}
+
+void Interpreter::ForStatement(const LineList& lines, const std::string& argument,
+                               std::int32_t& line) {
+    const std::string text = upperAscii(argument);
+    std::string stepText = "1";
+    const auto assign = text.find(":=");
+    if (assign == std::string::npos) return failUtf8("erreur de syntaxe");
+    std::string name = trim(text.substr(0, assign));
+    char kind = 0;
+    std::int32_t slot = 0;
+    ChercheEtiq(name, kind, slot);
+    if (runStatus_ > 0) return failUtf8("Variable inconnue");
+    if (kind != 'I') return failUtf8("Type de variable incorrect");
+    const std::string rest = text.substr(assign + 2);
+    if (rest.find("DOWNTO") != std::string::npos) stepText = "-1";
+    const auto to = rest.find("TO");
+    if (to == std::string::npos) return failUtf8("erreur de syntaxe");
+    // The start value stands right after ":=", up to the first space.
+    std::string start = trim(rest.substr(0, rest.find(' ')));
+    ScalarValue(start);
+    if (runStatus_ > 0) return;
+    std::string limitText = trim(to + 3 <= rest.size() ? rest.substr(to + 3) : std::string());
+    if (!endsWith(limitText, "DO")) return failUtf8("Erreur de syntaxe");
+    limitText = trim(limitText.substr(0, limitText.size() - 2));
+    ScalarValue(limitText);
+    if (runStatus_ > 0) return;
+    const auto limit = parseInteger(limitText);
+    const auto step = parseInteger(stepText);
+    if (!limit || !step) return failUtf8("Types de données incompatibles");
+    StoreValue(start, 'I', slot);
+    if (runStatus_ > 0) return;
+    // No test before the first pass: the body always runs at least once.
+    for (std::int32_t v : {line, slot, *limit, *step}) {
+        PushValue(v);
+        if (runStatus_ > 0) return;
+    }
+    std::int32_t end = line;
+    FindBodyEnd(lines, end);
+    if (runStatus_ > 0) return;
+    PushBlock(end + 1, "NEXT");
+}
+
+void Interpreter::NextStatement(std::int32_t& line) {
+    std::int32_t step = 0, limit = 0, slot = 0, forLine = 0;
+    bool ok = PopValue(step);
+    ok = PopValue(limit) && ok;
+    ok = PopValue(slot) && ok;
+    ok = PopValue(forLine) && ok;
+    if (!ok) return;
+    if (!slotInStore('I', slot)) return failUtf8("Pile vide"); // not a FOR frame
+    const std::int32_t value = static_cast<std::int32_t>(
+        static_cast<std::uint32_t>(intStore_[slot]) + static_cast<std::uint32_t>(step));
+    StoreValue(formatInteger(value), 'I', slot);
+    if (runStatus_ > 0) return;
+    if ((step > 0 && value > limit) || (step < 0 && value < limit)) {
+        PopBlock(); // the loop is over; the line after the body now runs as itself
+        return;
+    }
+    line = forLine;
+    for (std::int32_t v : {forLine, slot, limit, step}) PushValue(v);
+}
+
+void Interpreter::WhileStatement(const LineList& lines, const std::string& argument,
+                                 std::int32_t& line) {
+    if (!endsWith(upperAscii(argument), "DO")) return failUtf8("Erreur de syntaxe");
+    const bool holds = EvaluateCondition(argument.substr(0, argument.size() - 2));
+    if (runStatus_ > 0) return;
+    const std::int32_t whileLine = line;
+    std::int32_t end = whileLine;
+    if (holds) {
+        PushValue(whileLine);
+        if (runStatus_ > 0) return;
+        FindBodyEnd(lines, end);
+        if (runStatus_ > 0) return;
+        PushBlock(end + 1, "WEND");
+        return;
+    }
+    // The closing line after the body is skipped as well.
+    FindBodyEnd(lines, end);
+    if (runStatus_ == StatusOk) line = end + 1;
+}
+
+void Interpreter::WendStatement(std::int32_t& line) {
+    std::int32_t whileLine = 0;
+    if (!PopValue(whileLine)) return;
+    line = whileLine - 1; // the WHILE line runs again and re-tests its condition
+    PopBlock();
+}
+
+void Interpreter::RepeatStatement(std::int32_t& line) {
+    PushValue(line);
+    if (runStatus_ > 0) return;
+    PushBlock(-99, "UNTIL");
+}
+
+void Interpreter::UntilStatement(const std::string& argument, std::int32_t& line) {
+    std::int32_t repeatLine = 0;
+    if (!PopValue(repeatLine)) return;
+    const bool holds = EvaluateCondition(argument);
+    if (runStatus_ > 0) return;
+    if (!holds) {
+        line = repeatLine;
+        PushValue(repeatLine);
+        return;
+    }
+    PopBlock();
+}
+
+void Interpreter::BreakStatement(const LineList& lines, std::int32_t& line) {
+    const BlockEntry* top = TopBlock();
+    const std::string terminator = top ? top->Terminator : std::string();
+    if (terminator == "NEXT") {
+        std::int32_t v = 0;
+        for (int i = 0; i < 4; ++i)
+            if (!PopValue(v)) return;
+        line = top->ResumeLine - 1;
+        PopBlock();
+    } else if (terminator == "WEND") {
+        std::int32_t v = 0;
+        if (!PopValue(v)) return;
+        line = top->ResumeLine;
+        PopBlock();
+    } else if (terminator == "UNTIL") {
+        PopBlock();
+        std::int32_t v = 0;
+        if (!PopValue(v)) return;
+        for (std::int32_t i = line; i < lines.count(); ++i) {
+            if (startsWith(preparedLine(lineText(lines, i)), "UNTIL")) {
+                line = i;
+                return;
+            }
+        }
+    } else {
+        failUtf8("BREAK sans FOR ou WHILE ou REPEAT");
+    }
+}
+
+} // namespace zef

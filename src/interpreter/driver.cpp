@@ -1,0 +1,246 @@
+// The execution driver and the statement dispatcher, with the statements that call,
+// leave and jump: CALL (and implicit calls), ENDSUB, EXIT and GOTO.
+#include "interpreter.h"
+
+#include "text.h"
+
+namespace zef {
+namespace {
+
+constexpr unsigned kPollInterval = 2048; // statements between two calls of the poll hook
+
+bool isLabelLine(const std::string& text) {
+    const auto colon = text.find(':');
+    return colon != std::string::npos && colon == text.size() - 1;
+}
+
+} // namespace
+
+void Interpreter::Exec(LineList& lines, std::int32_t& line, std::int32_t& step,
+                       std::int32_t& outStatus) {
+    runStatus_ = StatusOk;
+    cursorX_ = cursorY_ = 0;
+    if (platform_.screen) platform_.screen->prepare(utf8ToCp1252("ZuzOvozov - ") + programName_);
+    CloseAll();
+    const bool fresh = line == 0;
+    if (fresh) {
+        std::int32_t errorLine = 0;
+        DeclarePass(lines, errorLine);
+        if (runStatus_ > 0) {
+            line = errorLine;
+            outStatus = runStatus_;
+            return;
+        }
+    } else if (runStatus_ > 0) {
+        outStatus = runStatus_;
+        return;
+    }
+    if (fresh) {
+        FindMainBegin(lines, line);
+        if (runStatus_ > 0) {
+            outStatus = StatusStop;
+            return;
+        }
+    }
+
+    std::int32_t current = line;
+    bool first = true;
+    unsigned sincePoll = 0;
+    while (current >= 0 && current < lines.count()) {
+        currentLine_ = current;
+        std::string text = lines.line(current);
+        if (!text.empty() && static_cast<unsigned char>(text[0]) == 0xBB) {
+            // A breakpoint: stop before the marked line, as a single step would, except
+            // where a continued run starts (it stopped here last time).
+            if (breakpoints_ && !(first && !fresh)) {
+                runStatus_ = StatusStop;
+                outStatus = StatusStop;
+                line = current;
+                return;
+            }
+            text.erase(0, 1);
+        }
+        first = false;
+        if (platform_.poll && ++sincePoll >= kPollInterval) {
+            sincePoll = 0;
+            if (platform_.poll->poll()) {
+                failUtf8("Exécution interrompue");
+                outStatus = runStatus_;
+                line = current;
+                return;
+            }
+        }
+        // On the resume line of the innermost block its terminator word runs instead of
+        // the line's text, as if written on the line before.
+        if (const BlockEntry* top = TopBlock(); top && top->ResumeLine == current) {
+            text = top->Terminator;
+            --current;
+        }
+        DispatchStatement(lines, text, current);
+        if (runStatus_ == StatusOk) ++current;
+        if (step == 1) {
+            runStatus_ = StatusStop;
+            if (const BlockEntry* top = TopBlock(); top && top->ResumeLine == current)
+                runStatus_ = StatusStepAtBlockEnd;
+        }
+        if (runStatus_ > 0) {
+            outStatus = runStatus_;
+            line = current;
+            return;
+        }
+    }
+}
+
+int Interpreter::CloseAll() {
+    int result = IoOk;
+    for (std::int32_t slot = 1; slot <= fileCount_ && slot <= MaxFiles; ++slot) {
+        if (files_[slot].mode() == TextChannel::Mode::Closed) continue;
+        if (int error = files_[slot].close(); error != IoOk) result = error;
+    }
+    if (printer_.open) {
+        printer_.open = false;
+        if (!platform_.printer || !platform_.printer->close()) result = IoWriteFault;
+    }
+    if (result != IoOk) runStatus_ = StatusStop;
+    return result;
+}
+
+void Interpreter::DispatchStatement(const LineList& lines, const std::string& statement,
+                                    std::int32_t& line) {
+    runStatus_ = StatusOk;
+    const std::string text = trim(tabsToSpaces(statement));
+    if (text.empty()) return;
+    const std::string whole = dropTrailing(text, ';');
+    const std::string upper = upperAscii(text);
+
+    if (isLabelLine(upper) || startsWith(upper, "PROGRAM") || startsWith(upper, "VAR")) return;
+    if (startsWith(upper, "BEGIN")) {
+        ++beginDepth_;
+        return;
+    }
+    if (startsWith(upper, "NOP") || startsWith(upper, "{")) return;
+    if (upper == "ENDSUB") {
+        // The return of a procedure whose body has ended; EXIT checks the block first.
+        std::int32_t back = line;
+        if (PopValue(back)) line = back;
+        PopBlock();
+        return;
+    }
+    // Any word beginning with END counts as END, even ENDING := 1.
+    if (startsWith(upper, "END")) {
+        if (--beginDepth_ < 0) failUtf8("END sans BEGIN");
+        return;
+    }
+    if (startsWith(upper, "PROCEDURE")) return; // bodies are entered only by calls
+
+    std::string keyword, argument;
+    const auto split = upper.find_first_of("( ");
+    if (split != std::string::npos) {
+        keyword = trim(upper.substr(0, split));
+        argument = dropTrailing(trim(cut255(text.substr(split + 1))), ';');
+    } else {
+        keyword = trim(dropTrailing(upper, ';'));
+    }
+
+    // A line holding only a procedure's name calls it.
+    if (argument.empty()) {
+        std::string name = keyword;
+        char kind = 0;
+        std::int32_t index = 0;
+        ChercheEtiq(name, kind, index);
+        const bool isProcedure = runStatus_ == StatusOk && kind == 'P';
+        runStatus_ = StatusOk;
+        if (isProcedure) {
+            argument = keyword;
+            keyword = "CALL";
+        }
+    }
+
+    if (keyword == "CALL") return CallProcedure(lines, argument, line);
+    if (keyword == "CLRSCR") return ClrscrStatement();
+    if (keyword == "RANDOMIZE") {
+        random_.seed(platform_.clock->randomSeed());
+        return;
+    }
+    if (keyword == "WRITE") return WriteStatement(argument, false);
+    if (keyword == "WRITELN") return WriteStatement(argument, true);
+    if (keyword == "READ") return ReadStatement(argument, false);
+    if (keyword == "READLN") return ReadStatement(argument, true);
+    if (keyword == "ASSIGN") return AssignFileStatement(argument);
+    if (keyword == "ASSIGNPRN") return AssignPrnStatement();
+    if (keyword == "RESET") return ResetStatement(argument, false);
+    if (keyword == "REWRITE") return ResetStatement(argument, true);
+    if (keyword == "CLOSE") return CloseStatement(argument);
+    if (keyword == "GOTOXY") return GotoxyStatement(argument);
+    if (keyword == "GOTO") return GotoLabel(argument, line);
+    if (keyword == "EXIT") return ExitProcedure(line);
+    if (keyword == "BREAK") return BreakStatement(lines, line);
+    if (keyword == "IF") return IfStatement(lines, argument, line);
+    if (keyword == "ELSE") return ElseStatement(lines, line);
+    if (keyword == "FOR") return ForStatement(lines, argument, line);
+    if (keyword == "NEXT") return NextStatement(line);
+    if (keyword == "WHILE") return WhileStatement(lines, argument, line);
+    if (keyword == "WEND") return WendStatement(line);
+    if (keyword == "REPEAT") return RepeatStatement(line);
+    if (keyword == "UNTIL") return UntilStatement(argument, line);
+    if (keyword == "SHOWMESSAGE") return ShowMessageStatement(argument);
+    if (keyword == "DELETEFILE" || keyword == "CHDIR" || keyword == "RMDIR" || keyword == "MKDIR")
+        return DirectoryStatement(keyword, argument);
+    AssignStatement(whole);
+}
+
+void Interpreter::CallProcedure(const LineList& lines, const std::string& rawName,
+                                std::int32_t& line) {
+    std::string name = upperAscii(trim(rawName));
+    char kind = 0;
+    std::int32_t index = 0;
+    ChercheEtiq(name, kind, index);
+    if (runStatus_ > 0 || kind != 'P') return failUtf8("Procedure non trouvée");
+    PushValue(line);
+    if (runStatus_ > 0) return;
+    line = index;
+    std::int32_t bodyEnd = index;
+    FindBodyEnd(lines, bodyEnd);
+    if (runStatus_ > 0) return;
+    PushBlock(bodyEnd + 1, "ENDSUB");
+}
+
+void Interpreter::ExitProcedure(std::int32_t& line) {
+    const BlockEntry* top = TopBlock();
+    if (!top || top->Terminator != "ENDSUB") return failUtf8("Bloc FOR/WHILE/REPEAT en cours");
+    std::int32_t back = line;
+    if (!PopValue(back)) return;
+    line = back;
+    PopBlock();
+}
+
+void Interpreter::GotoLabel(const std::string& label, std::int32_t& line) {
+    std::string name = upperAscii(trim(label)) + ":";
+    char kind = 0;
+    std::int32_t index = 0;
+    ChercheEtiq(name, kind, index);
+    if (runStatus_ > 0 || kind != 'L') return failUtf8("Etiquette non trouvée");
+    line = index;
+}
+
+void Interpreter::FindBodyEnd(const LineList& lines, std::int32_t& line) {
+    const std::int32_t heading = line;
+    if (heading + 1 >= lines.count()) return failUtf8("BEGIN sans END");
+    if (upperAscii(trim(tabsToSpaces(lineText(lines, heading + 1)))) != "BEGIN") {
+        line = heading + 1;
+        return;
+    }
+    int depth = 0;
+    for (std::int32_t i = heading + 1; i < lines.count(); ++i) {
+        const std::string text = upperAscii(trim(tabsToSpaces(lineText(lines, i))));
+        if (text == "BEGIN") ++depth;
+        if (startsWith(text, "END")) --depth;
+        if (depth == 0) {
+            line = i;
+            return;
+        }
+    }
+    failUtf8("BEGIN sans END");
+}
+
+} // namespace zef

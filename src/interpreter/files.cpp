@@ -1,0 +1,163 @@
+// Files, printer and directories: ASSIGN, ASSIGNPRN, RESET, REWRITE, CLOSE, the file and
+// printer forms of WRITE, WRITELN, READ and READLN, the end-of-file test, DELETEFILE,
+// MKDIR, RMDIR and CHDIR.
+#include "interpreter.h"
+
+#include "text.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace zef {
+namespace fs = std::filesystem;
+
+namespace {
+
+std::size_t firstCommaOutsideQuotes(const std::string& text) {
+    bool inQuotes = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\'') inQuotes = !inQuotes;
+        else if (text[i] == ',' && !inQuotes) return i;
+    }
+    return std::string::npos;
+}
+
+} // namespace
+
+TextChannel* Interpreter::channelOf(const SymbolEntry& entry) {
+    if (entry.Kind != 'F' || !slotInStore('F', entry.Index)) return nullptr;
+    return &files_[static_cast<std::size_t>(entry.Index)];
+}
+
+void Interpreter::abandonIo(int error) {
+    runStatus_ = StatusStop;
+    throw RunAbandoned("Erreur E/S " + std::to_string(error));
+}
+
+void Interpreter::AssignFileStatement(const std::string& argument) {
+    const std::string text = upperAscii(trim(dropLast(argument)));
+    const auto comma = text.find(',');
+    if (comma == std::string::npos) return failUtf8("Erreur de syntaxe");
+    // A literal name arrives upper-cased; a string variable gives its value as stored.
+    std::string name = text.substr(comma + 1);
+    StringValue(name);
+    if (runStatus_ > 0) return;
+    const SymbolEntry* entry = findSymbol(trim(text.substr(0, comma)));
+    TextChannel* channel = entry ? channelOf(*entry) : nullptr;
+    if (!channel) return failUtf8("Variable fichier attendue");
+    channel->bind(name);
+}
+
+void Interpreter::AssignPrnStatement() { printer_.bound = true; }
+
+void Interpreter::ResetStatement(const std::string& argument, bool rewrite) {
+    const std::string name = upperAscii(trim(dropLast(argument)));
+    if (rewrite && name == "PRN") {
+        if (!printer_.bound || !platform_.printer) return failUtf8("Erreur Entrée/Sortie");
+        if (printer_.open) {
+            printer_.open = false;
+            platform_.printer->close();
+        }
+        if (!platform_.printer->open()) return failUtf8("Erreur Entrée/Sortie");
+        printer_.open = true;
+        return;
+    }
+    const SymbolEntry* entry = findSymbol(name);
+    TextChannel* channel = entry ? channelOf(*entry) : nullptr;
+    if (!channel) return failUtf8("Variable fichier attendue");
+    const int error = rewrite ? channel->openWrite() : channel->openRead();
+    if (error != IoOk) failUtf8("Erreur Entrée/Sortie");
+}
+
+void Interpreter::CloseStatement(const std::string& argument) {
+    const std::string name = upperAscii(trim(dropLast(argument)));
+    const SymbolEntry* entry = findSymbol(name);
+    TextChannel* channel = entry ? channelOf(*entry) : nullptr;
+    if (!channel) return failUtf8("Variable fichier attendue");
+    if (channel->close() != IoOk) failUtf8("Erreur d'entrée/sortie");
+}
+
+void Interpreter::FileWrite(const std::string& argument, bool newLine) {
+    const auto comma = firstCommaOutsideQuotes(argument);
+    const std::string destination = upperAscii(trim(argument.substr(0, comma)));
+    std::string value = trim(argument.substr(comma + 1));
+    TextChannel* channel = nullptr;
+    if (destination != "PRN") {
+        const SymbolEntry* entry = findSymbol(destination);
+        if (!entry) return failUtf8("Nom de fichier inconnu");
+        channel = channelOf(*entry);
+        if (!channel) return failUtf8("Variable fichier attendue");
+    }
+    ScalarValue(value);
+    if (runStatus_ > 0) return;
+    if (!channel) {
+        if (!printer_.open || !platform_.printer) abandonIo(IoFileNotOpen);
+        const bool ok = platform_.printer->write(value) &&
+                        (newLine ? platform_.printer->newLine() : platform_.printer->flush());
+        if (!ok) abandonIo(IoWriteFault);
+        return;
+    }
+    int error = channel->write(value);
+    if (error == IoOk) error = newLine ? channel->writeLineEnd() : channel->flush();
+    if (error != IoOk) abandonIo(error);
+}
+
+void Interpreter::FileRead(const std::string& argument, bool newLine) {
+    const auto comma = firstCommaOutsideQuotes(argument);
+    const std::string source = upperAscii(trim(argument.substr(0, comma)));
+    const SymbolEntry* entry = findSymbol(source);
+    if (!entry) return failUtf8("Nom de fichier inconnu");
+    std::string name = trim(argument.substr(comma + 1));
+    char kind = 0;
+    std::int32_t index = 0;
+    ChercheEtiq(name, kind, index);
+    if (runStatus_ > 0) return fail("Variable " + name + " inconnue");
+    TextChannel* channel = channelOf(*entry);
+    if (!channel) return failUtf8("Variable fichier attendue");
+    std::string text;
+    if (const int error = channel->readLine(text, newLine); error != IoOk) abandonIo(error);
+    StoreValue(text, kind, index);
+}
+
+bool Interpreter::FileEof(const std::string& argument) {
+    const std::string name = upperAscii(dropLast(trim(argument)));
+    const SymbolEntry* entry = findSymbol(trim(name));
+    TextChannel* channel = entry ? channelOf(*entry) : nullptr;
+    if (!channel) {
+        failUtf8("Variable fichier attendue");
+        return true;
+    }
+    bool atEnd = true;
+    if (channel->eof(atEnd) != IoOk) {
+        failUtf8("Erreur d'entrée/sortie");
+        return true;
+    }
+    return atEnd;
+}
+
+void Interpreter::DirectoryStatement(const std::string& keyword, const std::string& argument) {
+    std::string name = trim(argument);
+    StringValue(name);
+    if (runStatus_ > 0) return;
+    const fs::path path = resolveProgramPath(name);
+    std::error_code ec;
+    if (keyword == "DELETEFILE") {
+        const bool ok = !name.empty() && !fs::is_directory(path, ec) && fs::remove(path, ec);
+        if (!ok) fail("Fichier " + name + utf8ToCp1252(" n'a pas été effacé"));
+    } else if (keyword == "MKDIR") {
+        if (name.empty() || !fs::create_directory(path, ec))
+            fail(utf8ToCp1252("Répertoire ") + name + utf8ToCp1252(" n'a pas été créé"));
+    } else if (keyword == "RMDIR") {
+        const bool ok = !name.empty() && fs::is_directory(path, ec) && fs::remove(path, ec);
+        if (!ok) fail(utf8ToCp1252("Répertoire ") + name + utf8ToCp1252(" n'a pas été éffacé"));
+    } else {
+        if (name.empty() || !fs::is_directory(path, ec)) {
+            fail(utf8ToCp1252("Répertoire ") + name + " inexistant");
+            return;
+        }
+        fs::current_path(path, ec);
+        if (ec) fail(utf8ToCp1252("Répertoire ") + name + " inexistant");
+    }
+}
+
+} // namespace zef

@@ -1,0 +1,311 @@
+// Numeric expressions: one operand, or one operator between two operands. There is no
+// precedence, no chaining and no grouping; parentheses only enclose a built-in's argument.
+#include "interpreter.h"
+
+#include "numtext.h"
+#include "text.h"
+
+#include <cmath>
+#include <limits>
+
+namespace zef {
+namespace {
+
+bool inSet(char c, std::string_view set) { return set.find(c) != std::string_view::npos; }
+
+// Integer division by a real quotient rounded to the nearest integer, a half going to the
+// even neighbour; nullopt when the result does not fit in 32 bits.
+std::optional<std::int32_t> roundHalfEven(double value) {
+    if (!std::isfinite(value)) return std::nullopt;
+    const double r = std::nearbyint(value); // the default rounding mode: to nearest, ties even
+    if (r < -2147483648.0 || r > 2147483647.0) return std::nullopt;
+    return static_cast<std::int32_t>(r);
+}
+
+std::int32_t wrap(std::int64_t v) { return static_cast<std::int32_t>(static_cast<std::uint32_t>(v)); }
+
+} // namespace
+
+Interpreter::Split Interpreter::SplitOperator(const std::string& expression) {
+    const std::string text = trim(expression);
+    Split s{text, "", ""};
+    // The first ")" ends any depth: there is no nesting count.
+    bool inParens = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '(') inParens = true;
+        else if (c == ')') inParens = false;
+        else if (!inParens && inSet(c, "-+*/\\")) {
+            // A leading "-" is itself the operator, with an empty (zero) left operand.
+            s.left = trim(text.substr(0, i));
+            s.op = std::string(1, c);
+            s.right = trim(cut255(text.substr(i + 1)));
+            return s;
+        }
+    }
+    if (const auto pow = text.find("**"); pow != std::string::npos) {
+        s.left = trim(text.substr(0, pow));
+        s.op = "**";
+        s.right = trim(cut255(text.substr(pow + 1))); // still starts with the second "*"
+        return s;
+    }
+    if (const auto mod = upperAscii(text).find("MOD"); mod != std::string::npos) {
+        s.left = trim(text.substr(0, mod));
+        s.op = "MOD";
+        s.right = trim(cut255(text.substr(mod + 3)));
+    }
+    return s;
+}
+
+void Interpreter::IntegerExpression(std::string& text) {
+    runStatus_ = StatusOk;
+    const Split s = SplitOperator(text);
+    const std::int64_t a = IntegerOperand(s.left);
+    if (runStatus_ > 0) return;
+    const std::int64_t b = IntegerOperand(s.right);
+    if (runStatus_ > 0) return;
+    std::int32_t result = 0;
+    if (s.op.empty()) result = static_cast<std::int32_t>(a);
+    else if (s.op == "+") result = wrap(a + b);
+    else if (s.op == "-") result = wrap(a - b);
+    else if (s.op == "*") result = wrap(a * b);
+    else if (s.op == "\\" || s.op == "MOD") {
+        // Division by zero stops the run without a message of its own.
+        if (b == 0) {
+            runStatus_ = StatusStop;
+            return;
+        }
+        result = s.op == "MOD" ? wrap(a % b) : wrap(a / b);
+    } else if (s.op == "/") {
+        const auto q = b == 0 ? std::nullopt : roundHalfEven(double(a) / double(b));
+        if (!q) {
+            runStatus_ = StatusStop;
+            return;
+        }
+        result = *q;
+    }
+    text = formatInteger(result);
+}
+
+std::int32_t Interpreter::IntegerOperand(const std::string& operandText) {
+    const std::string operand = trim(operandText);
+    if (operand.empty()) return 0;
+    if (inSet(operand[0], "0123456789+-")) {
+        // A number that does not convert is not the interpreter's to handle: the run is
+        // abandoned with the conversion's own report.
+        if (const auto v = parseInteger(operand)) return *v;
+        runStatus_ = StatusStop;
+        throw RunAbandoned("'" + operand + utf8ToCp1252("' n'est pas une valeur entière correcte"));
+    }
+    std::string name = operand;
+    char kind = 0;
+    std::int32_t index = 0;
+    ChercheEtiq(name, kind, index);
+    if (runStatus_ == StatusOk) {
+        if (kind != 'I') {
+            failUtf8("Type incorrect");
+            return 0;
+        }
+        return LitValeur(index, 'I').i;
+    }
+    runStatus_ = StatusOk;
+    const std::string upper = upperAscii(operand);
+    if (upper == "PARAMCOUNT") {
+        splitArguments();
+        return argumentCount_;
+    }
+    if (const auto open = operand.find('('); open != std::string::npos)
+        return IntegerBuiltin(upper.substr(0, open), operand.substr(open + 1));
+    if (const auto open = operand.find('['); open != std::string::npos) {
+        const std::string arrayName = upper.substr(0, open + 1);
+        const SymbolEntry* entry = findSymbol(arrayName);
+        if (!entry) {
+            failUtf8("Identificateur inconnu");
+            return 0;
+        }
+        if (entry->Kind != 'I') {
+            failUtf8("Erreur de type");
+            return 0;
+        }
+        if (operand.find(']', open) == std::string::npos) {
+            failUtf8("Erreur de syntaxe");
+            return 0;
+        }
+        std::string n;
+        char k = 0;
+        std::int32_t slot = 0;
+        bool found = false;
+        if (!resolveReference(operand, n, k, slot, found)) return 0;
+        return LitValeur(slot, 'I').i;
+    }
+    failUtf8("Erreur dans expression");
+    return 0;
+}
+
+// The argument of ABS, INT, ORD, VAL and of the real built-ins: one literal or one
+// variable reference, closing parenthesis removed. Its value text is returned even when it
+// could not be evaluated, so that the conversion that follows reports it as well.
+std::string Interpreter::builtinArgument(const std::string& argument) {
+    std::string value = dropLast(trim(argument));
+    ScalarValue(value);
+    return value;
+}
+
+std::int32_t Interpreter::IntegerBuiltin(const std::string& name, const std::string& argument) {
+    if (name == "POS" || name == "LENGTH") {
+        const std::string inner = dropLast(argument);
+        if (name == "LENGTH") {
+            std::string s = inner;
+            StringValue(s);
+            return runStatus_ > 0 ? 0 : static_cast<std::int32_t>(s.size());
+        }
+        const auto comma = inner.find(',');
+        if (comma == std::string::npos) {
+            failUtf8("Erreur de syntaxe");
+            return 0;
+        }
+        std::string needle = inner.substr(0, comma), haystack = inner.substr(comma + 1);
+        StringValue(needle);
+        if (runStatus_ > 0) return 0;
+        StringValue(haystack);
+        if (runStatus_ > 0) return 0;
+        const auto at = haystack.find(needle);
+        return at == std::string::npos ? 0 : static_cast<std::int32_t>(at) + 1;
+    }
+    if (name != "ABS" && name != "INT" && name != "ORD" && name != "VAL") {
+        failUtf8("Erreur dans expression");
+        return 0;
+    }
+    const std::string value = builtinArgument(argument);
+    auto failed = [&]() {
+        fail(utf8ToCp1252("erreur dans nombre ") + value);
+        return 0;
+    };
+    if (name == "ORD") {
+        if (value.empty()) return failed();
+        return static_cast<unsigned char>(value[0]);
+    }
+    if (name == "INT") {
+        const auto d = parseReal(value, platform_.regional.decimalSeparator);
+        const auto r = d ? roundToReal48(*d) : std::nullopt;
+        const auto i = r ? roundHalfEven(*r) : std::nullopt;
+        return i ? *i : failed();
+    }
+    const auto i = parseInteger(value);
+    if (!i) return failed();
+    if (name == "ABS") return wrap(std::llabs(*i));
+    return *i;
+}
+
+void Interpreter::RealExpression(std::string& text) {
+    runStatus_ = StatusOk;
+    const Split s = SplitOperator(text);
+    const double a = RealOperand(s.left);
+    if (runStatus_ > 0) return;
+    const double b = RealOperand(s.right);
+    if (runStatus_ > 0) return;
+    double result = 0;
+    if (s.op.empty()) result = a;
+    else if (s.op == "+") result = a + b;
+    else if (s.op == "-") result = a - b;
+    else if (s.op == "*") result = a * b;
+    else if (s.op == "/") {
+        if (b == 0) {
+            runStatus_ = StatusStop; // division by zero: no message of its own
+            return;
+        }
+        result = a / b;
+    }
+    // The backslash, MOD and "**" give 0 on reals.
+    const auto stored = roundToReal48(result);
+    if (!stored) {
+        runStatus_ = StatusStop; // too large for the format, or not a number
+        return;
+    }
+    text = formatReal(*stored, platform_.regional.decimalSeparator);
+}
+
+double Interpreter::RealOperand(const std::string& operandText) {
+    const std::string operand = trim(operandText);
+    if (operand.empty()) return 0;
+    const char sep = platform_.regional.decimalSeparator;
+    if (inSet(operand[0], "0123456789+-.")) {
+        const auto d = parseReal(operand, sep);
+        const auto r = d ? roundToReal48(*d) : std::nullopt;
+        if (r) return *r;
+        runStatus_ = StatusStop;
+        throw RunAbandoned("'" + operand + utf8ToCp1252("' n'est pas une valeur flottante correcte"));
+    }
+    std::string name = operand;
+    char kind = 0;
+    std::int32_t index = 0;
+    ChercheEtiq(name, kind, index);
+    if (runStatus_ == StatusOk) {
+        if (kind != 'R') {
+            failUtf8("Type incorrect");
+            return 0;
+        }
+        return LitValeur(index, 'R').r.toDouble();
+    }
+    runStatus_ = StatusOk;
+    const std::string upper = upperAscii(operand);
+    if (upper == "RANDOM") {
+        // 39 random bits: every value is exact in the 6-byte format and stays below 1.
+        const std::uint64_t bits = (std::uint64_t{random_()} << 7) ^ (random_() >> 25);
+        return std::ldexp(static_cast<double>(bits & ((std::uint64_t{1} << 39) - 1)), -39);
+    }
+    if (const auto open = operand.find('('); open != std::string::npos)
+        return RealBuiltin(upper.substr(0, open), operand.substr(open + 1));
+    if (const auto open = operand.find('['); open != std::string::npos) {
+        const SymbolEntry* entry = findSymbol(upper.substr(0, open + 1));
+        if (!entry) {
+            failUtf8("Identificateur inconnu");
+            return 0;
+        }
+        if (entry->Kind != 'R') {
+            failUtf8("Erreur de type");
+            return 0;
+        }
+        if (operand.find(']', open) == std::string::npos) {
+            failUtf8("Erreur de syntaxe");
+            return 0;
+        }
+        std::string n;
+        char k = 0;
+        std::int32_t slot = 0;
+        bool found = false;
+        if (!resolveReference(operand, n, k, slot, found)) return 0;
+        return LitValeur(slot, 'R').r.toDouble();
+    }
+    failUtf8("Erreur dans expression");
+    return 0;
+}
+
+double Interpreter::RealBuiltin(const std::string& name, const std::string& argument) {
+    if (name != "ABS" && name != "SQRT" && name != "SIN" && name != "COS" && name != "LN" &&
+        name != "EXP") {
+        failUtf8("Erreur dans expression");
+        return 0;
+    }
+    const std::string value = builtinArgument(argument);
+    const auto parsed = parseReal(value, platform_.regional.decimalSeparator);
+    const auto x = parsed ? roundToReal48(*parsed) : std::nullopt;
+    std::optional<double> result;
+    if (x) {
+        const double v = *x;
+        if (name == "ABS") result = std::fabs(v);
+        else if (name == "SQRT") result = v < 0 ? std::nullopt : std::optional(std::sqrt(v));
+        else if (name == "SIN") result = std::sin(v);
+        else if (name == "COS") result = std::cos(v);
+        else if (name == "LN") result = v <= 0 ? std::nullopt : std::optional(std::log(v));
+        else result = std::exp(v);
+    }
+    const auto stored = result ? roundToReal48(*result) : std::nullopt;
+    if (!stored) {
+        fail(utf8ToCp1252("erreur dans nombre ") + value);
+        return 0;
+    }
+    return *stored;
+}
+
+} // namespace zef

@@ -1,0 +1,102 @@
+// The interpreter reaches the outside world only through these small interfaces. The IDE
+// implements them with windows, zefrun with the terminal, the tests with recording fakes.
+// Every text crossing them is 8-bit Windows-1252.
+#pragma once
+
+#include "regional.h"
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace zef {
+
+// The program being run: the editor's list of lines, addressed by 0-based index.
+class LineList {
+public:
+    virtual ~LineList() = default;
+    virtual int count() const = 0;
+    virtual std::string line(int index) const = 0;
+    // The pre-pass removes leading blank lines from the program's text.
+    virtual void deleteLine(int index) = 0;
+};
+
+// Why the screen cursor moved without drawing, for front ends that follow lines rather
+// than pixels (a terminal): a line break (WRITELN, READLN) or a GOTOXY.
+enum class CursorMove { LineBreak, GotoXY };
+
+// The screen window: pixel positions from the top-left corner of its drawing area.
+class Screen {
+public:
+    virtual ~Screen() = default;
+    // Sets the caption and shows the window (without clearing it).
+    virtual void prepare(const std::string& caption) = 0;
+    virtual void drawText(int x, int y, const std::string& text) = 0;
+    virtual int textWidth(const std::string& text) = 0;
+    // CLRSCR: a white rectangle over the whole window, outlined in black.
+    virtual void clearScreen() = 0;
+    // Shows the input line over the cursor position, modally, and returns what was typed.
+    virtual std::string readLine(int x, int y) = 0;
+    // SHOWMESSAGE: a modal box with one button.
+    virtual void showMessage(const std::string& text) = 0;
+    virtual void cursorMoved(int /*x*/, int /*y*/, CursorMove /*why*/) {}
+};
+
+// The modal box in which the interpreter reports an error of the program.
+class MessageSink {
+public:
+    virtual ~MessageSink() = default;
+    virtual void showError(const std::string& text) = 0;
+};
+
+// The printer behind the program's printer channel: one job from open to close.
+class PrinterDevice {
+public:
+    virtual ~PrinterDevice() = default;
+    virtual bool open() = 0;
+    virtual bool write(const std::string& text) = 0;
+    virtual bool newLine() = 0;
+    virtual bool flush() { return true; }
+    virtual bool close() = 0;
+};
+
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual DateTime now() = 0;
+    virtual std::uint32_t randomSeed() = 0;
+};
+
+// Called by the driver every few thousand statements; answering true interrupts the run.
+// The IDE repaints and processes its events there.
+class PollHook {
+public:
+    virtual ~PollHook() = default;
+    virtual bool poll() = 0;
+};
+
+struct Platform {
+    Screen* screen = nullptr;
+    MessageSink* messages = nullptr;
+    PrinterDevice* printer = nullptr; // none: opening the printer channel fails
+    Clock* clock = nullptr;           // none: the system clock
+    PollHook* poll = nullptr;         // none: a run cannot be interrupted
+    RegionalSettings regional = RegionalSettings::french();
+};
+
+// A run abandoned by the platform rather than stopped by the interpreter: a number operand
+// that does not convert, an input/output error on an open channel. The driver lets it
+// pass; the front end reports the French text (8-bit) and the run is over.
+class RunAbandoned : public std::runtime_error {
+public:
+    explicit RunAbandoned(const std::string& text) : std::runtime_error(text) {}
+};
+
+// The system clock, used when the platform gives none.
+class SystemClock : public Clock {
+public:
+    DateTime now() override;
+    std::uint32_t randomSeed() override;
+};
+
+} // namespace zef

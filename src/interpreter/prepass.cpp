@@ -1,0 +1,159 @@
+// The pre-pass of a fresh run: checks the heading and the line endings of the heading
+// section, enters every label, procedure and variable of the whole program in the symbol
+// table, and finds the main BEGIN line.
+#include "interpreter.h"
+
+#include "text.h"
+
+namespace zef {
+namespace {
+
+std::string prepared(const std::string& line) { return upperAscii(trim(tabsToSpaces(line))); }
+
+bool isLabelText(const std::string& text) {
+    const auto colon = text.find(':');
+    return colon != std::string::npos && colon == text.size() - 1;
+}
+
+} // namespace
+
+void Interpreter::DeclarePass(LineList& lines, std::int32_t& errorLine) {
+    runStatus_ = StatusOk;
+    ResetTables();
+    errorLine = 0;
+    // Leading blank lines are removed from the program's text itself.
+    while (lines.count() > 0 && trim(tabsToSpaces(lines.line(0))).empty()) lines.deleteLine(0);
+    if (lines.count() == 0 || prepared(lineText(lines, 0)).substr(0, 7) != "PROGRAM") {
+        failUtf8("Mot réservé PROGRAM manquant");
+        errorLine = 0;
+        return;
+    }
+    // Lines must end with ";" until the first line that opens the program's body (in
+    // practice the heading, the VAR lines and the PROCEDURE headings).
+    bool checkEndings = true;
+    for (std::int32_t i = 0; i < lines.count(); ++i) {
+        std::string text = prepared(lineText(lines, i));
+        if (text.empty() || startsWith(text, "{") || text == "BEGIN" || text == "END." ||
+            endsWith(text, "THEN") || endsWith(text, "DO") || startsWith(text, "REPEAT"))
+            checkEndings = false;
+        if (checkEndings && !text.empty() && text.back() != ';') {
+            if (prepared(lineText(lines, i + 1)) != "ELSE") failUtf8("Manque ; en fin de ligne");
+        }
+        text = dropTrailing(text, ';');
+        // An end-of-line comment is cut off; what is left is not trimmed again, so a label
+        // followed by a comment ends with a blank and is no label.
+        if (const auto brace = text.find('{'); brace != std::string::npos) text.erase(brace);
+        if (isLabelText(text)) RegisterLabel(text, 'L', i);
+        if (startsWith(text, "PROCEDURE")) RegisterLabel(trim(text.substr(std::min<std::size_t>(9, text.size()))), 'P', i);
+        if (startsWith(text, "VAR")) DeclareVariables(trim(text.substr(3)));
+        if (runStatus_ > 0) {
+            errorLine = i;
+            return;
+        }
+    }
+}
+
+void Interpreter::RegisterLabel(const std::string& name, char kind, std::int32_t line) {
+    if (name.size() > 20) return failUtf8("Nom trop long (20 maxi)");
+    if (name.empty() || name[0] < 'A' || name[0] > 'Z')
+        return failUtf8("Caractère non valide (A-Z,a-z)");
+    if (symbolPosition(name) > 0) return failUtf8("Identificateur dupliqué");
+    if (symbols_.size() >= MaxSymbols) return failUtf8("Table des symboles saturée");
+    symbols_.push_back({name, kind, line, 1});
+}
+
+std::string Interpreter::RewriteArray(const std::string& text) {
+    std::string t = text;
+    const auto arrayPos = upperAscii(t).find("ARRAY");
+    if (arrayPos == std::string::npos) return t;
+    t.erase(arrayPos, 5);
+    if (const auto colon = t.find(':'); colon != std::string::npos) t.erase(colon, 1);
+    // Without OF the colon is put back at the end, where a missing type word leaves the
+    // declaration with an unknown type.
+    const auto of = upperAscii(t).find("OF");
+    if (of != std::string::npos) {
+        t.replace(of, 2, ":");
+    } else {
+        t += ":";
+    }
+    std::string noSpaces;
+    for (char c : t)
+        if (c != ' ') noSpaces += c;
+    return noSpaces;
+}
+
+void Interpreter::DeclareVariables(const std::string& text) {
+    const std::string t = RewriteArray(text);
+    const auto colon = t.find(':');
+    if (colon == std::string::npos) return failUtf8("Erreur de syntaxe (manque :)");
+    const std::string type = trim(t.substr(colon + 1, 20));
+    const std::string names = trim(t.substr(0, colon));
+    char kind = 0;
+    if (startsWith(type, "STRING")) kind = 'S';
+    else if (startsWith(type, "REAL")) kind = 'R';
+    else if (startsWith(type, "INTEGER")) kind = 'I';
+    else if (startsWith(type, "CHAR")) kind = 'C';
+    else if (type == "TEXTFILE") kind = 'F';
+    std::size_t start = 0;
+    while (true) {
+        const auto comma = names.find(',', start);
+        DeclareName(trim(names.substr(start, comma == std::string::npos ? std::string::npos
+                                                                         : comma - start)),
+                    kind);
+        if (runStatus_ > 0 || comma == std::string::npos) return;
+        start = comma + 1;
+    }
+}
+
+void Interpreter::DeclareName(const std::string& rawName, char kind) {
+    if (rawName.size() > 20) return failUtf8("Nom trop long (20 maxi)");
+    if (!rawName.empty() && (rawName[0] < 'A' || rawName[0] > 'Z'))
+        return failUtf8("Caractère non valide (A-Z,a-z)");
+    std::string name = trim(rawName);
+    if (name.empty()) return;
+    std::int32_t count = 1;
+    if (const auto open = name.find('['); open != std::string::npos) {
+        const auto close = name.find(']', open);
+        const std::string number =
+            name.substr(open + 1, close == std::string::npos ? std::string::npos : close - open - 1);
+        bool digits = !number.empty() && number.size() <= 9;
+        for (char c : number) digits = digits && c >= '0' && c <= '9';
+        // An element count below 1 is no declaration either.
+        if (!digits || std::stoi(number) < 1) return failUtf8("Erreur de syntaxe");
+        count = std::stoi(number);
+        name.erase(open + 1);
+    }
+    if (symbolPosition(name) > 0) return failUtf8("Symbole déjà défini");
+    if (symbols_.size() >= MaxSymbols) return failUtf8("Table des symboles saturée");
+    std::int32_t first = 0;
+    if (kind != 0) {
+        first = AllocateSlots(kind, count);
+        if (runStatus_ > 0) return;
+    }
+    symbols_.push_back({name, kind, first, count});
+}
+
+void Interpreter::FindMainBegin(const LineList& lines, std::int32_t& beginLine) {
+    beginLine = 0;
+    int counter = 0;
+    bool endSeen = false;
+    for (std::int32_t i = lines.count() - 1; i >= 0; --i) {
+        const std::string text = prepared(lineText(lines, i));
+        if (text == "END.") {
+            ++counter;
+            endSeen = true;
+        } else if ((text == "END;" || text == "END") && counter > 0) {
+            ++counter;
+        } else if (text == "BEGIN") {
+            --counter;
+        }
+        if (counter == 0) {
+            beginLine = i;
+            break;
+        }
+    }
+    if (counter > 0) failUtf8("BEGIN manquant");
+    if (!endSeen) failUtf8("END. manquant");
+}
+
+} // namespace zef

@@ -1,0 +1,179 @@
+// The run's state: symbol table, typed stores, value and block stacks, and the small
+// operations every statement uses on them.
+#include "interpreter.h"
+
+#include "text.h"
+
+#include <chrono>
+#include <ctime>
+
+namespace zef {
+
+DateTime SystemClock::now() {
+    const std::time_t t = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&t, &local);
+    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+            local.tm_hour,        local.tm_min,     local.tm_sec};
+}
+
+std::uint32_t SystemClock::randomSeed() {
+    return static_cast<std::uint32_t>(
+        std::chrono::steady_clock::now().time_since_epoch().count() ^
+        std::chrono::system_clock::now().time_since_epoch().count());
+}
+
+Interpreter::Interpreter(Platform platform) : platform_(platform) {
+    if (!platform_.clock) platform_.clock = &systemClock_;
+}
+
+Interpreter::~Interpreter() = default;
+
+void Interpreter::fail(const std::string& message8bit) {
+    if (platform_.messages) platform_.messages->showError(message8bit);
+    runStatus_ = StatusStop;
+}
+
+void Interpreter::failUtf8(const char* messageUtf8) { fail(utf8ToCp1252(messageUtf8)); }
+
+std::string Interpreter::lineText(const LineList& lines, std::int32_t index) {
+    if (index < 0 || index >= lines.count()) return {};
+    std::string text = lines.line(index);
+    if (!text.empty() && static_cast<unsigned char>(text[0]) == 0xBB) text.erase(0, 1);
+    return text;
+}
+
+DateTime Interpreter::now() { return platform_.clock->now(); }
+
+void Interpreter::InitPrg(const std::string& programName) {
+    programName_ = programName;
+    argumentCount_ = 0;
+}
+
+void Interpreter::ResetTables() {
+    symbols_.clear();
+    intCount_ = charCount_ = realCount_ = fileCount_ = 0;
+    valueTop_ = blockTop_ = 0;
+    beginDepth_ = 0;
+    argumentTexts_[0] = programName_;
+    stringStore_.clear();
+    stringStore_.push_back(" "); // placeholder: the first string variable gets slot 1
+}
+
+const SymbolEntry* Interpreter::findSymbol(const std::string& upperName) const {
+    for (const auto& entry : symbols_)
+        if (entry.Name == upperName) return &entry;
+    return nullptr;
+}
+
+void Interpreter::ChercheEtiq(std::string& name, char& kind, std::int32_t& index) {
+    name = upperAscii(name);
+    index = -1;
+    runStatus_ = StatusStop;
+    if (const SymbolEntry* entry = findSymbol(name)) {
+        index = entry->Index;
+        kind = entry->Kind;
+        runStatus_ = StatusOk;
+    }
+}
+
+int Interpreter::symbolPosition(const std::string& name) const {
+    for (std::size_t i = 0; i < symbols_.size(); ++i)
+        if (symbols_[i].Name == name) return static_cast<int>(i) + 1;
+    return 0;
+}
+
+std::int32_t Interpreter::AllocateSlots(char kind, std::int32_t n) {
+    auto bump = [&](std::int32_t& used, std::int32_t limit) -> std::int32_t {
+        if (n < 1 || used + static_cast<std::int64_t>(n) > limit) {
+            failUtf8("Trop de variables");
+            return 0;
+        }
+        const std::int32_t first = used + 1;
+        used += n;
+        return first;
+    };
+    switch (kind) {
+    case 'C': {
+        const auto first = bump(charCount_, MaxScalarSlots);
+        if (first) charStore_[first] = 0;
+        return first;
+    }
+    case 'I': {
+        const auto first = bump(intCount_, MaxScalarSlots);
+        if (first) intStore_[first] = 0;
+        return first;
+    }
+    case 'R': {
+        const auto first = bump(realCount_, MaxScalarSlots);
+        if (first) realStore_[first] = Real48();
+        return first;
+    }
+    case 'F': {
+        const auto first = bump(fileCount_, MaxFiles);
+        if (first) files_[first].bind("");
+        return first;
+    }
+    case 'S': {
+        // The string store grows with the program; its limit is the slot numbers' range.
+        if (n < 1 || stringStore_.size() + static_cast<std::size_t>(n) > 0x7FFFFFFFu) {
+            failUtf8("Trop de variables");
+            return 0;
+        }
+        const auto first = static_cast<std::int32_t>(stringStore_.size());
+        stringStore_.insert(stringStore_.end(), static_cast<std::size_t>(n), " ");
+        return first;
+    }
+    default: return 0;
+    }
+}
+
+void Interpreter::PushValue(std::int32_t v) {
+    if (valueTop_ >= MaxValueStack) {
+        failUtf8("Pile saturée");
+        return;
+    }
+    valueStack_[++valueTop_] = v;
+}
+
+bool Interpreter::PopValue(std::int32_t& v) {
+    if (valueTop_ < 1) {
+        failUtf8("Pile vide");
+        return false;
+    }
+    v = valueStack_[valueTop_--];
+    return true;
+}
+
+void Interpreter::PushBlock(std::int32_t resumeLine, const std::string& terminator) {
+    // A 31st entry is refused like the value stack's 101st.
+    if (blockTop_ >= MaxBlockStack) {
+        failUtf8("Pile saturée");
+        return;
+    }
+    blockStack_[++blockTop_] = {resumeLine, terminator};
+}
+
+void Interpreter::PopBlock() {
+    if (blockTop_ > 0) --blockTop_;
+}
+
+const BlockEntry* Interpreter::TopBlock() const {
+    return blockTop_ > 0 ? &blockStack_[blockTop_] : nullptr;
+}
+
+void Interpreter::splitArguments() {
+    argumentCount_ = 0;
+    if (runArguments_.empty()) return;
+    // Every single space separates, so two adjacent spaces make an empty parameter. Words
+    // beyond the tenth are ignored.
+    std::string rest = runArguments_;
+    std::size_t space;
+    while ((space = rest.find(' ')) != std::string::npos) {
+        if (argumentCount_ < MaxArguments) argumentTexts_[++argumentCount_] = rest.substr(0, space);
+        rest = cut255(rest.substr(space + 1));
+    }
+    if (argumentCount_ < MaxArguments) argumentTexts_[++argumentCount_] = rest;
+}
+
+} // namespace zef

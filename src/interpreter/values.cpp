@@ -1,0 +1,175 @@
+// Values and variable access: operands become value texts, value texts go into the typed
+// stores. Every evaluator passes values around as text.
+#include "interpreter.h"
+
+#include "numtext.h"
+#include "text.h"
+
+namespace zef {
+namespace {
+
+bool isNumberStart(char c) { return std::string_view(".0123456789+-").find(c) != std::string_view::npos; }
+
+} // namespace
+
+std::int64_t Interpreter::Indice(const std::string& indexText) {
+    std::string name = indexText;
+    char kind = 0;
+    std::int32_t index = 0;
+    ChercheEtiq(name, kind, index);
+    if (runStatus_ == StatusOk) {
+        if (kind == 'I' && slotInStore('I', index)) return std::int64_t{intStore_[index]} - 1;
+        failUtf8("Indice de type incorrect");
+        return 0;
+    }
+    runStatus_ = StatusOk;
+    if (const auto value = parseInteger(indexText)) return std::int64_t{*value} - 1;
+    failUtf8("Erreur dans indice");
+    return 0;
+}
+
+bool Interpreter::slotInStore(char kind, std::int64_t slot) const {
+    switch (kind) {
+    case 'C': return slot >= 1 && slot <= charCount_;
+    case 'I': return slot >= 1 && slot <= intCount_;
+    case 'R': return slot >= 1 && slot <= realCount_;
+    case 'S': return slot >= 1 && slot < static_cast<std::int64_t>(stringStore_.size());
+    case 'F': return slot >= 1 && slot <= fileCount_ && slot <= MaxFiles;
+    default: return false;
+    }
+}
+
+SlotValue Interpreter::LitValeur(std::int32_t slot, char kind) const {
+    SlotValue v;
+    if (!slotInStore(kind, slot)) return v;
+    v.kind = kind;
+    switch (kind) {
+    case 'C': v.c = charStore_[slot]; break;
+    case 'I': v.i = intStore_[slot]; break;
+    case 'R': v.r = realStore_[slot]; break;
+    case 'S': v.s = stringStore_[static_cast<std::size_t>(slot)]; break;
+    default: v.kind = 0;
+    }
+    return v;
+}
+
+std::string Interpreter::formatValue(const SlotValue& v) const {
+    switch (v.kind) {
+    case 'C': return std::string(1, v.c);
+    case 'I': return formatInteger(v.i);
+    case 'R': return formatReal(v.r.toDouble(), platform_.regional.decimalSeparator);
+    case 'S': return v.s;
+    default: return {};
+    }
+}
+
+void Interpreter::StoreValue(const std::string& value, char kind, std::int32_t slot) {
+    if (kind != 'C' && kind != 'I' && kind != 'R' && kind != 'S') return;
+    if (!slotInStore(kind, slot)) return failUtf8("Indice incorrect");
+    switch (kind) {
+    case 'C':
+        if (value.empty()) return failUtf8("Erreur de conversion");
+        charStore_[slot] = value[0];
+        return;
+    case 'I':
+        if (const auto i = parseInteger(value)) intStore_[slot] = *i;
+        else failUtf8("Erreur de conversion");
+        return;
+    case 'R': {
+        const auto d = parseReal(value, platform_.regional.decimalSeparator);
+        const auto r = d ? Real48::fromDouble(*d) : std::nullopt;
+        if (r) realStore_[slot] = *r;
+        else failUtf8("Erreur de conversion");
+        return;
+    }
+    case 'S': stringStore_[static_cast<std::size_t>(slot)] = value; return;
+    }
+}
+
+// Resolves a variable reference, a name or name[index]: the name as looked up (upper case,
+// with its "[" for an element), the symbol's kind and the slot of the value. An element
+// number outside the declared size is refused: it would reach a neighbouring variable.
+bool Interpreter::resolveReference(const std::string& text, std::string& lookupName, char& kind,
+                                   std::int32_t& slot, bool& found) {
+    found = false;
+    std::int64_t offset = 0;
+    const auto open = text.find('[');
+    if (open != std::string::npos) {
+        const auto close = text.find(']', open + 1);
+        const std::string index =
+            text.substr(open + 1, close == std::string::npos ? std::string::npos : close - open - 1);
+        offset = Indice(index);
+        if (runStatus_ > 0) return false;
+        lookupName = text.substr(0, open + 1);
+    } else {
+        lookupName = text;
+    }
+    std::int32_t index = 0;
+    ChercheEtiq(lookupName, kind, index);
+    if (runStatus_ > 0) return false;
+    found = true;
+    const SymbolEntry* entry = findSymbol(lookupName);
+    if (offset < 0 || offset >= entry->Count) {
+        failUtf8("Indice incorrect");
+        return false;
+    }
+    slot = static_cast<std::int32_t>(index + offset);
+    return true;
+}
+
+void Interpreter::ScalarValue(std::string& text) {
+    if (text.empty()) return failUtf8("Expression incorrecte");
+    if (text[0] == '\'') {
+        // A string literal: only the first doubled quote is reduced to one.
+        std::string rest = text.substr(1);
+        if (const auto pair = rest.find("''"); pair != std::string::npos) rest.erase(pair, 1);
+        if (rest.empty() || rest.back() != '\'') return failUtf8("chaine sans fin");
+        rest.pop_back();
+        text = rest;
+        return;
+    }
+    if (isNumberStart(text[0])) {
+        // A number stays as written (007 stays 007); each stray character is reported.
+        for (char c : text)
+            if (std::string_view(".-+1234567890").find(c) == std::string_view::npos)
+                failUtf8("Expression incorrecte");
+        return;
+    }
+    std::string name;
+    char kind = 0;
+    std::int32_t slot = 0;
+    bool found = false;
+    if (!resolveReference(trim(text), name, kind, slot, found)) {
+        if (!found && runStatus_ > 0 && !name.empty()) fail("Identificateur " + name + " inconnu");
+        return;
+    }
+    if (kind == 'F' || kind == 'L' || kind == 'P' || kind == 0) return;
+    text = formatValue(LitValeur(slot, kind));
+}
+
+void Interpreter::StringValue(std::string& text) {
+    if (text.empty()) return failUtf8("Expression incorrecte");
+    if (text[0] == '\'') {
+        // Doubled quotes are not reduced here.
+        if (text.size() < 2 || text.back() != '\'') return failUtf8("chaine sans fin");
+        text = text.substr(1, text.size() - 2);
+        return;
+    }
+    std::string name;
+    char kind = 0;
+    std::int32_t slot = 0;
+    bool found = false;
+    if (!resolveReference(text, name, kind, slot, found)) {
+        if (!found && runStatus_ > 0 && !name.empty()) {
+            // The name as written, with its "[" for an element.
+            const auto open = text.find('[');
+            fail("Variable " + (open == std::string::npos ? text : text.substr(0, open + 1)) +
+                 " n'existe pas");
+        }
+        return;
+    }
+    if (kind != 'S') return failUtf8("ce n'est pas un string");
+    text = stringStore_[static_cast<std::size_t>(slot)];
+}
+
+} // namespace zef
