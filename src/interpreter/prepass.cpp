@@ -72,7 +72,7 @@ std::string Interpreter::RewriteArray(const std::string& text) {
     // declaration with an unknown type.
     const auto of = upperAscii(t).find("OF");
     if (of != std::string::npos) {
-        t.replace(of, 2, ":");
+        t = t.substr(0, of) + ":" + t.substr(of + 2);
     } else {
         t += ":";
     }

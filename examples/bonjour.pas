@@ -1,0 +1,4 @@
+PROGRAM Bonjour;
+BEGIN
+  WRITELN('Bonjour');
+END.
