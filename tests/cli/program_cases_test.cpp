@@ -1,0 +1,184 @@
+// Whole programs run through the zefrun binary, one test per file of tests/programs. A
+// case file holds the program, what it is given and what it must produce, in sections:
+//
+//   === program            the program text (saved with CR LF line ends as prog.pas)
+//   === stdin              what the program reads
+//   === args TEXT          run parameters (--args); === locale NAME (--locale)
+//   === given NAME         a file present in the working directory before the run
+//   === stdout             expected standard output
+//   === stderr             expected standard error ("prog.pas:LINE: message")
+//   === status N           expected exit status (0 when absent)
+//   === file NAME          expected content of a file after the run (CR LF line ends)
+//   === nofile NAME        a file that must not exist after the run
+//   === printer            expected printer output (the run gets --printer printer.txt)
+//
+// A section's text ends with a line end unless its header ends with " -n". Lines before
+// the first section are a description.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Section {
+    std::string header; // e.g. "file data.txt"
+    std::string text;
+};
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void writeFile(const fs::path& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+}
+
+std::vector<Section> parseCase(const std::string& content) {
+    std::vector<Section> sections;
+    std::istringstream in(content);
+    std::string line;
+    bool noFinalNewline = false;
+    auto finish = [&]() {
+        if (!sections.empty() && noFinalNewline && !sections.back().text.empty())
+            sections.back().text.pop_back();
+    };
+    while (std::getline(in, line)) {
+        if (line.rfind("=== ", 0) == 0) {
+            finish();
+            std::string header = line.substr(4);
+            noFinalNewline = header.size() > 3 && header.substr(header.size() - 3) == " -n";
+            if (noFinalNewline) header.resize(header.size() - 3);
+            sections.push_back({header, ""});
+        } else if (!sections.empty()) {
+            sections.back().text += line + "\n";
+        }
+    }
+    finish();
+    return sections;
+}
+
+std::string withCrLf(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\n') out += '\r';
+        out += c;
+    }
+    return out;
+}
+
+struct RunResult {
+    std::string out, err;
+    int status = -1;
+};
+
+RunResult runZefrun(const fs::path& dir, const std::vector<std::string>& args) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (chdir(dir.c_str()) != 0) _exit(127);
+        const int in = open("stdin.txt", O_RDONLY);
+        const int out = open("stdout.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int err = open("stderr.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(in, 0), dup2(out, 1), dup2(err, 2);
+        std::vector<char*> argv;
+        std::string exe = ZEF_ZEFRUN;
+        argv.push_back(exe.data());
+        std::vector<std::string> copy = args;
+        for (auto& a : copy) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        execv(exe.c_str(), argv.data());
+        _exit(127);
+    }
+    int wstatus = 0;
+    waitpid(pid, &wstatus, 0);
+    RunResult r;
+    r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
+    r.out = readFile(dir / "stdout.txt");
+    r.err = readFile(dir / "stderr.txt");
+    return r;
+}
+
+std::vector<std::string> caseNames() {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(ZEF_CASES_DIR))
+        if (e.path().extension() == ".case") names.push_back(e.path().stem().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class ProgramCase : public testing::TestWithParam<std::string> {};
+
+TEST_P(ProgramCase, RunsAsExpected) {
+    const auto sections = parseCase(readFile(fs::path(ZEF_CASES_DIR) / (GetParam() + ".case")));
+    const fs::path dir = fs::temp_directory_path() / ("zefcase-" + GetParam() + "-" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    writeFile(dir / "stdin.txt", "");
+
+    std::vector<std::string> args;
+    std::string expectedOut, expectedErr;
+    int expectedStatus = 0;
+    bool printer = false;
+    for (const auto& s : sections) {
+        const auto space = s.header.find(' ');
+        const std::string kind = s.header.substr(0, space);
+        const std::string arg = space == std::string::npos ? "" : s.header.substr(space + 1);
+        if (kind == "program") writeFile(dir / "prog.pas", withCrLf(s.text));
+        else if (kind == "stdin") writeFile(dir / "stdin.txt", s.text);
+        else if (kind == "given") {
+            fs::create_directories((dir / arg).parent_path());
+            writeFile(dir / arg, withCrLf(s.text));
+        } else if (kind == "args") args.insert(args.end(), {"--args", arg});
+        else if (kind == "locale") args.insert(args.end(), {"--locale", arg});
+        else if (kind == "printer") printer = true;
+        else if (kind == "stdout") expectedOut = s.text;
+        else if (kind == "stderr") expectedErr = s.text;
+        else if (kind == "status") expectedStatus = std::stoi(arg);
+    }
+    if (args.end() == std::find(args.begin(), args.end(), "--locale"))
+        args.insert(args.end(), {"--locale", "fr_FR"});
+    if (printer) args.insert(args.end(), {"--printer", "printer.txt"});
+    args.push_back("prog.pas");
+
+    const RunResult r = runZefrun(dir, args);
+    EXPECT_EQ(r.out, expectedOut) << "stdout";
+    EXPECT_EQ(r.err, expectedErr) << "stderr";
+    EXPECT_EQ(r.status, expectedStatus) << "exit status";
+    for (const auto& s : sections) {
+        const auto space = s.header.find(' ');
+        const std::string kind = s.header.substr(0, space);
+        const std::string arg = space == std::string::npos ? "" : s.header.substr(space + 1);
+        if (kind == "file") {
+            ASSERT_TRUE(fs::exists(dir / arg)) << arg;
+            EXPECT_EQ(readFile(dir / arg), withCrLf(s.text)) << arg;
+        } else if (kind == "nofile") {
+            EXPECT_FALSE(fs::exists(dir / arg)) << arg;
+        } else if (kind == "printer") {
+            EXPECT_EQ(readFile(dir / "printer.txt"), withCrLf(s.text)) << "printer";
+        }
+    }
+    if (!HasFailure()) fs::remove_all(dir);
+}
+
+INSTANTIATE_TEST_SUITE_P(Programs, ProgramCase, testing::ValuesIn(caseNames()),
+                         [](const testing::TestParamInfo<std::string>& info) {
+                             std::string name = info.param;
+                             for (char& c : name)
+                                 if (!isalnum(static_cast<unsigned char>(c))) c = '_';
+                             return name;
+                         });
+
+} // namespace
