@@ -196,13 +196,19 @@ void Interpreter::CallProcedure(const LineList& lines, const std::string& rawNam
     std::int32_t index = 0;
     ChercheEtiq(name, kind, index);
     if (runStatus_ > 0 || kind != 'P') return failUtf8("Procedure non trouvée");
-    PushValue(line);
+    const std::int32_t callLine = line;
+    PushValue(callLine);
     if (runStatus_ > 0) return;
     line = index;
     std::int32_t bodyEnd = index;
     FindBodyEnd(lines, bodyEnd);
     if (runStatus_ > 0) return;
     PushBlock(bodyEnd + 1, "ENDSUB");
+    if (runStatus_ > 0) {
+        // Calls nested too deep: the error is the call's, and it leaves no half frame.
+        --valueTop_;
+        line = callLine;
+    }
 }
 
 void Interpreter::ExitProcedure(std::int32_t& line) {

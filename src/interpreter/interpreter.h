@@ -129,6 +129,7 @@ public:
     // Numeric expressions.
     struct Split {
         std::string left, op, right;
+        bool operator==(const Split&) const = default;
     };
     static Split SplitOperator(const std::string& text);
     void IntegerExpression(std::string& text);

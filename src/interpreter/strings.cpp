@@ -10,6 +10,7 @@
 namespace zef {
 
 void Interpreter::StringExpression(std::string& text) {
+    runStatus_ = StatusOk;
     // The split is at the last "+" outside quotes, so 'x' + 'y' + 'z' reads its first
     // operand as one literal from its first to its last quote.
     bool outside = true;

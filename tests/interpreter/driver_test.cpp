@@ -1,0 +1,172 @@
+#include "recording_platform.h"
+
+#include <gtest/gtest.h>
+
+using namespace zef;
+using namespace zef::testing;
+
+TEST(Driver, NormalEndLeavesTheLineOnTheMainBegin) {
+    Harness h;
+    EXPECT_EQ(h.run({"PROGRAM T;", "VAR I: INTEGER;", "BEGIN", "  I := I + 1;", "END."}), 0);
+    EXPECT_EQ(h.line, 2);
+    EXPECT_EQ(h.screen.caption, "ZuzOvozov - TEST.PAS");
+    // Continuing from there runs the main program again with the current values.
+    EXPECT_EQ(h.exec(h.line), 0);
+    EXPECT_EQ(h.interpreter->LitValeur(1, 'I').i, 2);
+    // A continued run past the last line ends at once.
+    EXPECT_EQ(h.exec(99), 0);
+}
+
+TEST(Driver, SingleStepStopsAfterEveryStatementAnd998BeforeATerminator) {
+    Harness h;
+    h.load({"PROGRAM T;",         // 0
+            "VAR I, S: INTEGER;", // 1
+            "BEGIN",              // 2
+            "  FOR I:=1 TO 2 DO", // 3
+            "    S := S + I;",    // 4
+            "  WRITELN(S);",      // 5
+            "END."});             // 6
+    std::vector<std::pair<int, int>> stops; // (status, next line)
+    std::int32_t status = h.exec(0, true);
+    stops.push_back({status, h.line});
+    while (status > 0 && stops.size() < 20) {
+        status = h.exec(h.line, true);
+        stops.push_back({status, h.line});
+    }
+    // BEGIN, FOR, body, NEXT (line 5 runs as NEXT while the loop goes on), body, NEXT, ...
+    const std::vector<std::pair<int, int>> expected = {
+        {1, 3}, {1, 4}, {998, 5}, {1, 4}, {998, 5}, {1, 5}, {1, 6}, {1, 7}, {0, 7}};
+    EXPECT_EQ(stops, expected);
+    EXPECT_EQ(h.screen.text(), "3\n");
+}
+
+TEST(Driver, BreakpointsStopBeforeTheMarkedLineButNotWhereARunResumes) {
+    Harness h;
+    h.load({"PROGRAM T;", "BEGIN", "  WRITE('a');", "»  WRITE('b');", "  WRITE('c');", "END."});
+    EXPECT_EQ(h.exec(), 1);
+    EXPECT_EQ(h.line, 3);
+    EXPECT_TRUE(h.messages.messages.empty());
+    EXPECT_EQ(h.exec(h.line), 0);
+    EXPECT_EQ(h.screen.text(), "abc\n");
+    // A marked main BEGIN stops a fresh run before anything runs.
+    h.load({"PROGRAM T;", "»BEGIN", "  WRITE('a');", "END."});
+    EXPECT_EQ(h.exec(), 1);
+    EXPECT_EQ(h.line, 1);
+    // Markers are not part of the program: a marked BEGIN still opens a body.
+    h.interpreter->setBreakpointsEnabled(false);
+    EXPECT_EQ(h.run({"PROGRAM T;", "PROCEDURE P;", "»BEGIN", "  WRITE('p');", "END;",
+                     "»BEGIN", "  P;", "END."}),
+              0);
+}
+
+TEST(Driver, APollAnswerInterruptsTheRunAtTheLineReached) {
+    Harness h;
+    h.poll.stopAfter = 3;
+    EXPECT_EQ(h.run({"PROGRAM T;", "BEGIN", "Boucle:", "  GOTO Boucle;", "END."}), 1);
+    EXPECT_EQ(h.messages.messages, std::vector<std::string>{"Exécution interrompue"});
+    EXPECT_TRUE(h.line == 2 || h.line == 3);
+}
+
+TEST(Driver, ProceduresCallReturnAndRecurse) {
+    Harness h;
+    EXPECT_EQ(h.run({"PROGRAM T;",
+                     "VAR N: INTEGER;",
+                     "PROCEDURE Compte;",
+                     "BEGIN",
+                     "  WRITE(N);",
+                     "  N := N - 1;",
+                     "  IF N = 0 THEN",
+                     "    EXIT;",
+                     "  Compte;",
+                     "END;",
+                     "PROCEDURE Deux;",
+                     "  WRITE('-');",
+                     "BEGIN",
+                     "  N := 3;",
+                     "  CALL Compte;",
+                     "  deux;",
+                     "  Deux",
+                     "END."}),
+              0);
+    EXPECT_EQ(h.screen.text(), "321--\n");
+    EXPECT_EQ(h.interpreter->valueTop(), 0);
+    EXPECT_EQ(h.interpreter->blockTop(), 0);
+}
+
+TEST(Driver, StackLimits) {
+    // Each active call takes one block entry: the 31st is refused.
+    Harness h;
+    EXPECT_EQ(h.run({"PROGRAM T;", "VAR N: INTEGER;", "PROCEDURE P;", "BEGIN", "  N := N + 1;",
+                     "  P;", "END;", "BEGIN", "  P;", "END."}),
+              1);
+    EXPECT_EQ(h.messages.messages, std::vector<std::string>{"Pile saturée"});
+    EXPECT_EQ(h.interpreter->LitValeur(1, 'I').i, 30);
+    EXPECT_EQ(h.line, 5);
+
+    Harness v;
+    v.run({"PROGRAM T;", "BEGIN", "END."});
+    for (int i = 0; i < 100; ++i) v.interpreter->PushValue(i);
+    EXPECT_EQ(v.interpreter->runStatus(), 0);
+    v.interpreter->PushValue(100);
+    EXPECT_EQ(v.interpreter->runStatus(), 1);
+    EXPECT_EQ(v.messages.messages, std::vector<std::string>{"Pile saturée"});
+    std::int32_t x = -1;
+    for (int i = 99; i >= 0; --i) ASSERT_TRUE(v.interpreter->PopValue(x) && x == i);
+    EXPECT_FALSE(v.interpreter->PopValue(x));
+    EXPECT_EQ(x, 0); // left unchanged
+    EXPECT_EQ(v.messages.messages.back(), "Pile vide");
+}
+
+TEST(Driver, DispatcherOddities) {
+    Harness h;
+    // A word beginning with END counts as END: ENDING := 1 assigns nothing, and the
+    // extra END then has no BEGIN.
+    EXPECT_EQ(h.run({"PROGRAM T;", "VAR ENDING: INTEGER;", "BEGIN", "  NOP;", "  VARIABLE := 1;",
+                     "  { commentaire", "  ENDING := 1;", "  ENDING := 1;", "END."}),
+              1);
+    EXPECT_EQ(h.messages.messages, std::vector<std::string>{"END sans BEGIN"});
+    EXPECT_EQ(h.line, 7);
+    EXPECT_EQ(h.interpreter->LitValeur(1, 'I').i, 0);
+
+    // A label written with ";" is a label for the pre-pass but an assignment when run.
+    Harness l;
+    EXPECT_EQ(l.run({"PROGRAM T;", "BEGIN", "Ici:;", "END."}), 1);
+    EXPECT_EQ(l.messages.messages, std::vector<std::string>{"Identificateur inconnu"});
+}
+
+TEST(Driver, CallsJumpsAndReturnsReportTheirErrors) {
+    struct Case {
+        std::vector<std::string> body;
+        std::string message;
+    };
+    const std::vector<Case> cases = {
+        {{"  CALL Rien;"}, "Procedure non trouvée"},
+        {{"  CALL Ici;"}, "Procedure non trouvée"},
+        {{"  GOTO Ailleurs;"}, "Etiquette non trouvée"},
+        {{"  EXIT;"}, "Bloc FOR/WHILE/REPEAT en cours"},
+        {{"  ENDSUB"}, "Pile vide"},
+    };
+    for (const auto& c : cases) {
+        Harness h;
+        std::vector<std::string> lines = {"PROGRAM T;", "BEGIN", "Ici:"};
+        lines.insert(lines.end(), c.body.begin(), c.body.end());
+        lines.push_back("END.");
+        EXPECT_EQ(h.run(lines), 1) << c.message;
+        EXPECT_EQ(h.messages.messages, std::vector<std::string>{c.message});
+        EXPECT_EQ(h.line, 3);
+    }
+    // A procedure whose BEGIN has no END, and one declared on the last line.
+    Harness h;
+    EXPECT_EQ(h.run({"PROGRAM T;", "PROCEDURE P;", "BEGIN", "  WRITE(1);", "BEGIN", "  P;", "END."}), 1);
+    EXPECT_EQ(h.messages.messages, std::vector<std::string>{"BEGIN sans END"});
+    EXPECT_EQ(h.line, 1); // the heading of the procedure whose body has no end
+}
+
+TEST(Driver, GotoLeavesTheStacksAsTheyAre) {
+    Harness h;
+    EXPECT_EQ(h.run({"PROGRAM T;", "VAR I: INTEGER;", "BEGIN", "  FOR I:=1 TO 5 DO",
+                     "    GOTO Dehors;", "Dehors:", "END."}),
+              0);
+    EXPECT_EQ(h.interpreter->valueTop(), 4);
+    EXPECT_EQ(h.interpreter->blockTop(), 1);
+}

@@ -1,0 +1,135 @@
+#include "recording_platform.h"
+
+#include <gtest/gtest.h>
+
+using namespace zef;
+using namespace zef::testing;
+
+namespace {
+
+// An interpreter whose tables hold the variables of a small program, values set by it.
+struct Values : ::testing::Test {
+    void SetUp() override {
+        ASSERT_EQ(h.run({"PROGRAM T;", "VAR I, J: INTEGER;", "VAR R: REAL;", "VAR S: STRING;",
+                         "VAR C: CHAR;", "VAR F: TEXTFILE;", "VAR T: ARRAY[10] OF INTEGER;",
+                         "VAR U: ARRAY[3] OF STRING;", "BEGIN", "  I := 42;", "  J := 2;",
+                         "  R := 0,1;", "  S := 'texte';", "  C := 'z';", "  T[2] := 7;",
+                         "  U[3] := 'trois';", "END."}),
+                  0);
+        h.messages.messages.clear();
+    }
+    std::string scalar(std::string text) {
+        h.interpreter->ScalarValue(text);
+        return text;
+    }
+    std::string string(std::string text) {
+        h.interpreter->StringValue(text);
+        return text;
+    }
+    std::vector<std::string>& messages() { return h.messages.messages; }
+    Harness h;
+};
+
+} // namespace
+
+TEST_F(Values, LiteralsAndNumbers) {
+    EXPECT_EQ(scalar("'it''s'"), "it's");
+    EXPECT_EQ(scalar("'a''b''c'"), "a'b''c"); // only the first pair is reduced
+    EXPECT_EQ(scalar("''"), "");
+    EXPECT_EQ(scalar("007"), "007"); // numbers stay as written
+    EXPECT_EQ(scalar("1.50"), "1.50");
+    EXPECT_TRUE(messages().empty());
+    EXPECT_EQ(scalar("'abc"), "'abc");
+    EXPECT_EQ(scalar("'"), "'");
+    EXPECT_EQ(messages(), (std::vector<std::string>{"chaine sans fin", "chaine sans fin"}));
+    messages().clear();
+    scalar("12a4b");
+    EXPECT_EQ(messages(), (std::vector<std::string>{"Expression incorrecte", "Expression incorrecte"}));
+    messages().clear();
+    scalar("");
+    EXPECT_EQ(messages(), std::vector<std::string>{"Expression incorrecte"});
+}
+
+TEST_F(Values, VariablesFormatByKind) {
+    EXPECT_EQ(scalar("i"), "42");
+    EXPECT_EQ(scalar("R"), "0,100000000000023");
+    EXPECT_EQ(scalar("S"), "texte");
+    EXPECT_EQ(scalar("C"), "z");
+    EXPECT_EQ(scalar("T[2]"), "7");
+    EXPECT_EQ(scalar("T[J]"), "7");
+    EXPECT_EQ(scalar("T[1]"), "0");
+    EXPECT_EQ(scalar("U[3]"), "trois");
+    EXPECT_EQ(scalar("U[1]"), " "); // new strings hold one space
+    EXPECT_EQ(scalar("F"), "F");    // a file variable is printed as its name
+    EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(Values, VariableErrors) {
+    scalar("X+1");
+    scalar("Z[1]");
+    scalar("t[x]"); // an unknown index name is read as a number
+    scalar("T[R]");
+    scalar("T[J+1]");
+    EXPECT_EQ(messages(), (std::vector<std::string>{"Identificateur X+1 inconnu", "Identificateur Z[ inconnu",
+                                                    "Erreur dans indice", "Indice de type incorrect",
+                                                    "Erreur dans indice"}));
+}
+
+TEST_F(Values, ElementsOutsideTheArrayAreRefused) {
+    for (const char* ref : {"T[0]", "T[11]", "T[-5]", "U[4]"}) {
+        messages().clear();
+        EXPECT_EQ(scalar(ref), ref);
+        EXPECT_EQ(messages(), std::vector<std::string>{"Indice incorrect"}) << ref;
+    }
+}
+
+TEST_F(Values, StringOperands) {
+    EXPECT_EQ(string("'abc'"), "abc");
+    EXPECT_EQ(string("'a''b'"), "a''b"); // doubled quotes are not reduced here
+    EXPECT_EQ(string("s"), "texte");
+    EXPECT_EQ(string("U[3]"), "trois");
+    EXPECT_TRUE(messages().empty());
+    string("C");
+    string(" 'abc'");
+    string("Z[1]");
+    string("'abc");
+    EXPECT_EQ(messages(), (std::vector<std::string>{"ce n'est pas un string", "Variable  'abc' n'existe pas",
+                                                    "Variable Z[ n'existe pas", "chaine sans fin"}));
+}
+
+TEST_F(Values, StoreConvertsByKindAndKeepsTheSlotOnFailure) {
+    Interpreter& in = *h.interpreter;
+    in.StoreValue("-17", 'I', 1);
+    EXPECT_EQ(in.LitValeur(1, 'I').i, -17);
+    in.StoreValue("abc", 'I', 1);
+    in.StoreValue("2,5", 'R', 1);
+    EXPECT_EQ(in.LitValeur(1, 'R').r.toDouble(), 2.5);
+    in.StoreValue("2.5", 'R', 1); // not the regional separator
+    in.StoreValue("1E39", 'R', 1); // too large for the 6-byte real
+    in.StoreValue("", 'C', 1);
+    in.StoreValue("hello", 'C', 1);
+    EXPECT_EQ(in.LitValeur(1, 'C').c, 'h');
+    EXPECT_EQ(in.LitValeur(1, 'I').i, -17);
+    EXPECT_EQ(in.LitValeur(1, 'R').r.toDouble(), 2.5);
+    EXPECT_EQ(messages(), std::vector<std::string>(4, "Erreur de conversion"));
+}
+
+TEST_F(Values, LookupUpperCasesTheCallersName) {
+    std::string name = "s";
+    char kind = 0;
+    std::int32_t index = 0;
+    h.interpreter->ChercheEtiq(name, kind, index);
+    EXPECT_EQ(name, "S");
+    EXPECT_EQ(kind, 'S');
+    EXPECT_EQ(index, 1);
+    EXPECT_EQ(h.interpreter->runStatus(), 0);
+    name = "nothing";
+    kind = 'Q';
+    h.interpreter->ChercheEtiq(name, kind, index);
+    EXPECT_EQ(index, -1);
+    EXPECT_EQ(kind, 'Q'); // left as the caller had it
+    EXPECT_EQ(h.interpreter->runStatus(), 1);
+    EXPECT_TRUE(messages().empty()); // not found is silent
+    EXPECT_EQ(h.interpreter->Indice("j"), 1);
+    EXPECT_EQ(h.interpreter->Indice("10"), 9);
+}
