@@ -77,6 +77,7 @@ void Interpreter::Exec(LineList& lines, std::int32_t& line, std::int32_t& step,
             --current;
         }
         DispatchStatement(lines, text, current);
+        ++statementsRun_;
         if (runStatus_ == StatusOk) ++current;
         if (step == 1) {
             runStatus_ = StatusStop;

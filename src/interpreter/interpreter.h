@@ -91,6 +91,8 @@ public:
     int valueTop() const { return valueTop_; }
     int blockTop() const { return blockTop_; }
     std::int32_t beginDepth() const { return beginDepth_; }
+    // Statements dispatched since the interpreter was made (terminator words included).
+    std::uint64_t statementsRun() const { return statementsRun_; }
     const RegionalSettings& regional() const { return platform_.regional; }
 
     // ---- The operations below are the interpreter's own; they are public so that the
@@ -202,6 +204,7 @@ private:
     std::int32_t runStatus_ = StatusOk;
     std::int32_t currentLine_ = 0;
     bool breakpoints_ = true;
+    std::uint64_t statementsRun_ = 0;
 
     std::vector<SymbolEntry> symbols_;
     std::array<char, MaxScalarSlots + 1> charStore_{};
