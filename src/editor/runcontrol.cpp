@@ -1,0 +1,83 @@
+#include "runcontrol.h"
+
+#include "document.h"
+#include "text.h"
+
+namespace zef::editor {
+
+void RunControl::Raz(EditorText& text) {
+    for (int i = 0; i < text.count(); ++i) {
+        const std::string line = text.line(i);
+        if (!line.empty() && line[0] == kStepMarker) text.setLine(i, line.substr(1));
+    }
+}
+
+void RunControl::placeCaretOnLine(EditorText& text, std::int32_t line) {
+    std::int64_t offset = 0;
+    for (int i = 0; i < line && i < text.count(); ++i)
+        offset += static_cast<std::int64_t>(text.line(i).size()) + 2;
+    text.setCaret(offset);
+}
+
+std::int32_t RunControl::exec(EditorText& text) {
+    std::int32_t status = 0;
+    state_.running = true;
+    if (onRunning) onRunning(true);
+    try {
+        interpreter_.Exec(text, state_.CurrentLine, state_.StepMode, status);
+    } catch (const RunAbandoned& e) {
+        // The run ends at once; no line is marked.
+        state_.running = false;
+        if (onRunning) onRunning(false);
+        if (onAbandoned) onAbandoned(e.what());
+        return -1;
+    }
+    state_.running = false;
+    if (onRunning) onRunning(false);
+    return status;
+}
+
+void RunControl::markStep(EditorText& text) {
+    if (state_.CurrentLine >= 0 && state_.CurrentLine < text.count())
+        text.setLine(state_.CurrentLine, kStepMarker + text.line(state_.CurrentLine));
+}
+
+void RunControl::Executer(EditorText& text) {
+    if (state_.running) return; // the interpreter is never re-entered
+    interpreter_.InitPrg(text.fileName());
+    Raz(text);
+    state_.CurrentLine = 0;
+    const std::int32_t status = exec(text);
+    if (status < 0) return;
+    if (state_.StepMode == 1) markStep(text);
+    if (status > 0) placeCaretOnLine(text, state_.CurrentLine);
+}
+
+void RunControl::Continuer2(EditorText& text) {
+    if (state_.running) return;
+    if (state_.CurrentLine >= 0 && state_.CurrentLine < text.count()) {
+        const std::string line = text.line(state_.CurrentLine);
+        if (!line.empty() && line[0] == kStepMarker) text.setLine(state_.CurrentLine, line.substr(1));
+    }
+    const std::int32_t status = exec(text);
+    if (status < 0) return;
+    if (state_.StepMode == 1 && status != StatusStepAtBlockEnd) markStep(text);
+    if (status > 0 && status < StatusStepAtBlockEnd) placeCaretOnLine(text, state_.CurrentLine);
+}
+
+void RunControl::Arret(EditorText& text) {
+    const std::int64_t caret = text.caret();
+    std::vector<std::string> lines;
+    for (int i = 0; i < text.count(); ++i) lines.push_back(text.line(i));
+    const int target = breakpointWalk(lines, caret);
+    if (target >= 0 && target < text.count()) {
+        toggleBreakpoint(lines, target);
+        text.setLine(target, lines[static_cast<std::size_t>(target)]);
+    }
+    state_.CurrentLine = target - 1;
+    // The marker added or removed before the caret shifts the text; the caret keeps its
+    // offset as it was.
+    text.setCaret(caret);
+}
+
+} // namespace zef::editor

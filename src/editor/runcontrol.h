@@ -1,0 +1,58 @@
+// Run control of the editor: start, continue and step the interpreter on the document's
+// own lines, show where it stopped with the step marker and the caret, toggle breakpoints.
+#pragma once
+
+#include "interpreter.h"
+
+#include <functional>
+#include <string>
+
+namespace zef::editor {
+
+// An editor's text as the run control sees it: the interpreter's line list plus line
+// replacement and the caret (an offset counting every line break as two characters).
+class EditorText : public LineList {
+public:
+    virtual void setLine(int index, const std::string& text) = 0;
+    virtual std::int64_t caret() const = 0;
+    virtual void setCaret(std::int64_t offset) = 0;
+    // The file name (without directory) of the document; empty for a new one.
+    virtual std::string fileName() const = 0;
+};
+
+// Shared by every editor window.
+struct RunState {
+    std::int32_t CurrentLine = 0; // where a stopped run resumes; 0 asks for a fresh run
+    std::int32_t StepMode = 0;    // 1: stop after every statement
+    bool running = false;         // the interpreter is inside Exec
+};
+
+class RunControl {
+public:
+    RunControl(Interpreter& interpreter, RunState& state) : interpreter_(interpreter), state_(state) {}
+
+    // Called with the French text when the platform abandons a run.
+    std::function<void(const std::string& message8bit)> onAbandoned;
+    // Called around a run, so that a window can make its text read-only meanwhile.
+    std::function<void(bool running)> onRunning;
+
+    void Executer(EditorText& text);
+    void Continuer2(EditorText& text);
+    void Arret(EditorText& text);
+    void Pasapas(bool checked) { state_.StepMode = checked ? 1 : 0; }
+    // A window becoming active switches step mode off.
+    void FormActivate() { state_.StepMode = 0; }
+    static void Raz(EditorText& text);
+    static void placeCaretOnLine(EditorText& text, std::int32_t line);
+
+    RunState& state() { return state_; }
+
+private:
+    std::int32_t exec(EditorText& text);
+    void markStep(EditorText& text);
+
+    Interpreter& interpreter_;
+    RunState& state_;
+};
+
+} // namespace zef::editor

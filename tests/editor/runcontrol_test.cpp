@@ -1,0 +1,134 @@
+#include "runcontrol.h"
+
+#include "document.h"
+#include "recording_platform.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using namespace zef;
+using namespace zef::editor;
+using namespace zef::testing;
+
+namespace {
+
+class FakeText : public EditorText {
+public:
+    explicit FakeText(std::vector<std::string> l) : lines(std::move(l)) {}
+    int count() const override { return static_cast<int>(lines.size()); }
+    std::string line(int i) const override { return lines.at(static_cast<std::size_t>(i)); }
+    void deleteLine(int i) override { lines.erase(lines.begin() + i); }
+    void setLine(int i, const std::string& t) override { lines.at(static_cast<std::size_t>(i)) = t; }
+    std::int64_t caret() const override { return caretOffset; }
+    void setCaret(std::int64_t o) override { caretOffset = o; }
+    std::string fileName() const override { return "boucle.pas"; }
+    int markers(char m) const {
+        return static_cast<int>(std::count_if(lines.begin(), lines.end(),
+                                              [m](const std::string& s) { return !s.empty() && s[0] == m; }));
+    }
+    int markedLine(char m) const {
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            if (!lines[i].empty() && lines[i][0] == m) return static_cast<int>(i);
+        return -1;
+    }
+    std::vector<std::string> lines;
+    std::int64_t caretOffset = 0;
+};
+
+struct RunControlTest : ::testing::Test {
+    Harness h;
+    RunState state;
+    RunControl control{*h.interpreter, state};
+    FakeText text{{"Program boucle;",      // 0
+                   "var I, S: integer;",   // 1
+                   "begin",                // 2
+                   "  for I:=1 to 2 do",   // 3
+                   "    S := S + I;",      // 4
+                   "  writeln(S);",        // 5
+                   "end."}};               // 6
+};
+
+} // namespace
+
+TEST_F(RunControlTest, StepModeMovesOneMarkerThroughTheProgram) {
+    control.Pasapas(true);
+    control.Executer(text);
+    EXPECT_EQ(h.screen.caption, "ZuzOvozov - boucle.pas");
+    EXPECT_EQ(text.markers(kStepMarker), 1);
+    EXPECT_EQ(text.markedLine(kStepMarker), 3);
+    EXPECT_EQ(text.caretOffset, offsetOfLine(text.lines, 3));
+    control.Continuer2(text); // FOR
+    EXPECT_EQ(text.markedLine(kStepMarker), 4);
+    control.Continuer2(text); // body: the next line runs as NEXT, 998: no marker
+    EXPECT_EQ(text.markers(kStepMarker), 0);
+    EXPECT_EQ(state.CurrentLine, 5);
+    EXPECT_EQ(text.caretOffset, offsetOfLine(text.lines, 4)); // left where it was
+    control.Continuer2(text); // NEXT
+    EXPECT_EQ(text.markedLine(kStepMarker), 4);
+    EXPECT_EQ(text.caretOffset, offsetOfLine(text.lines, 4));
+    // A new run never leaves two markers.
+    control.Executer(text);
+    EXPECT_EQ(text.markers(kStepMarker), 1);
+    EXPECT_EQ(text.markedLine(kStepMarker), 3);
+}
+
+TEST_F(RunControlTest, ActivatingAWindowSwitchesStepModeOff) {
+    control.Pasapas(true);
+    control.FormActivate();
+    control.Executer(text);
+    EXPECT_EQ(text.markers(kStepMarker), 0);
+    EXPECT_EQ(h.screen.text(), "3\n");
+    // A normal end leaves CurrentLine on the main BEGIN: Continuer runs the body again.
+    EXPECT_EQ(state.CurrentLine, 2);
+    control.Continuer2(text);
+    EXPECT_EQ(h.screen.text(), "36\n"); // the cursor starts again at the top left
+}
+
+TEST_F(RunControlTest, ArretTogglesTheLineAfterTheCaretAndSetsTheResumeLine) {
+    text.caretOffset = offsetOfLine(text.lines, 3) + 4; // middle of line 3
+    control.Arret(text);
+    EXPECT_EQ(text.markedLine(kBreakMarker), 4);
+    EXPECT_EQ(state.CurrentLine, 3);
+    EXPECT_EQ(text.caretOffset, offsetOfLine(text.lines, 3) + 4);
+    control.Arret(text);
+    EXPECT_EQ(text.markers(kBreakMarker), 0);
+    text.caretOffset = offsetOfLine(text.lines, 3);
+    control.Arret(text);
+    EXPECT_EQ(text.markedLine(kBreakMarker), 3);
+    EXPECT_EQ(state.CurrentLine, 2);
+}
+
+TEST_F(RunControlTest, ABreakpointStopsTheRunWithTheCaretOnItsLine) {
+    text.lines[5] = "\xBB" + text.lines[5];
+    control.Executer(text);
+    EXPECT_EQ(state.CurrentLine, 5);
+    EXPECT_EQ(text.caretOffset, offsetOfLine(text.lines, 5));
+    EXPECT_EQ(h.screen.text(), "");
+    // The marked line also closes the loop (it runs as NEXT there), so the run stops
+    // there on each pass before it runs as itself.
+    control.Continuer2(text);
+    EXPECT_EQ(state.CurrentLine, 5);
+    EXPECT_EQ(h.screen.text(), "");
+    control.Continuer2(text);
+    EXPECT_EQ(h.messages.messages, std::vector<std::string>{});
+    EXPECT_EQ(h.screen.text(), "3\n");
+    EXPECT_EQ(text.markedLine(kBreakMarker), 5); // breakpoints stay in the text
+}
+
+TEST_F(RunControlTest, AnErrorPutsTheCaretOnTheFailingLineAndAnAbandonedRunMarksNothing) {
+    text.lines[4] = "    S := S + X;";
+    control.Executer(text);
+    EXPECT_EQ(state.CurrentLine, 4);
+    EXPECT_EQ(text.caretOffset, offsetOfLine(text.lines, 4));
+
+    text.lines[4] = "    S := S + 1,5;";
+    text.caretOffset = 0;
+    std::string abandoned;
+    control.onAbandoned = [&](const std::string& m) { abandoned = cp1252ToUtf8(m); };
+    control.Pasapas(false);
+    control.Executer(text);
+    EXPECT_EQ(abandoned, "'1,5' n'est pas une valeur entière correcte");
+    EXPECT_EQ(text.caretOffset, 0);
+    EXPECT_FALSE(state.running);
+}
