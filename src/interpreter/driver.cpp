@@ -44,7 +44,10 @@ void Interpreter::Exec(LineList& lines, std::int32_t& line, std::int32_t& step,
     }
 
     std::int32_t current = line;
-    bool first = true;
+    // A continued run does not stop at the breakpoint of the line it starts at (it stopped
+    // there last time), nor when that line, having run as a loop's terminator, runs as
+    // itself right after.
+    std::int32_t resumeAt = fresh ? -1 : line;
     unsigned sincePoll = 0;
     while (current >= 0 && current < lines.count()) {
         currentLine_ = current;
@@ -52,7 +55,7 @@ void Interpreter::Exec(LineList& lines, std::int32_t& line, std::int32_t& step,
         if (!text.empty() && static_cast<unsigned char>(text[0]) == 0xBB) {
             // A breakpoint: stop before the marked line, as a single step would, except
             // where a continued run starts (it stopped here last time).
-            if (breakpoints_ && !(first && !fresh)) {
+            if (breakpoints_ && current != resumeAt) {
                 runStatus_ = StatusStop;
                 outStatus = StatusStop;
                 line = current;
@@ -60,7 +63,6 @@ void Interpreter::Exec(LineList& lines, std::int32_t& line, std::int32_t& step,
             }
             text.erase(0, 1);
         }
-        first = false;
         if (platform_.poll && ++sincePoll >= kPollInterval) {
             sincePoll = 0;
             if (platform_.poll->poll()) {
@@ -79,6 +81,7 @@ void Interpreter::Exec(LineList& lines, std::int32_t& line, std::int32_t& step,
         DispatchStatement(lines, text, current);
         ++statementsRun_;
         if (runStatus_ == StatusOk) ++current;
+        if (current != resumeAt) resumeAt = -1;
         if (step == 1) {
             runStatus_ = StatusStop;
             if (const BlockEntry* top = TopBlock(); top && top->ResumeLine == current)

@@ -106,7 +106,7 @@ TEST_F(RunControlTest, ABreakpointStopsTheRunWithTheCaretOnItsLine) {
     EXPECT_EQ(text.caretOffset, offsetOfLine(text.lines, 5));
     EXPECT_EQ(h.screen.text(), "");
     // The marked line also closes the loop (it runs as NEXT there), so the run stops
-    // there on each pass before it runs as itself.
+    // there after each pass; when the loop ends there it then runs as itself.
     control.Continuer2(text);
     EXPECT_EQ(state.CurrentLine, 5);
     EXPECT_EQ(h.screen.text(), "");
