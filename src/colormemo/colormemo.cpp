@@ -69,6 +69,8 @@ TColorMemo::TColorMemo(QWidget* parent) : QPlainTextEdit(parent) {
     // Lines are never wrapped: a line of the program is a line on screen, and the memo
     // scrolls sideways instead.
     setLineWrapMode(QPlainTextEdit::NoWrap);
+    // The mouse is followed without a button held, for the hand cursor over hot spots.
+    viewport()->setMouseTracking(true);
     connect(this, &QPlainTextEdit::textChanged, this, &TColorMemo::textChangeNotification);
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
         if (OnVScroll) OnVScroll(*this);
