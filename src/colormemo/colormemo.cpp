@@ -276,14 +276,7 @@ void TColorMemo::setBlockFormats(const QTextBlock& block, const QList<QTextLayou
     document()->markContentsDirty(block.position(), block.length());
 }
 
-void TColorMemo::clearFormats() {
-    const int bottom = viewport()->height();
-    const QPointF offset = contentOffset();
-    for (QTextBlock block = firstVisibleBlock(); block.isValid(); block = block.next()) {
-        if (blockBoundingGeometry(block).translated(offset).top() > bottom) break;
-        setBlockFormats(block, {});
-    }
-}
+void TColorMemo::clearFormats() { applyFormats({}); }
 
 void TColorMemo::drawKeySegments() {
     if (keySegments_.empty() || !OnDrawKey) return;

@@ -124,6 +124,17 @@ TEST_F(MemoOnScreen, KeywordsAndCommentsShowInTheirRulesColours) {
     EXPECT_EQ(bonjour.blue + bonjour.maroon, 0);
 }
 
+TEST_F(MemoOnScreen, ColouringLeavesTheDocumentUnmodifiedAndOutOfTheUndoHistory) {
+    int changes = 0;
+    QObject::connect(&memo, &QPlainTextEdit::textChanged, [&] { ++changes; });
+    memo.document()->setModified(false);
+    memo.resize(300, 200); // new lines come into view and are coloured
+    EXPECT_GT(stats(render(), charRect(4, 2, 7)).blue, 10);
+    EXPECT_EQ(changes, 0);
+    EXPECT_FALSE(memo.document()->isModified());
+    EXPECT_FALSE(memo.document()->isUndoAvailable());
+}
+
 TEST_F(MemoOnScreen, SelectedTextKeepsTheSelectionLook) {
     QTextCursor c(memo.document());
     c.setPosition(position(4, 2));
