@@ -285,11 +285,3 @@ TEST_F(MemoOnScreen, TypingKeepsTheColoursInStep) {
     render();
     EXPECT_TRUE(memo.document()->findBlockByNumber(4).layout()->formats().isEmpty());
 }
-
-int main(int argc, char** argv) {
-    // Without a display the tests still run (and are listed) on the offscreen platform.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

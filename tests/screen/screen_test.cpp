@@ -105,9 +105,3 @@ TEST_F(ScreenWindow, ThePrinterChannelPrintsOneJob) {
     f.close();
     QFile::remove(pdf);
 }
-
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
