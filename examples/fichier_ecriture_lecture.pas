@@ -1,4 +1,4 @@
-PROGRAM FichierEcritureLecture;
+PROGRAM Fichier_ecriture_lecture;
 VAR F: TEXTFILE;
 VAR NOM, LIGNE: STRING;
 VAR NB: INTEGER;

@@ -1,4 +1,4 @@
-PROGRAM LancerDe;
+PROGRAM Lancer_de;
 VAR R, X: REAL;
 VAR D, I, BONS: INTEGER;
 { Lance un dé 100 fois avec RANDOM et vérifie que chaque lancer donne 1 à 6. }

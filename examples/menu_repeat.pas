@@ -1,4 +1,4 @@
-PROGRAM Menu;
+PROGRAM Menu_repeat;
 VAR CHOIX: INTEGER;
 VAR NOM, MESSAGE: STRING;
 { Un menu qui revient tant que l'on ne choisit pas 0. }

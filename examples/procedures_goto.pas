@@ -1,4 +1,4 @@
-PROGRAM ProceduresEtGoto;
+PROGRAM Procedures_goto;
 VAR I, N: INTEGER;
 PROCEDURE TRAIT;
 WRITELN('----------');

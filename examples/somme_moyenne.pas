@@ -1,4 +1,4 @@
-PROGRAM SommeMoyenne;
+PROGRAM Somme_moyenne;
 VAR N, I: INTEGER;
 VAR X, SOMME, COMPTE, MOYENNE: REAL;
 { Lit des nombres au clavier, puis affiche leur somme et leur moyenne. }

@@ -1,4 +1,4 @@
-PROGRAM TableMultiplication;
+PROGRAM Table_multiplication;
 VAR N, I, P: INTEGER;
 { Affiche la table de multiplication d'un nombre tapé au clavier. }
 { Une expression n'a qu'un opérateur : le produit passe par la variable P. }

@@ -1,4 +1,4 @@
-PROGRAM TriABulles;
+PROGRAM Tri_a_bulles;
 VAR T: ARRAY[6] OF INTEGER;
 VAR I, J, M, N, X, ECHANGE: INTEGER;
 { Lit six nombres dans un tableau et les trie par ordre croissant (tri à bulles). }

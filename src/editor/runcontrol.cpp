@@ -24,7 +24,7 @@ std::int32_t RunControl::exec(EditorText& text) {
     state_.running = true;
     if (onRunning) onRunning(true);
     try {
-        interpreter_.Exec(text, state_.CurrentLine, state_.StepMode, status);
+        runner_.Exec(text, state_.CurrentLine, state_.StepMode, status);
     } catch (const RunAbandoned& e) {
         // The run ends at once; no line is marked.
         state_.running = false;
@@ -44,7 +44,7 @@ void RunControl::markStep(EditorText& text) {
 
 void RunControl::Executer(EditorText& text) {
     if (state_.running) return; // the interpreter is never re-entered
-    interpreter_.InitPrg(text.fileName());
+    runner_.InitPrg(text.fileName());
     Raz(text);
     state_.CurrentLine = 0;
     const std::int32_t status = exec(text);
@@ -66,6 +66,7 @@ void RunControl::Continuer2(EditorText& text) {
 }
 
 void RunControl::Arret(EditorText& text) {
+    if (state_.running) return; // the text must not change under a run
     const std::int64_t caret = text.caret();
     std::vector<std::string> lines;
     for (int i = 0; i < text.count(); ++i) lines.push_back(text.line(i));

@@ -20,6 +20,26 @@ public:
     virtual std::string fileName() const = 0;
 };
 
+// What runs the program: the screen window in the IDE, the interpreter itself in tests.
+class Runner {
+public:
+    virtual ~Runner() = default;
+    virtual void InitPrg(const std::string& programName) = 0;
+    virtual void Exec(LineList& lines, std::int32_t& line, std::int32_t& step, std::int32_t& status) = 0;
+};
+
+class InterpreterRunner : public Runner {
+public:
+    explicit InterpreterRunner(Interpreter& interpreter) : interpreter_(interpreter) {}
+    void InitPrg(const std::string& name) override { interpreter_.InitPrg(name); }
+    void Exec(LineList& lines, std::int32_t& line, std::int32_t& step, std::int32_t& status) override {
+        interpreter_.Exec(lines, line, step, status);
+    }
+
+private:
+    Interpreter& interpreter_;
+};
+
 // Shared by every editor window.
 struct RunState {
     std::int32_t CurrentLine = 0; // where a stopped run resumes; 0 asks for a fresh run
@@ -29,7 +49,7 @@ struct RunState {
 
 class RunControl {
 public:
-    RunControl(Interpreter& interpreter, RunState& state) : interpreter_(interpreter), state_(state) {}
+    RunControl(Runner& runner, RunState& state) : runner_(runner), state_(state) {}
 
     // Called with the French text when the platform abandons a run.
     std::function<void(const std::string& message8bit)> onAbandoned;
@@ -51,7 +71,7 @@ private:
     std::int32_t exec(EditorText& text);
     void markStep(EditorText& text);
 
-    Interpreter& interpreter_;
+    Runner& runner_;
     RunState& state_;
 };
 

@@ -2,6 +2,7 @@
 // case file holds the program, what it is given and what it must produce, in sections:
 //
 //   === program            the program text (saved with CR LF line ends as prog.pas)
+//   === example NAME       the program is the file examples/NAME, copied as prog.pas
 //   === stdin              what the program reads
 //   === args TEXT          run parameters (--args); === locale NAME (--locale)
 //   === given NAME         a file present in the working directory before the run
@@ -143,6 +144,7 @@ TEST_P(ProgramCase, RunsAsExpected) {
         const std::string kind = s.header.substr(0, space);
         const std::string arg = space == std::string::npos ? "" : s.header.substr(space + 1);
         if (kind == "program") writeFile(dir / "prog.pas", withCrLf(s.text));
+        else if (kind == "example") fs::copy_file(fs::path(ZEF_EXAMPLES_DIR) / arg, dir / "prog.pas");
         else if (kind == "stdin") writeFile(dir / "stdin.txt", s.text);
         else if (kind == "given") {
             fs::create_directories((dir / arg).parent_path());

@@ -1,0 +1,301 @@
+#include "teditor.h"
+
+#include "text.h"
+#include "tform3.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QTextBlock>
+#include <QMdiSubWindow>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace zef {
+
+namespace {
+
+QString toQString(const std::string& text8bit) {
+    const std::u16string u = cp1252ToUtf16(text8bit);
+    return QString::fromUtf16(u.data(), static_cast<qsizetype>(u.size()));
+}
+
+std::string to8bit(const QString& text) { return utf16ToCp1252(text.toStdU16String()); }
+
+} // namespace
+
+// The memo's lines as the run control and the interpreter see them.
+class TEditeur::MemoText : public editor::EditorText {
+public:
+    explicit MemoText(TEditeur& owner) : owner_(owner) {}
+    int count() const override { return owner_.Memo1->blockCount(); }
+    std::string line(int index) const override { return owner_.Memo1->LineText(index); }
+    void deleteLine(int index) override {
+        QTextBlock block = owner_.Memo1->document()->findBlockByNumber(index);
+        if (!block.isValid()) return;
+        QTextCursor c(block);
+        c.select(QTextCursor::BlockUnderCursor);
+        if (index == 0) {
+            // The first block has no line break before it: take the one after it.
+            c.setPosition(block.position());
+            c.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor);
+        }
+        c.removeSelectedText();
+    }
+    void setLine(int index, const std::string& text) override {
+        QTextBlock block = owner_.Memo1->document()->findBlockByNumber(index);
+        if (!block.isValid()) return;
+        QTextCursor c(block);
+        c.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+        c.insertText(toQString(text));
+    }
+    std::int64_t caret() const override { return owner_.Memo1->SelStart(); }
+    void setCaret(std::int64_t offset) override { owner_.Memo1->Select(static_cast<int>(offset), 0); }
+    std::string fileName() const override { return to8bit(QFileInfo(owner_.DocumentPath).fileName()); }
+
+private:
+    TEditeur& owner_;
+};
+
+class TEditeur::ScreenRunner : public editor::Runner {
+public:
+    explicit ScreenRunner(TForm3& screen) : screen_(screen) {}
+    void InitPrg(const std::string& name) override { screen_.InitPrg(toQString(name)); }
+    void Exec(LineList& lines, std::int32_t& line, std::int32_t& step, std::int32_t& status) override {
+        screen_.Exec(lines, line, step, status);
+    }
+
+private:
+    TForm3& screen_;
+};
+
+TEditeur::TEditeur(TForm3& screen, editor::RunState& runState, QWidget* parent)
+    : QWidget(parent), screen_(screen) {
+    setObjectName("Editeur");
+    resize(502, 265);
+    Memo1 = new TColorMemo(this);
+    Memo1->setObjectName("Memo1");
+    QFont f(QStringLiteral("Times New Roman"));
+    f.setStyleHint(QFont::Serif);
+    f.setPixelSize(17);
+    Memo1->setFont(f);
+    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Memo1->setWantTabs(true);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(Memo1);
+    // The formatting rectangle: the text stands a little away from the edges.
+    Memo1->document()->setDocumentMargin(3);
+    SetEditorColorRules(*Memo1);
+
+    QStringList lines;
+    for (const auto& l : editor::templateLines()) lines << toQString(l);
+    Memo1->setPlainText(lines.join('\n'));
+    Memo1->document()->setModified(false);
+
+    text_ = std::make_unique<MemoText>(*this);
+    runner_ = std::make_unique<ScreenRunner>(screen_);
+    runControl_ = std::make_unique<editor::RunControl>(*runner_, runState);
+    runControl_->onAbandoned = [this](const std::string& message) {
+        showErrorBox(this, toQString(message));
+    };
+    runControl_->onRunning = [this](bool running) { Memo1->setReadOnly(running); };
+}
+
+TEditeur::~TEditeur() = default;
+
+QStringList TEditeur::lines() const {
+    QStringList out;
+    for (QTextBlock b = Memo1->document()->begin(); b.isValid(); b = b.next()) out << b.text();
+    return out;
+}
+
+bool TEditeur::textLocked() const { return screen_.running(); }
+
+void TEditeur::showMessage(const QString& text) {
+    if (messageHook) return messageHook(text);
+    QMessageBox::information(this, QApplication::applicationName(), text);
+}
+
+QString TEditeur::askSaveFile(const QString& title, const QString& filter, const QString& name) {
+    if (saveFileHook) return saveFileHook(title, filter, name);
+    return QFileDialog::getSaveFileName(this, title, name, filter);
+}
+
+QString TEditeur::askOpenFile(const QString& title, const QString& filter, const QString& name) {
+    if (openFileHook) return openFileHook(title, filter, name);
+    return QFileDialog::getOpenFileName(this, title, name, filter);
+}
+
+void TEditeur::Raz() {
+    if (!textLocked()) editor::RunControl::Raz(*text_);
+}
+
+bool TEditeur::OpenFile(const QString& path) {
+    std::string error;
+    const auto source = editor::loadSource(path.toStdString(), error);
+    if (!source) {
+        showErrorBox(this, QString::fromStdString(error));
+        return false;
+    }
+    DocumentPath = QFileInfo(path).absoluteFilePath();
+    encoding_ = source->encoding;
+    QStringList lines;
+    for (const auto& l : source->lines) lines << toQString(l);
+    Memo1->setPlainText(lines.join('\n'));
+    Memo1->Select(0, 0);
+    Memo1->document()->setModified(false);
+    if (!editor::programNameMatches(to8bit(QFileInfo(path).fileName()),
+                                    source->lines.empty() ? std::string() : source->lines[0]))
+        showMessage(QStringLiteral("Le nom du programme ne correspond pas au fichier"));
+    return true;
+}
+
+bool TEditeur::SaveAs() {
+    if (textLocked()) return false;
+    const QString chosen = askSaveFile(QStringLiteral("Enregistrer sous"),
+                                       QStringLiteral("Fichiers pascal (*.pas);;Tous les fichiers (*)"),
+                                       QStringLiteral("*.pas"));
+    if (chosen.isEmpty()) return false;
+    DocumentPath = QString::fromStdString(editor::saveAsPath(chosen.toStdString()));
+    const QString caption = QStringLiteral("ZuzOvozov - ") + QFileInfo(DocumentPath).fileName();
+    setWindowTitle(caption);
+    emit captionChanged(caption);
+    text_->setLine(0, editor::programLineFor(to8bit(DocumentPath)));
+    return Enregistrer();
+}
+
+bool TEditeur::Enregistrer() {
+    if (DocumentPath.isEmpty()) return SaveAs();
+    Raz();
+    std::vector<std::string> lines;
+    for (int i = 0; i < text_->count(); ++i) lines.push_back(text_->line(i));
+    std::string error;
+    if (!editor::saveSource(DocumentPath.toStdString(), lines, encoding_, error)) {
+        showErrorBox(this, QString::fromStdString(error));
+        return false;
+    }
+    Memo1->document()->setModified(false);
+    return true;
+}
+
+bool TEditeur::printLines(QPrinter& printer, const QStringList& lines, const QFont& font) {
+    QPainter painter;
+    if (!painter.begin(&printer)) return false;
+    QFont printFont = font;
+    printFont.setPointSize(11);
+    painter.setFont(printFont);
+    const QFontMetrics fm(printFont, &printer);
+    const int pageHeight = printer.pageLayout().paintRectPixels(printer.resolution()).height();
+    int y = 0;
+    for (const QString& line : lines) {
+        if (y + fm.height() > pageHeight) {
+            if (!printer.newPage()) return false;
+            y = 0;
+        }
+        painter.drawText(0, y + fm.ascent(), line);
+        y += fm.height();
+    }
+    return painter.end();
+}
+
+void TEditeur::Imprimer() {
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    Raz();
+    if (!printLines(printer, lines(), Memo1->font()))
+        showErrorBox(this, QStringLiteral("Erreur d'impression"));
+}
+
+void TEditeur::Copier() { Memo1->copy(); }
+
+void TEditeur::Couper() {
+    if (!textLocked()) Memo1->cut();
+}
+
+void TEditeur::Coller() {
+    if (!textLocked()) Memo1->paste();
+}
+
+void TEditeur::ToutSelectionner() { Memo1->selectAll(); }
+
+void TEditeur::Importer() {
+    if (textLocked()) return;
+    const QString path = askOpenFile(
+        QStringLiteral("Insérer fichier"),
+        QStringLiteral("Fichiers pascal (*.pas);;Fichiers texte (*.txt);;Tous les fichiers (*.*)"),
+        QStringLiteral("*.txt"));
+    if (path.isEmpty()) return;
+    std::string error;
+    const auto source = editor::loadSource(path.toStdString(), error);
+    if (!source) {
+        showErrorBox(this, QString::fromStdString(error));
+        return;
+    }
+    // Each line of the file followed by a line break, at the caret; the first replaces the
+    // selection.
+    QTextCursor c = Memo1->textCursor();
+    c.beginEditBlock();
+    for (const auto& line : source->lines) c.insertText(toQString(line) + '\n');
+    c.endEditBlock();
+    Memo1->setTextCursor(c);
+}
+
+void TEditeur::Executer() { runControl_->Executer(*text_); }
+void TEditeur::Continuer2() { runControl_->Continuer2(*text_); }
+
+void TEditeur::Arret() { runControl_->Arret(*text_); }
+
+void TEditeur::Pasapas(bool checked) { runControl_->Pasapas(checked); }
+
+void TEditeur::FormActivate() { runControl_->FormActivate(); }
+
+void TEditeur::FormDeactivate() {
+    if (!screen_.running()) screen_.CloseAll();
+}
+
+void TEditeur::closeEvent(QCloseEvent* event) {
+    if (screen_.running()) {
+        // A run reads this window's lines: stop it first, then close.
+        screen_.requestInterrupt();
+        event->ignore();
+        auto connection = std::make_shared<QMetaObject::Connection>();
+        *connection = connect(&screen_, &TForm3::runningChanged, this, [this, connection](bool running) {
+            if (running) return;
+            disconnect(*connection);
+            QTimer::singleShot(0, this, [this] {
+                if (auto* host = qobject_cast<QMdiSubWindow*>(parentWidget())) host->close();
+                else close();
+            });
+        });
+        return;
+    }
+    if (Memo1->document()->isModified()) {
+        const QString question = QStringLiteral("Enregistrer changements dans '%1'?")
+                                     .arg(QFileInfo(DocumentPath).fileName());
+        const int answer = questionHook ? questionHook(question)
+                                        : QMessageBox::question(this, QApplication::applicationName(), question,
+                                                                QMessageBox::Yes | QMessageBox::No |
+                                                                    QMessageBox::Cancel);
+        if (answer == QMessageBox::Cancel) {
+            event->ignore();
+            return;
+        }
+        // A save that did not happen (Save As cancelled, a write error) keeps the window.
+        if (answer == QMessageBox::Yes && !Enregistrer()) {
+            event->ignore();
+            return;
+        }
+    }
+    screen_.CloseAll();
+    event->accept();
+}
+
+} // namespace zef
