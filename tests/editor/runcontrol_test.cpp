@@ -39,7 +39,8 @@ public:
 struct RunControlTest : ::testing::Test {
     Harness h;
     RunState state;
-    RunControl control{*h.interpreter, state};
+    InterpreterRunner runner{*h.interpreter};
+    RunControl control{runner, state};
     FakeText text{{"Program boucle;",      // 0
                    "var I, S: integer;",   // 1
                    "begin",                // 2
