@@ -19,8 +19,14 @@ asan: setup
 	@cmake -S . -B $(ASAN_BUILD) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Debug -DZEF_SANITIZE=ON -DZEF_GUI=OFF >/dev/null
 	@cmake --build $(ASAN_BUILD)
 
+# The IDE on a desktop; without a display, the example runs in the terminal instead.
 run: build
-	@$(BUILD)/src/cli/zefrun $(EXAMPLE)
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+	  $(BUILD)/src/shell/zefpascal $(EXAMPLE); \
+	else \
+	  echo "Pas d'écran graphique : le programme tourne dans le terminal (zefrun)."; \
+	  $(BUILD)/src/cli/zefrun $(EXAMPLE); \
+	fi
 
 test: build asan
 	@cd $(BUILD) && ctest --output-on-failure

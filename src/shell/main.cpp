@@ -1,0 +1,24 @@
+// Zef Pascal: the IDE. Start-up shows the splash window while the windows are created,
+// then the maximised frame; program files given as arguments are opened.
+#include "aboutbox.h"
+#include "tmainform.h"
+
+#include <QApplication>
+#include <QSplashScreen>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QSplashScreen splash(zef::splashPicture());
+    splash.show();
+    app.processEvents();
+
+    QApplication::setApplicationName(QStringLiteral("Zef Pascal"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Zef Pascal"));
+    QApplication::setWindowIcon(zef::programIcon());
+    zef::TMainForm mainForm;
+
+    mainForm.showMaximized();
+    splash.finish(&mainForm);
+    for (const QString& path : QApplication::arguments().mid(1)) mainForm.openPath(path);
+    return app.exec();
+}

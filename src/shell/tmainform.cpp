@@ -1,0 +1,429 @@
+#include "tmainform.h"
+
+#include "aboutbox.h"
+#include "helpviewer.h"
+#include "regional.h"
+#include "teditor.h"
+#include "text.h"
+#include "tform12.h"
+#include "tform3.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPainter>
+#include <QPrinter>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QStyle>
+#include <QTime>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace zef {
+
+namespace {
+
+// A tool-bar picture: the desktop theme's icon when there is one, else a drawn letter.
+QIcon toolIcon(const QString& themeName, QStyle::StandardPixmap fallback, const QString& letter) {
+    if (QIcon::hasThemeIcon(themeName)) return QIcon::fromTheme(themeName);
+    if (fallback != QStyle::SP_CustomBase) return QApplication::style()->standardIcon(fallback);
+    QPixmap pm(24, 24);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    QFont f;
+    f.setBold(true);
+    f.setPixelSize(15);
+    p.setFont(f);
+    p.drawText(pm.rect(), Qt::AlignCenter, letter);
+    return QIcon(pm);
+}
+
+RegionalSettings regional() {
+    const QLocale locale;
+    if (locale.language() == QLocale::C) return RegionalSettings::french();
+    return RegionalSettings::forLocale(locale.name().toStdString());
+}
+
+} // namespace
+
+TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
+    setObjectName("MainForm");
+    setWindowTitle(QStringLiteral("Zef Pascal"));
+    setWindowIcon(programIcon());
+    mdiArea_ = new QMdiArea(this);
+    mdiArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdiArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(mdiArea_);
+
+    // The single-instance windows live as long as the main window.
+    about_ = new TAboutBox(this);
+    form12_ = new TForm12(this);
+    form3_ = new TForm3(form12_, this);
+    help_ = new ::THelpViewer(this);
+    help_->setWindowFlag(Qt::Window);
+
+    buildMenus();
+    buildToolBar();
+
+    StatusLine = new QLabel(this);
+    StatusLine->setObjectName("StatusLine");
+    Panel2 = new QLabel(this);
+    Panel2->setObjectName("Panel2");
+    Panel2->setFixedWidth(76);
+    Panel2->setAlignment(Qt::AlignCenter);
+    statusBar()->addWidget(StatusLine, 1);
+    statusBar()->addPermanentWidget(Panel2);
+
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(1000);
+    connect(Timer1, &QTimer::timeout, this, &TMainForm::Timer1Timer);
+    Timer1->start();
+    Timer1Timer();
+
+    connect(mdiArea_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
+        // Activating an editor switches step mode off; the one left is deactivated.
+        static QPointer<QMdiSubWindow> previous;
+        if (previous && previous != window)
+            if (auto* e = qobject_cast<TEditeur*>(previous->widget())) e->FormDeactivate();
+        if (window)
+            if (auto* e = qobject_cast<TEditeur*>(window->widget())) e->FormActivate();
+        previous = window;
+        UpdateMenuItems();
+    });
+    UpdateMenuItems();
+}
+
+TMainForm::~TMainForm() {
+    // The active-window notification must not reach a frame that is being taken apart.
+    disconnect(mdiArea_, nullptr, this, nullptr);
+}
+
+QAction* TMainForm::addItem(QMenu* menu, const QString& name, const QString& caption,
+                            const QString& hint, std::function<void()> run, const QKeySequence& shortcut) {
+    auto* a = new QAction(caption, this);
+    a->setObjectName(name);
+    a->setStatusTip(hint);
+    if (!shortcut.isEmpty()) {
+        a->setShortcut(shortcut);
+        a->setShortcutContext(Qt::ApplicationShortcut);
+    }
+    connect(a, &QAction::triggered, this, [run = std::move(run)] { run(); });
+    menu->addAction(a);
+    return a;
+}
+
+QAction* TMainForm::action(const QString& objectName) const { return findChild<QAction*>(objectName); }
+
+void TMainForm::onEditor(void (TEditeur::*operation)()) {
+    if (TEditeur* e = activeEditor()) (e->*operation)();
+}
+
+void TMainForm::notYetAvailable() {
+    QMessageBox::information(this, windowTitle(), QStringLiteral("Cette commande n'est pas encore disponible."));
+}
+
+void TMainForm::buildMenus() {
+    auto child = [this](QAction* a) {
+        childActions_.push_back(a);
+        return a;
+    };
+    auto later = [this] { notYetAvailable(); };
+
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&Fichier"));
+    file->setObjectName("File1");
+    file->menuAction()->setStatusTip(QStringLiteral("Quitter cette application"));
+    addItem(file, "FileNewItem", "&Nouveau", "Créer un nouveau fichier", [this] { FileNew(); });
+    addItem(file, "FileOpenItem", "&Ouvrir", "Ouvrir un fichier existant", [this] { FileOpen(); });
+    child(addItem(file, "FileCloseItem", "&Fermer", "Fermer le fichier en cours", [this] { FileClose(); }));
+    file->addSeparator();
+    child(addItem(file, "FileSaveItem", "&Enregistrer", "Enregistrer le fichier en cours",
+                  [this] { if (TEditeur* e = activeEditor()) e->Enregistrer(); }));
+    child(addItem(file, "FileSaveAsItem", "Enregistrer &sous...", "Enregistrer le fichier en cours sous...",
+                  [this] { if (TEditeur* e = activeEditor()) e->SaveAs(); }));
+    child(addItem(file, "Importer1", "I&mporter", "Importerr un fichier", [this] { onEditor(&TEditeur::Importer); }));
+    file->addSeparator();
+    child(addItem(file, "Imprimer1", "&Imprimer...", "Imprimer le fichier", [this] { onEditor(&TEditeur::Imprimer); }));
+    addItem(file, "Configurationimpression1", "&Configuration impression...", "Configurer l'imprimante", [this] {
+        QPrinter printer;
+        QPageSetupDialog dialog(&printer, this);
+        dialog.exec();
+    });
+    file->addSeparator();
+    addItem(file, "FileExitItem", "&Quitter", "Quitter l'application", [this] { close(); });
+
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edition"));
+    edit->setObjectName("Edit1");
+    child(addItem(edit, "CutItem", "&Couper", "Couper vers le Presse-papiers", [this] { onEditor(&TEditeur::Couper); },
+                  QKeySequence(Qt::CTRL | Qt::Key_X)));
+    child(addItem(edit, "CopyItem", "Co&pier", "Copier vers le Presse-papiers", [this] { onEditor(&TEditeur::Copier); },
+                  QKeySequence(Qt::CTRL | Qt::Key_C)));
+    child(addItem(edit, "PasteItem", "C&oller", "Coller depuis le Presse-papiers",
+                  [this] { onEditor(&TEditeur::Coller); }, QKeySequence(Qt::CTRL | Qt::Key_V)));
+    child(addItem(edit, "Toutslectionner1", "&Tout sélectionner", "Sélectionner tout le texte",
+                  [this] { onEditor(&TEditeur::ToutSelectionner); }));
+    edit->addSeparator();
+    child(addItem(edit, "Rechercher1", "Rec&hercher...", "Rechercher le texte", later));
+    child(addItem(edit, "Continuer1", "Co&ntinuer", "Continer la recherche", later, QKeySequence(Qt::Key_F3)));
+    child(addItem(edit, "Remplacer1", "Re&mplacer...", "Remplacer un texte", later));
+
+    QMenu* view = menuBar()->addMenu(QStringLiteral("&Voir"));
+    view->setObjectName("N7");
+    child(addItem(view, "subs1", "&Procedures...", "voir liste des subs", later, QKeySequence(Qt::Key_F2)));
+    child(addItem(view, "Tabledessymboles1", "&Table des symboles", "Afficher la table des symboles", later));
+    child(addItem(view, "Examinervariable1", "&Examiner variable...", "Voir la valeur de la variable", later));
+
+    QMenu* run = menuBar()->addMenu(QStringLiteral("E&xécuter"));
+    run->setObjectName("N4");
+    child(addItem(run, "Excuter1", "&Exécuter", "Exécuter le programme", [this] { onEditor(&TEditeur::Executer); },
+                  QKeySequence(Qt::Key_F9)));
+    run->addSeparator();
+    child(addItem(run, "Pointdarrt1", "&Point d'arrêt", "Poser un point d'arrêt", [this] { onEditor(&TEditeur::Arret); },
+                  QKeySequence(Qt::Key_F5)));
+    child(addItem(run, "Continuer2", "&Continuer", "Continue l'éxécution", [this] { onEditor(&TEditeur::Continuer2); },
+                  QKeySequence(Qt::Key_F7)));
+    // Stops a running program at the line it has reached.
+    child(addItem(run, "Arreter1", "Arrê&ter", "Arrêter le programme en cours", [this] { form3_->requestInterrupt(); },
+                  QKeySequence(Qt::CTRL | Qt::Key_F2)));
+    Pasapas_ = child(addItem(run, "Pasapas", "&Mode pas à pas", "Exécute en pas à pas", [this] {
+        if (TEditeur* e = activeEditor()) e->Pasapas(Pasapas_->isChecked());
+    }));
+    Pasapas_->setCheckable(true);
+    child(addItem(run, "Paramtres1", "P&aramètres...", "Paramètrtes d'exécution", later));
+
+    QMenu* program = menuBar()->addMenu(QStringLiteral("&Programmer"));
+    program->setObjectName("Ptogrammer1");
+    child(addItem(program, "Motscl1", "&Mots clé...", " Les instructions pascal", later));
+    child(addItem(program, "BoucleFor1", "Boucle &For...", "Générer boucle For", later));
+    child(addItem(program, "Bouclewhile1", "Boucle Whille...", "Générer boucle while", later));
+    child(addItem(program, "BoucleRepeat1", "Boucle &Repeat...", "Générer boucle Repeat", later));
+    child(addItem(program, "ConditionIf1", "Condition &If...", "Générer condition If", later));
+    child(addItem(program, "Lecturefichier1", "&Lecture fichier...", "Ouvrir un fichier en lecture", later));
+    child(addItem(program, "Ecriturefichier1", "&Ecriture fichier...", "Ouvrir un fichier en écriture", later));
+    child(addItem(program, "Impression1", "&Impression", "Ouvrir l'imprimante", later));
+
+    QMenu* tools = menuBar()->addMenu(QStringLiteral("&Utilitaires"));
+    tools->setObjectName("N8");
+    addItem(tools, "Calendrier1", "&Calendrier", "Calendrier", later);
+    addItem(tools, "Calculatrice1", "C&alculatrice", "Calculatrice", later);
+    addItem(tools, "Horloge1", "&Horloge", "Horloge", later);
+
+    Window1 = menuBar()->addMenu(QStringLiteral("Fe&nêtre"));
+    Window1->setObjectName("Window1");
+    Window1->menuAction()->setStatusTip(QStringLiteral("Commandes de fenêtres telles que Mosaïque et Cascade"));
+    child(addItem(Window1, "WindowCascadeItem", "&Cascade", "Disposer les fenêtres en recouvrement",
+                  [this] { mdiArea_->cascadeSubWindows(); }));
+    child(addItem(Window1, "WindowTileItem", "&Mosaïque", "Disposer les fenêtres sans recouvrement",
+                  [this] { mdiArea_->tileSubWindows(); }));
+    child(addItem(Window1, "WindowArrangeItem", "&Réorganiser les icônes",
+                  "Disposer les fenêtres en bas de la fenêtre principale", [this] { arrangeIcons(); }));
+    child(addItem(Window1, "WindowMinimizeItem", "&Tout réduire", "Minimiser toutes les fenêtres", [this] {
+        const auto windows = mdiArea_->subWindowList();
+        for (auto i = windows.size() - 1; i >= 0; --i) windows[i]->showMinimized();
+    }));
+    windowListSeparator_ = Window1->addSeparator();
+    connect(Window1, &QMenu::aboutToShow, this, &TMainForm::fillWindowMenu);
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Aide"));
+    help->setObjectName("Help1");
+    help->menuAction()->setStatusTip(QStringLiteral("Sujets d'aide"));
+    addItem(help, "Index1", "&Index", "Index de l'aide", [this] { help_->showContents(); });
+    addItem(help, "Rechercher2", "&Rechercher", "Rechercher", [this] { help_->showSearch(); });
+    addItem(help, "Utiliserlaide1", "&Utiliser l'aide", "Utiliser l'aide", [this] { help_->showHelpOnHelp(); });
+    help->addSeparator();
+    addItem(help, "HelpAboutItem", "&A propos", "Informations sur le logiciel", [this] { about_->exec(); });
+}
+
+void TMainForm::buildToolBar() {
+    SpeedPanel = addToolBar(QStringLiteral("Outils"));
+    SpeedPanel->setObjectName("SpeedPanel");
+    SpeedPanel->setMovable(false);
+    auto button = [this](const QString& name, const QString& hint, const QIcon& icon, QAction* same) {
+        auto* a = new QAction(icon, hint, this);
+        a->setObjectName(name);
+        a->setToolTip(hint);
+        a->setStatusTip(hint);
+        connect(a, &QAction::triggered, same, &QAction::trigger);
+        SpeedPanel->addAction(a);
+        return a;
+    };
+    button("FileNew1Btn", "Nouveau", toolIcon("document-new", QStyle::SP_FileIcon, "N"), action("FileNewItem"));
+    button("OpenBtn", "Ouvrir", toolIcon("document-open", QStyle::SP_DialogOpenButton, "O"), action("FileOpenItem"));
+    childActions_.push_back(button("SaveBtn", "Enregistrer", toolIcon("document-save", QStyle::SP_DialogSaveButton, "E"),
+                                   action("FileSaveItem")));
+    // The clipboard buttons run the "Edition" commands of the same name.
+    childActions_.push_back(
+        button("CutBtn", "Couper", toolIcon("edit-cut", QStyle::SP_CustomBase, "✂"), action("CutItem")));
+    childActions_.push_back(
+        button("CopyBtn", "Copier", toolIcon("edit-copy", QStyle::SP_CustomBase, "C"), action("CopyItem")));
+    childActions_.push_back(
+        button("PasteBtn", "Coller", toolIcon("edit-paste", QStyle::SP_CustomBase, "V"), action("PasteItem")));
+    childActions_.push_back(button("ExecButton", "Exécuter", toolIcon("media-playback-start", QStyle::SP_MediaPlay, "▶"),
+                                   action("Excuter1")));
+}
+
+void TMainForm::fillWindowMenu() {
+    // The list of child windows after the window commands, the active one checked.
+    const auto actions = Window1->actions();
+    bool after = false;
+    for (QAction* a : actions) {
+        if (after) {
+            Window1->removeAction(a);
+            a->deleteLater();
+        }
+        if (a == windowListSeparator_) after = true;
+    }
+    const auto windows = mdiArea_->subWindowList();
+    windowListSeparator_->setVisible(!windows.isEmpty());
+    for (int i = 0; i < windows.size(); ++i) {
+        QMdiSubWindow* w = windows[i];
+        QAction* a = Window1->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(w->windowTitle()));
+        a->setCheckable(true);
+        a->setChecked(w == mdiArea_->activeSubWindow());
+        connect(a, &QAction::triggered, this, [this, w] { mdiArea_->setActiveSubWindow(w); });
+    }
+}
+
+void TMainForm::arrangeIcons() {
+    // Minimised windows in a row along the bottom of the frame.
+    int x = 0;
+    const int bottom = mdiArea_->viewport()->height();
+    for (QMdiSubWindow* w : mdiArea_->subWindowList()) {
+        if (!w->isMinimized()) continue;
+        w->move(x, bottom - w->height());
+        x += w->width();
+    }
+}
+
+TEditeur* TMainForm::createEditorChild(const QString& caption) {
+    auto* editor = new TEditeur(*form3_, runState_);
+    editor->setAttribute(Qt::WA_DeleteOnClose);
+    if (onEditorCreated) onEditorCreated(*editor);
+    editor->setWindowTitle(caption);
+    QMdiSubWindow* window = mdiArea_->addSubWindow(editor);
+    window->setWindowIcon(programIcon());
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->resize(502, 265);
+    connect(editor, &TEditeur::captionChanged, window, &QMdiSubWindow::setWindowTitle);
+    connect(window, &QObject::destroyed, this, [this] { QTimer::singleShot(0, this, &TMainForm::UpdateMenuItems); });
+    window->show();
+    mdiArea_->setActiveSubWindow(window);
+    UpdateMenuItems();
+    return editor;
+}
+
+TEditeur* TMainForm::FileNew() {
+    const int n = static_cast<int>(mdiArea_->subWindowList().size());
+    TEditeur* editor = createEditorChild(QStringLiteral("ZuzOvozov - PAS%1.PAS").arg(n + 1));
+    editor->Memo1->Select(editor::kTemplateCaretOffset, 0);
+    editor->Memo1->setFocus();
+    return editor;
+}
+
+TEditeur* TMainForm::FileOpen() {
+    const QString path = openFileHook ? openFileHook()
+                                      : QFileDialog::getOpenFileName(
+                                            this, QStringLiteral("Ouvrir"), QStringLiteral("*.pas"),
+                                            QStringLiteral("Fichiers pascal (*.pas);;Tous les fichiers (*.*)"));
+    if (path.isEmpty()) return nullptr;
+    return openPath(path);
+}
+
+TEditeur* TMainForm::openPath(const QString& path) {
+    TEditeur* editor = createEditorChild(QStringLiteral("ZuzOvozov - ") + QFileInfo(path).fileName());
+    if (!editor->OpenFile(path)) {
+        // Nothing was read: no window for it.
+        if (auto* window = qobject_cast<QMdiSubWindow*>(editor->parentWidget())) window->close();
+        return nullptr;
+    }
+    return editor;
+}
+
+void TMainForm::FileClose() {
+    if (QMdiSubWindow* w = mdiArea_->activeSubWindow()) w->close();
+}
+
+TEditeur* TMainForm::activeEditor() const {
+    QMdiSubWindow* w = mdiArea_->activeSubWindow();
+    if (!w) {
+        // The frame may have no active child while a dialog has the focus: take the last.
+        const auto list = mdiArea_->subWindowList(QMdiArea::ActivationHistoryOrder);
+        w = list.isEmpty() ? nullptr : list.last();
+    }
+    return w ? qobject_cast<TEditeur*>(w->widget()) : nullptr;
+}
+
+QList<TEditeur*> TMainForm::editors() const {
+    QList<TEditeur*> out;
+    for (QMdiSubWindow* w : mdiArea_->subWindowList())
+        if (auto* e = qobject_cast<TEditeur*>(w->widget())) out << e;
+    return out;
+}
+
+void TMainForm::UpdateMenuItems() {
+    const bool any = !mdiArea_->subWindowList().isEmpty();
+    for (QAction* a : childActions_) a->setEnabled(any);
+}
+
+void TMainForm::ShowStatusHint(const QString& hint) { StatusLine->setText(hint); }
+
+void TMainForm::Timer1Timer() {
+    const QTime t = QTime::currentTime();
+    const DateTime now{2000, 1, 1, t.hour(), t.minute(), t.second()};
+    const std::string text = regional().formatTime(now);
+    Panel2->setText(QString::fromStdString(cp1252ToUtf8(text)));
+}
+
+bool TMainForm::event(QEvent* event) {
+    // The hint of the menu item or button under the pointer goes to the status line.
+    if (event->type() == QEvent::StatusTip) {
+        ShowStatusHint(static_cast<QStatusTipEvent*>(event)->tip());
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+    if (!shown_) {
+        shown_ = true;
+        StartDirectory = QDir::currentPath();
+    }
+    QMainWindow::showEvent(event);
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    if (form3_->running()) {
+        // Stop the program first; the window closes once the run has returned.
+        form3_->requestInterrupt();
+        event->ignore();
+        auto connection = std::make_shared<QMetaObject::Connection>();
+        *connection = connect(form3_, &TForm3::runningChanged, this, [this, connection](bool running) {
+            if (running) return;
+            disconnect(*connection);
+            QTimer::singleShot(0, this, &QWidget::close);
+        });
+        return;
+    }
+    mdiArea_->closeAllSubWindows();
+    if (!mdiArea_->subWindowList().isEmpty()) {
+        event->ignore(); // an editor refused to close
+        return;
+    }
+    // Programs and file dialogs may have changed the current directory.
+    if (!StartDirectory.isEmpty()) QDir::setCurrent(StartDirectory);
+    form3_->CloseAll();
+    event->accept();
+    QApplication::quit();
+}
+
+} // namespace zef

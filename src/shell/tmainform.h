@@ -1,0 +1,93 @@
+// TMainForm: the frame of the IDE. An MDI area of editor windows, the French menus, the
+// tool bar, the status bar with the hint and the time, and the routing of every command to
+// the active editor, the screen window or a single-instance window.
+#pragma once
+
+#include "runcontrol.h"
+
+#include <QMainWindow>
+
+#include <functional>
+#include <vector>
+
+class QAction;
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QTimer;
+class QToolBar;
+class THelpViewer;
+
+namespace zef {
+
+class TEditeur;
+class TForm3;
+class TForm12;
+class TAboutBox;
+
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TMainForm(QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    // Commands of the "Fichier" menu.
+    TEditeur* FileNew();
+    TEditeur* FileOpen();
+    TEditeur* openPath(const QString& path);
+    void FileClose();
+    // Enables the commands that need an editor window when at least one is open.
+    void UpdateMenuItems();
+    void ShowStatusHint(const QString& hint);
+
+    TEditeur* activeEditor() const;
+    QList<TEditeur*> editors() const;
+    QMdiArea* mdiArea() const { return mdiArea_; }
+    TForm3& screen() const { return *form3_; }
+    TForm12& inputLine() const { return *form12_; }
+    ::THelpViewer& helpViewer() const { return *help_; }
+    QAction* action(const QString& objectName) const;
+    QLabel* statusLine() const { return StatusLine; }
+    QLabel* timePanel() const { return Panel2; }
+    const QString& startDirectory() const { return StartDirectory; }
+    // Tests answer the open dialog without a window, and give new editors their hooks.
+    std::function<QString()> openFileHook;
+    std::function<void(TEditeur&)> onEditorCreated;
+
+protected:
+    bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QAction* addItem(QMenu* menu, const QString& name, const QString& caption, const QString& hint,
+                     std::function<void()> action, const QKeySequence& shortcut = {});
+    void onEditor(void (TEditeur::*operation)());
+    TEditeur* createEditorChild(const QString& caption);
+    void buildMenus();
+    void buildToolBar();
+    void fillWindowMenu();
+    void notYetAvailable();
+    void arrangeIcons();
+    void Timer1Timer();
+
+    QMdiArea* mdiArea_;
+    QLabel* StatusLine;
+    QLabel* Panel2;
+    QTimer* Timer1;
+    QToolBar* SpeedPanel;
+    QMenu* Window1 = nullptr;
+    QAction* windowListSeparator_ = nullptr;
+    QAction* Pasapas_ = nullptr;
+    std::vector<QAction*> childActions_; // enabled only while an editor window is open
+    TForm12* form12_;
+    TForm3* form3_;
+    ::THelpViewer* help_;
+    TAboutBox* about_;
+    editor::RunState runState_;
+    QString StartDirectory;
+    bool shown_ = false;
+};
+
+} // namespace zef
