@@ -4,6 +4,7 @@
 #include "tmainform.h"
 
 #include <QApplication>
+#include <QScreen>
 #include <QSplashScreen>
 
 int main(int argc, char** argv) {
@@ -17,6 +18,8 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(zef::programIcon());
     zef::TMainForm mainForm;
 
+    // Without a window manager "maximised" means nothing: take the whole screen then too.
+    if (const QScreen* screen = QApplication::primaryScreen()) mainForm.setGeometry(screen->availableGeometry());
     mainForm.showMaximized();
     splash.finish(&mainForm);
     for (const QString& path : QApplication::arguments().mid(1)) mainForm.openPath(path);

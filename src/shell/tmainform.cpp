@@ -92,13 +92,14 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     Timer1Timer();
 
     connect(mdiArea_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
-        // Activating an editor switches step mode off; the one left is deactivated.
-        static QPointer<QMdiSubWindow> previous;
-        if (previous && previous != window)
-            if (auto* e = qobject_cast<TEditeur*>(previous->widget())) e->FormDeactivate();
-        if (window)
+        // Only a change from one editor to another counts: the frame losing the focus to
+        // the screen window and getting it back leaves the step mode as it is.
+        if (window && window != lastActive_) {
+            if (lastActive_)
+                if (auto* e = qobject_cast<TEditeur*>(lastActive_->widget())) e->FormDeactivate();
             if (auto* e = qobject_cast<TEditeur*>(window->widget())) e->FormActivate();
-        previous = window;
+            lastActive_ = window;
+        }
         UpdateMenuItems();
     });
     UpdateMenuItems();

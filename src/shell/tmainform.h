@@ -6,6 +6,8 @@
 #include "runcontrol.h"
 
 #include <QMainWindow>
+#include <QMdiSubWindow>
+#include <QPointer>
 
 #include <functional>
 #include <vector>
@@ -88,6 +90,7 @@ private:
     editor::RunState runState_;
     QString StartDirectory;
     bool shown_ = false;
+    QPointer<QMdiSubWindow> lastActive_; // the editor window last made active
 };
 
 } // namespace zef

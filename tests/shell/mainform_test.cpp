@@ -274,6 +274,25 @@ TEST_F(Ide, StepModeMovesTheMarkerAndBreakpointsToggle) {
     EXPECT_EQ(again->Memo1->textCursor().blockNumber(), 4); // stopped before the marked line
 }
 
+TEST_F(Ide, OnlyActivatingAnotherEditorSwitchesStepModeOff) {
+    TEditeur* first = form.FileNew();
+    setText(first, {"Program PAS1;", "begin", "  writeln('a');", "  writeln('b');", "end."});
+    trigger("Pasapas");
+    trigger("Excuter1");
+    EXPECT_EQ(lines(first).at(2), "•  writeln('a');");
+    // The frame loses the focus and gets it back: still stepping.
+    emit form.mdiArea()->subWindowActivated(nullptr);
+    emit form.mdiArea()->subWindowActivated(form.mdiArea()->subWindowList().at(0));
+    trigger("Continuer2");
+    EXPECT_EQ(lines(first).at(3), "•  writeln('b');");
+    // Another editor made active: step mode off, though the menu still shows it checked.
+    form.FileNew();
+    form.mdiArea()->setActiveSubWindow(form.mdiArea()->subWindowList().at(0));
+    EXPECT_TRUE(form.action("Pasapas")->isChecked());
+    trigger("Continuer2");
+    EXPECT_EQ(lines(first).join("").count("•"), 0);
+}
+
 TEST_F(Ide, ReadlnTakesTheInputLine) {
     TEditeur* e = form.FileNew();
     setText(e, {"Program PAS1;", "var S: string;", "begin", "  readln(S);", "  writeln(S);", "end."});
