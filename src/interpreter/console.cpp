@@ -6,11 +6,7 @@
 
 namespace zef {
 
-namespace {
-
-// The destination of WRITE and the source of READ are the text before the first ","
-// outside single quotes, so that a literal may hold a comma.
-std::size_t destinationComma(const std::string& argument) {
+std::size_t Interpreter::destinationComma(const std::string& argument) {
     bool inQuotes = false;
     for (std::size_t i = 0; i < argument.size(); ++i) {
         if (argument[i] == '\'') inQuotes = !inQuotes;
@@ -18,8 +14,6 @@ std::size_t destinationComma(const std::string& argument) {
     }
     return std::string::npos;
 }
-
-} // namespace
 
 void Interpreter::moveCursorLine() {
     cursorX_ = 0;

@@ -11,19 +11,6 @@
 namespace zef {
 namespace fs = std::filesystem;
 
-namespace {
-
-std::size_t firstCommaOutsideQuotes(const std::string& text) {
-    bool inQuotes = false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\'') inQuotes = !inQuotes;
-        else if (text[i] == ',' && !inQuotes) return i;
-    }
-    return std::string::npos;
-}
-
-} // namespace
-
 TextChannel* Interpreter::channelOf(const SymbolEntry& entry) {
     if (entry.Kind != 'F' || !slotInStore('F', entry.Index)) return nullptr;
     return &files_[static_cast<std::size_t>(entry.Index)];
@@ -78,7 +65,7 @@ void Interpreter::CloseStatement(const std::string& argument) {
 }
 
 void Interpreter::FileWrite(const std::string& argument, bool newLine) {
-    const auto comma = firstCommaOutsideQuotes(argument);
+    const auto comma = destinationComma(argument);
     const std::string destination = upperAscii(trim(argument.substr(0, comma)));
     std::string value = trim(argument.substr(comma + 1));
     TextChannel* channel = nullptr;
@@ -103,7 +90,7 @@ void Interpreter::FileWrite(const std::string& argument, bool newLine) {
 }
 
 void Interpreter::FileRead(const std::string& argument, bool newLine) {
-    const auto comma = firstCommaOutsideQuotes(argument);
+    const auto comma = destinationComma(argument);
     const std::string source = upperAscii(trim(argument.substr(0, comma)));
     const SymbolEntry* entry = findSymbol(source);
     if (!entry) return failUtf8("Nom de fichier inconnu");

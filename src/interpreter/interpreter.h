@@ -191,6 +191,12 @@ private:
     bool slotInStore(char kind, std::int64_t slot) const;
     std::string formatValue(const SlotValue& v) const;
     bool isNumericOperand(const std::string& operand);
+    // The destination of WRITE and the source of READ end at the first "," outside single
+    // quotes, so that a literal may hold a comma.
+    static std::size_t destinationComma(const std::string& argument);
+    // An element of an array of the given kind in a numeric operand: the slot, or 0 after
+    // reporting why not.
+    std::int32_t numericElement(const std::string& operand, std::size_t open, char kind);
     std::int32_t IntegerBuiltin(const std::string& name, const std::string& argument);
     double RealBuiltin(const std::string& name, const std::string& argument);
     std::string builtinArgument(const std::string& argument);

@@ -117,29 +117,32 @@ std::int32_t Interpreter::IntegerOperand(const std::string& operandText) {
     if (const auto open = operand.find('('); open != std::string::npos)
         return IntegerBuiltin(upper.substr(0, open), operand.substr(open + 1));
     if (const auto open = operand.find('['); open != std::string::npos) {
-        const std::string arrayName = upper.substr(0, open + 1);
-        const SymbolEntry* entry = findSymbol(arrayName);
-        if (!entry) {
-            failUtf8("Identificateur inconnu");
-            return 0;
-        }
-        if (entry->Kind != 'I') {
-            failUtf8("Erreur de type");
-            return 0;
-        }
-        if (operand.find(']', open) == std::string::npos) {
-            failUtf8("Erreur de syntaxe");
-            return 0;
-        }
-        std::string n;
-        char k = 0;
-        std::int32_t slot = 0;
-        bool found = false;
-        if (!resolveReference(operand, n, k, slot, found)) return 0;
-        return LitValeur(slot, 'I').i;
+        const std::int32_t slot = numericElement(operand, open, 'I');
+        return slot ? LitValeur(slot, 'I').i : 0;
     }
     failUtf8("Erreur dans expression");
     return 0;
+}
+
+std::int32_t Interpreter::numericElement(const std::string& operand, std::size_t open, char kind) {
+    const SymbolEntry* entry = findSymbol(upperAscii(operand.substr(0, open + 1)));
+    if (!entry) {
+        failUtf8("Identificateur inconnu");
+        return 0;
+    }
+    if (entry->Kind != kind) {
+        failUtf8("Erreur de type");
+        return 0;
+    }
+    if (operand.find(']', open) == std::string::npos) {
+        failUtf8("Erreur de syntaxe");
+        return 0;
+    }
+    std::string name;
+    char k = 0;
+    std::int32_t slot = 0;
+    bool found = false;
+    return resolveReference(operand, name, k, slot, found) ? slot : 0;
 }
 
 // The argument of ABS, INT, ORD, VAL and of the real built-ins: one literal or one
@@ -257,25 +260,8 @@ double Interpreter::RealOperand(const std::string& operandText) {
     if (const auto open = operand.find('('); open != std::string::npos)
         return RealBuiltin(upper.substr(0, open), operand.substr(open + 1));
     if (const auto open = operand.find('['); open != std::string::npos) {
-        const SymbolEntry* entry = findSymbol(upper.substr(0, open + 1));
-        if (!entry) {
-            failUtf8("Identificateur inconnu");
-            return 0;
-        }
-        if (entry->Kind != 'R') {
-            failUtf8("Erreur de type");
-            return 0;
-        }
-        if (operand.find(']', open) == std::string::npos) {
-            failUtf8("Erreur de syntaxe");
-            return 0;
-        }
-        std::string n;
-        char k = 0;
-        std::int32_t slot = 0;
-        bool found = false;
-        if (!resolveReference(operand, n, k, slot, found)) return 0;
-        return LitValeur(slot, 'R').r.toDouble();
+        const std::int32_t slot = numericElement(operand, open, 'R');
+        return slot ? LitValeur(slot, 'R').r.toDouble() : 0;
     }
     failUtf8("Erreur dans expression");
     return 0;
