@@ -206,7 +206,8 @@ bool TEditeur::printLines(QPrinter& printer, const QStringList& lines, const QFo
 }
 
 void TEditeur::Imprimer() {
-    QPrinter printer(QPrinter::HighResolution);
+    QPrinter ownPrinter(QPrinter::HighResolution);
+    QPrinter& printer = printer_ ? *printer_ : ownPrinter;
     QPrintDialog dialog(&printer, this);
     if (dialog.exec() != QDialog::Accepted) return;
     Raz();

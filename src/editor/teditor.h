@@ -47,6 +47,8 @@ public:
     void FormActivate();
     void FormDeactivate();
 
+    // The printer that "Configuration impression..." sets up, shared by the editors.
+    void setPrinter(QPrinter* printer) { printer_ = printer; }
     // Prints lines on a printer in the given font, a new page when a page is full.
     static bool printLines(QPrinter& printer, const QStringList& lines, const QFont& font);
     QStringList lines() const;
@@ -76,6 +78,7 @@ private:
     class ScreenRunner;
     std::unique_ptr<ScreenRunner> runner_;
     editor::Encoding encoding_ = editor::Encoding::Utf8;
+    QPrinter* printer_ = nullptr;
 };
 
 } // namespace zef

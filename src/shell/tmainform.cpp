@@ -66,6 +66,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     mdiArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(mdiArea_);
 
+    printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
     // The single-instance windows live as long as the main window.
     about_ = new TAboutBox(this);
     form12_ = new TForm12(this);
@@ -156,8 +157,7 @@ void TMainForm::buildMenus() {
     file->addSeparator();
     child(addItem(file, "Imprimer1", "&Imprimer...", "Imprimer le fichier", [this] { onEditor(&TEditeur::Imprimer); }));
     addItem(file, "Configurationimpression1", "&Configuration impression...", "Configurer l'imprimante", [this] {
-        QPrinter printer;
-        QPageSetupDialog dialog(&printer, this);
+        QPageSetupDialog dialog(printer_.get(), this);
         dialog.exec();
     });
     file->addSeparator();
@@ -309,6 +309,7 @@ void TMainForm::arrangeIcons() {
 TEditeur* TMainForm::createEditorChild(const QString& caption) {
     auto* editor = new TEditeur(*form3_, runState_);
     editor->setAttribute(Qt::WA_DeleteOnClose);
+    editor->setPrinter(printer_.get());
     if (onEditorCreated) onEditorCreated(*editor);
     editor->setWindowTitle(caption);
     QMdiSubWindow* window = mdiArea_->addSubWindow(editor);

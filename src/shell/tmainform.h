@@ -10,6 +10,7 @@
 #include <QPointer>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 class QAction;
@@ -18,6 +19,7 @@ class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
 class QTimer;
+class QPrinter;
 class QToolBar;
 class THelpViewer;
 
@@ -91,6 +93,7 @@ private:
     QString StartDirectory;
     bool shown_ = false;
     QPointer<QMdiSubWindow> lastActive_; // the editor window last made active
+    std::unique_ptr<QPrinter> printer_;  // set up by "Configuration impression..."
 };
 
 } // namespace zef

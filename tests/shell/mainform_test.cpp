@@ -15,6 +15,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPrinter>
 #include <QStatusTipEvent>
 #include <QTemporaryDir>
 #include <QTextBlock>
@@ -244,6 +245,15 @@ TEST_F(Ide, F9RunsTheProgramOnTheScreenWindow) {
     EXPECT_FALSE(e->Memo1->isReadOnly());
 }
 
+TEST_F(Ide, ARunRemovesLeadingBlankLinesAndMarksTheFailingLine) {
+    TEditeur* e = form.FileNew();
+    setText(e, {"", "  ", "Program PAS1;", "var I: integer;", "begin", "  I := J;", "end."});
+    trigger("Excuter1");
+    EXPECT_EQ(lines(e), (QStringList{"Program PAS1;", "var I: integer;", "begin", "  I := J;", "end."}));
+    EXPECT_EQ(boxes, QStringList{"Erreur dans expression"});
+    EXPECT_EQ(e->Memo1->textCursor().blockNumber(), 3);
+}
+
 TEST_F(Ide, StepModeMovesTheMarkerAndBreakpointsToggle) {
     TEditeur* e = form.FileNew();
     setText(e, {"Program PAS1;", "var I: integer;", "begin", "  for I:=1 to 2 do", "    writeln(I);",
@@ -291,6 +301,21 @@ TEST_F(Ide, OnlyActivatingAnotherEditorSwitchesStepModeOff) {
     EXPECT_TRUE(form.action("Pasapas")->isChecked());
     trigger("Continuer2");
     EXPECT_EQ(lines(first).join("").count("•"), 0);
+}
+
+TEST_F(Ide, TheListingIsPrintedLineByLineOnAsManyPagesAsItNeeds) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    const QString pdf = dir.filePath("listing.pdf");
+    printer.setOutputFileName(pdf);
+    QStringList listing;
+    for (int i = 0; i < 150; ++i) listing << QStringLiteral("  writeln('ligne %1');").arg(i);
+    ASSERT_TRUE(TEditeur::printLines(printer, listing, form.FileNew()->Memo1->font()));
+    QFile f(pdf);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    const auto pages = bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r") + bytes.count("/Type /Page ");
+    EXPECT_GE(pages, 2);
 }
 
 TEST_F(Ide, ReadlnTakesTheInputLine) {
