@@ -82,10 +82,11 @@ int main(int argc, char** argv) {
     }
     if (file.empty()) return usageError("programme manquant");
 
+    std::error_code ec;
     std::ifstream in(file, std::ios::binary);
     std::ostringstream bytes;
-    if (in) bytes << in.rdbuf();
-    if (!in || in.bad()) {
+    if (in && !std::filesystem::is_directory(file, ec)) bytes << in.rdbuf();
+    if (!in || in.bad() || std::filesystem::is_directory(file, ec)) {
         std::cerr << "zefrun : impossible de lire " << file << "\n";
         return ExitNoInput;
     }

@@ -181,6 +181,30 @@ TEST_P(ProgramCase, RunsAsExpected) {
     if (!HasFailure()) fs::remove_all(dir);
 }
 
+// The command line itself: usage errors, unreadable programs, help.
+TEST(ZefrunCommandLine, ExitStatusesOfTheCommandLine) {
+    const fs::path dir = fs::temp_directory_path() / ("zefcli-" + std::to_string(getpid()));
+    fs::create_directories(dir / "dossier");
+    writeFile(dir / "stdin.txt", "");
+    writeFile(dir / "p.pas", "PROGRAM P;\r\nVAR S: STRING;\r\nBEGIN\r\n  S := PARAMSTR(0);\r\n  WRITELN(S);\r\nEND.\r\n");
+    EXPECT_EQ(runZefrun(dir, {}).status, 64);
+    EXPECT_EQ(runZefrun(dir, {"--bogus", "p.pas"}).status, 64);
+    EXPECT_EQ(runZefrun(dir, {"p.pas", "q.pas"}).status, 64);
+    EXPECT_EQ(runZefrun(dir, {"--args"}).status, 64);
+    const RunResult missing = runZefrun(dir, {"absent.pas"});
+    EXPECT_EQ(missing.status, 66);
+    EXPECT_NE(missing.err.find("absent.pas"), std::string::npos);
+    EXPECT_EQ(runZefrun(dir, {"dossier"}).status, 66);
+    const RunResult help = runZefrun(dir, {"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("Usage : zefrun", 0), 0u);
+    // The program's name is the file name without its directory.
+    const RunResult run = runZefrun(dir, {(dir / "p.pas").string()});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "p.pas\n");
+    fs::remove_all(dir);
+}
+
 INSTANTIATE_TEST_SUITE_P(Programs, ProgramCase, testing::ValuesIn(caseNames()),
                          [](const testing::TestParamInfo<std::string>& info) {
                              std::string name = info.param;
