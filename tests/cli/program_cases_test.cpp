@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <csignal>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -202,6 +203,38 @@ TEST(ZefrunCommandLine, ExitStatusesOfTheCommandLine) {
     const RunResult run = runZefrun(dir, {(dir / "p.pas").string()});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "p.pas\n");
+    fs::remove_all(dir);
+}
+
+// Ctrl+C stops a running program, and one waiting for input, with status 130.
+TEST(ZefrunCommandLine, CtrlCInterruptsTheRun) {
+    const fs::path dir = fs::temp_directory_path() / ("zefint-" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    writeFile(dir / "boucle.pas", "PROGRAM Boucle;\r\nBEGIN\r\nEncore:\r\n  GOTO Encore;\r\nEND.\r\n");
+    writeFile(dir / "lire.pas", "PROGRAM Lire;\r\nVAR S: STRING;\r\nBEGIN\r\n  READLN(S);\r\nEND.\r\n");
+    for (const char* program : {"boucle.pas", "lire.pas"}) {
+        int input[2];
+        ASSERT_EQ(pipe(input), 0);
+        const pid_t pid = fork();
+        if (pid == 0) {
+            if (chdir(dir.c_str()) != 0) _exit(127);
+            dup2(input[0], 0);
+            close(input[1]);
+            const int err = open("stderr.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            dup2(err, 2);
+            execl(ZEF_ZEFRUN, ZEF_ZEFRUN, program, static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(input[0]);
+        usleep(1000 * 1000); // time to start, even under the sanitizers
+        kill(pid, SIGINT);
+        int wstatus = 0;
+        waitpid(pid, &wstatus, 0);
+        close(input[1]); // the writer stays open until then: the read really waits
+        ASSERT_TRUE(WIFEXITED(wstatus)) << program;
+        EXPECT_EQ(WEXITSTATUS(wstatus), 130) << program;
+        EXPECT_NE(readFile(dir / "stderr.txt").find("Exécution interrompue"), std::string::npos) << program;
+    }
     fs::remove_all(dir);
 }
 
