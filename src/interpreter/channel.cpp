@@ -66,7 +66,10 @@ int TextChannel::openRead() {
     if (mode_ != Mode::Closed) close();
     const fs::path path = resolveProgramPath(name_);
     std::error_code ec;
+    // Only a regular file is read: a directory, a device such as /dev/zero or a pipe would
+    // never end or never answer.
     if (fs::is_directory(path, ec)) return IoAccessDenied;
+    if (fs::exists(path, ec) && !fs::is_regular_file(path, ec)) return IoAccessDenied;
     std::ifstream in(path, std::ios::binary);
     if (!in) return errno ? errnoToIo(errno) : IoFileNotFound;
     std::ostringstream bytes;

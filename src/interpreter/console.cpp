@@ -4,6 +4,8 @@
 
 #include "text.h"
 
+#include <algorithm>
+
 namespace zef {
 
 std::size_t Interpreter::destinationComma(const std::string& argument) {
@@ -15,9 +17,20 @@ std::size_t Interpreter::destinationComma(const std::string& argument) {
     return std::string::npos;
 }
 
+namespace {
+
+// The cursor stops at the largest coordinate instead of wrapping round: a program that
+// writes forever keeps writing out of sight.
+int advanced(int position, std::int64_t by) {
+    const std::int64_t next = std::int64_t{position} + by;
+    return static_cast<int>(std::clamp<std::int64_t>(next, INT32_MIN, INT32_MAX));
+}
+
+} // namespace
+
 void Interpreter::moveCursorLine() {
     cursorX_ = 0;
-    cursorY_ += LineHeight;
+    cursorY_ = advanced(cursorY_, LineHeight);
     if (platform_.screen) platform_.screen->cursorMoved(cursorX_, cursorY_, CursorMove::LineBreak);
 }
 
@@ -35,7 +48,7 @@ void Interpreter::WriteStatement(const std::string& rawArgument, bool newLine) {
     if (runStatus_ > 0) return;
     if (platform_.screen) {
         platform_.screen->drawText(cursorX_, cursorY_, value);
-        cursorX_ += platform_.screen->textWidth(value);
+        cursorX_ = advanced(cursorX_, platform_.screen->textWidth(value));
     }
     if (newLine) moveCursorLine();
 }
@@ -54,7 +67,7 @@ void Interpreter::ReadStatement(const std::string& rawArgument, bool newLine) {
         typed = platform_.screen->readLine(cursorX_, cursorY_);
         platform_.screen->drawText(cursorX_, cursorY_, typed);
         if (newLine) moveCursorLine();
-        else cursorX_ += platform_.screen->textWidth(typed);
+        else cursorX_ = advanced(cursorX_, platform_.screen->textWidth(typed));
     }
     StoreValue(typed, kind, index);
 }

@@ -96,6 +96,7 @@ void Interpreter::ForStatement(const LineList& lines, const std::string& argumen
     FindBodyEnd(lines, end);
     if (runStatus_ > 0) return;
     PushBlock(end + 1, "NEXT");
+    if (runStatus_ > 0) valueTop_ -= 4; // loops nested too deep: no half frame is left
 }
 
 void Interpreter::NextStatement(std::int32_t& line) {
@@ -131,6 +132,7 @@ void Interpreter::WhileStatement(const LineList& lines, const std::string& argum
         FindBodyEnd(lines, end);
         if (runStatus_ > 0) return;
         PushBlock(end + 1, "WEND");
+        if (runStatus_ > 0) --valueTop_; // no half frame
         return;
     }
     // The closing line after the body is skipped as well.
@@ -141,7 +143,9 @@ void Interpreter::WhileStatement(const LineList& lines, const std::string& argum
 void Interpreter::WendStatement(std::int32_t& line) {
     std::int32_t whileLine = 0;
     if (!PopValue(whileLine)) return;
-    line = whileLine - 1; // the WHILE line runs again and re-tests its condition
+    // The WHILE line runs again and re-tests its condition. A popped value that is no line
+    // (the stack held another construct's frame) leads out of the program.
+    line = whileLine > INT32_MIN ? whileLine - 1 : INT32_MIN;
     PopBlock();
 }
 
@@ -149,6 +153,7 @@ void Interpreter::RepeatStatement(std::int32_t& line) {
     PushValue(line);
     if (runStatus_ > 0) return;
     PushBlock(-99, "UNTIL");
+    if (runStatus_ > 0) --valueTop_; // no half frame
 }
 
 void Interpreter::UntilStatement(const std::string& argument, std::int32_t& line) {

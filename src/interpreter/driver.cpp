@@ -80,7 +80,9 @@ void Interpreter::Exec(LineList& lines, std::int32_t& line, std::int32_t& step,
         }
         DispatchStatement(lines, text, current);
         ++statementsRun_;
-        if (runStatus_ == StatusOk) ++current;
+        // A line taken from the value stack may be any number: once past the last line the
+        // run is over, and the line number must not run beyond its range.
+        if (runStatus_ == StatusOk) current = current >= lines.count() ? lines.count() : current + 1;
         if (current != resumeAt) resumeAt = -1;
         if (step == 1) {
             runStatus_ = StatusStop;
@@ -88,6 +90,10 @@ void Interpreter::Exec(LineList& lines, std::int32_t& line, std::int32_t& step,
                 runStatus_ = StatusStepAtBlockEnd;
         }
         if (runStatus_ > 0) {
+            // A statement that leaves the program's lines (a WHILE whose closing line would
+            // stand past the last line) has ended the run: the stop is reported one past the
+            // last line, where a continued run ends at once.
+            if (current < 0 || current > lines.count()) current = lines.count();
             outStatus = runStatus_;
             line = current;
             return;
@@ -206,7 +212,10 @@ void Interpreter::CallProcedure(const LineList& lines, const std::string& rawNam
     line = index;
     std::int32_t bodyEnd = index;
     FindBodyEnd(lines, bodyEnd);
-    if (runStatus_ > 0) return;
+    if (runStatus_ > 0) {
+        --valueTop_; // a procedure without its END: reported at its heading, no half frame
+        return;
+    }
     PushBlock(bodyEnd + 1, "ENDSUB");
     if (runStatus_ > 0) {
         // Calls nested too deep: the error is the call's, and it leaves no half frame.

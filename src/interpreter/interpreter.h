@@ -23,6 +23,7 @@ enum : std::int32_t {
 
 constexpr int MaxSymbols = 200;
 constexpr int MaxScalarSlots = 2000;
+constexpr int MaxStringSlots = 100000; // string elements of a run, all variables together
 constexpr int MaxFiles = 3;
 constexpr int MaxValueStack = 100;
 constexpr int MaxBlockStack = 30;

@@ -5,6 +5,8 @@
 
 #include "text.h"
 
+#include <algorithm>
+
 namespace zef {
 namespace {
 
@@ -22,7 +24,7 @@ void Interpreter::DeclarePass(LineList& lines, std::int32_t& errorLine) {
     ResetTables();
     errorLine = 0;
     // Leading blank lines are removed from the program's text itself.
-    while (lines.count() > 0 && trim(tabsToSpaces(lines.line(0))).empty()) lines.deleteLine(0);
+    while (lines.count() > 0 && trim(tabsToSpaces(lineText(lines, 0))).empty()) lines.deleteLine(0);
     if (lines.count() == 0 || prepared(lineText(lines, 0)).substr(0, 7) != "PROGRAM") {
         failUtf8("Mot réservé PROGRAM manquant");
         errorLine = 0;
@@ -97,10 +99,12 @@ void Interpreter::DeclareVariables(const std::string& text) {
     std::size_t start = 0;
     while (true) {
         const auto comma = names.find(',', start);
+        // Every name of the list is declared, even after one of them failed; the pass then
+        // stops at this line.
         DeclareName(trim(names.substr(start, comma == std::string::npos ? std::string::npos
                                                                          : comma - start)),
                     kind);
-        if (runStatus_ > 0 || comma == std::string::npos) return;
+        if (comma == std::string::npos) return;
         start = comma + 1;
     }
 }
@@ -113,14 +117,19 @@ void Interpreter::DeclareName(const std::string& rawName, char kind) {
     if (name.empty()) return;
     std::int32_t count = 1;
     if (const auto open = name.find('['); open != std::string::npos) {
+        // The count stands between "[" and the following "]"; without "]" there is none.
         const auto close = name.find(']', open);
         const std::string number =
-            name.substr(open + 1, close == std::string::npos ? std::string::npos : close - open - 1);
-        bool digits = !number.empty() && number.size() <= 9;
-        for (char c : number) digits = digits && c >= '0' && c <= '9';
-        // An element count below 1 is no declaration either.
-        if (!digits || std::stoi(number) < 1) return failUtf8("Erreur de syntaxe");
-        count = std::stoi(number);
+            close == std::string::npos ? std::string() : name.substr(open + 1, close - open - 1);
+        std::int64_t value = 0;
+        bool digits = !number.empty();
+        for (char c : number) {
+            digits = digits && c >= '0' && c <= '9';
+            if (digits) value = std::min<std::int64_t>(value * 10 + (c - '0'), std::int64_t{1} << 40);
+        }
+        // A count beyond the integers, or below 1, is no declaration either.
+        if (!digits || value < 1 || value > INT32_MAX) return failUtf8("Erreur de syntaxe");
+        count = static_cast<std::int32_t>(value);
         name.erase(open + 1);
     }
     if (symbolPosition(name) > 0) return failUtf8("Symbole déjà défini");
@@ -128,7 +137,7 @@ void Interpreter::DeclareName(const std::string& rawName, char kind) {
     std::int32_t first = 0;
     if (kind != 0) {
         first = AllocateSlots(kind, count);
-        if (runStatus_ > 0) return;
+        if (first == 0) return; // "Trop de variables": nothing is entered
     }
     symbols_.push_back({name, kind, first, count});
 }

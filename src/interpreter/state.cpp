@@ -115,8 +115,9 @@ std::int32_t Interpreter::AllocateSlots(char kind, std::int32_t n) {
         return first;
     }
     case 'S': {
-        // The string store grows with the program; its limit is the slot numbers' range.
-        if (n < 1 || stringStore_.size() + static_cast<std::size_t>(n) > 0x7FFFFFFFu) {
+        // The string store grows with the program, up to a bound that keeps a declaration
+        // such as S[999999999] from exhausting the memory.
+        if (n < 1 || stringStore_.size() + static_cast<std::size_t>(n) > MaxStringSlots + 1u) {
             failUtf8("Trop de variables");
             return 0;
         }

@@ -95,9 +95,11 @@ bool Interpreter::resolveReference(const std::string& text, std::string& lookupN
     std::int64_t offset = 0;
     const auto open = text.find('[');
     if (open != std::string::npos) {
+        // The index stands between "[" and the first "]" after it; without "]" it is empty,
+        // which is no index.
         const auto close = text.find(']', open + 1);
         const std::string index =
-            text.substr(open + 1, close == std::string::npos ? std::string::npos : close - open - 1);
+            close == std::string::npos ? std::string() : text.substr(open + 1, close - open - 1);
         offset = Indice(index);
         if (runStatus_ > 0) return false;
         lookupName = text.substr(0, open + 1);

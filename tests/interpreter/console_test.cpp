@@ -102,3 +102,22 @@ TEST(Console, ShowMessageTakesAStringWithoutParentheses) {
     EXPECT_EQ(h.screen.shown, (std::vector<std::string>{"Bonjour", "variable"}));
     EXPECT_EQ(h.messages.messages, std::vector<std::string>{"chaine sans fin"});
 }
+
+namespace {
+// A screen whose text is very wide: the cursor must not wrap round.
+class WideScreen : public RecordingScreen {
+public:
+    int textWidth(const std::string&) override { return 1 << 30; }
+};
+} // namespace
+
+TEST(Console, TheCursorStopsAtTheLargestCoordinate) {
+    Harness h;
+    WideScreen wide;
+    h.platform.screen = &wide;
+    h.interpreter = std::make_unique<Interpreter>(h.platform);
+    EXPECT_EQ(h.run(body({"WRITE('a');", "WRITE('b');", "WRITE('c');", "WRITE('d');"})), 0);
+    EXPECT_EQ(h.interpreter->cursorX(), INT32_MAX);
+    EXPECT_EQ(wide.drawings.size(), 4u);
+    EXPECT_EQ(wide.drawings.back().x, INT32_MAX);
+}

@@ -160,6 +160,7 @@ TEST(Driver, CallsJumpsAndReturnsReportTheirErrors) {
     EXPECT_EQ(h.run({"PROGRAM T;", "PROCEDURE P;", "BEGIN", "  WRITE(1);", "BEGIN", "  P;", "END."}), 1);
     EXPECT_EQ(h.messages.messages, std::vector<std::string>{"BEGIN sans END"});
     EXPECT_EQ(h.line, 1); // the heading of the procedure whose body has no end
+    EXPECT_EQ(h.interpreter->valueTop(), 0);
 }
 
 TEST(Driver, GotoLeavesTheStacksAsTheyAre) {
@@ -169,4 +170,60 @@ TEST(Driver, GotoLeavesTheStacksAsTheyAre) {
               0);
     EXPECT_EQ(h.interpreter->valueTop(), 4);
     EXPECT_EQ(h.interpreter->blockTop(), 1);
+}
+
+TEST(Driver, AStepThatLeavesTheProgramIsReportedOnePastTheLastLine) {
+    // The false WHILE skips its body (the END. line) and the closing line after it, which
+    // does not exist.
+    Harness h;
+    h.load({"PROGRAM T;", "VAR I: INTEGER;", "BEGIN", "  WHILE I > 100 DO", "END."});
+    EXPECT_EQ(h.exec(0, true), 1);
+    EXPECT_EQ(h.line, 3);
+    EXPECT_EQ(h.exec(h.line, true), 1);
+    EXPECT_EQ(h.line, 5);
+    EXPECT_EQ(h.exec(h.line, true), 0);
+    EXPECT_TRUE(h.messages.messages.empty());
+}
+
+TEST(Driver, LoopsNestedTooDeepLeaveNoHalfFrame) {
+    // Thirty REPEATs fill the block stack; the loop after them is refused and its values
+    // are not left on the value stack.
+    for (const std::string loop : {"  FOR I:=1 TO 2 DO", "  WHILE I < 2 DO", "  REPEAT"}) {
+        Harness h;
+        std::vector<std::string> lines = {"PROGRAM T;", "VAR I: INTEGER;", "BEGIN"};
+        for (int i = 0; i < 30; ++i) lines.push_back("  REPEAT");
+        lines.push_back(loop);
+        lines.push_back("    I := I + 1;");
+        lines.push_back("END.");
+        EXPECT_EQ(h.run(lines), 1) << loop;
+        EXPECT_EQ(h.messages.messages, std::vector<std::string>{"Pile saturée"}) << loop;
+        EXPECT_EQ(h.line, 33) << loop;
+        EXPECT_EQ(h.interpreter->valueTop(), 30) << loop;
+        EXPECT_EQ(h.interpreter->blockTop(), 30) << loop;
+    }
+}
+
+TEST(Driver, LinesTakenFromAnotherFrameLeadOutOfTheProgram) {
+    // The WEND and UNTIL below pop a FOR frame's values as if they were lines: the limits
+    // are the extreme integers, which must not overflow the line arithmetic.
+    Harness low;
+    EXPECT_EQ(low.run({"PROGRAM T;", "VAR I: INTEGER;", "BEGIN", "  FOR I:=1 TO -2147483648 DO",
+                       "    GOTO X;", "X:", "  UNTIL 1 = 1;", "  WEND;", "END."}),
+              0);
+    EXPECT_TRUE(low.messages.messages.empty());
+    Harness high;
+    EXPECT_EQ(high.run({"PROGRAM T;", "VAR I: INTEGER;", "BEGIN", "  FOR I:=1 TO 2147483647 DO",
+                        "    GOTO X;", "X:", "  UNTIL 1 = 1;", "  UNTIL 1 = 0;", "END."}),
+              0);
+    EXPECT_TRUE(high.messages.messages.empty());
+    // Stepped, such a jump is reported one past the last line.
+    Harness step;
+    step.load({"PROGRAM T;", "VAR I: INTEGER;", "BEGIN", "  FOR I:=1 TO 2147483647 DO",
+               "    GOTO X;", "X:", "  UNTIL 1 = 1;", "  UNTIL 1 = 0;", "END."});
+    std::int32_t status = step.exec(0, true);
+    for (int i = 0; i < 10 && status > 0; ++i) {
+        ASSERT_LE(step.line, 9);
+        status = step.exec(step.line, true);
+    }
+    EXPECT_EQ(status, 0);
 }

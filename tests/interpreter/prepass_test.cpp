@@ -172,3 +172,51 @@ TEST(PrePass, LineEndCheckStopsAtTheFirstBodyLine) {
     EXPECT_EQ(h.run({"PROGRAM T;", "VAR I: INTEGER;", "BEGIN", "  I := 1", "END."}), 0);
     EXPECT_EQ(h.run({"PROGRAM T;", "{ commentaire", "VAR I: INTEGER", "BEGIN", "END."}), 0);
 }
+
+TEST(PrePass, EveryNameOfAListIsDeclaredEvenAfterAFailure) {
+    // Each bad name gives its own message; the good ones after it are still entered.
+    Harness h;
+    EXPECT_EQ(h.run(program({"VAR 1A, B, 2C: INTEGER;"})), 1);
+    EXPECT_EQ(h.messages.messages, (std::vector<std::string>{"Caractère non valide (A-Z,a-z)",
+                                                             "Caractère non valide (A-Z,a-z)"}));
+    EXPECT_EQ(h.line, 1);
+    ASSERT_NE(symbol(*h.interpreter, "B"), nullptr);
+    EXPECT_EQ(symbol(*h.interpreter, "B")->Index, 1);
+}
+
+TEST(PrePass, ElementCounts) {
+    // The count stands between "[" and "]": without "]" there is none.
+    Harness h;
+    EXPECT_EQ(h.run(program({"VAR T[10: INTEGER;"})), 1);
+    EXPECT_EQ(h.messages.messages, std::vector<std::string>{"Erreur de syntaxe"});
+    EXPECT_EQ(symbol(*h.interpreter, "T["), nullptr);
+    // A count of many digits is still a number: too many variables, not a syntax error.
+    Harness big;
+    EXPECT_EQ(big.run(program({"VAR T[2000000000]: INTEGER;"})), 1);
+    EXPECT_EQ(big.messages.messages, std::vector<std::string>{"Trop de variables"});
+    Harness zeros;
+    EXPECT_EQ(zeros.run(program({"VAR T[0000000000003]: INTEGER;"})), 0);
+    ASSERT_NE(symbol(*zeros.interpreter, "T["), nullptr);
+    EXPECT_EQ(symbol(*zeros.interpreter, "T[")->Count, 3);
+    // Beyond the integers it is no count at all.
+    Harness huge;
+    EXPECT_EQ(huge.run(program({"VAR T[99999999999]: INTEGER;"})), 1);
+    EXPECT_EQ(huge.messages.messages, std::vector<std::string>{"Erreur de syntaxe"});
+}
+
+TEST(PrePass, AHugeStringArrayIsRefusedWithoutExhaustingTheMemory) {
+    Harness h;
+    EXPECT_EQ(h.run(program({"VAR S[999999999]: STRING;"})), 1);
+    EXPECT_EQ(h.messages.messages, std::vector<std::string>{"Trop de variables"});
+    Harness fits;
+    EXPECT_EQ(fits.run(program({"VAR S[50000]: STRING;", "VAR U[50000]: STRING;"})), 0);
+    EXPECT_EQ(fits.run(program({"VAR S[50000]: STRING;", "VAR U[50001]: STRING;"})), 1);
+}
+
+TEST(PrePass, ABreakpointMarkerAloneIsABlankLine) {
+    Harness h;
+    h.load({"»", "  ", "PROGRAM T;", "BEGIN", "END."});
+    EXPECT_EQ(h.exec(), 0);
+    EXPECT_TRUE(h.messages.messages.empty());
+    EXPECT_EQ(h.lines.lines.size(), 3u);
+}

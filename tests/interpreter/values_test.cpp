@@ -133,3 +133,11 @@ TEST_F(Values, LookupUpperCasesTheCallersName) {
     EXPECT_EQ(h.interpreter->Indice("j"), 1);
     EXPECT_EQ(h.interpreter->Indice("10"), 9);
 }
+
+TEST_F(Values, AnElementWithoutClosingBracketHasNoIndex) {
+    EXPECT_EQ(scalar("T[2"), "T[2");
+    EXPECT_EQ(messages(), std::vector<std::string>{"Erreur dans indice"});
+    messages().clear();
+    EXPECT_EQ(string("U[3"), "U[3");
+    EXPECT_EQ(messages(), std::vector<std::string>{"Erreur dans indice"});
+}
