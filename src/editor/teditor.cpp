@@ -1,6 +1,6 @@
 #include "teditor.h"
 
-#include "text.h"
+#include "qttext.h"
 #include "tform3.h"
 
 #include <QApplication>
@@ -18,17 +18,6 @@
 #include <QVBoxLayout>
 
 namespace zef {
-
-namespace {
-
-QString toQString(const std::string& text8bit) {
-    const std::u16string u = cp1252ToUtf16(text8bit);
-    return QString::fromUtf16(u.data(), static_cast<qsizetype>(u.size()));
-}
-
-std::string to8bit(const QString& text) { return utf16ToCp1252(text.toStdU16String()); }
-
-} // namespace
 
 // The memo's lines as the run control and the interpreter see them.
 class TEditeur::MemoText : public editor::EditorText {
@@ -53,11 +42,11 @@ public:
         if (!block.isValid()) return;
         QTextCursor c(block);
         c.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-        c.insertText(toQString(text));
+        c.insertText(fromCp1252(text));
     }
     std::int64_t caret() const override { return owner_.Memo1->SelStart(); }
     void setCaret(std::int64_t offset) override { owner_.Memo1->Select(static_cast<int>(offset), 0); }
-    std::string fileName() const override { return to8bit(QFileInfo(owner_.DocumentPath).fileName()); }
+    std::string fileName() const override { return toCp1252(QFileInfo(owner_.DocumentPath).fileName()); }
 
 private:
     TEditeur& owner_;
@@ -66,7 +55,7 @@ private:
 class TEditeur::ScreenRunner : public editor::Runner {
 public:
     explicit ScreenRunner(TForm3& screen) : screen_(screen) {}
-    void InitPrg(const std::string& name) override { screen_.InitPrg(toQString(name)); }
+    void InitPrg(const std::string& name) override { screen_.InitPrg(fromCp1252(name)); }
     void Exec(LineList& lines, std::int32_t& line, std::int32_t& step, std::int32_t& status) override {
         screen_.Exec(lines, line, step, status);
     }
@@ -95,7 +84,7 @@ TEditeur::TEditeur(TForm3& screen, editor::RunState& runState, QWidget* parent)
     SetEditorColorRules(*Memo1);
 
     QStringList lines;
-    for (const auto& l : editor::templateLines()) lines << toQString(l);
+    for (const auto& l : editor::templateLines()) lines << fromCp1252(l);
     Memo1->setPlainText(lines.join('\n'));
     Memo1->document()->setModified(false);
 
@@ -103,7 +92,7 @@ TEditeur::TEditeur(TForm3& screen, editor::RunState& runState, QWidget* parent)
     runner_ = std::make_unique<ScreenRunner>(screen_);
     runControl_ = std::make_unique<editor::RunControl>(*runner_, runState);
     runControl_->onAbandoned = [this](const std::string& message) {
-        showErrorBox(this, toQString(message));
+        showErrorBox(this, fromCp1252(message));
     };
     runControl_->onRunning = [this](bool running) { Memo1->setReadOnly(running); };
 }
@@ -147,11 +136,11 @@ bool TEditeur::OpenFile(const QString& path) {
     DocumentPath = QFileInfo(path).absoluteFilePath();
     encoding_ = source->encoding;
     QStringList lines;
-    for (const auto& l : source->lines) lines << toQString(l);
+    for (const auto& l : source->lines) lines << fromCp1252(l);
     Memo1->setPlainText(lines.join('\n'));
     Memo1->Select(0, 0);
     Memo1->document()->setModified(false);
-    if (!editor::programNameMatches(to8bit(QFileInfo(path).fileName()),
+    if (!editor::programNameMatches(toCp1252(QFileInfo(path).fileName()),
                                     source->lines.empty() ? std::string() : source->lines[0]))
         showMessage(QStringLiteral("Le nom du programme ne correspond pas au fichier"));
     return true;
@@ -167,7 +156,7 @@ bool TEditeur::SaveAs() {
     const QString caption = QStringLiteral("ZuzOvozov - ") + QFileInfo(DocumentPath).fileName();
     setWindowTitle(caption);
     emit captionChanged(caption);
-    text_->setLine(0, editor::programLineFor(to8bit(DocumentPath)));
+    text_->setLine(0, editor::programLineFor(toCp1252(DocumentPath)));
     return Enregistrer();
 }
 
@@ -244,7 +233,7 @@ void TEditeur::Importer() {
     // selection.
     QTextCursor c = Memo1->textCursor();
     c.beginEditBlock();
-    for (const auto& line : source->lines) c.insertText(toQString(line) + '\n');
+    for (const auto& line : source->lines) c.insertText(fromCp1252(line) + '\n');
     c.endEditBlock();
     Memo1->setTextCursor(c);
 }

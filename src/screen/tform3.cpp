@@ -1,6 +1,6 @@
 #include "tform3.h"
 
-#include "text.h"
+#include "qttext.h"
 #include "tform12.h"
 
 #include <QApplication>
@@ -16,18 +16,6 @@
 namespace zef {
 
 namespace {
-
-QString fromLatin(const std::string& text) {
-    const std::u16string u = cp1252ToUtf16(text);
-    return QString::fromUtf16(u.data(), static_cast<qsizetype>(u.size()));
-}
-
-RegionalSettings regionalFromQt() {
-    // A C or POSIX locale counts as French.
-    const QLocale locale;
-    if (locale.language() == QLocale::C) return RegionalSettings::french();
-    return RegionalSettings::forLocale(locale.name().toStdString());
-}
 
 constexpr int kMaxCanvas = 8192; // output drawn further away is out of sight anyway
 
@@ -68,7 +56,7 @@ bool QtPrinterDevice::open() {
 
 bool QtPrinterDevice::write(const std::string& text) {
     if (!painter_) return false;
-    line_ += fromLatin(text);
+    line_ += fromCp1252(text);
     return true;
 }
 
@@ -114,7 +102,7 @@ TForm3::TForm3(TForm12* inputLine, QWidget* parent)
     platform.messages = this;
     platform.printer = &printer_;
     platform.poll = this;
-    platform.regional = regionalFromQt();
+    platform.regional = regionalSettingsFromQt();
     interpreter_ = std::make_unique<Interpreter>(platform);
 }
 
@@ -132,7 +120,7 @@ void TForm3::ensureCanvas(int width, int height) {
 }
 
 void TForm3::InitPrg(const QString& programName) {
-    interpreter_->InitPrg(utf16ToCp1252(programName.toStdU16String()));
+    interpreter_->InitPrg(toCp1252(programName));
 }
 
 void TForm3::Exec(LineList& lines, std::int32_t& line, std::int32_t& step, std::int32_t& outStatus) {
@@ -154,13 +142,13 @@ void TForm3::Exec(LineList& lines, std::int32_t& line, std::int32_t& step, std::
 int TForm3::CloseAll() { return interpreter_->CloseAll(); }
 
 void TForm3::prepare(const std::string& caption) {
-    setWindowTitle(fromLatin(caption));
+    setWindowTitle(fromCp1252(caption));
     show();
     raise();
 }
 
 void TForm3::drawText(int x, int y, const std::string& text) {
-    const QString s = fromLatin(text);
+    const QString s = fromCp1252(text);
     const QFontMetrics fm(font());
     const int width = fm.horizontalAdvance(s);
     if (x >= kMaxCanvas || y >= kMaxCanvas || x < 0 || y < 0) return;
@@ -175,7 +163,7 @@ void TForm3::drawText(int x, int y, const std::string& text) {
 }
 
 int TForm3::textWidth(const std::string& text) {
-    return QFontMetrics(font()).horizontalAdvance(fromLatin(text));
+    return QFontMetrics(font()).horizontalAdvance(fromCp1252(text));
 }
 
 void TForm3::clearScreen() {
@@ -194,17 +182,17 @@ std::string TForm3::readLine(int x, int y) {
     const QPoint at = mapToGlobal(QPoint(x, y));
     const QString typed = inputLine_->ask(at, std::max(width() - x, 40));
     activateWindow();
-    return utf16ToCp1252(typed.toStdU16String());
+    return toCp1252(typed);
 }
 
 void TForm3::showMessage(const std::string& text) {
-    if (messageBoxHook) return messageBoxHook(fromLatin(text));
-    QMessageBox::information(this, QApplication::applicationName(), fromLatin(text));
+    if (messageBoxHook) return messageBoxHook(fromCp1252(text));
+    QMessageBox::information(this, QApplication::applicationName(), fromCp1252(text));
 }
 
 void TForm3::showError(const std::string& text) {
-    if (messageBoxHook) return messageBoxHook(fromLatin(text));
-    showErrorBox(this, fromLatin(text));
+    if (messageBoxHook) return messageBoxHook(fromCp1252(text));
+    showErrorBox(this, fromCp1252(text));
 }
 
 bool TForm3::poll() {

@@ -2,6 +2,7 @@
 
 #include "aboutbox.h"
 #include "helpviewer.h"
+#include "qttext.h"
 #include "regional.h"
 #include "teditor.h"
 #include "text.h"
@@ -47,12 +48,6 @@ QIcon toolIcon(const QString& themeName, QStyle::StandardPixmap fallback, const 
     p.setFont(f);
     p.drawText(pm.rect(), Qt::AlignCenter, letter);
     return QIcon(pm);
-}
-
-RegionalSettings regional() {
-    const QLocale locale;
-    if (locale.language() == QLocale::C) return RegionalSettings::french();
-    return RegionalSettings::forLocale(locale.name().toStdString());
 }
 
 } // namespace
@@ -382,8 +377,7 @@ void TMainForm::ShowStatusHint(const QString& hint) { StatusLine->setText(hint);
 void TMainForm::Timer1Timer() {
     const QTime t = QTime::currentTime();
     const DateTime now{2000, 1, 1, t.hour(), t.minute(), t.second()};
-    const std::string text = regional().formatTime(now);
-    Panel2->setText(QString::fromStdString(cp1252ToUtf8(text)));
+    Panel2->setText(fromCp1252(regionalSettingsFromQt().formatTime(now)));
 }
 
 bool TMainForm::event(QEvent* event) {
