@@ -83,10 +83,11 @@ int main(int argc, char** argv) {
     if (file.empty()) return usageError("programme manquant");
 
     std::error_code ec;
+    const bool directory = std::filesystem::is_directory(file, ec);
     std::ifstream in(file, std::ios::binary);
     std::ostringstream bytes;
-    if (in && !std::filesystem::is_directory(file, ec)) bytes << in.rdbuf();
-    if (!in || in.bad() || std::filesystem::is_directory(file, ec)) {
+    if (in && !directory) bytes << in.rdbuf();
+    if (!in || in.bad() || directory) {
         std::cerr << "zefrun : impossible de lire " << file << "\n";
         return ExitNoInput;
     }

@@ -123,10 +123,11 @@ bool isValidUtf8(std::string_view bytes) {
     return true;
 }
 
-std::string decodeFileText(std::string_view bytes) {
+std::string decodeFileText(std::string_view bytes, bool* wasUtf8) {
     if (startsWith(bytes, "\xEF\xBB\xBF")) bytes.remove_prefix(3);
-    if (isValidUtf8(bytes)) return utf8ToCp1252(bytes);
-    return std::string(bytes);
+    const bool utf8 = isValidUtf8(bytes);
+    if (wasUtf8) *wasUtf8 = utf8;
+    return utf8 ? utf8ToCp1252(bytes) : std::string(bytes);
 }
 
 std::string trimLeft(std::string_view text) {

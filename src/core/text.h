@@ -19,8 +19,8 @@ char32_t cp1252ToCodePoint(unsigned char c);
 
 bool isValidUtf8(std::string_view bytes);
 // Decodes a file's bytes: UTF-8 when they are valid UTF-8, Windows-1252 otherwise.
-// A UTF-8 byte-order mark is dropped.
-std::string decodeFileText(std::string_view bytes);
+// A UTF-8 byte-order mark is dropped. wasUtf8, when given, tells which it was.
+std::string decodeFileText(std::string_view bytes, bool* wasUtf8 = nullptr);
 
 // Blanks are every character up to and including the space (bytes 0 to 32).
 inline bool isBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }

@@ -96,11 +96,10 @@ std::optional<SourceText> loadSource(const std::string& path, std::string& error
     }
     std::ostringstream bytes;
     bytes << in.rdbuf();
-    std::string data = bytes.str();
     SourceText source;
-    if (startsWith(data, "\xEF\xBB\xBF")) data.erase(0, 3);
-    source.encoding = isValidUtf8(data) ? Encoding::Utf8 : Encoding::Windows1252;
-    source.lines = splitLines(source.encoding == Encoding::Utf8 ? utf8ToCp1252(data) : data);
+    bool utf8 = true;
+    source.lines = splitLines(decodeFileText(bytes.str(), &utf8));
+    source.encoding = utf8 ? Encoding::Utf8 : Encoding::Windows1252;
     if (source.lines.empty()) source.lines.emplace_back();
     return source;
 }

@@ -81,6 +81,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     statusBar()->addWidget(StatusLine, 1);
     statusBar()->addPermanentWidget(Panel2);
 
+    regional_ = regionalSettingsFromQt();
     Timer1 = new QTimer(this);
     Timer1->setInterval(1000);
     connect(Timer1, &QTimer::timeout, this, &TMainForm::Timer1Timer);
@@ -377,7 +378,7 @@ void TMainForm::ShowStatusHint(const QString& hint) { StatusLine->setText(hint);
 void TMainForm::Timer1Timer() {
     const QTime t = QTime::currentTime();
     const DateTime now{2000, 1, 1, t.hour(), t.minute(), t.second()};
-    Panel2->setText(fromCp1252(regionalSettingsFromQt().formatTime(now)));
+    Panel2->setText(fromCp1252(regional_.formatTime(now)));
 }
 
 bool TMainForm::event(QEvent* event) {

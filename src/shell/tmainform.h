@@ -3,6 +3,7 @@
 // the active editor, the screen window or a single-instance window.
 #pragma once
 
+#include "regional.h"
 #include "runcontrol.h"
 
 #include <QMainWindow>
@@ -93,6 +94,7 @@ private:
     QString StartDirectory;
     bool shown_ = false;
     QPointer<QMdiSubWindow> lastActive_; // the editor window last made active
+    RegionalSettings regional_;          // for the time of day in the status bar
     std::unique_ptr<QPrinter> printer_;  // set up by "Configuration impression..."
 };
 
