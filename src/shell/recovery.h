@@ -32,6 +32,7 @@ public:
     // Writes or replaces the backup of one document, atomically.
     bool save(const DocumentBackup& backup);
     void remove(const QString& id);
+    const QString& folder() const { return folder_; }
 
     // The backups of sessions that ended without closing, oldest session first.
     std::vector<DocumentBackup> orphans() const;
