@@ -289,27 +289,24 @@ bool TForm3::printDrawing(QPrinter& printer) {
     return p.end();
 }
 
+void TForm3::zoomStep(int direction) {
+    setZoom(zoom::step(zoom_, direction));
+    zoom::save(QStringLiteral("ecran"), zoom_);
+}
+
 void TForm3::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape && running_) {
         requestInterrupt();
         return;
     }
     int direction = 0;
-    if (zoom::fromKey(*event, direction)) {
-        setZoom(zoom::step(zoom_, direction));
-        zoom::save(QStringLiteral("ecran"), zoom_);
-        return;
-    }
+    if (zoom::fromKey(*event, direction)) return zoomStep(direction);
     QWidget::keyPressEvent(event);
 }
 
 void TForm3::wheelEvent(QWheelEvent* event) {
     int direction = 0;
-    if (zoom::fromWheel(*event, direction)) {
-        setZoom(zoom::step(zoom_, direction));
-        zoom::save(QStringLiteral("ecran"), zoom_);
-        return;
-    }
+    if (zoom::fromWheel(*event, direction)) return zoomStep(direction);
     QWidget::wheelEvent(event);
 }
 
