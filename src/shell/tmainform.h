@@ -15,6 +15,7 @@
 #include <vector>
 
 class QAction;
+class QDockWidget;
 class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
@@ -30,6 +31,10 @@ class TEditeur;
 class TForm3;
 class TForm12;
 class TAboutBox;
+class TTableSymboles;
+class TVariable;
+class TParametres;
+class TVariablesView;
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
@@ -56,6 +61,16 @@ public:
     QLabel* statusLine() const { return StatusLine; }
     QLabel* timePanel() const { return Panel2; }
     const QString& startDirectory() const { return StartDirectory; }
+    // The debugging windows: the symbol listing, the examine window, the run parameters
+    // and the live Variables view docked in the frame.
+    void Stats();
+    void Examiner();
+    void Param();
+    TTableSymboles& symbolTable() const { return *tableSymboles_; }
+    TVariable& examineWindow() const { return *variable_; }
+    TParametres& parametersWindow() const { return *parametres_; }
+    QDockWidget* variablesDock() const { return variablesDock_; }
+    TVariablesView& variablesView() const { return *variablesView_; }
     // Tests answer the open dialog without a window, and give new editors their hooks.
     std::function<QString()> openFileHook;
     std::function<void(TEditeur&)> onEditorCreated;
@@ -76,6 +91,7 @@ private:
     void notYetAvailable();
     void arrangeIcons();
     void Timer1Timer();
+    void buildDebuggingViews();
 
     QMdiArea* mdiArea_;
     QLabel* StatusLine;
@@ -96,6 +112,11 @@ private:
     QPointer<QMdiSubWindow> lastActive_; // the editor window last made active
     RegionalSettings regional_;          // for the time of day in the status bar
     std::unique_ptr<QPrinter> printer_;  // set up by "Configuration impression..."
+    TTableSymboles* tableSymboles_ = nullptr;
+    TVariable* variable_ = nullptr;
+    TParametres* parametres_ = nullptr;
+    QDockWidget* variablesDock_ = nullptr;
+    TVariablesView* variablesView_ = nullptr;
 };
 
 } // namespace zef
