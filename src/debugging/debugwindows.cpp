@@ -71,8 +71,10 @@ void TVariable::examineTyped() {
     Edit1->selectAll();
 }
 
+// The field takes the focus at each opening and whenever the window becomes active again,
+// ready for the next name.
 bool TVariable::event(QEvent* event) {
-    if (event->type() == QEvent::WindowActivate) Edit1->setFocus();
+    if (event->type() == QEvent::WindowActivate || event->type() == QEvent::Show) Edit1->setFocus();
     return QDialog::event(event);
 }
 
