@@ -67,8 +67,11 @@ TVariable::TVariable(Interpreter& interpreter, QWidget* parent) : QDialog(parent
 }
 
 void TVariable::examineTyped() {
-    Edit2->setText(fromCp1252(debugging::ExamineVariable(interpreter_, toCp1252(Edit1->text()))));
-    Edit1->selectAll();
+    bool found = false;
+    Edit2->setText(fromCp1252(debugging::ExamineVariable(interpreter_, toCp1252(Edit1->text()), &found)));
+    // A name that was found is selected, ready for the next one; a wrong one stays as
+    // typed, to be corrected.
+    if (found) Edit1->selectAll();
 }
 
 // The field takes the focus at each opening and whenever the window becomes active again,

@@ -41,7 +41,8 @@ std::string ValueText(const Interpreter& interpreter, const SlotValue& value) {
     }
 }
 
-std::string ExamineVariable(Interpreter& interpreter, const std::string& typed) {
+std::string ExamineVariable(Interpreter& interpreter, const std::string& typed, bool* found) {
+    if (found) *found = false;
     std::string name = typed;
     std::string element;
     std::int64_t offset = 0;
@@ -57,6 +58,7 @@ std::string ExamineVariable(Interpreter& interpreter, const std::string& typed) 
     std::int32_t index = 0;
     interpreter.ChercheEtiq(name, kind, index);
     if (interpreter.runStatus() > 0) return "Variable inconnue";
+    if (found) *found = true;
     if (kind != 'I' && kind != 'R' && kind != 'C' && kind != 'S') return element.empty() ? typed : element;
     const auto entry = std::find_if(interpreter.symbols().begin(), interpreter.symbols().end(),
                                     [&](const SymbolEntry& e) { return e.Name == name; });

@@ -24,7 +24,8 @@ std::string ValueText(const Interpreter& interpreter, const SlotValue& value);
 // file the result is the text examined itself. An element index the interpreter cannot
 // read reports its own error in a message box and gives an empty result; an element
 // outside the array gives "Indice incorrect" rather than a neighbouring variable's value.
-std::string ExamineVariable(Interpreter& interpreter, const std::string& typed);
+// `found` tells whether a symbol was read (the window then selects the typed text).
+std::string ExamineVariable(Interpreter& interpreter, const std::string& typed, bool* found = nullptr);
 
 // The parameters window has closed: an accepted text becomes the run parameters, and the
 // parameter words are computed again from the parameters (cut at every single space).
