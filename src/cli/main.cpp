@@ -1,6 +1,7 @@
 // zefrun: runs one program of the language in a terminal or a pipe, with the same
 // interpreter as the IDE.
 #include "terminal_platform.h"
+#include "trace.h"
 
 #include "text.h"
 
@@ -21,13 +22,15 @@ std::atomic<bool> interrupted{false};
 void onInterrupt(int) { interrupted.store(true); }
 
 const char* kUsage =
-    "Usage : zefrun [--args TEXTE] [--locale NOM] [--printer FICHIER] FICHIER.pas\n"
+    "Usage : zefrun [--args TEXTE] [--locale NOM] [--printer FICHIER] [--trace] FICHIER.pas\n"
     "\n"
     "Exécute un programme Zef Pascal dans le terminal.\n"
     "  --args TEXTE        paramètres d'exécution (PARAMCOUNT, PARAMSTR)\n"
     "  --locale NOM        réglages régionaux, par exemple fr_FR ou en_US\n"
     "                      (par défaut : ceux du système ; C ou POSIX valent français)\n"
     "  --printer FICHIER   l'imprimante du programme écrit ses lignes dans FICHIER\n"
+    "  --trace             exécute pas à pas et écrit chaque arrêt sur la sortie\n"
+    "                      d'erreur : FICHIER:LIGNE: texte de la ligne à exécuter\n"
     "  --help              affiche cette aide\n";
 
 enum Exit { ExitOk = 0, ExitStopped = 1, ExitAbandoned = 2, ExitUsage = 64, ExitNoInput = 66,
@@ -46,7 +49,7 @@ void report(const std::string& file, int line, const std::string& message8bit) {
 
 int main(int argc, char** argv) {
     std::string arguments, locale, printerPath, file;
-    bool haveLocale = false;
+    bool haveLocale = false, trace = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         auto value = [&](const std::string& option, std::string& out) {
@@ -65,6 +68,8 @@ int main(int argc, char** argv) {
         if (a == "--help" || a == "-h") {
             std::cout << kUsage;
             return ExitOk;
+        } else if (a == "--trace") {
+            trace = true;
         } else if ((r = value("--args", arguments)) != 0) {
             if (r < 0) return usageError("--args attend un texte");
         } else if ((r = value("--locale", locale)) != 0) {
@@ -122,7 +127,10 @@ int main(int argc, char** argv) {
     std::int32_t line = 0, step = 0, status = 0;
     int exitCode = ExitOk;
     try {
-        interpreter.Exec(program, line, step, status);
+        if (trace)
+            ExecTraced(interpreter, program, file, std::cerr, [] { return interrupted.load(); }, line, status);
+        else
+            interpreter.Exec(program, line, step, status);
         if (status > 0) {
             screen.flush();
             if (messages.messages.empty()) messages.messages.push_back(utf8ToCp1252("Exécution arrêtée"));

@@ -306,9 +306,9 @@ void TEditeur::Pasapas(bool checked) { runControl_->Pasapas(checked); }
 
 void TEditeur::FormActivate() { runControl_->FormActivate(); }
 
-void TEditeur::FormDeactivate() {
-    if (!screen_.running()) screen_.CloseAll();
-}
+// Losing the focus leaves the program's files and printer open: a stopped run goes on
+// writing to them at the next step. Closing the window or the next fresh run closes them.
+void TEditeur::FormDeactivate() {}
 
 void TEditeur::closeEvent(QCloseEvent* event) {
     if (screen_.running()) {

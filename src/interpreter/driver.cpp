@@ -19,25 +19,27 @@ bool isLabelLine(const std::string& text) {
 void Interpreter::Exec(LineList& lines, std::int32_t& line, std::int32_t& step,
                        std::int32_t& outStatus) {
     runStatus_ = StatusOk;
-    cursorX_ = cursorY_ = 0;
-    if (platform_.screen) platform_.screen->prepare(utf8ToCp1252("ZuzOvozov - ") + programName_);
-    CloseAll();
+    stoppedOnError_ = false;
     const bool fresh = line == 0;
+    // Stepping never changes what the program does: only a fresh run puts the cursor back
+    // at the top left and closes the channels a previous run left open. A continued run
+    // (the next step, or going on after a breakpoint) keeps the cursor, the files and the
+    // printer exactly as the stopped run left them.
+    if (fresh) cursorX_ = cursorY_ = 0;
+    if (platform_.screen) platform_.screen->prepare(utf8ToCp1252("ZuzOvozov - ") + programName_);
     if (fresh) {
+        CloseAll();
         std::int32_t errorLine = 0;
         DeclarePass(lines, errorLine);
         if (runStatus_ > 0) {
+            stoppedOnError_ = true;
             line = errorLine;
             outStatus = runStatus_;
             return;
         }
-    } else if (runStatus_ > 0) {
-        outStatus = runStatus_;
-        return;
-    }
-    if (fresh) {
         FindMainBegin(lines, line);
         if (runStatus_ > 0) {
+            stoppedOnError_ = true;
             outStatus = StatusStop;
             return;
         }
@@ -66,6 +68,7 @@ void Interpreter::Exec(LineList& lines, std::int32_t& line, std::int32_t& step,
         if (platform_.poll && ++sincePoll >= kPollInterval) {
             sincePoll = 0;
             if (platform_.poll->poll()) {
+                stoppedOnError_ = true;
                 failUtf8("Exécution interrompue");
                 outStatus = runStatus_;
                 line = current;
@@ -84,6 +87,7 @@ void Interpreter::Exec(LineList& lines, std::int32_t& line, std::int32_t& step,
         // run is over, and the line number must not run beyond its range.
         if (runStatus_ == StatusOk) current = current >= lines.count() ? lines.count() : current + 1;
         if (current != resumeAt) resumeAt = -1;
+        if (runStatus_ > 0) stoppedOnError_ = true;
         if (step == 1) {
             runStatus_ = StatusStop;
             if (const BlockEntry* top = TopBlock(); top && top->ResumeLine == current)

@@ -83,6 +83,9 @@ public:
     // State for the front ends and the debugging views.
     std::int32_t runStatus() const { return runStatus_; }
     std::int32_t currentLine() const { return currentLine_; }
+    // Whether the last call of Exec stopped on an error of the program (or an interrupt)
+    // rather than after a single step or at a breakpoint: in step mode both give status 1.
+    bool stoppedOnError() const { return stoppedOnError_; }
     const std::vector<SymbolEntry>& symbols() const { return symbols_; }
     const std::string& programName() const { return programName_; }
     int cursorX() const { return cursorX_; }
@@ -211,6 +214,7 @@ private:
     std::int32_t runStatus_ = StatusOk;
     std::int32_t currentLine_ = 0;
     bool breakpoints_ = true;
+    bool stoppedOnError_ = false;
     std::uint64_t statementsRun_ = 0;
 
     std::vector<SymbolEntry> symbols_;

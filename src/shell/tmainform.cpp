@@ -1,6 +1,7 @@
 #include "tmainform.h"
 
 #include "aboutbox.h"
+#include "debugwindows.h"
 #include "helpviewer.h"
 #include "qttext.h"
 #include "regional.h"
@@ -8,11 +9,13 @@
 #include "text.h"
 #include "tform12.h"
 #include "tform3.h"
+#include "variablesview.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDockWidget>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
@@ -72,6 +75,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     help_->setWindowFlag(Qt::Window);
 
     buildMenus();
+    buildDebuggingViews();
     buildToolBar();
 
     StatusLine = new QLabel(this);
@@ -116,7 +120,8 @@ TMainForm::~TMainForm() {
     // The active-window notification and the editors' last signals must not reach a frame
     // that is being taken apart.
     disconnect(mdiArea_, nullptr, this, nullptr);
-    for (TEditeur* e : editors()) e->disconnect(this);
+    // Every editor, including those whose closed window waits for deletion.
+    for (TEditeur* e : findChildren<TEditeur*>()) e->disconnect(this);
 }
 
 QAction* TMainForm::addItem(QMenu* menu, const QString& name, const QString& caption,
@@ -189,8 +194,8 @@ void TMainForm::buildMenus() {
     QMenu* view = menuBar()->addMenu(QStringLiteral("&Voir"));
     view->setObjectName("N7");
     child(addItem(view, "subs1", "&Procedures...", "voir liste des subs", later, QKeySequence(Qt::Key_F2)));
-    child(addItem(view, "Tabledessymboles1", "&Table des symboles", "Afficher la table des symboles", later));
-    child(addItem(view, "Examinervariable1", "&Examiner variable...", "Voir la valeur de la variable", later));
+    child(addItem(view, "Tabledessymboles1", "&Table des symboles", "Afficher la table des symboles", [this] { Stats(); }));
+    child(addItem(view, "Examinervariable1", "&Examiner variable...", "Voir la valeur de la variable", [this] { Examiner(); }));
 
     QMenu* run = menuBar()->addMenu(QStringLiteral("E&xécuter"));
     run->setObjectName("N4");
@@ -208,7 +213,7 @@ void TMainForm::buildMenus() {
         if (TEditeur* e = activeEditor()) e->Pasapas(Pasapas_->isChecked());
     }));
     Pasapas_->setCheckable(true);
-    child(addItem(run, "Paramtres1", "P&aramètres...", "Paramètrtes d'exécution", later));
+    child(addItem(run, "Paramtres1", "P&aramètres...", "Paramètrtes d'exécution", [this] { Param(); }));
 
     QMenu* program = menuBar()->addMenu(QStringLiteral("&Programmer"));
     program->setObjectName("Ptogrammer1");
@@ -531,5 +536,38 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     event->accept();
     QApplication::quit();
 }
+
+// ---- Debugging views ----------------------------------------------------------------
+
+void TMainForm::buildDebuggingViews() {
+    Interpreter& interpreter = form3_->interpreter();
+    tableSymboles_ = new TTableSymboles(this);
+    variable_ = new TVariable(interpreter, this);
+    parametres_ = new TParametres(interpreter, this);
+
+    variablesView_ = new TVariablesView(interpreter, this);
+    variablesDock_ = new QDockWidget(QStringLiteral("Variables"), this);
+    variablesDock_->setObjectName("VariablesDock");
+    variablesDock_->setWidget(variablesView_);
+    addDockWidget(Qt::RightDockWidgetArea, variablesDock_);
+    variablesDock_->hide();
+    // The dock's own show/hide command, in the "Voir" menu with the other views.
+    QAction* toggle = variablesDock_->toggleViewAction();
+    toggle->setObjectName("Variables1");
+    toggle->setText(QStringLiteral("&Variables"));
+    toggle->setStatusTip(QStringLiteral("Voir les variables du programme et leurs valeurs"));
+    toggle->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F7));
+    toggle->setShortcutContext(Qt::ApplicationShortcut);
+    if (QMenu* view = menuBar()->findChild<QMenu*>("N7")) view->addAction(toggle);
+    childActions_.push_back(toggle); // like the rest of "Voir": there when a program is open
+    // The view reads the tables once per stop of a run, never while it runs.
+    connect(form3_, &TForm3::runningChanged, variablesView_, [this](bool running) {
+        if (!running) variablesView_->runStopped();
+    });
+}
+
+void TMainForm::Stats() { tableSymboles_->Stats(form3_->interpreter()); }
+void TMainForm::Examiner() { variable_->Examiner(); }
+void TMainForm::Param() { parametres_->Param(); }
 
 } // namespace zef

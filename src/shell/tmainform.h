@@ -16,6 +16,7 @@
 #include <vector>
 
 class QAction;
+class QDockWidget;
 class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
@@ -31,6 +32,10 @@ class TEditeur;
 class TForm3;
 class TForm12;
 class TAboutBox;
+class TTableSymboles;
+class TVariable;
+class TParametres;
+class TVariablesView;
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
@@ -63,6 +68,16 @@ public:
     void offerRecovery();
     RecoveryStore* recoveryStore() const { return recovery_.get(); }
 
+    // The debugging windows: the symbol listing, the examine window, the run parameters
+    // and the live Variables view docked in the frame.
+    void Stats();
+    void Examiner();
+    void Param();
+    TTableSymboles& symbolTable() const { return *tableSymboles_; }
+    TVariable& examineWindow() const { return *variable_; }
+    TParametres& parametersWindow() const { return *parametres_; }
+    QDockWidget* variablesDock() const { return variablesDock_; }
+    TVariablesView& variablesView() const { return *variablesView_; }
     // Tests answer the open dialog without a window, and give new editors their hooks.
     std::function<QString()> openFileHook;
     // Tests answer the recovery question (the documents' names) without a window.
@@ -86,6 +101,7 @@ private:
     void arrangeIcons();
     void cascade();
     void Timer1Timer();
+    void buildDebuggingViews();
 
     QMdiArea* mdiArea_;
     QLabel* StatusLine;
@@ -109,6 +125,11 @@ private:
     std::unique_ptr<RecoveryStore> recovery_;
     QTimer* backupTimer_;
     int nextBackupId_ = 0;
+    TTableSymboles* tableSymboles_ = nullptr;
+    TVariable* variable_ = nullptr;
+    TParametres* parametres_ = nullptr;
+    QDockWidget* variablesDock_ = nullptr;
+    TVariablesView* variablesView_ = nullptr;
 };
 
 } // namespace zef

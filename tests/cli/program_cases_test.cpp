@@ -12,6 +12,7 @@
 //   === file NAME          expected content of a file after the run (CR LF line ends)
 //   === nofile NAME        a file that must not exist after the run
 //   === printer            expected printer output (the run gets --printer printer.txt)
+//   === trace              the run is traced (--trace): its stops come before stderr's errors
 //
 // A section's text ends with a line end unless its header ends with " -n". Lines before
 // the first section are a description.
@@ -153,6 +154,7 @@ TEST_P(ProgramCase, RunsAsExpected) {
         } else if (kind == "args") args.insert(args.end(), {"--args", arg});
         else if (kind == "locale") args.insert(args.end(), {"--locale", arg});
         else if (kind == "printer") printer = true;
+        else if (kind == "trace") args.push_back("--trace");
         else if (kind == "stdout") expectedOut = s.text;
         else if (kind == "stderr") expectedErr = s.text;
         else if (kind == "status") expectedStatus = std::stoi(arg);

@@ -6,6 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
 
 using namespace zef;
 using namespace zef::editor;
@@ -83,7 +87,7 @@ TEST_F(RunControlTest, ActivatingAWindowSwitchesStepModeOff) {
     // A normal end leaves CurrentLine on the main BEGIN: Continuer runs the body again.
     EXPECT_EQ(state.CurrentLine, 2);
     control.Continuer2(text);
-    EXPECT_EQ(h.screen.text(), "36\n"); // the cursor starts again at the top left
+    EXPECT_EQ(h.screen.text(), "3\n6\n"); // a continued run keeps the screen cursor
 }
 
 TEST_F(RunControlTest, ArretTogglesTheLineAfterTheCaretAndSetsTheResumeLine) {
@@ -132,4 +136,31 @@ TEST_F(RunControlTest, AnErrorPutsTheCaretOnTheFailingLineAndAnAbandonedRunMarks
     EXPECT_EQ(abandoned, "'1,5' n'est pas une valeur entière correcte");
     EXPECT_EQ(text.caretOffset, 0);
     EXPECT_FALSE(state.running);
+}
+
+// Stepping never changes what the program does: stepped to its end, a program that writes
+// a file and several screen lines leaves the same file and the same screen as a run.
+TEST(Stepping, SteppedToItsEndAProgramLeavesTheFileAndScreenOfARun) {
+    const auto path = std::filesystem::temp_directory_path() / ("ZEFSTEP" + std::to_string(getpid()) + ".TXT");
+    auto outcome = [&](bool stepped) {
+        Harness h;
+        RunState state;
+        InterpreterRunner runner{*h.interpreter};
+        RunControl control{runner, state};
+        FakeText text{{"Program ecrit;", "var F: textfile;", "var I: integer;", "begin",
+                       "  assign(F,'" + path.string() + "');", "  rewrite(F);", "  for I:=1 to 3 do", "  begin",
+                       "    writeln(I);", "    writeln(F, I);", "  end;", "  write('fin');", "end."}};
+        control.Pasapas(stepped);
+        control.Executer(text);
+        for (int steps = 0; stepped && state.CurrentLine < text.count() && steps < 100; ++steps)
+            control.Continuer2(text);
+        h.interpreter->CloseAll(); // as the next fresh run does
+        std::ostringstream file;
+        file << std::ifstream(path, std::ios::binary).rdbuf();
+        return h.screen.text() + "|" + file.str() + "|" + std::to_string(h.messages.messages.size());
+    };
+    const std::string run = outcome(false);
+    EXPECT_EQ(run, "1\n2\n3\nfin\n|1\r\n2\r\n3\r\n|0");
+    EXPECT_EQ(outcome(true), run);
+    std::filesystem::remove(path);
 }
