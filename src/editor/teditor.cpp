@@ -95,6 +95,7 @@ TEditeur::TEditeur(TForm3& screen, editor::RunState& runState, QWidget* parent)
         showErrorBox(this, fromCp1252(message));
     };
     runControl_->onRunning = [this](bool running) { Memo1->setReadOnly(running); };
+    setUpEditing();
 }
 
 TEditeur::~TEditeur() = default;

@@ -30,6 +30,7 @@ class TEditeur;
 class TForm3;
 class TForm12;
 class TAboutBox;
+struct GeneratorWindows;
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
@@ -76,6 +77,8 @@ private:
     void notYetAvailable();
     void arrangeIcons();
     void Timer1Timer();
+    // Routes the editing, search and code-generation commands to the active editor.
+    void routeEditingCommands();
 
     QMdiArea* mdiArea_;
     QLabel* StatusLine;
@@ -96,6 +99,7 @@ private:
     QPointer<QMdiSubWindow> lastActive_; // the editor window last made active
     RegionalSettings regional_;          // for the time of day in the status bar
     std::unique_ptr<QPrinter> printer_;  // set up by "Configuration impression..."
+    std::unique_ptr<GeneratorWindows> generators_; // generator dialogs and pick lists
 };
 
 } // namespace zef

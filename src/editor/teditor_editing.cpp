@@ -1,0 +1,184 @@
+// TEditeur's editing commands: find and replace, automatic indentation, the procedure
+// and keyword lists, and the insertion of generated fragments.
+#include "editing.h"
+#include "finddialog.h"
+#include "generators.h"
+#include "teditor.h"
+
+#include <QKeyEvent>
+#include <QTextBlock>
+
+namespace zef {
+
+namespace {
+
+// The memo's lines as the text logic reads them (UTF-8).
+std::vector<std::string> memoLines(const TColorMemo& memo) {
+    std::vector<std::string> lines;
+    for (QTextBlock b = memo.document()->begin(); b.isValid(); b = b.next()) lines.push_back(b.text().toStdString());
+    return lines;
+}
+
+// The memo's positions count a line break as CR LF, as the fragments hold it; its
+// blocks hold one line break.
+QString asBlocks(const QString& text) {
+    QString out = text;
+    return out.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+} // namespace
+
+void TEditeur::setUpEditing() {
+    FindDialog1 = new TFindDialog(TFindDialog::Kind::Find, this);
+    ReplaceDialog1 = new TFindDialog(TFindDialog::Kind::Replace, this);
+    FindDialog1->OnFind = [this](TFindDialog& d) { Find(d); };
+    ReplaceDialog1->OnFind = [this](TFindDialog& d) { Find(d); };
+    ReplaceDialog1->OnReplace = [this](TFindDialog& d) { Replace(d); };
+    Memo1->installEventFilter(this);
+}
+
+GeneratorWindows& TEditeur::generators() {
+    if (generators_) return *generators_;
+    if (!ownGenerators_) ownGenerators_ = std::make_shared<GeneratorWindows>(this);
+    return *ownGenerators_;
+}
+
+void TEditeur::Chercher() { FindDialog1->Execute(); }
+
+void TEditeur::Remplacer() { ReplaceDialog1->Execute(); }
+
+void TEditeur::Find(TFindDialog& sender) {
+    if (Memo1->SearchText(sender.FindText(), sender.Options())) return;
+    // The message's misspelling and its blank before "non" are the system's own.
+    showMessage(QStringLiteral("Chaîne rechechée \"%1\" non trouvée").arg(sender.FindText()));
+}
+
+void TEditeur::Continuer() { Find(*FindDialog1); }
+
+void TEditeur::Replace(TFindDialog& sender) {
+    if (textLocked()) return;
+    const QString what = sender.FindText();
+    // The match selected by the last search is replaced first, whatever its letter case
+    // and whatever the match-case option says.
+    if (!what.isEmpty() && Memo1->textCursor().selectedText().compare(what, Qt::CaseInsensitive) == 0)
+        insertText(sender.ReplaceText(), static_cast<int>(sender.ReplaceText().size()));
+    bool found = Memo1->SearchText(what, sender.Options());
+    while (found && sender.replaceAll()) {
+        insertText(sender.ReplaceText(), static_cast<int>(sender.ReplaceText().size()));
+        found = Memo1->SearchText(what, sender.Options());
+    }
+    // Here the message has no blank before "non", as the system has always written it.
+    if (!found && sender.replaceOne()) showMessage(QStringLiteral("Chaîne recherchée \"%1\"non trouvée").arg(what));
+}
+
+bool TEditeur::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Memo1 && event->type() == QEvent::KeyPress && !Memo1->isReadOnly())
+        if (FormKeyPress(static_cast<QKeyEvent*>(event))) return true;
+    return QWidget::eventFilter(watched, event);
+}
+
+bool TEditeur::FormKeyPress(QKeyEvent* event) {
+    const int key = event->key();
+    const auto modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if ((key != Qt::Key_Return && key != Qt::Key_Enter) || modifiers != Qt::NoModifier) return false;
+    const QTextCursor c = Memo1->textCursor();
+    const QTextBlock block = Memo1->document()->findBlock(c.selectionStart());
+    const auto indentation =
+        editor::EnterIndentation(block.blockNumber(), c.selectionStart() - block.position(), [this](int line) {
+            return Memo1->document()->findBlockByNumber(line).text().toStdString();
+        });
+    if (!indentation) return false;
+    QTextCursor edit = Memo1->textCursor();
+    edit.insertText(QStringLiteral("\n") + QString::fromStdString(*indentation));
+    Memo1->setTextCursor(edit);
+    Memo1->ensureCursorVisible();
+    return true;
+}
+
+void TEditeur::insertText(const QString& text, int caret) {
+    const int start = Memo1->SelStart();
+    QTextCursor c = Memo1->textCursor();
+    c.insertText(asBlocks(text));
+    Memo1->setTextCursor(c);
+    Memo1->Select(start + caret, 0);
+}
+
+void TEditeur::insertFragment(const QString& fragment, editor::Insertion kind) {
+    // A cancelled dialog, or one left without a required field, changes nothing.
+    if (fragment.isEmpty() || textLocked()) return;
+    const std::string utf8 = fragment.toStdString();
+    const std::size_t caret = editor::CaretInFragment(kind, utf8);
+    insertText(fragment, static_cast<int>(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(caret)).size()));
+    Memo1->setFocus();
+}
+
+void TEditeur::ListeSubs() {
+    TListeSel& list = *generators().ListeSel;
+    list.Init(*Memo1);
+    list.exec();
+    const QString chosen = list.selectedText();
+    if (chosen.isEmpty()) return;
+    if (const auto line = editor::FirstLineContaining(memoLines(*Memo1), chosen.toStdString())) {
+        QTextCursor c(Memo1->document()->findBlockByNumber(*line));
+        Memo1->setTextCursor(c);
+        Memo1->ensureCursorVisible();
+    }
+    Memo1->setFocus();
+}
+
+void TEditeur::Instructions() {
+    TMotsCle& list = *generators().MotsCle;
+    list.exec();
+    const QString word = list.selectedText();
+    if (word.isEmpty() || textLocked()) return;
+    insertText(word, static_cast<int>(word.size()));
+    Memo1->setFocus();
+}
+
+void TEditeur::Forg() {
+    TBoucleFor& dialog = *generators().BoucleFor;
+    dialog.exec();
+    insertFragment(dialog.Result().text, editor::Insertion::For);
+}
+
+void TEditeur::whileg() {
+    TBoucleWhile& dialog = *generators().BoucleWhile;
+    dialog.setWindowTitle(QStringLiteral("Boucle While"));
+    dialog.exec();
+    insertFragment(dialog.Result1().text, editor::Insertion::While);
+}
+
+void TEditeur::Dog() {
+    TBoucleWhile& dialog = *generators().BoucleWhile;
+    dialog.setWindowTitle(QStringLiteral("Boucle Repeat"));
+    dialog.exec();
+    insertFragment(dialog.Result2().text, editor::Insertion::Repeat);
+}
+
+void TEditeur::Ifg() {
+    TConditionIf& dialog = *generators().ConditionIf;
+    dialog.exec();
+    insertFragment(dialog.Result().text, editor::Insertion::If);
+}
+
+void TEditeur::Liref() {
+    TFileIO& dialog = *generators().FileIO;
+    dialog.setMode(generators::FileMode::Read);
+    dialog.exec();
+    insertFragment(dialog.Result().text, editor::Insertion::File);
+}
+
+void TEditeur::Ecriref() {
+    TFileIO& dialog = *generators().FileIO;
+    dialog.setMode(generators::FileMode::Write);
+    dialog.exec();
+    insertFragment(dialog.Result().text, editor::Insertion::File);
+}
+
+void TEditeur::Imprimf() {
+    insertFragment(QString::fromLatin1(generators::kPrinterFragment.data(),
+                                       static_cast<qsizetype>(generators::kPrinterFragment.size())),
+                   editor::Insertion::Printer);
+}
+
+} // namespace zef
