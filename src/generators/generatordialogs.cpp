@@ -27,7 +27,8 @@ GeneratedText fragmentResult(bool accepted, const std::string& text) {
 } // namespace
 
 TGeneratorDialog::TGeneratorDialog(QWidget* parent) : QDialog(parent) {
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    // A title bar with a close box only.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     form_ = new QVBoxLayout(this);
     Button1 = new QPushButton(QStringLiteral("OK"), this);
     Button1->setObjectName("Button1");
@@ -40,6 +41,7 @@ TGeneratorDialog::TGeneratorDialog(QWidget* parent) : QDialog(parent) {
     }
     connect(Button1, &QPushButton::clicked, this, &TGeneratorDialog::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TGeneratorDialog::Button2Click);
+    setMinimumWidth(300);
     buttons_ = new QHBoxLayout;
     buttons_->addStretch();
     buttons_->addWidget(Button1);
@@ -132,6 +134,7 @@ TBoucleFor::TBoucleFor(QWidget* parent) : TGeneratorDialog(parent) {
     Edit3 = addField(QStringLiteral("Valeur finale"));
     form_->addLayout(buttons_);
     chainTabs({Edit1, Edit2, Edit3, Button1, Button2});
+    Edit1->setFocus(); // the first field has the focus when the dialog first opens
 }
 
 GeneratedText TBoucleFor::Result() const {
@@ -146,6 +149,7 @@ TBoucleWhile::TBoucleWhile(QWidget* parent) : TGeneratorDialog(parent) {
     Edit2 = addField(QStringLiteral("Opérande 2"));
     form_->addLayout(buttons_);
     chainTabs(QList<QWidget*>{Edit1} + radios(RadioGroup1) + QList<QWidget*>{Edit2, Button1, Button2});
+    Edit1->setFocus(); // the first field has the focus when the dialog first opens
 }
 
 generators::Condition TBoucleWhile::condition() const {
@@ -168,6 +172,7 @@ TConditionIf::TConditionIf(QWidget* parent) : TGeneratorDialog(parent) {
     form_->addLayout(buttons_);
     chainTabs(QList<QWidget*>{Edit1} + radios(RadioGroup1) +
               QList<QWidget*>{Edit2, Button1, Button2, CheckBox1});
+    Edit1->setFocus(); // the first field has the focus when the dialog first opens
 }
 
 GeneratedText TConditionIf::Result() const {
@@ -193,6 +198,7 @@ TFileIO::TFileIO(QWidget* parent) : TGeneratorDialog(parent) {
     form_->addWidget(box);
     form_->addLayout(buttons_);
     chainTabs(QList<QWidget*>{Edit1, Edit2} + radios(RadioGroup1) + QList<QWidget*>{Button1, Button2});
+    Edit1->setFocus(); // the first field has the focus when the dialog first opens
     setMode(generators::FileMode::Read);
 }
 

@@ -13,7 +13,8 @@
 namespace zef {
 
 TPickList::TPickList(QWidget* parent) : QDialog(parent) {
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    // A title bar with a close box only.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     ListBox1 = new QListWidget(this);
     ListBox1->setObjectName("ListBox1");
     ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
