@@ -5,40 +5,23 @@
 #include "teditor.h"
 #include "tform12.h"
 #include "tform3.h"
+#include "whenshown.h"
 
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QDeadlineTimer>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 #include <QTextBlock>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
 using namespace zef;
 
 namespace {
-
-// Answers the next modal window once the command under test has shown it (the command
-// waits in the window's own event loop meanwhile).
-template <class W>
-void whenShown(std::function<void(W&)> answer) {
-    auto* timer = new QTimer;
-    const QDeadlineTimer deadline(10000);
-    QObject::connect(timer, &QTimer::timeout, [timer, answer, deadline] {
-        auto* w = qobject_cast<W*>(QApplication::activeModalWidget());
-        if (!w && !deadline.hasExpired()) return;
-        timer->stop();
-        timer->deleteLater();
-        if (w) answer(*w);
-    });
-    timer->start(5);
-}
 
 struct Editing : ::testing::Test {
     Editing() : screen(&inputLine), editor(screen, runState), windows(&editor) {
