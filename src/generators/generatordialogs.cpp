@@ -41,7 +41,7 @@ TGeneratorDialog::TGeneratorDialog(QWidget* parent) : QDialog(parent) {
     }
     connect(Button1, &QPushButton::clicked, this, &TGeneratorDialog::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TGeneratorDialog::Button2Click);
-    setMinimumWidth(300);
+    setMinimumWidth(360);
     buttons_ = new QHBoxLayout;
     buttons_->addStretch();
     buttons_->addWidget(Button1);

@@ -81,7 +81,7 @@ TMotsCle::TMotsCle(QWidget* parent) : TPickList(parent) {
     setObjectName("MotsCle");
     setWindowTitle(QStringLiteral("Mots clé"));
     for (const std::string& word : generators::KeywordListEntries()) ListBox1->addItem(QString::fromStdString(word));
-    resize(220, 320);
+    resize(260, 360);
 }
 
 void TMotsCle::mousePressEvent(QMouseEvent* event) {
@@ -92,7 +92,7 @@ void TMotsCle::mousePressEvent(QMouseEvent* event) {
 TListeSel::TListeSel(QWidget* parent) : TPickList(parent) {
     setObjectName("ListeSel");
     setWindowTitle(QStringLiteral("Liste des Procedures"));
-    resize(320, 240);
+    resize(380, 260);
 }
 
 void TListeSel::Init(const TColorMemo& memo) {
