@@ -10,8 +10,10 @@
 
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
+class QDialog;
 class QKeyEvent;
 class QPrinter;
 
@@ -20,6 +22,7 @@ namespace zef {
 class TForm3;
 class TFindDialog;
 struct GeneratorWindows;
+struct GeneratedText;
 
 class TEditeur : public QWidget {
     Q_OBJECT
@@ -113,6 +116,8 @@ private:
     // Puts a text in place of the selection, the caret `caret` characters into it.
     void insertText(const QString& text, int caret);
     void insertFragment(const QString& fragment, editor::Insertion kind);
+    // Shows a generator dialog modally, then inserts what it produced.
+    void generate(QDialog& dialog, const std::function<GeneratedText()>& result, editor::Insertion kind);
     GeneratorWindows* generators_ = nullptr;
     std::shared_ptr<GeneratorWindows> ownGenerators_; // dialogs owned by this window
 };

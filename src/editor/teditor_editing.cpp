@@ -127,52 +127,54 @@ void TEditeur::ListeSubs() {
 }
 
 void TEditeur::Instructions() {
+    if (textLocked()) return;
     TMotsCle& list = *generators().MotsCle;
     list.exec();
     const QString word = list.selectedText();
-    if (word.isEmpty() || textLocked()) return;
+    if (word.isEmpty()) return;
     insertText(word, static_cast<int>(word.size()));
     Memo1->setFocus();
 }
 
+void TEditeur::generate(QDialog& dialog, const std::function<GeneratedText()>& result, editor::Insertion kind) {
+    // The text cannot change during a run: the dialog is not even offered then.
+    if (textLocked()) return;
+    dialog.exec();
+    insertFragment(result().text, kind);
+}
+
 void TEditeur::Forg() {
     TBoucleFor& dialog = *generators().BoucleFor;
-    dialog.exec();
-    insertFragment(dialog.Result().text, editor::Insertion::For);
+    generate(dialog, [&dialog] { return dialog.Result(); }, editor::Insertion::For);
 }
 
 void TEditeur::whileg() {
     TBoucleWhile& dialog = *generators().BoucleWhile;
     dialog.setWindowTitle(QStringLiteral("Boucle While"));
-    dialog.exec();
-    insertFragment(dialog.Result1().text, editor::Insertion::While);
+    generate(dialog, [&dialog] { return dialog.Result1(); }, editor::Insertion::While);
 }
 
 void TEditeur::Dog() {
     TBoucleWhile& dialog = *generators().BoucleWhile;
     dialog.setWindowTitle(QStringLiteral("Boucle Repeat"));
-    dialog.exec();
-    insertFragment(dialog.Result2().text, editor::Insertion::Repeat);
+    generate(dialog, [&dialog] { return dialog.Result2(); }, editor::Insertion::Repeat);
 }
 
 void TEditeur::Ifg() {
     TConditionIf& dialog = *generators().ConditionIf;
-    dialog.exec();
-    insertFragment(dialog.Result().text, editor::Insertion::If);
+    generate(dialog, [&dialog] { return dialog.Result(); }, editor::Insertion::If);
 }
 
 void TEditeur::Liref() {
     TFileIO& dialog = *generators().FileIO;
     dialog.setMode(generators::FileMode::Read);
-    dialog.exec();
-    insertFragment(dialog.Result().text, editor::Insertion::File);
+    generate(dialog, [&dialog] { return dialog.Result(); }, editor::Insertion::File);
 }
 
 void TEditeur::Ecriref() {
     TFileIO& dialog = *generators().FileIO;
     dialog.setMode(generators::FileMode::Write);
-    dialog.exec();
-    insertFragment(dialog.Result().text, editor::Insertion::File);
+    generate(dialog, [&dialog] { return dialog.Result(); }, editor::Insertion::File);
 }
 
 void TEditeur::Imprimf() {
