@@ -26,6 +26,20 @@ QString asBlocks(const QString& text) {
     return out.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
+// Hands the memo's key presses to the editor before the memo sees them.
+class KeyPressFilter : public QObject {
+public:
+    KeyPressFilter(QObject* parent, std::function<bool(QKeyEvent*)> handler)
+        : QObject(parent), handler_(std::move(handler)) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress && handler_(static_cast<QKeyEvent*>(event))) return true;
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<bool(QKeyEvent*)> handler_;
+};
+
 } // namespace
 
 void TEditeur::setUpEditing() {
@@ -34,7 +48,9 @@ void TEditeur::setUpEditing() {
     FindDialog1->OnFind = [this](TFindDialog& d) { Find(d); };
     ReplaceDialog1->OnFind = [this](TFindDialog& d) { Find(d); };
     ReplaceDialog1->OnReplace = [this](TFindDialog& d) { Replace(d); };
-    Memo1->installEventFilter(this);
+    Memo1->installEventFilter(new KeyPressFilter(this, [this](QKeyEvent* event) {
+        return !Memo1->isReadOnly() && FormKeyPress(event);
+    }));
 }
 
 GeneratorWindows& TEditeur::generators() {
@@ -69,12 +85,6 @@ void TEditeur::Replace(TFindDialog& sender) {
     }
     // Here the message has no blank before "non", as the system has always written it.
     if (!found && sender.replaceOne()) showMessage(QStringLiteral("Chaîne recherchée \"%1\"non trouvée").arg(what));
-}
-
-bool TEditeur::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Memo1 && event->type() == QEvent::KeyPress && !Memo1->isReadOnly())
-        if (FormKeyPress(static_cast<QKeyEvent*>(event))) return true;
-    return QWidget::eventFilter(watched, event);
 }
 
 bool TEditeur::FormKeyPress(QKeyEvent* event) {

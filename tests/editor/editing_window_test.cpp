@@ -24,7 +24,8 @@ using namespace zef;
 namespace {
 
 struct Editing : ::testing::Test {
-    Editing() : screen(&inputLine), editor(screen, runState), windows(&editor) {
+    // The screen window takes the input line as a part of itself.
+    Editing() : screen(new TForm12), editor(screen, runState), windows(&editor) {
         editor.setGenerators(&windows);
         editor.messageHook = [this](const QString& text) { messages << text; };
     }
@@ -34,7 +35,6 @@ struct Editing : ::testing::Test {
     QString beforeCaret() const { return editor.lines().join("\r\n").left(editor.Memo1->SelStart()); }
     void fill(QLineEdit* edit, const QString& value) { edit->setText(value); }
 
-    TForm12 inputLine;
     TForm3 screen;
     editor::RunState runState;
     TEditeur editor;
@@ -78,7 +78,7 @@ TEST_F(Editing, GeneratedLoopsGoInPlaceOfTheSelectionWithTheCaretOnTheirEmptyLin
     EXPECT_EQ(beforeCaret(), "Repeat\r\n");
 }
 
-TEST_F(Editing, ConditionsFilesAndThePrinter) {
+TEST_F(Editing, ConditionsAndFiles) {
     setText("");
     whenShown<TConditionIf>([](TConditionIf& d) {
         d.Edit1->setText("X");
@@ -101,12 +101,6 @@ TEST_F(Editing, ConditionsFilesAndThePrinter) {
         writing ? editor.Ecriref() : editor.Liref();
         EXPECT_EQ(beforeCaret(), writing ? "Assign(F,'a.txt');\r\nRewrite(F);\r\n" : "Assign(F,'a.txt');\r\nReset(F);\r\n");
     }
-
-    setText("begin\nend.");
-    editor.Memo1->Select(7, 0);
-    editor.Imprimf();
-    EXPECT_EQ(text(), "begin\nAssignPrn(Prn);\nRewrite(Prn);\nend.");
-    EXPECT_EQ(beforeCaret(), "begin\r\nAssignPrn(Prn);\r\nRewrite(Prn);\r\n");
 }
 
 TEST_F(Editing, ACancelledOrIncompleteGeneratorChangesNothing) {
