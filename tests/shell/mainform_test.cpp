@@ -369,6 +369,8 @@ TEST_F(Ide, EditingAndGeneratorCommandsReachTheActiveEditor) {
     EXPECT_EQ(lines(e), before);
     trigger("Impression1");
     EXPECT_EQ(lines(e).mid(6, 2), (QStringList{"AssignPrn(Prn);", "Rewrite(Prn);"}));
+    EXPECT_EQ(e->Memo1->textCursor().blockNumber(), 8); // just after the inserted lines
+    EXPECT_EQ(e->Memo1->textCursor().positionInBlock(), 0);
     trigger("Rechercher1");
     EXPECT_TRUE(e->FindDialog1->isVisible());
     trigger("Remplacer1");
