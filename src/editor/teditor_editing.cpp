@@ -90,16 +90,18 @@ void TEditeur::Replace(TFindDialog& sender) {
 bool TEditeur::FormKeyPress(QKeyEvent* event) {
     const int key = event->key();
     const auto modifiers = event->modifiers() & ~Qt::KeypadModifier;
-    if ((key != Qt::Key_Return && key != Qt::Key_Enter) || modifiers != Qt::NoModifier) return false;
+    // Shift+Enter is Enter too: a program line never holds a soft line break.
+    if ((key != Qt::Key_Return && key != Qt::Key_Enter) || (modifiers & ~Qt::ShiftModifier) != Qt::NoModifier)
+        return false;
     const QTextCursor c = Memo1->textCursor();
     const QTextBlock block = Memo1->document()->findBlock(c.selectionStart());
     const auto indentation =
         editor::EnterIndentation(block.blockNumber(), c.selectionStart() - block.position(), [this](int line) {
             return Memo1->document()->findBlockByNumber(line).text().toStdString();
         });
-    if (!indentation) return false;
+    // Without a reference line (on the first line) the line break stands alone.
     QTextCursor edit = Memo1->textCursor();
-    edit.insertText(QStringLiteral("\n") + QString::fromStdString(*indentation));
+    edit.insertText(QStringLiteral("\n") + QString::fromStdString(indentation.value_or(std::string())));
     Memo1->setTextCursor(edit);
     Memo1->ensureCursorVisible();
     return true;

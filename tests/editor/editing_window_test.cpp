@@ -203,6 +203,9 @@ TEST_F(Editing, EnterKeepsTheIndentation) {
     EXPECT_EQ(text(), "Program P;\n  begin\n  \n  \n\tend.");
     enterAt(3); // the first line: a plain line break
     EXPECT_EQ(text(), "Pro\ngram P;\n  begin\n  \n  \n\tend.");
+    editor.Memo1->Select(21, 0);
+    QTest::keyClick(editor.Memo1, Qt::Key_Return, Qt::ShiftModifier); // no soft line break
+    EXPECT_EQ(text(), "Pro\ngram P;\n  begin\n  \n  \n  \n\tend.");
 }
 
 TEST_F(Editing, ThePickListsMoveTheCaretOrInsertAWord) {
