@@ -90,8 +90,16 @@ void TGeneratorDialog::closeEvent(QCloseEvent* event) {
     QDialog::closeEvent(event);
 }
 
+void TGeneratorDialog::showEvent(QShowEvent* event) {
+    // Every opening starts in the first field, its text (kept from the last use) selected.
+    firstField_->setFocus();
+    firstField_->selectAll();
+    QDialog::showEvent(event);
+}
+
 QLineEdit* TGeneratorDialog::addField(const QString& label) {
     auto* edit = new QLineEdit(this);
+    if (!firstField_) firstField_ = edit;
     auto* caption = new QLabel(label, this);
     caption->setBuddy(edit);
     form_->addWidget(caption);
@@ -134,7 +142,6 @@ TBoucleFor::TBoucleFor(QWidget* parent) : TGeneratorDialog(parent) {
     Edit3 = addField(QStringLiteral("Valeur finale"));
     form_->addLayout(buttons_);
     chainTabs({Edit1, Edit2, Edit3, Button1, Button2});
-    Edit1->setFocus(); // the first field has the focus when the dialog first opens
 }
 
 GeneratedText TBoucleFor::Result() const {
@@ -149,7 +156,6 @@ TBoucleWhile::TBoucleWhile(QWidget* parent) : TGeneratorDialog(parent) {
     Edit2 = addField(QStringLiteral("Opérande 2"));
     form_->addLayout(buttons_);
     chainTabs(QList<QWidget*>{Edit1} + radios(RadioGroup1) + QList<QWidget*>{Edit2, Button1, Button2});
-    Edit1->setFocus(); // the first field has the focus when the dialog first opens
 }
 
 generators::Condition TBoucleWhile::condition() const {
@@ -172,7 +178,6 @@ TConditionIf::TConditionIf(QWidget* parent) : TGeneratorDialog(parent) {
     form_->addLayout(buttons_);
     chainTabs(QList<QWidget*>{Edit1} + radios(RadioGroup1) +
               QList<QWidget*>{Edit2, Button1, Button2, CheckBox1});
-    Edit1->setFocus(); // the first field has the focus when the dialog first opens
 }
 
 GeneratedText TConditionIf::Result() const {
@@ -198,7 +203,6 @@ TFileIO::TFileIO(QWidget* parent) : TGeneratorDialog(parent) {
     form_->addWidget(box);
     form_->addLayout(buttons_);
     chainTabs(QList<QWidget*>{Edit1, Edit2} + radios(RadioGroup1) + QList<QWidget*>{Button1, Button2});
-    Edit1->setFocus(); // the first field has the focus when the dialog first opens
     setMode(generators::FileMode::Read);
 }
 

@@ -46,6 +46,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     // A line edit and its label, one row of the form.
     QLineEdit* addField(const QString& label);
     // The comparison operators " =" ... " <>", none chosen.
@@ -58,6 +59,7 @@ protected:
 
 private:
     bool accepted_ = false;
+    QLineEdit* firstField_ = nullptr;
 };
 
 class TBoucleFor : public TGeneratorDialog {

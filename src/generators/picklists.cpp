@@ -77,6 +77,13 @@ void TPickList::closeEvent(QCloseEvent* event) {
     accept();
 }
 
+void TPickList::showEvent(QShowEvent* event) {
+    // The entry kept from the last use is in view.
+    ListBox1->setFocus();
+    if (QListWidgetItem* item = ListBox1->currentItem()) ListBox1->scrollToItem(item);
+    QDialog::showEvent(event);
+}
+
 TMotsCle::TMotsCle(QWidget* parent) : TPickList(parent) {
     setObjectName("MotsCle");
     setWindowTitle(QStringLiteral("Mots clé"));

@@ -26,6 +26,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     // Enter closes keeping the selection; Escape clears it and closes.
     void ListBox1KeyPress(QKeyEvent* event);
 };

@@ -118,7 +118,9 @@ TEST_F(Editing, ACancelledOrIncompleteGeneratorChangesNothing) {
     editor.Forg();
     unchanged();
     whenShown<TBoucleFor>([](TBoucleFor& d) {
-        EXPECT_EQ(d.Edit1->text(), "I"); // kept from the last use
+        EXPECT_EQ(d.Edit1->text(), "I"); // kept from the last use, ready to be typed over
+        EXPECT_EQ(d.focusWidget(), d.Edit1);
+        EXPECT_EQ(d.Edit1->selectedText(), "I");
         d.close();                        // the close box counts as "Annuler"
     });
     editor.Forg();
