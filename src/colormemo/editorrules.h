@@ -9,4 +9,8 @@ namespace zef {
 // Replaces the rules of the collection by the editor's four rules.
 void SetEditorColorRules(TDrawRules& rules);
 
+// The 58 words of the language's vocabulary (statements, types, built-ins, "End." and
+// "End;"), each in the case in which it is inserted into a program.
+const std::vector<std::string>& EditorVocabulary();
+
 } // namespace zef

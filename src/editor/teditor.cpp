@@ -102,6 +102,7 @@ TEditeur::TEditeur(TForm3& screen, editor::RunState& runState, QWidget* parent)
         showErrorBox(this, fromCp1252(message));
     };
     runControl_->onRunning = [this](bool running) { Memo1->setReadOnly(running); };
+    setUpEditing();
 }
 
 TEditeur::~TEditeur() = default;
@@ -249,11 +250,13 @@ void TEditeur::Importer() {
 }
 
 void TEditeur::Executer() {
+    if (screen_.running()) return; // F9 again while a program waits for its input
     runControl_->Executer(*text_);
     takeFocusBack();
 }
 
 void TEditeur::Continuer2() {
+    if (screen_.running()) return;
     runControl_->Continuer2(*text_);
     takeFocusBack();
 }

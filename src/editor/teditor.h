@@ -5,17 +5,24 @@
 
 #include "colormemo.h"
 #include "document.h"
+#include "editing.h"
 #include "runcontrol.h"
 
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
+class QDialog;
+class QKeyEvent;
 class QPrinter;
 
 namespace zef {
 
 class TForm3;
+class TFindDialog;
+struct GeneratorWindows;
+struct GeneratedText;
 
 class TEditeur : public QWidget {
     Q_OBJECT
@@ -43,6 +50,27 @@ public:
     void Continuer2();
     void Arret();
     void Pasapas(bool checked);
+    // Editing commands and code insertion (teditor_editing.cpp).
+    void Chercher();
+    void Find(TFindDialog& sender);
+    void Continuer();
+    void Remplacer();
+    void Replace(TFindDialog& sender);
+    void ListeSubs();
+    void Instructions();
+    void Forg();
+    void whileg();
+    void Dog();
+    void Ifg();
+    void Liref();
+    void Ecriref();
+    void Imprimf();
+    TFindDialog* FindDialog1 = nullptr;
+    TFindDialog* ReplaceDialog1 = nullptr;
+    // The generator dialogs and pick lists the main window made; an editor on its own
+    // makes its own set when it first needs one.
+    void setGenerators(GeneratorWindows* windows) { generators_ = windows; }
+    GeneratorWindows& generators();
     // Window events.
     void FormActivate();
     void FormDeactivate();
@@ -93,6 +121,18 @@ private:
     QPrinter* printer_ = nullptr;
     bool closeAgreed_ = false;
     double zoom_ = 1.0;
+
+    // Editing (teditor_editing.cpp).
+    void setUpEditing();
+    // Enter in the memo: the new line takes the reference line's indentation.
+    bool FormKeyPress(QKeyEvent* event);
+    // Puts a text in place of the selection, the caret `caret` characters into it.
+    void insertText(const QString& text, int caret);
+    void insertFragment(const QString& fragment, editor::Insertion kind);
+    // Shows a generator dialog modally, then inserts what it produced.
+    void generate(QDialog& dialog, const std::function<GeneratedText()>& result, editor::Insertion kind);
+    GeneratorWindows* generators_ = nullptr;
+    std::shared_ptr<GeneratorWindows> ownGenerators_; // dialogs owned by this window
 };
 
 } // namespace zef

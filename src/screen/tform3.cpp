@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QPrintDialog>
 #include <QDateTime>
+#include <QWindow>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMessageBox>
@@ -18,6 +19,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QScreen>
+#include <QTimer>
 
 namespace zef {
 
@@ -86,7 +88,12 @@ bool QtPrinterDevice::close() {
 // ---- Screen window -------------------------------------------------------------------
 
 TForm3::TForm3(TForm12* inputLine, QWidget* parent)
-    : QWidget(parent, Qt::Window), inputLine_(inputLine) {
+    // A window of the dialog kind, with the buttons of an ordinary window: a window
+    // manager keeps such a window above the frame it belongs to, so clicking the frame or
+    // opening its menus never hides the program's output.
+    : QWidget(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
+                          Qt::WindowCloseButtonHint),
+      inputLine_(inputLine) {
     setObjectName("Form3");
     setWindowTitle(QStringLiteral("Ecran"));
     resize(588, 438);
@@ -142,16 +149,19 @@ void TForm3::requestInterrupt() {
     if (inputLine_->waiting()) inputLine_->cancel();
 }
 
-void TForm3::bringToFront() {
+void TForm3::bringToFront(bool takeKeyboard) {
     if (isMinimized()) showNormal();
     show();
     raise();
-    activateWindow();
+    // Only the input line needs the keyboard: a run or a step otherwise leaves it where
+    // it is (in the editor, for the next F7), while the window stands in sight above the
+    // frame it belongs to.
+    if (takeKeyboard) activateWindow();
 }
 
 void TForm3::prepare(const std::string& caption) {
     setWindowTitle(fromCp1252(caption));
-    bringToFront();
+    bringToFront(false);
 }
 
 void TForm3::drawText(int x, int y, const std::string& text) {
@@ -159,7 +169,7 @@ void TForm3::drawText(int x, int y, const std::string& text) {
     const QRect box = record_.add(x, y, QFontMetrics(font()).horizontalAdvance(s), s);
     // The learner must see what the program writes, even after closing or minimising the
     // window during the run.
-    if (!isVisible() || isMinimized()) bringToFront();
+    if (!isVisible() || isMinimized()) bringToFront(false);
     if (!box.isEmpty())
         update(QRectF(box.x() * zoom_, box.y() * zoom_, box.width() * zoom_, box.height() * zoom_)
                    .toAlignedRect()
@@ -178,10 +188,20 @@ void TForm3::clearScreen() {
 }
 
 std::string TForm3::readLine(int x, int y) {
-    bringToFront();
+    bringToFront(true);
     const QPoint at(qRound(x * zoom_), qRound(y * zoom_));
     inputSeenActive_ = isActiveWindow();
     inputLeft_ = false;
+    // A window manager ignores the activation of a window it has not mapped yet (the first
+    // input of a session) or is still placing: ask again until the window has been active
+    // once, for five seconds at most; after that the user decides where the keyboard goes.
+    QTimer retry;
+    int tries = 0;
+    connect(&retry, &QTimer::timeout, this, [&] {
+        if (inputSeenActive_ || ++tries > 100) return retry.stop();
+        activateWindow();
+    });
+    retry.start(50);
     const QString typed = inputLine_->ask(at, std::max(width() - at.x() - 10, 40));
     return toCp1252(typed);
 }

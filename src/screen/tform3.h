@@ -100,7 +100,7 @@ protected:
 
 private:
     void paintDrawing(QPainter& painter, const QRect& area) const;
-    void bringToFront();
+    void bringToFront(bool takeKeyboard);
     void zoomStep(int direction); // one step larger, smaller, or back to 100 %, remembered
 
     TForm12* inputLine_;

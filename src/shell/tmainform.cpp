@@ -2,6 +2,7 @@
 
 #include "aboutbox.h"
 #include "debugwindows.h"
+#include "generators.h"
 #include "helpviewer.h"
 #include "qttext.h"
 #include "regional.h"
@@ -77,6 +78,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     buildMenus();
     buildDebuggingViews();
     buildToolBar();
+    routeEditingCommands();
 
     StatusLine = new QLabel(this);
     StatusLine->setObjectName("StatusLine");
@@ -286,6 +288,23 @@ void TMainForm::buildToolBar() {
                                    action("Excuter1")));
 }
 
+void TMainForm::routeEditingCommands() {
+    // The single-instance windows of these commands, made once and shared by the editors.
+    generators_ = std::make_unique<GeneratorWindows>(this);
+    const std::pair<const char*, void (TEditeur::*)()> routes[] = {
+        {"Rechercher1", &TEditeur::Chercher},  {"Continuer1", &TEditeur::Continuer},
+        {"Remplacer1", &TEditeur::Remplacer},  {"subs1", &TEditeur::ListeSubs},
+        {"Motscl1", &TEditeur::Instructions},  {"BoucleFor1", &TEditeur::Forg},
+        {"Bouclewhile1", &TEditeur::whileg},   {"BoucleRepeat1", &TEditeur::Dog},
+        {"ConditionIf1", &TEditeur::Ifg},      {"Lecturefichier1", &TEditeur::Liref},
+        {"Ecriturefichier1", &TEditeur::Ecriref}, {"Impression1", &TEditeur::Imprimf}};
+    for (const auto& [name, operation] : routes) {
+        QAction* a = action(QString::fromLatin1(name));
+        a->disconnect(this); // the menu was built with a placeholder for these commands
+        connect(a, &QAction::triggered, this, [this, operation] { onEditor(operation); });
+    }
+}
+
 void TMainForm::fillWindowMenu() {
     // The list of child windows after the window commands, the active one checked.
     const auto actions = Window1->actions();
@@ -349,6 +368,7 @@ TEditeur* TMainForm::createEditorChild(const QString& caption) {
     auto* editor = new TEditeur(*form3_, runState_);
     editor->setAttribute(Qt::WA_DeleteOnClose);
     editor->setPrinter(printer_.get());
+    editor->setGenerators(generators_.get());
     if (onEditorCreated) onEditorCreated(*editor);
     editor->setWindowTitle(caption);
     QMdiSubWindow* window = mdiArea_->addSubWindow(editor);

@@ -36,6 +36,7 @@ class TTableSymboles;
 class TVariable;
 class TParametres;
 class TVariablesView;
+struct GeneratorWindows;
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
@@ -102,6 +103,8 @@ private:
     void cascade();
     void Timer1Timer();
     void buildDebuggingViews();
+    // Routes the editing, search and code-generation commands to the active editor.
+    void routeEditingCommands();
 
     QMdiArea* mdiArea_;
     QLabel* StatusLine;
@@ -130,6 +133,7 @@ private:
     TParametres* parametres_ = nullptr;
     QDockWidget* variablesDock_ = nullptr;
     TVariablesView* variablesView_ = nullptr;
+    std::unique_ptr<GeneratorWindows> generators_; // generator dialogs and pick lists
 };
 
 } // namespace zef

@@ -66,6 +66,8 @@ TEST(Merge, EditorRulesColourTheWordAfterALineCommentAsAKeyword) {
     EXPECT_EQ(colourWhole(engine, "{ begin\r\nif } WriteLn('x');\r\nEnd."),
               (Lines{"\"{ \" gray", "\"begin\" maroon key", "\"|if }\" gray", "\"WriteLn\" blue key",
                      "\"End.\" maroon key"}));
+    // The screen position statement is coloured under the name the interpreter knows.
+    EXPECT_EQ(colourWhole(engine, "GOTOXY(1,2);"), (Lines{"\"GOTOXY\" blue key"}));
 }
 
 TEST(Merge, SelectionAndTabsMaskWhatTheyCover) {

@@ -5,6 +5,8 @@
 #include "tform12.h"
 #include "tform3.h"
 #include "tmainform.h"
+#include "finddialog.h"
+#include "whenshown.h"
 
 #include <QAction>
 #include <QApplication>
@@ -18,6 +20,7 @@
 #include <QPrinter>
 #include <QStatusTipEvent>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTextBlock>
 #include <QTimer>
 
@@ -343,4 +346,35 @@ TEST_F(Ide, AnEndlessLoopIsStoppedByArreter) {
     const int line = e->Memo1->textCursor().blockNumber();
     EXPECT_TRUE(line >= 3 && line <= 5) << line;
     EXPECT_FALSE(form.screen().running());
+}
+
+TEST_F(Ide, EditingAndGeneratorCommandsReachTheActiveEditor) {
+    TEditeur* e = form.FileNew();
+    // Each generator and list command opens its own single window, the same one for every
+    // editor; Escape closes it and leaves the text alone.
+    const std::pair<const char*, const char*> opens[] = {
+        {"subs1", "ListeSel"},          {"Motscl1", "MotsCle"},          {"BoucleFor1", "BoucleFor"},
+        {"Bouclewhile1", "BoucleWhile"}, {"BoucleRepeat1", "BoucleWhile"}, {"ConditionIf1", "ConditionIf"},
+        {"Lecturefichier1", "FileIO"},  {"Ecriturefichier1", "FileIO"}};
+    const QStringList before = lines(e);
+    for (const auto& [command, window] : opens) {
+        QString shown;
+        whenShown<QDialog>([&shown](QDialog& d) {
+            shown = d.objectName();
+            QTest::keyClick(&d, Qt::Key_Escape);
+        });
+        trigger(command);
+        EXPECT_EQ(shown, window) << command;
+    }
+    EXPECT_EQ(lines(e), before);
+    trigger("Impression1");
+    EXPECT_EQ(lines(e).mid(6, 2), (QStringList{"AssignPrn(Prn);", "Rewrite(Prn);"}));
+    EXPECT_EQ(e->Memo1->textCursor().blockNumber(), 8); // just after the inserted lines
+    EXPECT_EQ(e->Memo1->textCursor().positionInBlock(), 0);
+    trigger("Rechercher1");
+    EXPECT_TRUE(e->FindDialog1->isVisible());
+    trigger("Remplacer1");
+    EXPECT_TRUE(e->ReplaceDialog1->isVisible());
+    trigger("Continuer1");
+    EXPECT_EQ(messages, QStringList{"Chaîne rechechée \"\" non trouvée"});
 }

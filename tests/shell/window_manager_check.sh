@@ -6,6 +6,7 @@
 # screen window still stands above it. Skipped (77) when the tools are missing.
 set -u
 ide=$(realpath "$1")
+unset DISPLAY
 for tool in Xvfb openbox xdotool xprop; do
   command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
@@ -18,22 +19,38 @@ trap cleanup EXIT
 
 # Waits (polling, at most 20 s) until the command succeeds.
 until_true() {
-  local deadline=$((SECONDS + 20))
+  local deadline=$((SECONDS + ${wait_seconds:-20}))
   until "$@" >/dev/null 2>&1; do
     [ $SECONDS -lt $deadline ] || return 1
     sleep 0.05
   done
 }
-fail() { echo "FAILED: $*"; exit 1; }
+fail() {
+  echo "FAILED: $*"
+  echo "windows, bottom to top:"
+  for w in $(xprop -root _NET_CLIENT_LIST_STACKING 2>/dev/null | sed 's/.*# //; s/,/ /g'); do
+    echo "  $(xdotool getwindowname "$w" 2>/dev/null)"
+  done
+  [ -s "$work/ide.log" ] && { echo "IDE output:"; cat "$work/ide.log"; }
+  exit 1
+}
 
-# A free display: Xvfb refuses one that is taken.
-for n in $(seq 150 250); do
+# A display of our own, away from the usual numbers; another one if it is taken.
+for attempt in $(seq 1 10); do
+  n=$((100 + RANDOM % 800))
   [ -e "/tmp/.X$n-lock" ] && continue
   Xvfb ":$n" -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
-  pids+=($!)
-  export DISPLAY=":$n"
-  until_true xprop -root && break
+  xvfb=$!
+  # Ours once its lock file names it (another server may hold the number) and it answers.
+  owns() { [ "$(tr -d ' ' <"/tmp/.X$n-lock" 2>/dev/null)" = "$xvfb" ]; }
+  until_true sh -c "[ \"\$(tr -d ' ' </tmp/.X$n-lock 2>/dev/null)\" = $xvfb ] && xprop -display :$n -root || ! kill -0 $xvfb"
+  if kill -0 "$xvfb" 2>/dev/null && owns && xprop -display ":$n" -root >/dev/null 2>&1; then
+    pids+=("$xvfb")
+    export DISPLAY=":$n"
+    break
+  fi
 done
+[ -n "${DISPLAY:-}" ] || fail "Xvfb did not start"
 openbox >/dev/null 2>&1 &
 pids+=($!)
 until_true sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q window' || fail "openbox did not start"
@@ -52,7 +69,7 @@ export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
 pids+=($!)
 
 active_is() { [ "$(xdotool getactivewindow getwindowname 2>/dev/null)" = "$1" ]; }
-screen_window() { xdotool search --name '^ZuzOvozov - lire\.pas$' 2>/dev/null | head -1; }
+screen_window() { window_named "ZuzOvozov - lire.pas"; }
 # Succeeds when window $1 stands above window $2 in the window manager's stacking order.
 above() {
   local order
@@ -66,9 +83,26 @@ above() {
   [ $pos1 -gt $pos2 ] && [ $pos2 -ge 0 ]
 }
 
-until_true active_is "Zef Pascal" || fail "the frame did not come up"
-frame=$(xdotool getactivewindow)
-xdotool key F9
+# The managed window with exactly this title (the window manager's list, not a search of
+# every X window: transient helper windows come and go meanwhile).
+window_named() {
+  for w in $(xprop -root _NET_CLIENT_LIST 2>/dev/null | sed 's/.*# //; s/,/ /g'); do
+    [ "$(xdotool getwindowname "$w" 2>/dev/null)" = "$1" ] && { echo "$w"; return; }
+  done
+}
+frame_window() { window_named "Zef Pascal"; }
+frame_shown() { [ -n "$(frame_window)" ]; }
+wait_seconds=60 until_true frame_shown || fail "the frame did not come up"
+frame=$(frame_window)
+# Whether a window manager focuses a new window at once is its own policy: click it.
+xdotool windowactivate "$frame" 2>/dev/null
+until_true active_is "Zef Pascal" || fail "the frame cannot be activated"
+# The program's window opens just after the frame: F9 does nothing until it is there.
+for attempt in $(seq 1 40); do
+  xdotool key F9
+  [ -n "$(screen_window)" ] && break
+  sleep 0.25
+done
 until_true active_is "ZuzOvozov - lire.pas" || fail "the screen window is not active while the program waits for input (active: $(xdotool getactivewindow getwindowname))"
 screen=$(screen_window)
 [ -n "$screen" ] || fail "no window titled exactly 'ZuzOvozov - lire.pas'"
@@ -78,4 +112,15 @@ xdotool type --delay 20 "Zoe"
 xdotool key Return
 until_true active_is "Zef Pascal" || fail "the focus did not come back to the frame after the run"
 above "$screen" "$frame" || fail "the screen window went behind the frame after the run"
+
+# A step leaves the keyboard in the editor (for the next F7) and the output in sight.
+xdotool key alt+x m    # Exécuter > Mode pas à pas
+xdotool key F9
+until_true sh -c 'xprop -root _NET_ACTIVE_WINDOW >/dev/null' || fail "no active window"
+active_is "Zef Pascal" || fail "a step took the keyboard away from the editor (active: $(xdotool getactivewindow getwindowname))"
+above "$screen" "$frame" || fail "the screen window is behind the frame after a step"
+# Neither does a click in the frame hide the output.
+xdotool mousemove --window "$frame" 1000 700 click 1
+until_true active_is "Zef Pascal" || fail "the frame did not take the click"
+above "$screen" "$frame" || fail "a click in the frame hid the screen window"
 echo "window order and focus are right under openbox"

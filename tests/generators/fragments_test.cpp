@@ -1,0 +1,71 @@
+// The generators' fragments byte for byte, and the contents of the two pick lists.
+#include "fragments.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+
+using namespace zef::generators;
+
+TEST(Fragments, LoopsAndConditionsFollowTheirTemplates) {
+    EXPECT_EQ(ForFragment("I", "1", "10"), "For I:=1 to 10 do\r\nbegin\r\n\r\nend;");
+    // Missing bounds are written as nothing; nothing is trimmed.
+    EXPECT_EQ(ForFragment("I", "", ""), "For I:= to  do\r\nbegin\r\n\r\nend;");
+    EXPECT_EQ(ForFragment(" J ", "a b", "N"), "For  J :=a b to N do\r\nbegin\r\n\r\nend;");
+
+    const Condition aBelowB{"A", 1, "B"};
+    EXPECT_EQ(WhileFragment(aBelowB), "While A<B do\r\nbegin\r\n\r\nend;");
+    EXPECT_EQ(RepeatFragment(aBelowB), "Repeat\r\n\r\nUntil A<B");
+    EXPECT_EQ(IfFragment({"X", 3, "10"}, false), "If X<=10 then\r\nbegin\r\n\r\nend;");
+    EXPECT_EQ(IfFragment({"A", 0, "B"}, true),
+              "If A=B then\r\nbegin\r\n\r\nend\r\nelse\r\nbegin\r\n\r\nend;");
+    // Every operator is joined to its operands without blanks; a missing second operand
+    // is allowed.
+    const char* const expected[] = {"While A= do", "While A< do", "While A> do",
+                                    "While A<= do", "While A>= do", "While A<> do"};
+    for (int op = 0; op < 6; ++op)
+        EXPECT_EQ(WhileFragment({"A", op, ""}).substr(0, std::string(expected[op]).size()), expected[op]);
+}
+
+TEST(Fragments, AMissingRequiredFieldGivesNoText) {
+    EXPECT_EQ(ForFragment("", "1", "10"), "");
+    for (const Condition& c : {Condition{"A", -1, "B"}, Condition{"", 2, "B"}}) {
+        EXPECT_EQ(WhileFragment(c), "");
+        EXPECT_EQ(RepeatFragment(c), "");
+        EXPECT_EQ(IfFragment(c, true), "");
+    }
+    EXPECT_EQ(FileFragment("F", "'x'", FileMode::None), "");
+}
+
+TEST(Fragments, FilesOpenForReadingOrWritingEvenWithEmptyFields) {
+    EXPECT_EQ(FileFragment("F", "'donnees.txt'", FileMode::Read),
+              "Assign(F,'donnees.txt');\r\nReset(F);\r\n\r\nClose(F);");
+    EXPECT_EQ(FileFragment("", "", FileMode::Write), "Assign(,);\r\nRewrite();\r\n\r\nClose();");
+}
+
+TEST(PickLists, TheKeywordListIsTheVocabularySortedWithoutRegardToCase) {
+    const auto words = KeywordListEntries();
+    ASSERT_EQ(words.size(), 58u);
+    auto upper = [](std::string s) {
+        for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        return s;
+    };
+    for (std::size_t i = 1; i < words.size(); ++i) EXPECT_LT(upper(words[i - 1]), upper(words[i])) << i;
+    auto has = [&](const char* w) { return std::find(words.begin(), words.end(), w) != words.end(); };
+    // Inserted exactly as listed; the screen position statement is the one the
+    // interpreter knows.
+    for (const char* w : {"End.", "End;", "IntTOStr", "sin", "WriteLn", "GotoXY"}) EXPECT_TRUE(has(w)) << w;
+    EXPECT_FALSE(has("GototXY"));
+}
+
+TEST(PickLists, ProcedureHeadingsInTextOrderWithoutIndentation) {
+    const std::vector<std::string> program = {
+        "Program Essai;", "", "   ", "procedure Zorro;", "begin", "end;", "\t  PROCEDURE Affiche;",
+        "{procedure Cachee;}", "// procedure Commentee;", "Procedures", "procedur", "  proceduresque x"};
+    const std::vector<std::string> expected = {"procedure Zorro;", "PROCEDURE Affiche;", "Procedures",
+                                               "proceduresque x"};
+    EXPECT_EQ(ProcedureHeadings(program), expected);
+    EXPECT_TRUE(ProcedureHeadings({"Program P;", "begin", "end."}).empty());
+    EXPECT_EQ(StripLeadingBlanks(" \t \t"), "");
+}
