@@ -30,6 +30,9 @@ class TEditeur;
 class TForm3;
 class TForm12;
 class TAboutBox;
+class TCalendrier;
+class THorloge;
+class TPocket;
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
@@ -90,6 +93,9 @@ private:
     TForm3* form3_;
     ::THelpViewer* help_;
     TAboutBox* about_;
+    TCalendrier* calendrier_; // the utilities, kept between openings
+    THorloge* horloge_;
+    TPocket* pocket_;
     editor::RunState runState_;
     QString StartDirectory;
     bool shown_ = false;
