@@ -52,13 +52,6 @@ std::int64_t secondsSinceEpoch(const DateTime& utc) {
     return day.time_since_epoch().count() * 86400LL + utc.hour * 3600LL + utc.minute * 60LL + utc.second;
 }
 
-DateTime localNow() {
-    const std::time_t now = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&now, &tm);
-    return fromTm(tm);
-}
-
 DateTime localToUniversal(const DateTime& local) {
     std::tm tm{};
     tm.tm_year = local.year - 1900;
@@ -75,7 +68,7 @@ DateTime localToUniversal(const DateTime& local) {
     return fromTm(utc);
 }
 
-std::optional<std::string> PosixSystemClock::setUniversalTime(const DateTime& utc) {
+std::optional<std::string> PosixClockSetter::setUniversalTime(const DateTime& utc) {
     const timespec ts{static_cast<std::time_t>(secondsSinceEpoch(utc)), 0};
     if (clock_settime(CLOCK_REALTIME, &ts) == 0) return std::nullopt;
     switch (errno) {

@@ -13,15 +13,15 @@ namespace zef {
 // Sets the computer's clock. Implementations: the system's time service on D-Bus (in
 // the window library), clock_settime below, and the tests' fake, so that no test ever
 // changes the machine's time.
-class SystemClock {
+class ClockSetter {
 public:
-    virtual ~SystemClock() = default;
+    virtual ~ClockSetter() = default;
     // Sets the clock to a universal date and time; the French reason when it is refused.
     virtual std::optional<std::string> setUniversalTime(const DateTime& utc) = 0;
 };
 
 // clock_settime(CLOCK_REALTIME): for a system without a time service.
-class PosixSystemClock : public SystemClock {
+class PosixClockSetter : public ClockSetter {
 public:
     std::optional<std::string> setUniversalTime(const DateTime& utc) override;
 };
@@ -29,10 +29,8 @@ public:
 // Seconds since 1970-01-01 00:00:00 UTC.
 std::int64_t secondsSinceEpoch(const DateTime& utc);
 
-// The local date and time now, and a local date and time turned into universal time by
-// the time-zone rules in force (the TZ variable or the system's zone), daylight saving
-// included.
-DateTime localNow();
+// A local date and time turned into universal time by the time-zone rules in force (the
+// TZ variable or the system's zone), daylight saving included.
 DateTime localToUniversal(const DateTime& local);
 
 // The field selector's choices, in the window's order.
@@ -40,7 +38,7 @@ enum class ClockField { None = -1, Hour, Minute, Day, Month, Year };
 
 class ClockModel {
 public:
-    explicit ClockModel(SystemClock& clock) : clock_(clock) {}
+    explicit ClockModel(ClockSetter& clock) : clock_(clock) {}
 
     // Every opening: back to following the clock, unapplied edits forgotten.
     void activate(const DateTime& now);
@@ -63,7 +61,7 @@ public:
 private:
     std::optional<std::string> apply();
 
-    SystemClock& clock_;
+    ClockSetter& clock_;
     bool editing_ = false;
 };
 

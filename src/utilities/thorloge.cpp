@@ -1,5 +1,6 @@
 #include "thorloge.h"
 
+#include "platform.h"
 #include "tform3.h"
 
 #include <QButtonGroup>
@@ -16,7 +17,7 @@
 
 namespace zef {
 
-std::optional<std::string> TimedateClock::setUniversalTime(const DateTime& utc) {
+std::optional<std::string> TimedateClockSetter::setUniversalTime(const DateTime& utc) {
     QDBusConnection bus = QDBusConnection::systemBus();
     if (!bus.isConnected()) return fallback_.setUniversalTime(utc);
     QDBusMessage call = QDBusMessage::createMethodCall(
@@ -44,8 +45,8 @@ std::optional<std::string> TimedateClock::setUniversalTime(const DateTime& utc) 
     return "le service de l'heure du système a refusé le changement (" + error.toStdString() + ")";
 }
 
-THorloge::THorloge(QWidget* parent, std::unique_ptr<SystemClock> clock)
-    : QDialog(parent), clock_(clock ? std::move(clock) : std::make_unique<TimedateClock>()), model_(*clock_) {
+THorloge::THorloge(QWidget* parent, std::unique_ptr<ClockSetter> clock)
+    : QDialog(parent), clock_(clock ? std::move(clock) : std::make_unique<TimedateClockSetter>()), model_(*clock_) {
     setObjectName("Horloge");
     setWindowTitle(QStringLiteral("Horloge"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint);
@@ -102,7 +103,7 @@ THorloge::THorloge(QWidget* parent, std::unique_ptr<SystemClock> clock)
     Timer1 = new QTimer(this);
     Timer1->setInterval(1000);
     connect(Timer1, &QTimer::timeout, this, [this] {
-        model_.show(localNow());
+        model_.show(SystemClock().now());
         refresh();
     });
 
@@ -119,7 +120,7 @@ THorloge::THorloge(QWidget* parent, std::unique_ptr<SystemClock> clock)
     layout->addSpacing(10);
     layout->addLayout(controls);
     layout->setSizeConstraint(QLayout::SetFixedSize);
-    model_.show(localNow());
+    model_.show(SystemClock().now());
     refresh();
 }
 
@@ -132,7 +133,7 @@ void THorloge::refresh() {
 
 void THorloge::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    model_.activate(localNow());
+    model_.activate(SystemClock().now());
     refresh();
     Timer1->start();
     Button1->setFocus(); // "Fermer" has the focus when the window opens
@@ -161,7 +162,7 @@ void THorloge::Button2Click() {
     if (refused) {
         report(*refused);
         // The clock kept its time: show it again.
-        model_.show(localNow());
+        model_.show(SystemClock().now());
     }
     refresh();
 }

@@ -20,19 +20,19 @@ namespace zef {
 // The system's time service (org.freedesktop.timedate1 on the system bus), which asks
 // for the right to change the time the desktop way; clock_settime where no such service
 // runs.
-class TimedateClock : public SystemClock {
+class TimedateClockSetter : public ClockSetter {
 public:
     std::optional<std::string> setUniversalTime(const DateTime& utc) override;
 
 private:
-    PosixSystemClock fallback_;
+    PosixClockSetter fallback_;
 };
 
 class THorloge : public QDialog {
     Q_OBJECT
 public:
     // The clock that "Set" changes; the time service when none is given.
-    explicit THorloge(QWidget* parent = nullptr, std::unique_ptr<SystemClock> clock = nullptr);
+    explicit THorloge(QWidget* parent = nullptr, std::unique_ptr<ClockSetter> clock = nullptr);
     ~THorloge() override;
 
     // Tests read refusals here instead of from a message box.
@@ -57,7 +57,7 @@ private:
     void refresh();
     void report(const std::string& message);
 
-    std::unique_ptr<SystemClock> clock_;
+    std::unique_ptr<ClockSetter> clock_;
     ClockModel model_;
 };
 

@@ -106,7 +106,7 @@ TEST(Calculator, ResultsAreRoundedToTheSixByteReal) {
 
 namespace {
 
-struct FakeClock : SystemClock {
+struct FakeClock : ClockSetter {
     std::optional<std::string> setUniversalTime(const DateTime& utc) override {
         set.push_back(utc);
         return refusal;
