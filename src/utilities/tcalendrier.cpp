@@ -17,9 +17,8 @@ namespace zef {
 TCalendrier::TCalendrier(QWidget* parent) : QDialog(parent), regional_(regionalSettingsFromQt()) {
     setObjectName("Calendrier");
     setWindowTitle(QStringLiteral("Calendrier"));
-    setWindowFlags(Qt::Dialog | Qt::WindowCloseButtonHint);
+    setWindowFlags(kCloseBoxOnly);
     setModal(true);
-    setMinimumWidth(372);
 
     Label1 = new QLabel(this);
     Label1->setObjectName("Label1");
@@ -49,6 +48,8 @@ TCalendrier::TCalendrier(QWidget* parent) : QDialog(parent), regional_(regionalS
     BitBtn2 = new QPushButton(style->standardIcon(QStyle::SP_ArrowRight), QStringLiteral("Mois"), this);
     BitBtn2->setLayoutDirection(Qt::RightToLeft); // its picture on the right
     Button1 = new QPushButton(QStringLiteral("Fermer"), this);
+    // Enter in the grid presses no button.
+    for (QPushButton* b : {BitBtn1, BitBtn2, Button1}) b->setAutoDefault(false);
     connect(BitBtn1, &QPushButton::clicked, this, [this] { stepMonth(-1); });
     connect(BitBtn2, &QPushButton::clicked, this, [this] { stepMonth(+1); });
     connect(Button1, &QPushButton::clicked, this, &QDialog::reject);
@@ -69,6 +70,10 @@ TCalendrier::TCalendrier(QWidget* parent) : QDialog(parent), regional_(regionalS
     layout->addWidget(Label1);
     layout->addWidget(Calendar1);
     layout->addLayout(buttons);
+    // The caption spans the window's 372 pixels, so its text is centred.
+    layout->setContentsMargins(12, 12, 12, 12);
+    Label1->setMinimumWidth(372 - 24);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     updateCaption();
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "calendar.h"
+#include "utilitywindow.h"
 
 #include <QDialog>
 

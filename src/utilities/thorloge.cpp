@@ -1,7 +1,6 @@
 #include "thorloge.h"
 
 #include "platform.h"
-#include "tform3.h"
 
 #include <QButtonGroup>
 #include <QDBusConnection>
@@ -49,7 +48,7 @@ THorloge::THorloge(QWidget* parent, std::unique_ptr<ClockSetter> clock)
     : QDialog(parent), clock_(clock ? std::move(clock) : std::make_unique<TimedateClockSetter>()), model_(*clock_) {
     setObjectName("Horloge");
     setWindowTitle(QStringLiteral("Horloge"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(kCloseBoxOnly);
     setModal(true);
     setAutoFillBackground(true);
     QPalette dark = palette();
@@ -87,7 +86,14 @@ THorloge::THorloge(QWidget* parent, std::unique_ptr<ClockSetter> clock)
     spinUp->setArrowType(Qt::UpArrow);
     spinDown = new QToolButton(this);
     spinDown->setArrowType(Qt::DownArrow);
-    for (QToolButton* arrow : {spinUp, spinDown}) arrow->setFixedSize(26, 16);
+    for (QToolButton* arrow : {spinUp, spinDown}) {
+        arrow->setFixedSize(26, 16);
+        // The arrows are drawn in the text colour, which is white on this window.
+        QPalette p = arrow->palette();
+        p.setColor(QPalette::WindowText, Qt::black);
+        p.setColor(QPalette::ButtonText, Qt::black);
+        arrow->setPalette(p);
+    }
     connect(spinUp, &QToolButton::clicked, this, [this] { spin(+1); });
     connect(spinDown, &QToolButton::clicked, this, [this] { spin(-1); });
     auto* spinButton = new QVBoxLayout;
@@ -144,14 +150,9 @@ void THorloge::hideEvent(QHideEvent* event) {
     QDialog::hideEvent(event);
 }
 
-void THorloge::report(const std::string& message) {
-    if (messageHook) messageHook(QString::fromStdString(message));
-    else showErrorBox(this, QString::fromStdString(message));
-}
-
 void THorloge::spin(int step) {
     const auto field = static_cast<ClockField>(RadioGroup1->checkedId());
-    if (auto refused = model_.spin(field, step)) report(*refused);
+    if (auto refused = model_.spin(field, step)) report(this, messageHook, *refused);
     refresh();
 }
 
@@ -160,7 +161,7 @@ void THorloge::Button2Click() {
     if (model_.following()) Timer1->start();
     else Timer1->stop();
     if (refused) {
-        report(*refused);
+        report(this, messageHook, *refused);
         // The clock kept its time: show it again.
         model_.show(SystemClock().now());
     }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "clock.h"
+#include "utilitywindow.h"
 
 #include <QDialog>
 
@@ -55,7 +56,6 @@ private:
     void spin(int step);
     void Button2Click();
     void refresh();
-    void report(const std::string& message);
 
     std::unique_ptr<ClockSetter> clock_;
     ClockModel model_;

@@ -1,7 +1,5 @@
 #include "tpocket.h"
 
-#include "tform3.h"
-
 #include <QFrame>
 #include <QGridLayout>
 #include <QKeyEvent>
@@ -29,7 +27,7 @@ const char* const kCaptions[] = {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9
 TPocket::TPocket(QWidget* parent) : QDialog(parent) {
     setObjectName("Pocket");
     setWindowTitle(QStringLiteral("Calculatrice"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(kCloseBoxOnly);
     setModal(true);
 
     // The display: a dark frame round a light, right-aligned text, under a red strip.
@@ -84,11 +82,7 @@ void TPocket::press(CalculatorKey k) {
     if (k == K::Clear) key(K::Equals)->setFocus();
     const auto refused = calculator_.press(k);
     display_->setText(QString::fromStdString(calculator_.display()));
-    if (refused) {
-        const QString text = QString::fromStdString(*refused);
-        if (messageHook) messageHook(text);
-        else showErrorBox(this, text);
-    }
+    if (refused) report(this, messageHook, *refused);
 }
 
 void TPocket::showEvent(QShowEvent* event) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "calculator.h"
+#include "utilitywindow.h"
 
 #include <QDialog>
 
