@@ -41,6 +41,8 @@ TPocket::TPocket(QWidget* parent) : QDialog(parent) {
     display_->setObjectName("display");
     display_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     display_->setMinimumHeight(34);
+    // A long number does not widen the window: the display shows its last digits.
+    display_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     display_->setStyleSheet(QStringLiteral("background: #f4f8ec; color: black; padding: 0 6px;"));
     QFont big = display_->font();
     big.setPixelSize(22);
