@@ -20,16 +20,7 @@ TCalendrier::TCalendrier(QWidget* parent) : QDialog(parent), regional_(regionalS
     setWindowFlags(kCloseBoxOnly);
     setModal(true);
 
-    Label1 = new QLabel(this);
-    Label1->setObjectName("Label1");
-    Label1->setAlignment(Qt::AlignCenter);
-    QFont big = Label1->font();
-    big.setBold(true);
-    big.setPixelSize(26);
-    Label1->setFont(big);
-    QPalette red = Label1->palette();
-    red.setColor(QPalette::WindowText, Qt::red);
-    Label1->setPalette(red);
+    Label1 = bigLabel(this, "Label1", 26, Qt::red);
 
     Calendar1 = new QCalendarWidget(this);
     Calendar1->setObjectName("Calendar1");

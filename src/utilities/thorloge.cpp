@@ -56,21 +56,8 @@ THorloge::THorloge(QWidget* parent, std::unique_ptr<ClockSetter> clock)
     dark.setColor(QPalette::WindowText, Qt::white);
     setPalette(dark);
 
-    auto figures = [this](const char* name, const QColor& colour) {
-        auto* label = new QLabel(this);
-        label->setObjectName(QLatin1String(name));
-        label->setAlignment(Qt::AlignCenter);
-        QFont f = label->font();
-        f.setBold(true);
-        f.setPixelSize(34);
-        label->setFont(f);
-        QPalette p = label->palette();
-        p.setColor(QPalette::WindowText, colour);
-        label->setPalette(p);
-        return label;
-    };
-    Label1 = figures("Label1", QColor(80, 255, 80));
-    Label2 = figures("Label2", QColor(255, 220, 60));
+    Label1 = bigLabel(this, "Label1", 34, QColor(80, 255, 80));
+    Label2 = bigLabel(this, "Label2", 34, QColor(255, 220, 60));
 
     // The field selector: none chosen until the user picks one.
     RadioGroup1 = new QButtonGroup(this);
