@@ -73,7 +73,7 @@ std::optional<std::string> PosixClockSetter::setUniversalTime(const DateTime& ut
     if (clock_settime(CLOCK_REALTIME, &ts) == 0) return std::nullopt;
     switch (errno) {
     case EPERM: return "vous n'avez pas le droit de changer l'heure de l'ordinateur";
-    case EINVAL: return "le système n'accepte pas cette date";
+    case EINVAL: return kDateRefused;
     default: return "le système a refusé le changement (erreur " + std::to_string(errno) + ")";
     }
 }

@@ -20,6 +20,9 @@ public:
     virtual std::optional<std::string> setUniversalTime(const DateTime& utc) = 0;
 };
 
+// The reason given when the system refuses the date itself (before 1970, for instance).
+inline constexpr const char* kDateRefused = "le système n'accepte pas cette date";
+
 // clock_settime(CLOCK_REALTIME): for a system without a time service.
 class PosixClockSetter : public ClockSetter {
 public:

@@ -5,7 +5,6 @@
 #include <QButtonGroup>
 #include <QDBusConnection>
 #include <QDBusMessage>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -38,6 +37,7 @@ std::optional<std::string> TimedateClockSetter::setUniversalTime(const DateTime&
         error == QLatin1String("org.freedesktop.DBus.Error.InteractiveAuthorizationRequired") ||
         error.startsWith(QLatin1String("org.freedesktop.PolicyKit1.Error")))
         return "vous n'avez pas le droit de changer l'heure de l'ordinateur";
+    if (error == QLatin1String("org.freedesktop.DBus.Error.InvalidArgs")) return kDateRefused;
     if (error == QLatin1String("org.freedesktop.DBus.Error.NoReply") ||
         error == QLatin1String("org.freedesktop.DBus.Error.Timeout"))
         return "le service de l'heure du système ne répond pas";
