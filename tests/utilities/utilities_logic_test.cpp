@@ -130,6 +130,7 @@ struct ParisTime : ::testing::Test {
     void TearDown() override {
         if (saved) setenv("TZ", saved->c_str(), 1);
         else unsetenv("TZ");
+        tzset();
     }
     std::optional<std::string> saved;
     FakeClock clock;
