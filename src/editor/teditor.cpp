@@ -2,6 +2,7 @@
 
 #include "qttext.h"
 #include "tform3.h"
+#include "zoom.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -13,7 +14,10 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QTextBlock>
+#include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPushButton>
+#include <QWheelEvent>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -82,6 +86,9 @@ TEditeur::TEditeur(TForm3& screen, editor::RunState& runState, QWidget* parent)
     // The formatting rectangle: the text stands a little away from the edges.
     Memo1->document()->setDocumentMargin(3);
     SetEditorColorRules(*Memo1);
+    Memo1->installEventFilter(this);
+    Memo1->viewport()->installEventFilter(this);
+    setZoom(zoom::load(QStringLiteral("editeur")));
 
     QStringList lines;
     for (const auto& l : editor::templateLines()) lines << fromCp1252(l);
@@ -220,9 +227,12 @@ void TEditeur::Importer() {
     if (textLocked()) return;
     const QString path = askOpenFile(
         QStringLiteral("Insérer fichier"),
-        QStringLiteral("Fichiers pascal (*.pas);;Fichiers texte (*.txt);;Tous les fichiers (*.*)"),
+        // "*" rather than "*.*", which would hide the files without a dot.
+        QStringLiteral("Fichiers pascal (*.pas);;Fichiers texte (*.txt);;Tous les fichiers (*)"),
         QStringLiteral("*.txt"));
     if (path.isEmpty()) return;
+    // An empty file has nothing to insert: the selection stays as it is.
+    if (QFileInfo(path).isFile() && QFileInfo(path).size() == 0) return;
     std::string error;
     const auto source = editor::loadSource(path.toStdString(), error);
     if (!source) {
@@ -238,8 +248,57 @@ void TEditeur::Importer() {
     Memo1->setTextCursor(c);
 }
 
-void TEditeur::Executer() { runControl_->Executer(*text_); }
-void TEditeur::Continuer2() { runControl_->Continuer2(*text_); }
+void TEditeur::Executer() {
+    runControl_->Executer(*text_);
+    takeFocusBack();
+}
+
+void TEditeur::Continuer2() {
+    runControl_->Continuer2(*text_);
+    takeFocusBack();
+}
+
+void TEditeur::takeFocusBack() {
+    // After a run, a stop or an error box the learner goes on typing in the program, where
+    // the caret now shows the line concerned; the screen window stays in sight.
+    if (auto* host = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        if (QMdiArea* area = host->mdiArea()) area->setActiveSubWindow(host);
+    window()->activateWindow();
+    Memo1->setFocus(Qt::OtherFocusReason);
+}
+
+void TEditeur::RestoreText(const QString& path, editor::Encoding encoding, const QString& text) {
+    DocumentPath = path;
+    encoding_ = encoding;
+    Memo1->setPlainText(text);
+    Memo1->Select(0, 0);
+    // What was taken back is not saved yet.
+    Memo1->document()->setModified(true);
+}
+
+QString TEditeur::plainText() const { return Memo1->toPlainText(); }
+
+void TEditeur::setZoom(double factor) {
+    zoom_ = factor;
+    QFont f = Memo1->font();
+    f.setPixelSize(std::max(6, qRound(17 * factor)));
+    Memo1->setFont(f);
+}
+
+bool TEditeur::eventFilter(QObject* watched, QEvent* event) {
+    // Ctrl + wheel and Ctrl +/-/0 zoom the program text; the zoom is kept for the next
+    // windows and the next start.
+    int direction = 0;
+    const bool zoomEvent =
+        watched == Memo1 || watched == Memo1->viewport()
+            ? (event->type() == QEvent::KeyPress && zoom::fromKey(*static_cast<QKeyEvent*>(event), direction)) ||
+                  (event->type() == QEvent::Wheel && zoom::fromWheel(*static_cast<QWheelEvent*>(event), direction))
+            : false;
+    if (!zoomEvent) return QWidget::eventFilter(watched, event);
+    setZoom(zoom::step(zoom_, direction));
+    zoom::save(QStringLiteral("editeur"), zoom_);
+    return true;
+}
 
 void TEditeur::Arret() { runControl_->Arret(*text_); }
 
@@ -267,25 +326,36 @@ void TEditeur::closeEvent(QCloseEvent* event) {
         });
         return;
     }
-    if (Memo1->document()->isModified()) {
-        const QString question = QStringLiteral("Enregistrer changements dans '%1'?")
-                                     .arg(QFileInfo(DocumentPath).fileName());
-        const int answer = questionHook ? questionHook(question)
-                                        : QMessageBox::question(this, QApplication::applicationName(), question,
-                                                                QMessageBox::Yes | QMessageBox::No |
-                                                                    QMessageBox::Cancel);
-        if (answer == QMessageBox::Cancel) {
-            event->ignore();
-            return;
-        }
-        // A save that did not happen (Save As cancelled, a write error) keeps the window.
-        if (answer == QMessageBox::Yes && !Enregistrer()) {
-            event->ignore();
-            return;
-        }
+    if (!closeAgreed_ && !FormCloseQuery()) {
+        event->ignore();
+        return;
     }
+    closeAgreed_ = false;
     screen_.CloseAll();
     event->accept();
+}
+
+bool TEditeur::FormCloseQuery() {
+    if (!Memo1->document()->isModified()) return true;
+    const QString question =
+        QStringLiteral("Enregistrer changements dans '%1'?").arg(QFileInfo(DocumentPath).fileName());
+    int answer = QMessageBox::Cancel;
+    if (questionHook) {
+        answer = questionHook(question);
+    } else {
+        QMessageBox box(QMessageBox::Question, QApplication::applicationName(), question,
+                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
+        // French whether or not Qt's own translations are installed.
+        box.button(QMessageBox::Yes)->setText(QStringLiteral("&Oui"));
+        box.button(QMessageBox::No)->setText(QStringLiteral("&Non"));
+        box.button(QMessageBox::Cancel)->setText(QStringLiteral("Annuler"));
+        box.setDefaultButton(QMessageBox::Yes);
+        answer = box.exec();
+    }
+    if (answer == QMessageBox::Cancel) return false;
+    // A save that did not happen (Save As cancelled, a write error) keeps the window.
+    if (answer == QMessageBox::Yes) return Enregistrer();
+    return true;
 }
 
 } // namespace zef

@@ -46,6 +46,16 @@ public:
     // Window events.
     void FormActivate();
     void FormDeactivate();
+    // Asks whether unsaved changes may go (saving them on "Oui"); true when the window
+    // may close. The frame asks every window first and closes them only when all agree.
+    bool FormCloseQuery();
+    void agreeToClose(bool agreed) { closeAgreed_ = agreed; }
+
+    // A document taken back from a backup: its file, encoding and text, not saved yet.
+    void RestoreText(const QString& path, editor::Encoding encoding, const QString& text);
+    QString plainText() const;
+    double zoomFactor() const { return zoom_; }
+    void setZoom(double factor);
 
     // The printer that "Configuration impression..." sets up, shared by the editors.
     void setPrinter(QPrinter* printer) { printer_ = printer; }
@@ -64,10 +74,12 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     class MemoText;
     bool textLocked() const; // a run is in progress: the text must not change
+    void takeFocusBack();
     void showMessage(const QString& text);
     QString askSaveFile(const QString& title, const QString& filter, const QString& name);
     QString askOpenFile(const QString& title, const QString& filter, const QString& name);
@@ -79,6 +91,8 @@ private:
     std::unique_ptr<ScreenRunner> runner_;
     editor::Encoding encoding_ = editor::Encoding::Utf8;
     QPrinter* printer_ = nullptr;
+    bool closeAgreed_ = false;
+    double zoom_ = 1.0;
 };
 
 } // namespace zef

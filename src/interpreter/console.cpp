@@ -65,6 +65,9 @@ void Interpreter::ReadStatement(const std::string& rawArgument, bool newLine) {
     std::string typed;
     if (platform_.screen) {
         typed = platform_.screen->readLine(cursorX_, cursorY_);
+        // The user may have stopped the program while it waited for the line: it stops at
+        // the reading statement, which has stored and drawn nothing.
+        if (platform_.poll && platform_.poll->poll()) return failUtf8("Exécution interrompue");
         platform_.screen->drawText(cursorX_, cursorY_, typed);
         if (newLine) moveCursorLine();
         else cursorX_ = advanced(cursorX_, platform_.screen->textWidth(typed));

@@ -1,54 +1,74 @@
 #include "tform12.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QKeyEvent>
 
 namespace zef {
 
-TForm12::TForm12(QWidget* parent)
-    : QDialog(parent, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool) {
+TForm12::TForm12(QWidget* parent) : QWidget(parent) {
     setObjectName("Form12");
-    setModal(true);
     QFont f = QApplication::font();
     f.setPixelSize(17);
     setFont(f);
     setAutoFillBackground(true);
     QPalette p = palette();
     p.setColor(QPalette::Window, Qt::white);
+    p.setColor(QPalette::Base, Qt::white);
+    p.setColor(QPalette::Text, Qt::black);
     setPalette(p);
     resize(427, 34);
     Edit1 = new QLineEdit(this);
     Edit1->setObjectName("Edit1");
     Edit1->setFrame(false);
     Edit1->setGeometry(1, 0, 424, 29);
-    connect(Edit1, &QLineEdit::returnPressed, this, &QDialog::accept);
-}
-
-void TForm12::showEvent(QShowEvent* event) {
-    // Each time it is shown the field starts empty.
-    Edit1->clear();
-    Edit1->setFocus();
-    QDialog::showEvent(event);
+    connect(Edit1, &QLineEdit::returnPressed, this, &TForm12::finish);
+    hide();
 }
 
 void TForm12::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        accept();
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        finish();
         return;
+    case Qt::Key_Escape:
+        // A value is required to go on: Escape does not give an empty one, it stops the
+        // program instead.
+        if (onEscape) onEscape();
+        return;
+    default:
+        QWidget::keyPressEvent(event);
     }
-    QDialog::keyPressEvent(event);
 }
 
-void TForm12::reject() {}
+void TForm12::finish() {
+    if (loop_) loop_->quit();
+}
 
-QString TForm12::ask(const QPoint& desktopPosition, int width) {
+void TForm12::cancel() {
+    Edit1->clear();
+    finish();
+}
+
+QString TForm12::ask(const QPoint& position, int width) {
+    if (loop_) return {}; // one question at a time
     width = std::max(width, 40);
-    resize(width, height());
-    Edit1->setGeometry(1, 0, width - 3, 29);
-    move(desktopPosition);
+    const int h = std::max(Edit1->sizeHint().height(), 29);
+    resize(width, h + 5);
+    Edit1->setGeometry(1, 0, width - 3, h);
+    move(position);
+    Edit1->clear();
+    show();
     raise();
-    exec();
-    return Result();
+    Edit1->setFocus();
+    QEventLoop loop;
+    loop_ = &loop;
+    loop.exec();
+    loop_ = nullptr;
+    const QString typed = Result();
+    hide();
+    return typed;
 }
 
 } // namespace zef

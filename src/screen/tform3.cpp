@@ -2,8 +2,14 @@
 
 #include "qttext.h"
 #include "tform12.h"
+#include "zoom.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QFileDialog>
+#include <QMenu>
+#include <QPrintDialog>
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QKeyEvent>
@@ -14,12 +20,6 @@
 #include <QScreen>
 
 namespace zef {
-
-namespace {
-
-constexpr int kMaxCanvas = 8192; // output drawn further away is out of sight anyway
-
-} // namespace
 
 void showErrorBox(QWidget* parent, const QString& text) {
     QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), text, QMessageBox::Ok, parent);
@@ -94,9 +94,16 @@ TForm3::TForm3(TForm12* inputLine, QWidget* parent)
     f.setPixelSize(17);
     setFont(f);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
     if (const QScreen* s = QApplication::primaryScreen())
         move(s->availableGeometry().center() - rect().center());
-    ensureCanvas(588, 438);
+    record_.setLineHeight(QFontMetrics(font()).height());
+    // The input line is a part of this window: it stands on the cursor whatever the window
+    // manager does, and it comes to the front with the output it belongs to.
+    inputLine_->setParent(this);
+    inputLine_->hide();
+    inputLine_->onEscape = [this] { requestInterrupt(); };
+    setZoom(zoom::load(QStringLiteral("ecran")));
     Platform platform;
     platform.screen = this;
     platform.messages = this;
@@ -107,17 +114,6 @@ TForm3::TForm3(TForm12* inputLine, QWidget* parent)
 }
 
 TForm3::~TForm3() = default;
-
-void TForm3::ensureCanvas(int width, int height) {
-    width = std::min(std::max(width, canvas_.width()), kMaxCanvas);
-    height = std::min(std::max(height, canvas_.height()), kMaxCanvas);
-    if (width == canvas_.width() && height == canvas_.height()) return;
-    QImage grown(width, height, QImage::Format_RGB32);
-    grown.fill(Qt::white);
-    QPainter p(&grown);
-    if (!canvas_.isNull()) p.drawImage(0, 0, canvas_);
-    canvas_ = std::move(grown);
-}
 
 void TForm3::InitPrg(const QString& programName) {
     interpreter_->InitPrg(toCp1252(programName));
@@ -141,25 +137,33 @@ void TForm3::Exec(LineList& lines, std::int32_t& line, std::int32_t& step, std::
 
 int TForm3::CloseAll() { return interpreter_->CloseAll(); }
 
-void TForm3::prepare(const std::string& caption) {
-    setWindowTitle(fromCp1252(caption));
+void TForm3::requestInterrupt() {
+    interruptRequested_ = true;
+    if (inputLine_->waiting()) inputLine_->cancel();
+}
+
+void TForm3::bringToFront() {
+    if (isMinimized()) showNormal();
     show();
     raise();
+    activateWindow();
+}
+
+void TForm3::prepare(const std::string& caption) {
+    setWindowTitle(fromCp1252(caption));
+    bringToFront();
 }
 
 void TForm3::drawText(int x, int y, const std::string& text) {
     const QString s = fromCp1252(text);
-    const QFontMetrics fm(font());
-    const int width = fm.horizontalAdvance(s);
-    if (x >= kMaxCanvas || y >= kMaxCanvas || x < 0 || y < 0) return;
-    ensureCanvas(x + width + 1, y + fm.height() + 1);
-    QPainter p(&canvas_);
-    p.setFont(font());
-    p.setBackgroundMode(Qt::OpaqueMode);
-    p.setBackground(Qt::white);
-    p.setPen(Qt::black);
-    p.drawText(x, y + fm.ascent(), s);
-    update(QRect(x, y, width + 1, fm.height() + 1));
+    const QRect box = record_.add(x, y, QFontMetrics(font()).horizontalAdvance(s), s);
+    // The learner must see what the program writes, even after closing or minimising the
+    // window during the run.
+    if (!isVisible() || isMinimized()) bringToFront();
+    if (!box.isEmpty())
+        update(QRectF(box.x() * zoom_, box.y() * zoom_, box.width() * zoom_, box.height() * zoom_)
+                   .toAlignedRect()
+                   .adjusted(-1, -1, 1, 1));
 }
 
 int TForm3::textWidth(const std::string& text) {
@@ -169,19 +173,16 @@ int TForm3::textWidth(const std::string& text) {
 void TForm3::clearScreen() {
     // A white rectangle outlined in black over the whole outer size: only its top and left
     // edges fall inside the drawing area. Output further away is wiped too.
-    QPainter p(&canvas_);
-    p.fillRect(canvas_.rect(), Qt::white);
-    p.setPen(Qt::black);
-    const QRect outer = frameGeometry();
-    p.drawRect(0, 0, outer.width() - 1, outer.height() - 1);
+    record_.clear(frameGeometry().size());
     update();
 }
 
 std::string TForm3::readLine(int x, int y) {
-    update();
-    const QPoint at = mapToGlobal(QPoint(x, y));
-    const QString typed = inputLine_->ask(at, std::max(width() - x, 40));
-    activateWindow();
+    bringToFront();
+    const QPoint at(qRound(x * zoom_), qRound(y * zoom_));
+    inputSeenActive_ = isActiveWindow();
+    inputLeft_ = false;
+    const QString typed = inputLine_->ask(at, std::max(width() - at.x() - 10, 40));
     return toCp1252(typed);
 }
 
@@ -205,10 +206,92 @@ bool TForm3::poll() {
     return interruptRequested_;
 }
 
-void TForm3::paintEvent(QPaintEvent*) {
+void TForm3::paintDrawing(QPainter& p, const QRect& area) const {
+    // `area` is in screen units; texts outside it are skipped.
+    const QFontMetrics fm(font());
+    p.setFont(font());
+    p.setBackgroundMode(Qt::OpaqueMode);
+    p.setBackground(Qt::white);
+    if (!record_.outline().isEmpty()) {
+        p.setPen(Qt::black);
+        p.drawRect(QRectF(0.5, 0.5, record_.outline().width() - 1, record_.outline().height() - 1));
+    }
+    p.setPen(Qt::black);
+    for (const ScreenText* t : record_.texts()) {
+        if (t->y > area.bottom() || t->y + fm.height() < area.top() || t->x > area.right() ||
+            t->x + t->width < area.left())
+            continue;
+        p.drawText(t->x, t->y + fm.ascent(), t->text);
+    }
+}
+
+void TForm3::paintEvent(QPaintEvent* event) {
     QPainter p(this);
     p.fillRect(rect(), Qt::white);
-    p.drawImage(0, 0, canvas_);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    p.scale(zoom_, zoom_);
+    const QRectF exposed = QRectF(event->rect()).adjusted(-1, -1, 1, 1);
+    paintDrawing(p, QRectF(exposed.topLeft() / zoom_, exposed.size() / zoom_).toAlignedRect());
+}
+
+QImage TForm3::canvas(qreal scale) const {
+    const QRect area = record_.extent() | QRect(QPoint(0, 0), size() / zoom_);
+    QImage image((area.size() * scale).expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    p.scale(scale, scale);
+    paintDrawing(p, area);
+    return image;
+}
+
+void TForm3::setZoom(double factor) {
+    const QSize unscaled = size() / zoom_;
+    zoom_ = factor;
+    QFont f = inputLine_->font();
+    f.setPixelSize(std::max(6, qRound(17 * zoom_)));
+    inputLine_->setFont(f);
+    // The window grows with its text, as far as the screen allows.
+    QSize wanted = unscaled * zoom_;
+    if (const QScreen* s = screen()) wanted = wanted.boundedTo(s->availableGeometry().size());
+    resize(wanted);
+    update();
+}
+
+void TForm3::copyText() { QApplication::clipboard()->setText(record_.plainText()); }
+
+bool TForm3::savePicture(const QString& path) {
+    // At twice the screen scale where the size allows, so that the text stays sharp when the
+    // picture is printed or projected.
+    const QRect area = record_.extent() | QRect(QPoint(0, 0), size() / zoom_);
+    const qreal scale = std::clamp(4096.0 / std::max(area.width(), area.height()), 1.0, 2.0);
+    return canvas(scale).save(path, "PNG");
+}
+
+bool TForm3::printDrawing(QPrinter& printer) {
+    // Drawn as text, not as a picture: sharp at the printer's resolution. The drawing keeps
+    // its size on screen (96 units to the inch) unless it is wider than the page, and runs
+    // over as many pages as its height needs.
+    const QRect area = record_.extent() | QRect(QPoint(0, 0), size() / zoom_);
+    const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
+    const qreal scale = std::min(printer.resolution() / 96.0, qreal(page.width()) / area.width());
+    const int pageUnits = std::max(1, int(page.height() / scale));
+    QPainter p;
+    if (!p.begin(&printer)) return false;
+    for (int top = 0; top < area.height(); top += pageUnits) {
+        if (top > 0 && !printer.newPage()) return false;
+        p.save();
+        p.scale(scale, scale);
+        p.translate(0, -top);
+        p.setClipRect(QRect(0, top, area.width(), pageUnits));
+        paintDrawing(p, QRect(0, top, area.width(), pageUnits));
+        p.restore();
+    }
+    return p.end();
+}
+
+void TForm3::zoomStep(int direction) {
+    setZoom(zoom::step(zoom_, direction));
+    zoom::save(QStringLiteral("ecran"), zoom_);
 }
 
 void TForm3::keyPressEvent(QKeyEvent* event) {
@@ -216,7 +299,53 @@ void TForm3::keyPressEvent(QKeyEvent* event) {
         requestInterrupt();
         return;
     }
+    int direction = 0;
+    if (zoom::fromKey(*event, direction)) return zoomStep(direction);
     QWidget::keyPressEvent(event);
+}
+
+void TForm3::wheelEvent(QWheelEvent* event) {
+    int direction = 0;
+    if (zoom::fromWheel(*event, direction)) return zoomStep(direction);
+    QWidget::wheelEvent(event);
+}
+
+void TForm3::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu menu(this);
+    menu.addAction(QStringLiteral("&Copier le texte"), this, &TForm3::copyText);
+    menu.addAction(QStringLiteral("&Enregistrer l'image..."), this, [this] {
+        const QString path =
+            savePictureHook ? savePictureHook()
+                            : QFileDialog::getSaveFileName(this, QStringLiteral("Enregistrer l'image"),
+                                                           QStringLiteral("ecran.png"),
+                                                           QStringLiteral("Images PNG (*.png)"));
+        if (path.isEmpty()) return;
+        if (!savePicture(path))
+            showErrorBox(this, QStringLiteral("Impossible d'enregistrer l'image %1").arg(path));
+    });
+    menu.addAction(QStringLiteral("&Imprimer..."), this, [this] {
+        QPrinter printer(QPrinter::HighResolution);
+        QPrintDialog dialog(&printer, this);
+        if (dialog.exec() != QDialog::Accepted) return;
+        if (!printDrawing(printer)) showErrorBox(this, QStringLiteral("Erreur d'impression"));
+    });
+    menu.exec(event->globalPos());
+}
+
+void TForm3::changeEvent(QEvent* event) {
+    // The input line starts empty each time the window comes back to the front while it
+    // waits (it was emptied when it was shown; the window manager's first activation of the
+    // window may come later and must not wipe what was typed already).
+    if (event->type() == QEvent::ActivationChange && inputLine_->waiting()) {
+        if (!isActiveWindow()) {
+            inputLeft_ = inputSeenActive_;
+        } else {
+            if (inputLeft_) inputLine_->FormActivate();
+            inputSeenActive_ = true;
+            inputLeft_ = false;
+        }
+    }
+    QWidget::changeEvent(event);
 }
 
 } // namespace zef

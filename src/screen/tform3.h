@@ -1,9 +1,11 @@
-// The screen window "Ecran": where interpreted programs draw their output. It keeps its
-// drawing in an image of its own, so covering, moving or resizing it never loses output.
-// It owns the interpreter and is its platform: screen, messages, printer and poll hook.
+// The screen window "Ecran": where interpreted programs draw their output. It keeps the
+// texts drawn (ScreenRecord) and paints from them, so covering, moving, resizing or zooming
+// it never loses output and the drawing is sharp at any pixel density. It owns the
+// interpreter and is its platform: screen, messages, printer and poll hook.
 #pragma once
 
 #include "interpreter.h"
+#include "screenrecord.h"
 
 #include <QImage>
 #include <QWidget>
@@ -42,6 +44,7 @@ private:
 class TForm3 : public QWidget, public Screen, public MessageSink, public PollHook {
     Q_OBJECT
 public:
+    // The input line becomes a part of this window.
     explicit TForm3(TForm12* inputLine, QWidget* parent = nullptr);
     ~TForm3() override;
 
@@ -51,10 +54,22 @@ public:
     int CloseAll();
     Interpreter& interpreter() { return *interpreter_; }
 
-    // Asks the running program to stop at the next poll ("Arrêter", Escape).
-    void requestInterrupt() { interruptRequested_ = true; }
+    // Asks the running program to stop at the next poll ("Arrêter", Escape), or at once
+    // when it waits in the input line.
+    void requestInterrupt();
     bool running() const { return running_; }
-    const QImage& canvas() const { return canvas_; }
+    // The drawing at a scale (1: one pixel per screen unit), white where nothing is drawn,
+    // covering the window's drawing area and whatever was drawn beyond it.
+    QImage canvas(qreal scale = 1.0) const;
+    const ScreenRecord& record() const { return record_; }
+    double zoomFactor() const { return zoom_; }
+    void setZoom(double factor);
+    // The context menu's commands: the drawing as text on the clipboard, as a PNG file,
+    // on the printer. The file and printer dialogs can be answered by the hooks below.
+    void copyText();
+    bool savePicture(const QString& path);
+    bool printDrawing(QPrinter& printer);
+    std::function<QString()> savePictureHook;
     QFont screenFont() const { return font(); }
     QtPrinterDevice& printer() { return printer_; }
     // When set, receives the texts of the modal boxes (errors and SHOWMESSAGE) instead of
@@ -79,14 +94,22 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
-    void ensureCanvas(int width, int height);
+    void paintDrawing(QPainter& painter, const QRect& area) const;
+    void bringToFront();
+    void zoomStep(int direction); // one step larger, smaller, or back to 100 %, remembered
 
     TForm12* inputLine_;
     QtPrinterDevice printer_;
     std::unique_ptr<Interpreter> interpreter_;
-    QImage canvas_;
+    ScreenRecord record_;
+    double zoom_ = 1.0;
+    bool inputSeenActive_ = false; // the window was active during the current input
+    bool inputLeft_ = false;       // ... and has lost the activation since
     bool interruptRequested_ = false;
     bool running_ = false;
     qint64 lastPoll_ = 0;

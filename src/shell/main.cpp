@@ -1,6 +1,7 @@
 // Zef Pascal: the IDE. Start-up shows the splash window while the windows are created,
 // then the maximised frame; program files given as arguments are opened.
 #include "aboutbox.h"
+#include "french.h"
 #include "tmainform.h"
 
 #include <QApplication>
@@ -13,8 +14,10 @@ int main(int argc, char** argv) {
     splash.show();
     app.processEvents();
 
+    // No display name: Qt would append it to every window title.
     QApplication::setApplicationName(QStringLiteral("Zef Pascal"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Zef Pascal"));
+    QApplication::setOrganizationName(QStringLiteral("ZefPascal"));
+    zef::installFrenchTranslations(app);
     QApplication::setWindowIcon(zef::programIcon());
     zef::TMainForm mainForm;
 
@@ -23,5 +26,8 @@ int main(int argc, char** argv) {
     mainForm.showMaximized();
     splash.finish(&mainForm);
     for (const QString& path : QApplication::arguments().mid(1)) mainForm.openPath(path);
+    // Documents left unsaved by a session that ended without closing them (a crash, a
+    // power cut) are offered back.
+    mainForm.offerRecovery();
     return app.exec();
 }

@@ -26,6 +26,8 @@
 #include <QPageSetupDialog>
 #include <QPainter>
 #include <QPrinter>
+#include <QPushButton>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QStyle>
@@ -94,6 +96,14 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     Timer1->start();
     Timer1Timer();
 
+    recovery_ = std::make_unique<RecoveryStore>(
+        QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)).filePath("recuperation"));
+    if (!recovery_->start()) recovery_.reset(); // no backups then, but the IDE works
+    backupTimer_ = new QTimer(this);
+    backupTimer_->setInterval(60 * 1000);
+    connect(backupTimer_, &QTimer::timeout, this, &TMainForm::backupDocuments);
+    backupTimer_->start();
+
     connect(mdiArea_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
         // Only a change from one editor to another counts: the frame losing the focus to
         // the screen window and getting it back leaves the step mode as it is.
@@ -109,8 +119,10 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
 }
 
 TMainForm::~TMainForm() {
-    // The active-window notification must not reach a frame that is being taken apart.
+    // The active-window notification and the editors' last signals must not reach a frame
+    // that is being taken apart.
     disconnect(mdiArea_, nullptr, this, nullptr);
+    for (TEditeur* e : editors()) e->disconnect(this);
 }
 
 QAction* TMainForm::addItem(QMenu* menu, const QString& name, const QString& caption,
@@ -225,7 +237,7 @@ void TMainForm::buildMenus() {
     Window1->setObjectName("Window1");
     Window1->menuAction()->setStatusTip(QStringLiteral("Commandes de fenêtres telles que Mosaïque et Cascade"));
     child(addItem(Window1, "WindowCascadeItem", "&Cascade", "Disposer les fenêtres en recouvrement",
-                  [this] { mdiArea_->cascadeSubWindows(); }));
+                  [this] { cascade(); }));
     child(addItem(Window1, "WindowTileItem", "&Mosaïque", "Disposer les fenêtres sans recouvrement",
                   [this] { mdiArea_->tileSubWindows(); }));
     child(addItem(Window1, "WindowArrangeItem", "&Réorganiser les icônes",
@@ -293,8 +305,34 @@ void TMainForm::fillWindowMenu() {
         QAction* a = Window1->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(w->windowTitle()));
         a->setCheckable(true);
         a->setChecked(w == mdiArea_->activeSubWindow());
-        connect(a, &QAction::triggered, this, [this, w] { mdiArea_->setActiveSubWindow(w); });
+        connect(a, &QAction::triggered, this, [this, w] {
+            // A minimised window chosen from the list comes back to its size.
+            if (w->isMinimized()) w->showNormal();
+            mdiArea_->setActiveSubWindow(w);
+        });
     }
+}
+
+void TMainForm::cascade() {
+    // Each window keeps a size at which a program can be read (two thirds of the frame, and
+    // never less than a new editor's), one title bar lower and to the right of the one
+    // before; the active window ends on top.
+    const auto windows = mdiArea_->subWindowList(QMdiArea::StackingOrder);
+    if (windows.isEmpty()) return;
+    QMdiSubWindow* active = mdiArea_->activeSubWindow();
+    const QSize area = mdiArea_->viewport()->size();
+    const int step = std::max(20, style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, windows.first()) + 4);
+    const QSize size = QSize(area.width() * 2 / 3, area.height() * 2 / 3).expandedTo(QSize(502, 265)).boundedTo(area);
+    int x = 0, y = 0;
+    for (QMdiSubWindow* w : windows) {
+        if (w->isMinimized() || w->isMaximized()) w->showNormal();
+        if (x + size.width() > area.width() || y + size.height() > area.height()) x = y = 0;
+        w->setGeometry(QRect(QPoint(x, y), size));
+        w->raise();
+        x += step;
+        y += step;
+    }
+    if (active) mdiArea_->setActiveSubWindow(active);
 }
 
 void TMainForm::arrangeIcons() {
@@ -319,6 +357,12 @@ TEditeur* TMainForm::createEditorChild(const QString& caption) {
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->resize(502, 265);
     connect(editor, &TEditeur::captionChanged, window, &QMdiSubWindow::setWindowTitle);
+    // A closed window's backup goes with it: it was saved or its changes were refused.
+    const QString backupId = QString::number(++nextBackupId_);
+    editor->setProperty("backupId", backupId);
+    connect(editor, &QObject::destroyed, this, [this, backupId] {
+        if (recovery_) recovery_->remove(backupId);
+    });
     connect(window, &QObject::destroyed, this, [this] { QTimer::singleShot(0, this, &TMainForm::UpdateMenuItems); });
     window->show();
     mdiArea_->setActiveSubWindow(window);
@@ -338,7 +382,9 @@ TEditeur* TMainForm::FileOpen() {
     const QString path = openFileHook ? openFileHook()
                                       : QFileDialog::getOpenFileName(
                                             this, QStringLiteral("Ouvrir"), QStringLiteral("*.pas"),
-                                            QStringLiteral("Fichiers pascal (*.pas);;Tous les fichiers (*.*)"));
+                                            // "*" rather than "*.*", which would hide the
+                                            // files without a dot.
+                                            QStringLiteral("Fichiers pascal (*.pas);;Tous les fichiers (*)"));
     if (path.isEmpty()) return nullptr;
     return openPath(path);
 }
@@ -355,6 +401,57 @@ TEditeur* TMainForm::openPath(const QString& path) {
 
 void TMainForm::FileClose() {
     if (QMdiSubWindow* w = mdiArea_->activeSubWindow()) w->close();
+}
+
+bool TMainForm::backupDocuments() {
+    if (!recovery_) return false;
+    bool all = true;
+    for (TEditeur* e : editors()) {
+        const QString id = e->property("backupId").toString();
+        if (!e->Memo1->document()->isModified()) {
+            recovery_->remove(id);
+            continue;
+        }
+        all = recovery_->save({id, e->DocumentPath, e->windowTitle(),
+                               e->encoding() == editor::Encoding::Windows1252, e->plainText()}) &&
+              all;
+    }
+    return all;
+}
+
+void TMainForm::offerRecovery() {
+    if (!recovery_) return;
+    const auto found = recovery_->orphans();
+    if (found.empty()) return;
+    QStringList names;
+    for (const DocumentBackup& b : found)
+        names << (b.path.isEmpty() ? b.caption : QDir::toNativeSeparators(b.path));
+    bool restore = false;
+    if (recoveryHook) {
+        restore = recoveryHook(names);
+    } else {
+        QMessageBox box(QMessageBox::Question, windowTitle(),
+                        QStringLiteral("Des modifications non enregistrées ont été retrouvées "
+                                       "(la dernière session ne s'est pas terminée normalement) :\n\n%1\n\n"
+                                       "Voulez-vous les récupérer ?")
+                            .arg(names.join('\n')),
+                        QMessageBox::NoButton, this);
+        QPushButton* yes = box.addButton(QStringLiteral("&Récupérer"), QMessageBox::AcceptRole);
+        box.addButton(QStringLiteral("&Abandonner"), QMessageBox::DestructiveRole);
+        box.setDefaultButton(yes);
+        box.exec();
+        restore = box.clickedButton() == yes;
+    }
+    if (restore) {
+        for (const DocumentBackup& b : found) {
+            TEditeur* e = createEditorChild(b.caption.isEmpty() ? QStringLiteral("ZuzOvozov - ") : b.caption);
+            e->RestoreText(b.path, b.cp1252 ? editor::Encoding::Windows1252 : editor::Encoding::Utf8, b.text);
+        }
+        // Backed up again at once under this session; the old copies go only once the new
+        // ones are written.
+        if (!backupDocuments()) return;
+    }
+    recovery_->discardOrphans();
 }
 
 TEditeur* TMainForm::activeEditor() const {
@@ -417,9 +514,21 @@ void TMainForm::closeEvent(QCloseEvent* event) {
         });
         return;
     }
+    // Every window is asked first, and none closes unless all agree: a "Non" for one
+    // document followed by "Annuler" for the next must not have thrown the first away.
+    const QList<TEditeur*> all = editors();
+    for (TEditeur* e : all) {
+        if (e->FormCloseQuery()) {
+            e->agreeToClose(true);
+            continue;
+        }
+        for (TEditeur* other : all) other->agreeToClose(false);
+        event->ignore();
+        return;
+    }
     mdiArea_->closeAllSubWindows();
     if (!mdiArea_->subWindowList().isEmpty()) {
-        event->ignore(); // an editor refused to close
+        event->ignore();
         return;
     }
     // Programs and file dialogs may have changed the current directory.

@@ -3,6 +3,7 @@
 // the active editor, the screen window or a single-instance window.
 #pragma once
 
+#include "recovery.h"
 #include "regional.h"
 #include "runcontrol.h"
 
@@ -59,8 +60,16 @@ public:
     QLabel* statusLine() const { return StatusLine; }
     QLabel* timePanel() const { return Panel2; }
     const QString& startDirectory() const { return StartDirectory; }
+    // Backs up every modified document (every minute) and drops the backups of the others.
+    bool backupDocuments(); // false when a backup could not be written
+    // Offers back the documents that a session which did not end left unsaved.
+    void offerRecovery();
+    RecoveryStore* recoveryStore() const { return recovery_.get(); }
+
     // Tests answer the open dialog without a window, and give new editors their hooks.
     std::function<QString()> openFileHook;
+    // Tests answer the recovery question (the documents' names) without a window.
+    std::function<bool(const QStringList& names)> recoveryHook;
     std::function<void(TEditeur&)> onEditorCreated;
 
 protected:
@@ -78,6 +87,7 @@ private:
     void fillWindowMenu();
     void notYetAvailable();
     void arrangeIcons();
+    void cascade();
     void Timer1Timer();
 
     QMdiArea* mdiArea_;
@@ -102,6 +112,9 @@ private:
     QPointer<QMdiSubWindow> lastActive_; // the editor window last made active
     RegionalSettings regional_;          // for the time of day in the status bar
     std::unique_ptr<QPrinter> printer_;  // set up by "Configuration impression..."
+    std::unique_ptr<RecoveryStore> recovery_;
+    QTimer* backupTimer_;
+    int nextBackupId_ = 0;
 };
 
 } // namespace zef

@@ -3,8 +3,14 @@
 #include "tform3.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QPrinter>
+#include <QScreen>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -27,7 +33,8 @@ struct ScreenWindow : ::testing::Test {
     void SetUp() override {
         screen.messageBoxHook = [this](const QString& text) { boxes << text; };
     }
-    TForm12 input;
+    // The screen window takes the input line as a part of itself, and deletes it.
+    TForm12& input = *new TForm12;
     TForm3 screen{&input};
     QStringList boxes;
     std::int32_t line = 0, step = 0, status = 0;
@@ -80,7 +87,8 @@ TEST_F(ScreenWindow, ReadlnTakesWhatIsTypedInTheInputLine) {
     EXPECT_EQ(screen.interpreter().LitValeur(1, 'S').s, "Zo\xE9");
     // The line was placed over the cursor, right after the prompt.
     const int promptWidth = QFontMetrics(screen.screenFont()).horizontalAdvance("Nom ? ");
-    EXPECT_EQ(input.pos(), screen.mapToGlobal(QPoint(promptWidth, 0)));
+    EXPECT_EQ(input.parentWidget(), &screen);
+    EXPECT_EQ(input.pos(), QPoint(promptWidth, 0));
 }
 
 TEST_F(ScreenWindow, AnEndlessLoopCanBeInterrupted) {
@@ -104,4 +112,71 @@ TEST_F(ScreenWindow, ThePrinterChannelPrintsOneJob) {
     EXPECT_TRUE(f.read(5).startsWith("%PDF"));
     f.close();
     QFile::remove(pdf);
+}
+
+TEST_F(ScreenWindow, StoppingAProgramThatWaitsForInputEndsTheWaitAtTheReadingLine) {
+    // Escape in the input line, then the menu's "Arrêter" (which calls requestInterrupt).
+    for (const bool byEscape : {true, false}) {
+        boxes.clear();
+        QTimer::singleShot(0, [&] {
+            ASSERT_TRUE(input.waiting());
+            input.Edit1->setText(QStringLiteral("42"));
+            if (byEscape) {
+                QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+                QApplication::sendEvent(&input, &escape);
+            } else {
+                screen.requestInterrupt();
+            }
+        });
+        EXPECT_EQ(run({"PROGRAM Essai;", "VAR I: INTEGER;", "BEGIN", "  READLN(I);", "  WRITELN('fin');", "END."}), 1);
+        EXPECT_EQ(line, 3);
+        EXPECT_EQ(boxes, QStringList{QStringLiteral("Exécution interrompue")});
+        EXPECT_EQ(screen.interpreter().LitValeur(1, 'I').i, 0); // nothing stored
+        EXPECT_FALSE(input.isVisible());
+    }
+}
+
+TEST_F(ScreenWindow, TheDrawingIsKeptAsTextAndRepaintedAtAnyZoom) {
+    // A counter rewritten at one place keeps one text there, not one per value.
+    run({"PROGRAM Essai;", "VAR I: INTEGER;", "BEGIN", "  WRITELN('Compte :');", "  FOR I:=1 TO 5000 DO",
+         "  BEGIN", "    GOTOXY(2,1);", "    WRITE(I);", "  END;", "  GOTOXY(4,3);", "  WRITE('fin');", "END."});
+    EXPECT_EQ(screen.record().texts().size(), 3u);
+    EXPECT_EQ(screen.record().plainText(), QStringLiteral("Compte :\n5000\n\n  fin"));
+
+    // Twice the zoom: the window, the text and the input line's place double; the drawing
+    // is painted again from the texts, as sharp as at 100 %.
+    const int compteWidth = QFontMetrics(screen.screenFont()).horizontalAdvance("Compte :");
+    const QImage normal = screen.grab().toImage();
+    screen.setZoom(2.0);
+    EXPECT_EQ(screen.size(), QSize(1176, 876).boundedTo(screen.screen()->availableGeometry().size()));
+    const QImage zoomed = screen.grab().toImage();
+    EXPECT_GT(darkPixels(zoomed, QRect(0, 0, 2 * compteWidth, 36)),
+              3 * darkPixels(normal, QRect(0, 0, compteWidth, 18)));
+    EXPECT_EQ(darkPixels(zoomed, QRect(2 * compteWidth + 4, 0, 100, 36)), 0);
+    QTimer::singleShot(0, [&] {
+        EXPECT_EQ(input.pos(), QPoint(0, 2 * 4 * 18));
+        emit input.Edit1->returnPressed();
+    });
+    run({"PROGRAM Essai;", "VAR S: STRING;", "BEGIN", "  GOTOXY(5,1);", "  READLN(S);", "END."});
+    // A canvas at scale 2 has every pixel of the drawing twice over, whatever the zoom.
+    EXPECT_EQ(screen.canvas(2.0).size(), screen.canvas(1.0).size() * 2);
+    screen.setZoom(1.0);
+}
+
+TEST_F(ScreenWindow, ThePrintedProgramCanBeCopiedSavedAndPrinted) {
+    run({"PROGRAM Essai;", "BEGIN", "  WRITELN('Bonjour');", "  WRITE('le');", "  WRITE(' monde');", "END."});
+    screen.copyText();
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("Bonjour\nle monde"));
+    QTemporaryDir dir;
+    const QString png = dir.filePath("ecran.png");
+    ASSERT_TRUE(screen.savePicture(png));
+    const QImage saved(png);
+    EXPECT_EQ(saved.size(), screen.canvas(2.0).size());
+    EXPECT_GT(darkPixels(saved, QRect(0, 0, 200, 36)), 40);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath("ecran.pdf"));
+    EXPECT_TRUE(screen.printDrawing(printer));
+    EXPECT_GT(QFileInfo(dir.filePath("ecran.pdf")).size(), 500);
+    EXPECT_FALSE(screen.savePicture(dir.filePath("absent/ecran.png")));
 }

@@ -1,0 +1,213 @@
+// The frame as a learner meets it: quitting with several unsaved documents, French
+// standard dialogs, readable window arrangements, importing, the focus after a run, zoom
+// and the backups that survive a crash.
+#include "french.h"
+#include "recovery.h"
+#include "teditor.h"
+#include "tform3.h"
+#include "tmainform.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QWheelEvent>
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace zef;
+
+namespace {
+
+struct Learner : ::testing::Test {
+    void SetUp() override {
+        form.screen().messageBoxHook = [this](const QString& text) { boxes << text; };
+        form.onEditorCreated = [this](TEditeur& e) {
+            e.questionHook = [this](const QString& q) {
+                questions << q;
+                return answers.isEmpty() ? int(QMessageBox::Cancel) : answers.takeFirst();
+            };
+        };
+        form.show();
+    }
+    TEditeur* newDocument(const QString& text) {
+        TEditeur* e = form.FileNew();
+        e->Memo1->selectAll();
+        e->Memo1->insertPlainText(text); // typed: the document is modified
+        return e;
+    }
+    int windows() const { return static_cast<int>(form.mdiArea()->subWindowList().size()); }
+
+    TMainForm form;
+    QStringList boxes, questions;
+    QList<int> answers;
+};
+
+} // namespace
+
+TEST_F(Learner, QuittingAsksEveryDocumentFirstAndClosesNoneWhenOneRefuses) {
+    TEditeur* first = newDocument("Program un;");
+    newDocument("Program deux;");
+    answers = {QMessageBox::No, QMessageBox::Cancel};
+    EXPECT_FALSE(form.close());
+    EXPECT_EQ(questions.size(), 2);
+    EXPECT_EQ(windows(), 2);
+    EXPECT_EQ(first->plainText(), "Program un;");
+    // Asked again, both agree: nothing more is asked when they close.
+    questions.clear();
+    answers = {QMessageBox::No, QMessageBox::No};
+    form.close();
+    EXPECT_EQ(questions.size(), 2);
+    EXPECT_EQ(windows(), 0);
+}
+
+TEST_F(Learner, StandardDialogsSpeakFrench) {
+    ASSERT_TRUE(installFrenchTranslations(*QCoreApplication::instance()))
+        << "Qt's French translations (qtbase_fr.qm) are not installed";
+    QMessageBox box(QMessageBox::Question, "", "", QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    EXPECT_EQ(box.button(QMessageBox::No)->text().remove('&'), "Non");
+    EXPECT_EQ(box.button(QMessageBox::Cancel)->text().remove('&'), "Annuler");
+}
+
+TEST_F(Learner, CascadeKeepsProgramsReadableAndTheWindowListRestores) {
+    form.resize(1200, 900);
+    for (int i = 0; i < 4; ++i) form.FileNew();
+    const auto list = form.mdiArea()->subWindowList();
+    list.first()->showMinimized();
+    form.action("WindowCascadeItem")->trigger();
+    for (QMdiSubWindow* w : list) {
+        EXPECT_FALSE(w->isMinimized());
+        EXPECT_GE(w->width(), 502);
+        EXPECT_GE(w->height(), 265);
+    }
+    QSet<int> tops;
+    for (QMdiSubWindow* w : list) tops << w->y();
+    EXPECT_EQ(tops.size(), 4); // each one title bar below another
+    list[2]->showMinimized();
+    QMenu* windowMenu = form.findChild<QMenu*>("Window1");
+    emit windowMenu->aboutToShow();
+    windowMenu->actions().at(windowMenu->actions().indexOf(windowMenu->actions().last()) - 1)->trigger();
+    EXPECT_FALSE(list[2]->isMinimized());
+    EXPECT_EQ(form.mdiArea()->activeSubWindow(), list[2]);
+}
+
+TEST_F(Learner, ImportingAnEmptyFileChangesNothing) {
+    QTemporaryDir dir;
+    const QString empty = dir.filePath("vide.txt");
+    QFile(empty).open(QIODevice::WriteOnly);
+    TEditeur* e = newDocument("Program un;\nbegin\nend.");
+    e->openFileHook = [&](const QString&, const QString& filter, const QString&) {
+        EXPECT_TRUE(filter.contains("Tous les fichiers (*)"));
+        return empty;
+    };
+    e->Memo1->Select(8, 3);
+    e->Importer();
+    EXPECT_EQ(e->plainText(), "Program un;\nbegin\nend.");
+    EXPECT_EQ(e->Memo1->textCursor().selectedText(), "un;");
+}
+
+TEST_F(Learner, AfterAnErrorTheCaretAndTheFocusAreBackInTheProgram) {
+    TEditeur* e = newDocument("Program un;\nvar I: integer;\nbegin\n  writeln(X);\nend.");
+    QWidget* other = new QWidget;
+    other->show();
+    other->activateWindow();
+    form.action("Excuter1")->trigger();
+    EXPECT_EQ(e->Memo1->textCursor().blockNumber(), 3);
+    QDeadlineTimer cap(5000);
+    while (QApplication::activeWindow() != &form && !cap.hasExpired()) QApplication::processEvents();
+    EXPECT_EQ(QApplication::activeWindow(), &form);
+    EXPECT_EQ(form.focusWidget(), e->Memo1);
+    delete other;
+}
+
+TEST_F(Learner, CtrlWheelZoomsTheProgramAndNewWindowsKeepTheZoom) {
+    TEditeur* e = form.FileNew();
+    const int before = e->Memo1->font().pixelSize();
+    QWheelEvent wheel(QPointF(10, 10), QPointF(10, 10), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::ControlModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(e->Memo1->viewport(), &wheel);
+    EXPECT_GT(e->Memo1->font().pixelSize(), before);
+    EXPECT_EQ(form.FileNew()->zoomFactor(), e->zoomFactor());
+    e->setZoom(1.0);
+    QKeyEvent reset(QEvent::KeyPress, Qt::Key_0, Qt::ControlModifier);
+    QApplication::sendEvent(e->Memo1, &reset); // back to 100 % for the other tests
+    EXPECT_EQ(e->Memo1->font().pixelSize(), before);
+}
+
+TEST_F(Learner, DocumentsLeftUnsavedByACrashAreOfferedBack) {
+    QTemporaryDir root;
+    // A session that dies without closing (the child process leaves at once, as in a
+    // crash), and one still running: only the first one's documents are offered.
+    const pid_t child = fork();
+    if (child == 0) {
+        RecoveryStore crashed(root.path());
+        const bool ok = crashed.start() && crashed.save({"1", "/tmp/essai.pas", "ZuzOvozov - essai.pas", true,
+                                                         QStringLiteral("Program essai;\n{ été }")});
+        _exit(ok ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+    RecoveryStore running(root.path());
+    ASSERT_TRUE(running.start());
+    ASSERT_TRUE(running.save({"1", "", "ZuzOvozov - PAS1.PAS", false, "Program PAS1;"}));
+
+    RecoveryStore next(root.path());
+    ASSERT_TRUE(next.start());
+    const auto found = next.orphans();
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].path, "/tmp/essai.pas");
+    EXPECT_TRUE(found[0].cp1252);
+    EXPECT_EQ(found[0].text, QStringLiteral("Program essai;\n{ été }"));
+    next.discardOrphans();
+    EXPECT_TRUE(next.orphans().empty());
+    EXPECT_EQ(QDir(root.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), 2); // running + next
+}
+
+TEST_F(Learner, TheFrameBacksUpModifiedDocumentsAndRestoresThem) {
+    RecoveryStore* store = form.recoveryStore();
+    ASSERT_NE(store, nullptr);
+    TEditeur* e = newDocument("Program perdu;");
+    e->RestoreText("/tmp/perdu.pas", editor::Encoding::Utf8, "Program perdu;\nbegin\nend.");
+    form.FileNew(); // not modified: no backup
+    ASSERT_TRUE(form.backupDocuments());
+    // The same backups in the folder of a session whose owner is gone.
+    const QDir own(store->folder());
+    const QStringList files = own.entryList({"*.zefsauve"}, QDir::Files);
+    ASSERT_EQ(files.size(), 1);
+    QDir root(own.filePath(".."));
+    ASSERT_TRUE(root.mkdir("session-0-ended"));
+    ASSERT_TRUE(QFile::copy(own.filePath(files[0]), root.filePath("session-0-ended/" + files[0])));
+
+    answers = {QMessageBox::No, QMessageBox::No};
+    form.close();
+    QStringList offered;
+    form.recoveryHook = [&](const QStringList& names) {
+        offered = names;
+        return true;
+    };
+    form.offerRecovery();
+    EXPECT_EQ(offered, QStringList{"/tmp/perdu.pas"});
+    ASSERT_EQ(windows(), 1);
+    TEditeur* restored = form.activeEditor();
+    EXPECT_EQ(restored->plainText(), "Program perdu;\nbegin\nend.");
+    EXPECT_EQ(restored->DocumentPath, "/tmp/perdu.pas");
+    EXPECT_TRUE(restored->Memo1->document()->isModified());
+    form.recoveryHook = [&](const QStringList&) {
+        ADD_FAILURE() << "offered twice";
+        return false;
+    };
+    form.offerRecovery();
+    answers = {QMessageBox::No};
+}
