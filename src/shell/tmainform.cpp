@@ -6,11 +6,14 @@
 #include "helpviewer.h"
 #include "qttext.h"
 #include "regional.h"
+#include "tcalendrier.h"
 #include "teditor.h"
 #include "text.h"
 #include "tform12.h"
 #include "tform3.h"
 #include "variablesview.h"
+#include "thorloge.h"
+#include "tpocket.h"
 
 #include <QAction>
 #include <QApplication>
@@ -74,6 +77,9 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     form3_ = new TForm3(form12_, this);
     help_ = new ::THelpViewer(this);
     help_->setWindowFlag(Qt::Window);
+    calendrier_ = new TCalendrier(this);
+    horloge_ = new THorloge(this);
+    pocket_ = new TPocket(this);
 
     buildMenus();
     buildDebuggingViews();
@@ -230,9 +236,9 @@ void TMainForm::buildMenus() {
 
     QMenu* tools = menuBar()->addMenu(QStringLiteral("&Utilitaires"));
     tools->setObjectName("N8");
-    addItem(tools, "Calendrier1", "&Calendrier", "Calendrier", later);
-    addItem(tools, "Calculatrice1", "C&alculatrice", "Calculatrice", later);
-    addItem(tools, "Horloge1", "&Horloge", "Horloge", later);
+    addItem(tools, "Calendrier1", "&Calendrier", "Calendrier", [this] { calendrier_->exec(); });
+    addItem(tools, "Calculatrice1", "C&alculatrice", "Calculatrice", [this] { pocket_->exec(); });
+    addItem(tools, "Horloge1", "&Horloge", "Horloge", [this] { horloge_->exec(); });
 
     Window1 = menuBar()->addMenu(QStringLiteral("Fe&nêtre"));
     Window1->setObjectName("Window1");

@@ -37,6 +37,9 @@ class TVariable;
 class TParametres;
 class TVariablesView;
 struct GeneratorWindows;
+class TCalendrier;
+class THorloge;
+class TPocket;
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
@@ -119,6 +122,9 @@ private:
     TForm3* form3_;
     ::THelpViewer* help_;
     TAboutBox* about_;
+    TCalendrier* calendrier_; // the utilities, kept between openings
+    THorloge* horloge_;
+    TPocket* pocket_;
     editor::RunState runState_;
     QString StartDirectory;
     bool shown_ = false;
