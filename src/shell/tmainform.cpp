@@ -81,10 +81,11 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     horloge_ = new THorloge(this);
     pocket_ = new TPocket(this);
 
+    // The single-instance windows of the editing commands, shared by the editors.
+    generators_ = std::make_unique<GeneratorWindows>(this);
     buildMenus();
     buildDebuggingViews();
     buildToolBar();
-    routeEditingCommands();
 
     StatusLine = new QLabel(this);
     StatusLine->setObjectName("StatusLine");
@@ -152,16 +153,11 @@ void TMainForm::onEditor(void (TEditeur::*operation)()) {
     if (TEditeur* e = activeEditor()) (e->*operation)();
 }
 
-void TMainForm::notYetAvailable() {
-    QMessageBox::information(this, windowTitle(), QStringLiteral("Cette commande n'est pas encore disponible."));
-}
-
 void TMainForm::buildMenus() {
     auto child = [this](QAction* a) {
         childActions_.push_back(a);
         return a;
     };
-    auto later = [this] { notYetAvailable(); };
 
     QMenu* file = menuBar()->addMenu(QStringLiteral("&Fichier"));
     file->setObjectName("File1");
@@ -195,13 +191,13 @@ void TMainForm::buildMenus() {
     child(addItem(edit, "Toutslectionner1", "&Tout sélectionner", "Sélectionner tout le texte",
                   [this] { onEditor(&TEditeur::ToutSelectionner); }));
     edit->addSeparator();
-    child(addItem(edit, "Rechercher1", "Rec&hercher...", "Rechercher le texte", later));
-    child(addItem(edit, "Continuer1", "Co&ntinuer", "Continer la recherche", later, QKeySequence(Qt::Key_F3)));
-    child(addItem(edit, "Remplacer1", "Re&mplacer...", "Remplacer un texte", later));
+    child(addItem(edit, "Rechercher1", "Rec&hercher...", "Rechercher le texte", [this] { onEditor(&TEditeur::Chercher); }));
+    child(addItem(edit, "Continuer1", "Co&ntinuer", "Continer la recherche", [this] { onEditor(&TEditeur::Continuer); }, QKeySequence(Qt::Key_F3)));
+    child(addItem(edit, "Remplacer1", "Re&mplacer...", "Remplacer un texte", [this] { onEditor(&TEditeur::Remplacer); }));
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("&Voir"));
     view->setObjectName("N7");
-    child(addItem(view, "subs1", "&Procedures...", "voir liste des subs", later, QKeySequence(Qt::Key_F2)));
+    child(addItem(view, "subs1", "&Procedures...", "voir liste des subs", [this] { onEditor(&TEditeur::ListeSubs); }, QKeySequence(Qt::Key_F2)));
     child(addItem(view, "Tabledessymboles1", "&Table des symboles", "Afficher la table des symboles", [this] { Stats(); }));
     child(addItem(view, "Examinervariable1", "&Examiner variable...", "Voir la valeur de la variable", [this] { Examiner(); }));
 
@@ -225,14 +221,14 @@ void TMainForm::buildMenus() {
 
     QMenu* program = menuBar()->addMenu(QStringLiteral("&Programmer"));
     program->setObjectName("Ptogrammer1");
-    child(addItem(program, "Motscl1", "&Mots clé...", " Les instructions pascal", later));
-    child(addItem(program, "BoucleFor1", "Boucle &For...", "Générer boucle For", later));
-    child(addItem(program, "Bouclewhile1", "Boucle Whille...", "Générer boucle while", later));
-    child(addItem(program, "BoucleRepeat1", "Boucle &Repeat...", "Générer boucle Repeat", later));
-    child(addItem(program, "ConditionIf1", "Condition &If...", "Générer condition If", later));
-    child(addItem(program, "Lecturefichier1", "&Lecture fichier...", "Ouvrir un fichier en lecture", later));
-    child(addItem(program, "Ecriturefichier1", "&Ecriture fichier...", "Ouvrir un fichier en écriture", later));
-    child(addItem(program, "Impression1", "&Impression", "Ouvrir l'imprimante", later));
+    child(addItem(program, "Motscl1", "&Mots clé...", " Les instructions pascal", [this] { onEditor(&TEditeur::Instructions); }));
+    child(addItem(program, "BoucleFor1", "Boucle &For...", "Générer boucle For", [this] { onEditor(&TEditeur::Forg); }));
+    child(addItem(program, "Bouclewhile1", "Boucle Whille...", "Générer boucle while", [this] { onEditor(&TEditeur::whileg); }));
+    child(addItem(program, "BoucleRepeat1", "Boucle &Repeat...", "Générer boucle Repeat", [this] { onEditor(&TEditeur::Dog); }));
+    child(addItem(program, "ConditionIf1", "Condition &If...", "Générer condition If", [this] { onEditor(&TEditeur::Ifg); }));
+    child(addItem(program, "Lecturefichier1", "&Lecture fichier...", "Ouvrir un fichier en lecture", [this] { onEditor(&TEditeur::Liref); }));
+    child(addItem(program, "Ecriturefichier1", "&Ecriture fichier...", "Ouvrir un fichier en écriture", [this] { onEditor(&TEditeur::Ecriref); }));
+    child(addItem(program, "Impression1", "&Impression", "Ouvrir l'imprimante", [this] { onEditor(&TEditeur::Imprimf); }));
 
     QMenu* tools = menuBar()->addMenu(QStringLiteral("&Utilitaires"));
     tools->setObjectName("N8");
@@ -292,23 +288,6 @@ void TMainForm::buildToolBar() {
         button("PasteBtn", "Coller", toolIcon("edit-paste", QStyle::SP_CustomBase, "V"), action("PasteItem")));
     childActions_.push_back(button("ExecButton", "Exécuter", toolIcon("media-playback-start", QStyle::SP_MediaPlay, "▶"),
                                    action("Excuter1")));
-}
-
-void TMainForm::routeEditingCommands() {
-    // The single-instance windows of these commands, made once and shared by the editors.
-    generators_ = std::make_unique<GeneratorWindows>(this);
-    const std::pair<const char*, void (TEditeur::*)()> routes[] = {
-        {"Rechercher1", &TEditeur::Chercher},  {"Continuer1", &TEditeur::Continuer},
-        {"Remplacer1", &TEditeur::Remplacer},  {"subs1", &TEditeur::ListeSubs},
-        {"Motscl1", &TEditeur::Instructions},  {"BoucleFor1", &TEditeur::Forg},
-        {"Bouclewhile1", &TEditeur::whileg},   {"BoucleRepeat1", &TEditeur::Dog},
-        {"ConditionIf1", &TEditeur::Ifg},      {"Lecturefichier1", &TEditeur::Liref},
-        {"Ecriturefichier1", &TEditeur::Ecriref}, {"Impression1", &TEditeur::Imprimf}};
-    for (const auto& [name, operation] : routes) {
-        QAction* a = action(QString::fromLatin1(name));
-        a->disconnect(this); // the menu was built with a placeholder for these commands
-        connect(a, &QAction::triggered, this, [this, operation] { onEditor(operation); });
-    }
 }
 
 void TMainForm::fillWindowMenu() {

@@ -101,13 +101,10 @@ private:
     void buildMenus();
     void buildToolBar();
     void fillWindowMenu();
-    void notYetAvailable();
     void arrangeIcons();
     void cascade();
     void Timer1Timer();
     void buildDebuggingViews();
-    // Routes the editing, search and code-generation commands to the active editor.
-    void routeEditingCommands();
 
     QMdiArea* mdiArea_;
     QLabel* StatusLine;
