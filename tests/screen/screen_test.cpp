@@ -11,6 +11,7 @@
 #include <QPrinter>
 #include <QScreen>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -179,4 +180,26 @@ TEST_F(ScreenWindow, ThePrintedProgramCanBeCopiedSavedAndPrinted) {
     EXPECT_TRUE(screen.printDrawing(printer));
     EXPECT_GT(QFileInfo(dir.filePath("ecran.pdf")).size(), 500);
     EXPECT_FALSE(screen.savePicture(dir.filePath("absent/ecran.png")));
+}
+
+TEST_F(ScreenWindow, TheInputLineStartsEmptyEachTimeTheWindowComesBack) {
+    QWidget elsewhere;
+    QString typed;
+    QTimer::singleShot(0, [&] {
+        screen.activateWindow();
+        QTRY_VERIFY_WITH_TIMEOUT(screen.isActiveWindow(), 5000);
+        input.Edit1->setText("abc"); // typed, then the learner looks elsewhere and back
+        elsewhere.show();
+        elsewhere.activateWindow();
+        QTRY_VERIFY_WITH_TIMEOUT(!screen.isActiveWindow(), 5000);
+        EXPECT_EQ(input.Edit1->text(), "abc");
+        screen.activateWindow();
+        QTRY_VERIFY_WITH_TIMEOUT(screen.isActiveWindow(), 5000);
+        typed = input.Edit1->text();
+        input.Edit1->setText("42");
+        emit input.Edit1->returnPressed();
+    });
+    run({"PROGRAM Essai;", "VAR I: INTEGER;", "BEGIN", "  READLN(I);", "END."});
+    EXPECT_EQ(typed, "");
+    EXPECT_EQ(screen.interpreter().LitValeur(1, 'I').i, 42);
 }
