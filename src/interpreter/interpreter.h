@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -54,6 +55,8 @@ struct SlotValue {
 
 // The printer channel: bound to the printer by ASSIGNPRN, open from REWRITE(PRN) to the
 // next CloseAll.
+class DecodedProgram;
+
 struct PrinterChannel {
     bool bound = false;
     bool open = false;
@@ -79,6 +82,8 @@ public:
     void splitArguments();
     // zefrun never stops at breakpoint markers.
     void setBreakpointsEnabled(bool enabled) { breakpoints_ = enabled; }
+    // Off, every statement takes the text path, which the fast path must match exactly.
+    void setFastForms(bool enabled) { fastForms_ = enabled; }
 
     // State for the front ends and the debugging views.
     std::int32_t runStatus() const { return runStatus_; }
@@ -181,6 +186,9 @@ public:
     void FindElse(const LineList& lines, std::int32_t& line);
 
 private:
+    friend class FastPath;
+    friend class FastValues;
+
     // Shows a message (UTF-8 source text turned into 8-bit) and stops the statement.
     void fail(const std::string& message8bit);
     void failUtf8(const char* messageUtf8);
@@ -239,6 +247,10 @@ private:
     int argumentCount_ = 0;
     int cursorX_ = 0, cursorY_ = 0;
     std::mt19937 random_{0};
+
+    // The program's lines decoded for the fast path, kept from one call of Exec to the next.
+    std::unique_ptr<DecodedProgram> decoded_;
+    bool fastForms_ = true;
 };
 
 } // namespace zef
