@@ -99,6 +99,9 @@ public:
     const std::string& argumentText(int i) const { return argumentTexts_.at(i); }
     int valueTop() const { return valueTop_; }
     int blockTop() const { return blockTop_; }
+    // Entries 1 to valueTop() and blockTop() of the two stacks.
+    std::int32_t valueAt(int i) const { return valueStack_.at(static_cast<std::size_t>(i)); }
+    const BlockEntry& blockAt(int i) const { return blockStack_.at(static_cast<std::size_t>(i)); }
     std::int32_t beginDepth() const { return beginDepth_; }
     // Statements dispatched since the interpreter was made (terminator words included).
     std::uint64_t statementsRun() const { return statementsRun_; }
