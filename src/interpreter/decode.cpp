@@ -84,10 +84,12 @@ void DecodedProgram::refresh(const LineList& lines, const std::vector<SymbolEntr
     if (changed) ++generation_;
 }
 
-DecodedLine& DecodedProgram::terminator(const std::string& word) {
-    auto it = terminators_.find(word);
-    if (it == terminators_.end()) it = terminators_.emplace(word, fromText(word)).first;
-    return it->second;
+DecodedLine& DecodedProgram::addTerminator(const std::string& word) {
+    // Reserved once, so that the references the driver holds stay valid.
+    if (terminators_.capacity() == 0) terminators_.reserve(16);
+    if (terminators_.size() == terminators_.capacity()) terminators_.clear();
+    terminators_.push_back(fromText(word));
+    return terminators_.back();
 }
 
 const std::string& DecodedProgram::prepared(std::int32_t index) const {

@@ -133,8 +133,20 @@ public:
     void clear();
     std::int32_t count() const { return static_cast<std::int32_t>(lines_.size()); }
     DecodedLine& line(std::int32_t index) { return lines_[static_cast<std::size_t>(index)]; }
-    // The form of a loop's closing word run by the driver in place of a line.
-    DecodedLine& terminator(const std::string& word);
+    // The form of a loop's closing word run by the driver in place of a line: a short
+    // search, as it happens at every turn of every loop.
+    DecodedLine& terminator(const std::string& word) {
+        for (DecodedLine& t : terminators_)
+            if (sameWord(t.text, word)) return t;
+        return addTerminator(word);
+    }
+    // Equality of two short words without a library call.
+    static bool sameWord(const std::string& a, const std::string& b) {
+        if (a.size() != b.size()) return false;
+        for (std::size_t i = 0; i < a.size(); ++i)
+            if (a[i] != b[i]) return false;
+        return true;
+    }
     std::uint64_t generation() const { return generation_; }
 
     // The block scans of the control statements, on the prepared texts; nullopt where the
@@ -144,8 +156,10 @@ public:
     const std::string& prepared(std::int32_t index) const;
 
 private:
+    DecodedLine& addTerminator(const std::string& word);
+
     std::vector<DecodedLine> lines_;
-    std::map<std::string, DecodedLine> terminators_;
+    std::vector<DecodedLine> terminators_;
     std::vector<SymbolEntry> symbols_;
     std::uint64_t generation_ = 1;
 };

@@ -16,6 +16,14 @@ namespace {
 
 const std::string kNext = "NEXT", kWend = "WEND", kUntil = "UNTIL", kEndSub = "ENDSUB";
 
+// PushBlock without copying the terminator word when the entry holds it already.
+void pushBlock(std::array<BlockEntry, MaxBlockStack + 1>& stack, int& top, std::int32_t resume,
+               const std::string& word) {
+    BlockEntry& e = stack[static_cast<std::size_t>(++top)];
+    e.ResumeLine = resume;
+    if (!DecodedProgram::sameWord(e.Terminator, word)) e.Terminator = word;
+}
+
 std::int32_t wrap(std::int64_t v) { return static_cast<std::int32_t>(static_cast<std::uint32_t>(v)); }
 
 } // namespace
@@ -277,7 +285,7 @@ bool FastPath::run(Interpreter& in, DecodedProgram& program, DecodedLine& d, std
         if (!end || !valueRoom || !blockRoom) return false;
         in.valueStack_[static_cast<std::size_t>(++in.valueTop_)] = current;
         current = d.target;
-        in.PushBlock(*end + 1, kEndSub);
+        pushBlock(in.blockStack_, in.blockTop_, *end + 1, kEndSub);
         return true;
     }
     case Statement::Goto: current = d.target; return true;
@@ -321,7 +329,7 @@ bool FastPath::run(Interpreter& in, DecodedProgram& program, DecodedLine& d, std
         }
         if (!valueRoom || !blockRoom) return false;
         in.valueStack_[static_cast<std::size_t>(++in.valueTop_)] = current;
-        in.PushBlock(*end + 1, kWend);
+        pushBlock(in.blockStack_, in.blockTop_, *end + 1, kWend);
         return true;
     }
     case Statement::Wend: {
@@ -351,7 +359,7 @@ bool FastPath::run(Interpreter& in, DecodedProgram& program, DecodedLine& d, std
     case Statement::Repeat:
         if (!valueRoom || !blockRoom) return false;
         in.valueStack_[static_cast<std::size_t>(++in.valueTop_)] = current;
-        in.PushBlock(-99, kUntil);
+        pushBlock(in.blockStack_, in.blockTop_, -99, kUntil);
         return true;
     case Statement::Until: {
         if (in.valueTop_ < 1) return false;
