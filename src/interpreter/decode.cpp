@@ -344,6 +344,21 @@ public:
         c.left = std::move(*left);
         c.right = std::move(*right);
         c.numeric = leftNumeric && rightNumeric;
+        // Integer literals and integer variables read back exactly as the integers they are.
+        auto integral = [](const Operand& o, bool isLiteral) {
+            return isLiteral ? o.kind == Operand::Kind::Integer : o.type == 'I';
+        };
+        if (c.numeric) {
+            for (Operand* o : {&c.left, &c.right}) {
+                if (o->kind != Operand::Kind::Text) continue;
+                if (const auto i = parseInteger(o->text)) {
+                    o->kind = Operand::Kind::Integer;
+                    o->i = *i;
+                }
+            }
+            c.integers = integral(c.left, c.left.kind != Operand::Kind::Scalar && c.left.kind != Operand::Kind::Element) &&
+                         integral(c.right, c.right.kind != Operand::Kind::Scalar && c.right.kind != Operand::Kind::Element);
+        }
         c.op = op == "=" ? Comparison::Equal
              : op == "<>" ? Comparison::NotEqual
              : op == "<" ? Comparison::Less
@@ -442,6 +457,12 @@ bool isLabelLine(const std::string& text) {
 } // namespace
 
 void FastPath::decode(const Interpreter& interpreter, DecodedLine& d) {
+    decodeStatement(interpreter, d);
+    d.loopSafe = d.fast && !(d.statement == Statement::Assignment && d.destination.type != 'I' &&
+                             d.destination.type != 'R');
+}
+
+void FastPath::decodeStatement(const Interpreter& interpreter, DecodedLine& d) {
     const Decoder decoder(interpreter);
     d.decoded = true;
     d.fast = true;

@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <map>
 #include <optional>
 #include <string>
@@ -88,6 +89,7 @@ enum class Comparison : char { Equal, NotEqual, Less, Greater, LessEqual, Greate
 struct Condition {
     bool valid = false;
     bool numeric = false; // compared by value, else as right-aligned texts
+    bool integers = false; // both operands read as integers, exactly
     Operand left, right;
     Comparison op = Comparison::Equal;
 };
@@ -106,6 +108,7 @@ struct DecodedLine {
     bool decoded = false;  // the fields below are filled (decoding waits for the first run)
     Statement statement = Statement::Nothing;
     bool fast = false;     // a fast form exists
+    bool loopSafe = false; // fast, and cannot fail once decided (no text is stored)
     std::int32_t target = 0; // a CALL's procedure heading, a GOTO's label line
 
     // Assignment: the target and the expression of its type.
@@ -143,6 +146,15 @@ public:
     // Equality of two short words without a library call.
     static bool sameWord(const std::string& a, const std::string& b) {
         if (a.size() != b.size()) return false;
+        if (a.size() >= 4 && a.size() <= 8) {
+            // Two overlapping four-byte loads cover the words of the block stack.
+            std::uint32_t a1, a2, b1, b2;
+            std::memcpy(&a1, a.data(), 4);
+            std::memcpy(&b1, b.data(), 4);
+            std::memcpy(&a2, a.data() + a.size() - 4, 4);
+            std::memcpy(&b2, b.data() + b.size() - 4, 4);
+            return a1 == b1 && a2 == b2;
+        }
         for (std::size_t i = 0; i < a.size(); ++i)
             if (a[i] != b[i]) return false;
         return true;
@@ -176,6 +188,18 @@ public:
     // hands the statement to the text path.
     static bool run(Interpreter& interpreter, DecodedProgram& program, DecodedLine& line,
                     std::int32_t& current);
+    // The driver's loop for a run that is not single-stepped, as long as every statement
+    // has a fast form and neither a breakpoint, the poll nor an error needs the driver:
+    // it stops at the first statement the driver must run itself, with the same
+    // bookkeeping the driver keeps (current line, statement count, poll counter).
+    static void runWhileFast(Interpreter& interpreter, DecodedProgram& program, std::int32_t count,
+                             std::int32_t& current, std::int32_t& resumeAt, unsigned& sincePoll,
+                             unsigned pollInterval);
+
+private:
+    static void decodeStatement(const Interpreter& interpreter, DecodedLine& line);
+    static bool runStatement(Interpreter& interpreter, DecodedProgram& program, DecodedLine& line,
+                             std::int32_t& current);
 };
 
 } // namespace zef

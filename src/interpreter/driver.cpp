@@ -60,6 +60,10 @@ void Interpreter::Exec(LineList& lines, std::int32_t& line, std::int32_t& step,
     std::int32_t resumeAt = fresh ? -1 : line;
     unsigned sincePoll = 0;
     while (current >= 0 && current < count) {
+        if (fastForms_ && step != 1) {
+            FastPath::runWhileFast(*this, *decoded_, count, current, resumeAt, sincePoll, kPollInterval);
+            if (current < 0 || current >= count) break;
+        }
         currentLine_ = current;
         DecodedLine* decoded = fastForms_ ? &decoded_->line(current) : nullptr;
         std::string text = decoded ? std::string() : lines.line(current);

@@ -34,7 +34,7 @@ public:
     explicit FastValues(Interpreter& in) : in_(in) {}
 
     // The slot an operand names, 0 when its element is outside the array.
-    std::int32_t slotOf(const Operand& o) const {
+    [[gnu::always_inline]] inline std::int32_t slotOf(const Operand& o) const {
         if (o.kind == Operand::Kind::Scalar) return o.slot;
         const std::int64_t offset =
             o.indexByVariable ? std::int64_t{in_.intStore_[static_cast<std::size_t>(o.index)]} - 1 : o.index;
@@ -42,7 +42,7 @@ public:
         return static_cast<std::int32_t>(o.slot + offset);
     }
 
-    bool integer(const Operand& o, std::int64_t& out) const {
+    [[gnu::always_inline]] inline bool integer(const Operand& o, std::int64_t& out) const {
         switch (o.kind) {
         case Operand::Kind::Integer: out = o.i; return true;
         case Operand::Kind::Scalar: out = in_.intStore_[static_cast<std::size_t>(o.slot)]; return true;
@@ -62,7 +62,7 @@ public:
         }
     }
 
-    bool real(const Operand& o, double& out) const {
+    [[gnu::always_inline]] inline bool real(const Operand& o, double& out) const {
         switch (o.kind) {
         case Operand::Kind::Real: out = o.r; return true;
         case Operand::Kind::Scalar:
@@ -87,10 +87,14 @@ public:
     }
 
     // The number a comparison reads from an operand, and whether that reading is exact.
-    bool reading(const Operand& o, double& out, bool& exact) const {
+    [[gnu::always_inline]] inline bool reading(const Operand& o, double& out, bool& exact) const {
         exact = o.exactReading;
         if (o.kind == Operand::Kind::Text) {
             out = o.r;
+            return true;
+        }
+        if (o.kind == Operand::Kind::Integer) {
+            out = o.i;
             return true;
         }
         if (o.type == 'I') {
@@ -128,7 +132,7 @@ public:
     }
 
     // -1, 0 or 1, or 2 when the text path must decide.
-    int order(const Condition& c) const {
+    [[gnu::always_inline]] inline int order(const Condition& c) const {
         if (c.numeric) {
             double a = 0, b = 0;
             bool exactA = true, exactB = true;
@@ -157,7 +161,7 @@ public:
     }
 
     // 0 false, 1 true, 2 undecided.
-    int holds(const Condition& c) const {
+    [[gnu::always_inline]] inline int holds(const Condition& c) const {
         const int o = order(c);
         if (o == 2) return 2;
         switch (c.op) {
@@ -220,9 +224,9 @@ public:
             }
             // The text path writes the rounded value with 15 digits and reads it back: that
             // gives the same six bytes, as 15 digits tell every 40-bit significand apart.
-            const auto stored = Real48::fromDouble(result);
-            if (!stored) return false;
-            in_.realStore_[static_cast<std::size_t>(slot)] = *stored;
+            Real48 stored;
+            if (!stored.assign(result)) return false;
+            in_.realStore_[static_cast<std::size_t>(slot)] = stored;
             return true;
         }
         default: {
@@ -252,20 +256,26 @@ private:
 };
 
 bool FastPath::run(Interpreter& in, DecodedProgram& program, DecodedLine& d, std::int32_t& current) {
+    return runStatement(in, program, d, current);
+}
+
+[[gnu::always_inline]] inline bool FastPath::runStatement(Interpreter& in, DecodedProgram& program,
+                                                          DecodedLine& d, std::int32_t& current) {
     if (!d.decoded) decode(in, d);
     if (!d.fast) return false;
     if (d.memoGeneration != program.generation()) {
         d.memoGeneration = program.generation();
         d.bodyEndKnown = d.branchKnown = false;
     }
-    auto bodyEnd = [&](std::int32_t heading) {
+    // The end of the body that starts below a heading, worked out once per generation.
+    auto bodyEnd = [&](std::int32_t heading) __attribute__((always_inline)) {
         if (!d.bodyEndKnown) {
             d.bodyEnd = program.bodyEnd(heading);
             d.bodyEndKnown = true;
         }
         return d.bodyEnd;
     };
-    const bool valueRoom = in.valueTop_ < MaxValueStack, blockRoom = in.blockTop_ < MaxBlockStack;
+    auto room = [&] { return in.valueTop_ < MaxValueStack && in.blockTop_ < MaxBlockStack; };
     FastValues values(in);
     in.runStatus_ = StatusOk;
     switch (d.statement) {
@@ -282,7 +292,7 @@ bool FastPath::run(Interpreter& in, DecodedProgram& program, DecodedLine& d, std
         return true;
     case Statement::Call: {
         const auto end = bodyEnd(d.target);
-        if (!end || !valueRoom || !blockRoom) return false;
+        if (!end || !room()) return false;
         in.valueStack_[static_cast<std::size_t>(++in.valueTop_)] = current;
         current = d.target;
         pushBlock(in.blockStack_, in.blockTop_, *end + 1, kEndSub);
@@ -327,7 +337,7 @@ bool FastPath::run(Interpreter& in, DecodedProgram& program, DecodedLine& d, std
             current = *end + 1; // the closing line after the body is skipped as well
             return true;
         }
-        if (!valueRoom || !blockRoom) return false;
+        if (!room()) return false;
         in.valueStack_[static_cast<std::size_t>(++in.valueTop_)] = current;
         pushBlock(in.blockStack_, in.blockTop_, *end + 1, kWend);
         return true;
@@ -357,7 +367,7 @@ bool FastPath::run(Interpreter& in, DecodedProgram& program, DecodedLine& d, std
         return true;
     }
     case Statement::Repeat:
-        if (!valueRoom || !blockRoom) return false;
+        if (!room()) return false;
         in.valueStack_[static_cast<std::size_t>(++in.valueTop_)] = current;
         pushBlock(in.blockStack_, in.blockTop_, -99, kUntil);
         return true;
@@ -376,6 +386,35 @@ bool FastPath::run(Interpreter& in, DecodedProgram& program, DecodedLine& d, std
     case Statement::Assignment: return values.assign(d);
     default: return false;
     }
+}
+
+void FastPath::runWhileFast(Interpreter& in, DecodedProgram& program, std::int32_t count,
+                            std::int32_t& current, std::int32_t& resumeAt, unsigned& sincePoll,
+                            unsigned pollInterval) {
+    // The driver's counters in locals, written back whenever the loop hands over.
+    std::int32_t line = current, resume = resumeAt;
+    unsigned polled = sincePoll;
+    const bool polling = in.platform_.poll != nullptr, breakpoints = in.breakpoints_;
+    while (line >= 0 && line < count) {
+        in.currentLine_ = line;
+        DecodedLine* d = &program.line(line);
+        if ((d->marked && breakpoints && line != resume) || (polling && polled + 1 >= pollInterval)) break;
+        std::int32_t at = line;
+        if (in.blockTop_ > 0 && in.blockStack_[static_cast<std::size_t>(in.blockTop_)].ResumeLine == line) {
+            d = &program.terminator(in.blockStack_[static_cast<std::size_t>(in.blockTop_)].Terminator);
+            --at;
+        }
+        if (!d->decoded) decode(in, *d);
+        // A text stored may fail in the store: such statements go through the driver.
+        if (!d->loopSafe || !runStatement(in, program, *d, at)) break;
+        if (polling) ++polled;
+        ++in.statementsRun_;
+        line = at >= count ? count : at + 1;
+        if (line != resume) resume = -1;
+    }
+    current = line;
+    resumeAt = resume;
+    sincePoll = polled;
 }
 
 } // namespace zef
