@@ -40,7 +40,7 @@ private:
     std::array<std::uint8_t, 6> bytes_{};
 };
 
-inline bool Real48::assign(double value) {
+[[gnu::always_inline]] inline bool Real48::assign(double value) {
     const auto bits = std::bit_cast<std::uint64_t>(value);
     const int exponent = static_cast<int>((bits >> 52) & 0x7FF);
     if (exponent == 0x7FF) return false; // infinite, or not a number
@@ -71,7 +71,7 @@ inline std::optional<Real48> Real48::fromDouble(double value) {
     return r;
 }
 
-inline double Real48::toDouble() const {
+[[gnu::always_inline]] inline double Real48::toDouble() const {
     if (bytes_[0] == 0) return 0.0;
     std::uint64_t word = 0;
     if constexpr (std::endian::native == std::endian::little) {

@@ -175,7 +175,7 @@ public:
         return 2;
     }
 
-    bool assign(const DecodedLine& d) {
+    [[gnu::always_inline]] inline bool assign(const DecodedLine& d) {
         const std::int32_t slot = slotOf(d.destination);
         if (!slot) return false;
         switch (d.destination.type) {
@@ -391,14 +391,15 @@ bool FastPath::run(Interpreter& in, DecodedProgram& program, DecodedLine& d, std
 void FastPath::runWhileFast(Interpreter& in, DecodedProgram& program, std::int32_t count,
                             std::int32_t& current, std::int32_t& resumeAt, unsigned& sincePoll,
                             unsigned pollInterval) {
-    // The driver's counters in locals, written back whenever the loop hands over.
+    // The driver's counters in locals, written back whenever the loop hands over. The poll
+    // is due when the counter reaches the interval: the driver runs that statement.
     std::int32_t line = current, resume = resumeAt;
-    unsigned polled = sincePoll;
     const bool polling = in.platform_.poll != nullptr, breakpoints = in.breakpoints_;
-    while (line >= 0 && line < count) {
+    unsigned budget = !polling ? ~0u : sincePoll + 1 >= pollInterval ? 0 : pollInterval - 1 - sincePoll;
+    while (static_cast<std::uint32_t>(line) < static_cast<std::uint32_t>(count) && budget > 0) {
         in.currentLine_ = line;
         DecodedLine* d = &program.line(line);
-        if ((d->marked && breakpoints && line != resume) || (polling && polled + 1 >= pollInterval)) break;
+        if (d->marked && breakpoints && line != resume) break;
         std::int32_t at = line;
         if (in.blockTop_ > 0 && in.blockStack_[static_cast<std::size_t>(in.blockTop_)].ResumeLine == line) {
             d = &program.terminator(in.blockStack_[static_cast<std::size_t>(in.blockTop_)].Terminator);
@@ -407,14 +408,14 @@ void FastPath::runWhileFast(Interpreter& in, DecodedProgram& program, std::int32
         if (!d->decoded) decode(in, *d);
         // A text stored may fail in the store: such statements go through the driver.
         if (!d->loopSafe || !runStatement(in, program, *d, at)) break;
-        if (polling) ++polled;
+        --budget;
         ++in.statementsRun_;
         line = at >= count ? count : at + 1;
         if (line != resume) resume = -1;
     }
+    if (polling) sincePoll = pollInterval - 1 - budget;
     current = line;
     resumeAt = resume;
-    sincePoll = polled;
 }
 
 } // namespace zef

@@ -132,6 +132,8 @@ std::vector<std::string> typedProgram(std::mt19937& rng) {
 
 // The programs of the case files and the examples, with their input and parameters.
 struct Program {
+    Program(std::string name, std::vector<std::string> lines = {})
+        : name(std::move(name)), lines(std::move(lines)) {}
     std::string name;
     std::vector<std::string> lines;
     std::deque<std::string> input;
@@ -148,11 +150,10 @@ std::string readFile(const fs::path& path) {
 std::vector<Program> casePrograms() {
     std::vector<Program> programs;
     for (const auto& entry : fs::directory_iterator(ZEF_EXAMPLES_DIR))
-        programs.push_back({entry.path().filename().string(),
-                            splitLines(decodeFileText(readFile(entry.path()))), {}, "", "fr_FR"});
+        programs.emplace_back(entry.path().filename().string(),
+                              splitLines(decodeFileText(readFile(entry.path()))));
     for (const auto& entry : fs::directory_iterator(ZEF_CASES_DIR)) {
-        Program p;
-        p.name = entry.path().filename().string();
+        Program p(entry.path().filename().string());
         std::istringstream in(readFile(entry.path()));
         std::string line, section, program;
         while (std::getline(in, line)) {
