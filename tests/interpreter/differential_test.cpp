@@ -325,7 +325,7 @@ TEST_F(Differential, RandomAndTypedPrograms) {
 
 // The statements the fast path hands back to the text path: a real compared near its
 // reading, an element outside its array, a division by zero, a result too large, stacks
-// that overflow, an END without BEGIN.
+// that overflow, an END without BEGIN; and a loop without end, stopped by the poll.
 TEST_F(Differential, HandedBackStatements) {
     const std::vector<std::string> body = {
         "X := 1 / 3;", "IF X < 0.33333333333348495 THEN", "WRITELN(1)", "ELSE", "WRITELN(2);",
@@ -344,4 +344,7 @@ TEST_F(Differential, HandedBackStatements) {
         compare(p, rng);
         if (HasFailure()) return;
     }
+    compare(Program("poll", {"PROGRAM Sans;", "VAR X: REAL;", "BEGIN", "Boucle:", "X := X + 1;",
+                             "GOTO Boucle;", "END."}),
+            rng);
 }
