@@ -8,6 +8,9 @@
 #include "real48.h"
 #include "text.h"
 
+#include <algorithm>
+#include <map>
+
 namespace zef {
 
 const std::array<StatementWord, 29> kStatementWords = {{

@@ -13,7 +13,6 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
-#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -123,8 +122,8 @@ struct DecodedLine {
     // Block structure, worked out on first use and valid for one generation of the lines.
     std::uint64_t memoGeneration = 0;
     bool bodyEndKnown = false, branchKnown = false;
-    std::optional<std::int32_t> bodyEnd; // FindBodyEnd from this line; nullopt: it fails
-    std::optional<std::int32_t> branch;  // where an IF goes when false, an ELSE always
+    std::optional<std::int32_t> bodyEnd; // FindBodyEnd from this line (a CALL: from its procedure); nullopt: it fails
+    std::optional<std::int32_t> branch;  // where an IF goes when its condition is false
 };
 
 class DecodedProgram {
