@@ -348,3 +348,34 @@ TEST_F(Differential, HandedBackStatements) {
                              "GOTO Boucle;", "END."}),
             rng);
 }
+
+// The IDE's line list converts a line of the document at every read: a run reads each
+// line a few times (pre-pass, decoding), not once per statement as the text path does.
+TEST(FastPath, ReadsTheLinesOncePerRunNotPerStatement) {
+    struct CountingLines : VectorLines {
+        using VectorLines::VectorLines;
+        std::string line(int index) const override {
+            ++reads;
+            return VectorLines::line(index);
+        }
+        mutable int reads = 0;
+    };
+    const std::vector<std::string> program = {"PROGRAM Compte;", "VAR I, S: INTEGER;", "BEGIN",
+                                              "  FOR I:=1 TO 20000 DO", "  BEGIN", "    IF I > S THEN",
+                                              "    S := S + I;", "  END;", "  WRITELN(S);", "END."};
+    std::vector<std::string> screens;
+    std::vector<int> reads;
+    for (const bool fast : {true, false}) {
+        Harness h;
+        h.interpreter->setFastForms(fast);
+        CountingLines lines(program);
+        std::int32_t line = 0, step = 0, status = 0;
+        h.interpreter->Exec(lines, line, step, status);
+        screens.push_back(h.screen.text());
+        reads.push_back(lines.reads);
+        ASSERT_GT(h.interpreter->statementsRun(), 80000u);
+    }
+    EXPECT_EQ(screens[0], screens[1]);
+    EXPECT_LT(reads[0], 10 * static_cast<int>(program.size()));
+    EXPECT_GT(reads[1], 80000);
+}
