@@ -17,7 +17,7 @@ namespace {
 const std::string kNext = "NEXT", kWend = "WEND", kUntil = "UNTIL", kEndSub = "ENDSUB";
 
 // PushBlock without copying the terminator word when the entry holds it already.
-void pushBlock(std::array<BlockEntry, MaxBlockStack + 1>& stack, int& top, std::int32_t resume,
+[[gnu::always_inline]] inline void pushBlock(std::array<BlockEntry, MaxBlockStack + 1>& stack, int& top, std::int32_t resume,
                const std::string& word) {
     BlockEntry& e = stack[static_cast<std::size_t>(++top)];
     e.ResumeLine = resume;
