@@ -14,20 +14,34 @@
 namespace zef {
 
 const std::array<StatementWord, 29> kStatementWords = {{
-    {"CALL", Statement::Call},           {"CLRSCR", Statement::Clrscr},
-    {"RANDOMIZE", Statement::Randomize}, {"WRITE", Statement::Write},
-    {"WRITELN", Statement::Writeln},     {"READ", Statement::Read},
-    {"READLN", Statement::Readln},       {"ASSIGN", Statement::AssignFile},
-    {"ASSIGNPRN", Statement::AssignPrn}, {"RESET", Statement::Reset},
-    {"REWRITE", Statement::Rewrite},     {"CLOSE", Statement::Close},
-    {"GOTOXY", Statement::Gotoxy},       {"GOTO", Statement::Goto},
-    {"EXIT", Statement::Exit},           {"BREAK", Statement::Break},
-    {"IF", Statement::If},               {"ELSE", Statement::Else},
-    {"FOR", Statement::For},             {"NEXT", Statement::Next},
-    {"WHILE", Statement::While},         {"WEND", Statement::Wend},
-    {"REPEAT", Statement::Repeat},       {"UNTIL", Statement::Until},
-    {"SHOWMESSAGE", Statement::ShowMessage}, {"DELETEFILE", Statement::DeleteFile},
-    {"CHDIR", Statement::ChDir},         {"RMDIR", Statement::RmDir},
+    {"CALL", Statement::Call},
+    {"CLRSCR", Statement::Clrscr},
+    {"RANDOMIZE", Statement::Randomize},
+    {"WRITE", Statement::Write},
+    {"WRITELN", Statement::Writeln},
+    {"READ", Statement::Read},
+    {"READLN", Statement::Readln},
+    {"ASSIGN", Statement::AssignFile},
+    {"ASSIGNPRN", Statement::AssignPrn},
+    {"RESET", Statement::Reset},
+    {"REWRITE", Statement::Rewrite},
+    {"CLOSE", Statement::Close},
+    {"GOTOXY", Statement::Gotoxy},
+    {"GOTO", Statement::Goto},
+    {"EXIT", Statement::Exit},
+    {"BREAK", Statement::Break},
+    {"IF", Statement::If},
+    {"ELSE", Statement::Else},
+    {"FOR", Statement::For},
+    {"NEXT", Statement::Next},
+    {"WHILE", Statement::While},
+    {"WEND", Statement::Wend},
+    {"REPEAT", Statement::Repeat},
+    {"UNTIL", Statement::Until},
+    {"SHOWMESSAGE", Statement::ShowMessage},
+    {"DELETEFILE", Statement::DeleteFile},
+    {"CHDIR", Statement::ChDir},
+    {"RMDIR", Statement::RmDir},
     {"MKDIR", Statement::MkDir},
 }};
 
@@ -126,10 +140,12 @@ std::optional<std::int32_t> DecodedProgram::elseAfter(std::int32_t line) const {
 namespace zef {
 namespace {
 
-bool inSet(char c, std::string_view set) { return set.find(c) != std::string_view::npos; }
+bool inSet(char c, std::string_view set) {
+    return set.find(c) != std::string_view::npos;
+}
 
 class Decoder {
-public:
+  public:
     explicit Decoder(const Interpreter& in) : in_(in), separator_(in.regional().decimalSeparator) {}
 
     const SymbolEntry* find(const std::string& name) const {
@@ -147,8 +163,9 @@ public:
         const auto open = text.find('[');
         if (open != std::string::npos) {
             const auto close = text.find(']', open + 1);
-            const std::string index =
-                close == std::string::npos ? std::string() : text.substr(open + 1, close - open - 1);
+            const std::string index = close == std::string::npos
+                                          ? std::string()
+                                          : text.substr(open + 1, close - open - 1);
             if (const SymbolEntry* entry = find(index)) {
                 if (entry->Kind != 'I' || entry->Index < 1) return std::nullopt;
                 o.indexByVariable = true;
@@ -330,8 +347,10 @@ public:
             bool inDouble = false, inSingle = false;
             for (std::size_t i = 0; i < text.size(); ++i) {
                 const char ch = text[i];
-                if (ch == '"' && !inSingle) inDouble = !inDouble;
-                else if (ch == '\'' && !inDouble) inSingle = !inSingle;
+                if (ch == '"' && !inSingle)
+                    inDouble = !inDouble;
+                else if (ch == '\'' && !inDouble)
+                    inSingle = !inSingle;
                 else if (!inDouble && !inSingle && (ch == '<' || ch == '>' || ch == '=')) {
                     at = i;
                     op = std::string(1, ch);
@@ -359,15 +378,17 @@ public:
                     o->i = *i;
                 }
             }
-            c.integers = integral(c.left, c.left.kind != Operand::Kind::Scalar && c.left.kind != Operand::Kind::Element) &&
-                         integral(c.right, c.right.kind != Operand::Kind::Scalar && c.right.kind != Operand::Kind::Element);
+            c.integers = integral(c.left, c.left.kind != Operand::Kind::Scalar &&
+                                              c.left.kind != Operand::Kind::Element) &&
+                         integral(c.right, c.right.kind != Operand::Kind::Scalar &&
+                                               c.right.kind != Operand::Kind::Element);
         }
-        c.op = op == "=" ? Comparison::Equal
-             : op == "<>" ? Comparison::NotEqual
-             : op == "<" ? Comparison::Less
-             : op == ">" ? Comparison::Greater
-             : op == "<=" ? Comparison::LessEqual
-                          : Comparison::GreaterEqual;
+        c.op = op == "="    ? Comparison::Equal
+               : op == "<>" ? Comparison::NotEqual
+               : op == "<"  ? Comparison::Less
+               : op == ">"  ? Comparison::Greater
+               : op == "<=" ? Comparison::LessEqual
+                            : Comparison::GreaterEqual;
         c.valid = true;
         return c;
     }
@@ -413,8 +434,8 @@ public:
             const Interpreter::Split s = Interpreter::SplitOperator(value);
             const bool integer = d.destination.type == 'I';
             static const std::map<std::string, NumericOp> ops = {
-                {"", NumericOp::None},        {"+", NumericOp::Add},   {"-", NumericOp::Sub},
-                {"*", NumericOp::Mul},        {"/", NumericOp::Divide}, {"\\", NumericOp::IntDivide},
+                {"", NumericOp::None},  {"+", NumericOp::Add},    {"-", NumericOp::Sub},
+                {"*", NumericOp::Mul},  {"/", NumericOp::Divide}, {"\\", NumericOp::IntDivide},
                 {"MOD", NumericOp::Mod}};
             const auto op = ops.find(s.op);
             if (op == ops.end()) return false;
@@ -433,8 +454,10 @@ public:
         bool outside = true;
         std::size_t plus = std::string::npos;
         for (std::size_t i = 0; i < value.size(); ++i) {
-            if (value[i] == '\'') outside = !outside;
-            else if (value[i] == '+' && outside) plus = i;
+            if (value[i] == '\'')
+                outside = !outside;
+            else if (value[i] == '+' && outside)
+                plus = i;
         }
         auto first = stringTerm(plus == std::string::npos ? value : value.substr(0, plus));
         if (!first) return false;
@@ -447,7 +470,7 @@ public:
         return true;
     }
 
-private:
+  private:
     const Interpreter& in_;
     char separator_;
 };
@@ -472,7 +495,8 @@ void FastPath::decodeStatement(const Interpreter& interpreter, DecodedLine& d) {
     const std::string text = trim(tabsToSpaces(d.text));
     const std::string upper = upperAscii(text);
     d.statement = Statement::Nothing;
-    if (text.empty() || isLabelLine(upper) || startsWith(upper, "PROGRAM") || startsWith(upper, "VAR"))
+    if (text.empty() || isLabelLine(upper) || startsWith(upper, "PROGRAM") ||
+        startsWith(upper, "VAR"))
         return;
     if (startsWith(upper, "BEGIN")) {
         d.statement = Statement::Begin;
@@ -538,9 +562,14 @@ void FastPath::decodeStatement(const Interpreter& interpreter, DecodedLine& d) {
     case Statement::Else:
     case Statement::Next:
     case Statement::Wend:
-    case Statement::Repeat: d.fast = true; return;
-    case Statement::Assignment: d.fast = decoder.assignment(dropTrailing(text, ';'), d); return;
-    default: return;
+    case Statement::Repeat:
+        d.fast = true;
+        return;
+    case Statement::Assignment:
+        d.fast = decoder.assignment(dropTrailing(text, ';'), d);
+        return;
+    default:
+        return;
     }
 }
 

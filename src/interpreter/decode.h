@@ -70,15 +70,15 @@ extern const std::array<StatementWord, 29> kStatementWords;
 struct Operand {
     enum class Kind : char { None, Integer, Real, Text, Scalar, Element, Length };
     Kind kind = Kind::None;
-    char type = 0;           // of a variable: 'C' 'I' 'R' 'S'
-    std::int32_t slot = 0;   // the variable's slot, or the array's first slot
-    std::int32_t count = 1;  // the array's declared size
+    char type = 0;          // of a variable: 'C' 'I' 'R' 'S'
+    std::int32_t slot = 0;  // the variable's slot, or the array's first slot
+    std::int32_t count = 1; // the array's declared size
     bool indexByVariable = false;
-    std::int32_t index = 0;  // the element's offset (literal), or the index variable's slot
-    std::int32_t i = 0;      // an integer literal
-    double r = 0;            // a real literal, or the reading of a numeric literal
-    bool exactReading = true; // a condition operand whose text reads back to its value
-    std::string text;        // a string literal's value
+    std::int32_t index = 0;     // the element's offset (literal), or the index variable's slot
+    std::int32_t i = 0;         // an integer literal
+    double r = 0;               // a real literal, or the reading of a numeric literal
+    bool exactReading = true;   // a condition operand whose text reads back to its value
+    std::string text;           // a string literal's value
     std::vector<Operand> inner; // LENGTH's string operand
 };
 
@@ -87,7 +87,7 @@ enum class Comparison : char { Equal, NotEqual, Less, Greater, LessEqual, Greate
 
 struct Condition {
     bool valid = false;
-    bool numeric = false; // compared by value, else as right-aligned texts
+    bool numeric = false;  // compared by value, else as right-aligned texts
     bool integers = false; // both operands read as integers, exactly
     Operand left, right;
     Comparison op = Comparison::Equal;
@@ -100,14 +100,14 @@ struct StringTerm {
 };
 
 struct DecodedLine {
-    std::string raw;       // the line as the editor holds it
-    std::string text;      // the statement: the line without its breakpoint marker
-    std::string prepared;  // trimmed, tabs expanded, upper case: what the block scans read
-    bool marked = false;   // starts with the breakpoint marker
-    bool decoded = false;  // the fields below are filled (decoding waits for the first run)
+    std::string raw;      // the line as the editor holds it
+    std::string text;     // the statement: the line without its breakpoint marker
+    std::string prepared; // trimmed, tabs expanded, upper case: what the block scans read
+    bool marked = false;  // starts with the breakpoint marker
+    bool decoded = false; // the fields below are filled (decoding waits for the first run)
     Statement statement = Statement::Nothing;
-    bool fast = false;     // a fast form exists
-    bool loopSafe = false; // fast, and cannot fail once decided (no text is stored)
+    bool fast = false;       // a fast form exists
+    bool loopSafe = false;   // fast, and cannot fail once decided (no text is stored)
     std::int32_t target = 0; // a CALL's procedure heading, a GOTO's label line
 
     // Assignment: the target and the expression of its type.
@@ -122,12 +122,13 @@ struct DecodedLine {
     // Block structure, worked out on first use and valid for one generation of the lines.
     std::uint64_t memoGeneration = 0;
     bool bodyEndKnown = false, branchKnown = false;
-    std::optional<std::int32_t> bodyEnd; // FindBodyEnd from this line (a CALL: from its procedure); nullopt: it fails
-    std::optional<std::int32_t> branch;  // where an IF goes when its condition is false
+    std::optional<std::int32_t>
+        bodyEnd; // FindBodyEnd from this line (a CALL: from its procedure); nullopt: it fails
+    std::optional<std::int32_t> branch; // where an IF goes when its condition is false
 };
 
 class DecodedProgram {
-public:
+  public:
     // Takes the lines as they are now. A fresh run or a different symbol table drops every
     // decoded form; a line whose text changed is decoded again; any change drops the block
     // structure of every line.
@@ -166,7 +167,7 @@ public:
     std::optional<std::int32_t> elseAfter(std::int32_t line) const;
     const std::string& prepared(std::int32_t index) const;
 
-private:
+  private:
     DecodedLine& addTerminator(const std::string& word);
 
     std::vector<DecodedLine> lines_;
@@ -181,7 +182,7 @@ namespace zef {
 
 // Decodes lines and runs their fast forms on the interpreter's own state.
 class FastPath {
-public:
+  public:
     static void decode(const Interpreter& interpreter, DecodedLine& line);
     // Runs the statement when its fast form can decide it; false, with nothing changed,
     // hands the statement to the text path.
@@ -195,7 +196,7 @@ public:
                              std::int32_t& current, std::int32_t& resumeAt, unsigned& sincePoll,
                              unsigned pollInterval);
 
-private:
+  private:
     static void decodeStatement(const Interpreter& interpreter, DecodedLine& line);
     static bool runStatement(Interpreter& interpreter, DecodedProgram& program, DecodedLine& line,
                              std::int32_t& current);

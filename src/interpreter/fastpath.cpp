@@ -14,38 +14,46 @@
 namespace zef {
 namespace {
 
-const std::string kNext = "NEXT", kWend = "WEND", kUntil = "UNTIL", kEndSub = "ENDSUB";
+const std::string kWend = "WEND", kUntil = "UNTIL", kEndSub = "ENDSUB";
 
 // PushBlock without copying the terminator word when the entry holds it already.
-[[gnu::always_inline]] inline void pushBlock(std::array<BlockEntry, MaxBlockStack + 1>& stack, int& top, std::int32_t resume,
-               const std::string& word) {
+[[gnu::always_inline]] inline void pushBlock(std::array<BlockEntry, MaxBlockStack + 1>& stack,
+                                             int& top, std::int32_t resume,
+                                             const std::string& word) {
     BlockEntry& e = stack[static_cast<std::size_t>(++top)];
     e.ResumeLine = resume;
     if (!DecodedProgram::sameWord(e.Terminator, word)) e.Terminator = word;
 }
 
-std::int32_t wrap(std::int64_t v) { return static_cast<std::int32_t>(static_cast<std::uint32_t>(v)); }
+std::int32_t wrap(std::int64_t v) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(v));
+}
 
 } // namespace
 
 // Reads the interpreter's stores for the fast path; false when the text path must decide.
 class FastValues {
-public:
+  public:
     explicit FastValues(Interpreter& in) : in_(in) {}
 
     // The slot an operand names, 0 when its element is outside the array.
     [[gnu::always_inline]] inline std::int32_t slotOf(const Operand& o) const {
         if (o.kind == Operand::Kind::Scalar) return o.slot;
         const std::int64_t offset =
-            o.indexByVariable ? std::int64_t{in_.intStore_[static_cast<std::size_t>(o.index)]} - 1 : o.index;
+            o.indexByVariable ? std::int64_t{in_.intStore_[static_cast<std::size_t>(o.index)]} - 1
+                              : o.index;
         if (offset < 0 || offset >= o.count) return 0;
         return static_cast<std::int32_t>(o.slot + offset);
     }
 
     [[gnu::always_inline]] inline bool integer(const Operand& o, std::int64_t& out) const {
         switch (o.kind) {
-        case Operand::Kind::Integer: out = o.i; return true;
-        case Operand::Kind::Scalar: out = in_.intStore_[static_cast<std::size_t>(o.slot)]; return true;
+        case Operand::Kind::Integer:
+            out = o.i;
+            return true;
+        case Operand::Kind::Scalar:
+            out = in_.intStore_[static_cast<std::size_t>(o.slot)];
+            return true;
         case Operand::Kind::Element: {
             const std::int32_t slot = slotOf(o);
             if (!slot) return false;
@@ -58,13 +66,16 @@ public:
             out = static_cast<std::int64_t>(s->size());
             return true;
         }
-        default: return false;
+        default:
+            return false;
         }
     }
 
     [[gnu::always_inline]] inline bool real(const Operand& o, double& out) const {
         switch (o.kind) {
-        case Operand::Kind::Real: out = o.r; return true;
+        case Operand::Kind::Real:
+            out = o.r;
+            return true;
         case Operand::Kind::Scalar:
             out = in_.realStore_[static_cast<std::size_t>(o.slot)].toDouble();
             return true;
@@ -74,7 +85,8 @@ public:
             out = in_.realStore_[static_cast<std::size_t>(slot)].toDouble();
             return true;
         }
-        default: return false;
+        default:
+            return false;
         }
     }
 
@@ -115,8 +127,12 @@ public:
         const std::int32_t slot = slotOf(o);
         if (!slot) return false;
         switch (o.type) {
-        case 'C': out.assign(1, in_.charStore_[static_cast<std::size_t>(slot)]); return true;
-        case 'I': out = formatInteger(in_.intStore_[static_cast<std::size_t>(slot)]); return true;
+        case 'C':
+            out.assign(1, in_.charStore_[static_cast<std::size_t>(slot)]);
+            return true;
+        case 'I':
+            out = formatInteger(in_.intStore_[static_cast<std::size_t>(slot)]);
+            return true;
         case 'R':
             out = formatReal(in_.realStore_[static_cast<std::size_t>(slot)].toDouble(),
                              in_.platform_.regional.decimalSeparator);
@@ -127,7 +143,8 @@ public:
             out = *s;
             return true;
         }
-        default: return false;
+        default:
+            return false;
         }
     }
 
@@ -165,12 +182,18 @@ public:
         const int o = order(c);
         if (o == 2) return 2;
         switch (c.op) {
-        case Comparison::Equal: return o == 0;
-        case Comparison::NotEqual: return o != 0;
-        case Comparison::Less: return o < 0;
-        case Comparison::Greater: return o > 0;
-        case Comparison::LessEqual: return o <= 0;
-        case Comparison::GreaterEqual: return o >= 0;
+        case Comparison::Equal:
+            return o == 0;
+        case Comparison::NotEqual:
+            return o != 0;
+        case Comparison::Less:
+            return o < 0;
+        case Comparison::Greater:
+            return o > 0;
+        case Comparison::LessEqual:
+            return o <= 0;
+        case Comparison::GreaterEqual:
+            return o >= 0;
         }
         return 2;
     }
@@ -184,10 +207,18 @@ public:
             if (!integer(d.left, a) || !integer(d.right, b)) return false;
             std::int32_t result = 0;
             switch (d.op) {
-            case NumericOp::None: result = static_cast<std::int32_t>(a); break;
-            case NumericOp::Add: result = wrap(a + b); break;
-            case NumericOp::Sub: result = wrap(a - b); break;
-            case NumericOp::Mul: result = wrap(a * b); break;
+            case NumericOp::None:
+                result = static_cast<std::int32_t>(a);
+                break;
+            case NumericOp::Add:
+                result = wrap(a + b);
+                break;
+            case NumericOp::Sub:
+                result = wrap(a - b);
+                break;
+            case NumericOp::Mul:
+                result = wrap(a * b);
+                break;
             case NumericOp::IntDivide:
                 if (b == 0) return false;
                 result = wrap(a / b);
@@ -212,15 +243,24 @@ public:
             if (!real(d.left, a) || !real(d.right, b)) return false;
             double result = 0;
             switch (d.op) {
-            case NumericOp::None: result = a; break;
-            case NumericOp::Add: result = a + b; break;
-            case NumericOp::Sub: result = a - b; break;
-            case NumericOp::Mul: result = a * b; break;
+            case NumericOp::None:
+                result = a;
+                break;
+            case NumericOp::Add:
+                result = a + b;
+                break;
+            case NumericOp::Sub:
+                result = a - b;
+                break;
+            case NumericOp::Mul:
+                result = a * b;
+                break;
             case NumericOp::Divide:
                 if (b == 0) return false;
                 result = a / b;
                 break;
-            default: return false;
+            default:
+                return false;
             }
             // The text path writes the rounded value with 15 digits and reads it back: that
             // gives the same six bytes, as 15 digits tell every 40-bit significand apart.
@@ -242,7 +282,8 @@ public:
                 if (!integer(t.from, from) || !integer(t.count, count)) return false;
                 const std::int64_t start = from < 1 ? 1 : from;
                 if (start > static_cast<std::int64_t>(s->size()) || count < 0) continue;
-                value.append(*s, static_cast<std::size_t>(start - 1), static_cast<std::size_t>(count));
+                value.append(*s, static_cast<std::size_t>(start - 1),
+                             static_cast<std::size_t>(count));
             }
             // The store's own checks stay in force for texts.
             in_.StoreValue(value, d.destination.type, slot);
@@ -251,11 +292,12 @@ public:
         }
     }
 
-private:
+  private:
     Interpreter& in_;
 };
 
-bool FastPath::run(Interpreter& in, DecodedProgram& program, DecodedLine& d, std::int32_t& current) {
+bool FastPath::run(Interpreter& in, DecodedProgram& program, DecodedLine& d,
+                   std::int32_t& current) {
     return runStatement(in, program, d, current);
 }
 
@@ -279,8 +321,11 @@ bool FastPath::run(Interpreter& in, DecodedProgram& program, DecodedLine& d, std
     FastValues values(in);
     in.runStatus_ = StatusOk;
     switch (d.statement) {
-    case Statement::Nothing: return true;
-    case Statement::Begin: ++in.beginDepth_; return true;
+    case Statement::Nothing:
+        return true;
+    case Statement::Begin:
+        ++in.beginDepth_;
+        return true;
     case Statement::End:
         if (in.beginDepth_ < 1) return false;
         --in.beginDepth_;
@@ -298,7 +343,9 @@ bool FastPath::run(Interpreter& in, DecodedProgram& program, DecodedLine& d, std
         pushBlock(in.blockStack_, in.blockTop_, *end + 1, kEndSub);
         return true;
     }
-    case Statement::Goto: current = d.target; return true;
+    case Statement::Goto:
+        current = d.target;
+        return true;
     case Statement::If: {
         const int h = values.holds(d.condition);
         if (h == 2) return false;
@@ -308,7 +355,8 @@ bool FastPath::run(Interpreter& in, DecodedProgram& program, DecodedLine& d, std
             d.branchKnown = true;
             const std::string& next = program.prepared(current + 1);
             if (next != "BEGIN") {
-                d.branch = endsWith(next, ";") ? std::optional(current + 1) : program.elseAfter(current);
+                d.branch =
+                    endsWith(next, ";") ? std::optional(current + 1) : program.elseAfter(current);
             } else if (const auto end = bodyEnd(current); !end) {
                 d.branch = std::nullopt;
             } else {
@@ -356,7 +404,8 @@ bool FastPath::run(Interpreter& in, DecodedProgram& program, DecodedLine& d, std
         const std::int32_t step = in.valueStack_[top], limit = in.valueStack_[top - 1],
                            slot = in.valueStack_[top - 2], forLine = in.valueStack_[top - 3];
         if (slot < 1 || slot > in.intCount_) return false;
-        const std::int32_t value = wrap(std::int64_t{in.intStore_[static_cast<std::size_t>(slot)]} + step);
+        const std::int32_t value =
+            wrap(std::int64_t{in.intStore_[static_cast<std::size_t>(slot)]} + step);
         in.intStore_[static_cast<std::size_t>(slot)] = value;
         if ((step > 0 && value > limit) || (step < 0 && value < limit)) {
             in.valueTop_ -= 4;
@@ -383,8 +432,10 @@ bool FastPath::run(Interpreter& in, DecodedProgram& program, DecodedLine& d, std
         in.PopBlock();
         return true;
     }
-    case Statement::Assignment: return values.assign(d);
-    default: return false;
+    case Statement::Assignment:
+        return values.assign(d);
+    default:
+        return false;
     }
 }
 
@@ -395,14 +446,18 @@ void FastPath::runWhileFast(Interpreter& in, DecodedProgram& program, std::int32
     // is due when the counter reaches the interval: the driver runs that statement.
     std::int32_t line = current, resume = resumeAt;
     const bool polling = in.platform_.poll != nullptr, breakpoints = in.breakpoints_;
-    unsigned budget = !polling ? ~0u : sincePoll + 1 >= pollInterval ? 0 : pollInterval - 1 - sincePoll;
+    unsigned budget = !polling                        ? ~0u
+                      : sincePoll + 1 >= pollInterval ? 0
+                                                      : pollInterval - 1 - sincePoll;
     while (static_cast<std::uint32_t>(line) < static_cast<std::uint32_t>(count) && budget > 0) {
         in.currentLine_ = line;
         DecodedLine* d = &program.line(line);
         if (d->marked && breakpoints && line != resume) break;
         std::int32_t at = line;
-        if (in.blockTop_ > 0 && in.blockStack_[static_cast<std::size_t>(in.blockTop_)].ResumeLine == line) {
-            d = &program.terminator(in.blockStack_[static_cast<std::size_t>(in.blockTop_)].Terminator);
+        if (in.blockTop_ > 0 &&
+            in.blockStack_[static_cast<std::size_t>(in.blockTop_)].ResumeLine == line) {
+            d = &program.terminator(
+                in.blockStack_[static_cast<std::size_t>(in.blockTop_)].Terminator);
             --at;
         }
         if (!d->decoded) decode(in, *d);

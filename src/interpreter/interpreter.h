@@ -53,10 +53,10 @@ struct SlotValue {
     std::string s;
 };
 
-// The printer channel: bound to the printer by ASSIGNPRN, open from REWRITE(PRN) to the
-// next CloseAll.
 class DecodedProgram;
 
+// The printer channel: bound to the printer by ASSIGNPRN, open from REWRITE(PRN) to the
+// next CloseAll.
 struct PrinterChannel {
     bool bound = false;
     bool open = false;

@@ -12,8 +12,8 @@
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <sstream>
 
@@ -37,15 +37,22 @@ std::vector<std::string> typedProgram(std::mt19937& rng) {
     auto pick = [&](const std::vector<std::string>& v) {
         return v[std::uniform_int_distribution<std::size_t>(0, v.size() - 1)(rng)];
     };
-    auto chance = [&](int percent) { return std::uniform_int_distribution<int>(0, 99)(rng) < percent; };
-    const std::vector<std::string> ints = {"I", "J", "K", "N", "T[1]", "T[I]", "T[J]", "T[6]", "3",
-                                           "-2", "0", "2147483647", "LENGTH(S)", "LENGTH(TS[I])"};
-    const std::vector<std::string> reals = {"X", "Y", "TR[1]", "TR[I]", "1,5", "0,1", "3", "1E38", "0"};
-    const std::vector<std::string> strings = {"S", "U", "TS[1]", "TS[J]", "'ab'", "'x''y'",
-                                              "COPY(S,2,3)", "COPY(U,I,J)", "COPY(S,0,N)", "C"};
-    const std::vector<std::string> compared = {"I", "J", "N", "T[I]", "X", "Y", "S", "C", "3", "1.5",
-                                               "0,1", "'ab'", "TR[J]", "10", "-1",
-                                               "0.33333333333348495"}; // between 1/3 and its text
+    auto chance = [&](int percent) {
+        return std::uniform_int_distribution<int>(0, 99)(rng) < percent;
+    };
+    const std::vector<std::string> ints = {
+        "I",    "J", "K",  "N", "T[1]",       "T[I]",      "T[J]",
+        "T[6]", "3", "-2", "0", "2147483647", "LENGTH(S)", "LENGTH(TS[I])"};
+    const std::vector<std::string> reals = {"X",   "Y", "TR[1]", "TR[I]", "1,5",
+                                            "0,1", "3", "1E38",  "0"};
+    const std::vector<std::string> strings = {"S",           "U",      "TS[1]",       "TS[J]",
+                                              "'ab'",        "'x''y'", "COPY(S,2,3)", "COPY(U,I,J)",
+                                              "COPY(S,0,N)", "C"};
+    const std::vector<std::string> compared = {
+        "I",     "J",   "N",   "T[I]",
+        "X",     "Y",   "S",   "C",
+        "3",     "1.5", "0,1", "'ab'",
+        "TR[J]", "10",  "-1",  "0.33333333333348495"}; // between 1/3 and its text
     auto statement = [&]() -> std::string {
         switch (std::uniform_int_distribution<int>(0, 6)(rng)) {
         case 0:
@@ -58,20 +65,39 @@ std::vector<std::string> typedProgram(std::mt19937& rng) {
         case 3:
             return pick({"S", "U", "TS[I]", "C"}) + " := " + pick(strings) +
                    (chance(50) ? " + " + pick(strings) : "") + ";";
-        case 4: return pick({"WRITELN(I);", "WRITE(X);", "WRITELN(S);", "WRITE(T[J]);", "P;", "Q;"});
-        case 5: return pick({"I := I + 1;", "J := J - 1;", "X := X * 1,5;", "S := S + 'z';"});
-        default: return pick(robustnessStatements());
+        case 4:
+            return pick({"WRITELN(I);", "WRITE(X);", "WRITELN(S);", "WRITE(T[J]);", "P;", "Q;"});
+        case 5:
+            return pick({"I := I + 1;", "J := J - 1;", "X := X * 1,5;", "S := S + 'z';"});
+        default:
+            return pick(robustnessStatements());
         }
     };
     auto condition = [&]() {
-        return pick(compared) + pick({" = ", " <> ", " < ", " > ", " <= ", " >= "}) + pick(compared);
+        return pick(compared) + pick({" = ", " <> ", " < ", " > ", " <= ", " >= "}) +
+               pick(compared);
     };
-    std::vector<std::string> lines = {"PROGRAM Boucles;", "VAR I, J, K, N: INTEGER;", "VAR X, Y: REAL;",
-                                      "VAR S, U: STRING;", "VAR C: CHAR;", "VAR T: ARRAY[5] OF INTEGER;",
-                                      "VAR TR: ARRAY[3] OF REAL;", "VAR TS: ARRAY[3] OF STRING;",
-                                      "PROCEDURE P;", "  N := N + 1;", "PROCEDURE Q;", "BEGIN",
-                                      "  " + statement(), "  IF N > 3 THEN", "  EXIT;", "  N := N + 2;",
-                                      "END;", "BEGIN", "  I := 1;", "  J := 2;", "  S := 'abcdef';",
+    std::vector<std::string> lines = {"PROGRAM Boucles;",
+                                      "VAR I, J, K, N: INTEGER;",
+                                      "VAR X, Y: REAL;",
+                                      "VAR S, U: STRING;",
+                                      "VAR C: CHAR;",
+                                      "VAR T: ARRAY[5] OF INTEGER;",
+                                      "VAR TR: ARRAY[3] OF REAL;",
+                                      "VAR TS: ARRAY[3] OF STRING;",
+                                      "PROCEDURE P;",
+                                      "  N := N + 1;",
+                                      "PROCEDURE Q;",
+                                      "BEGIN",
+                                      "  " + statement(),
+                                      "  IF N > 3 THEN",
+                                      "  EXIT;",
+                                      "  N := N + 2;",
+                                      "END;",
+                                      "BEGIN",
+                                      "  I := 1;",
+                                      "  J := 2;",
+                                      "  S := 'abcdef';",
                                       "  X := 1 / 3;"};
     std::function<void(int)> block = [&](int depth) {
         const int n = std::uniform_int_distribution<int>(1, 5)(rng);
@@ -113,8 +139,11 @@ std::vector<std::string> typedProgram(std::mt19937& rng) {
                 if (lines.back() == "END;") continue;
                 lines.push_back("ELSE");
                 break;
-            case 6: lines.push_back(pick({"Ici:", "GOTO Ici;", "BREAK;", "P;"})); continue;
-            default: break;
+            case 6:
+                lines.push_back(pick({"Ici:", "GOTO Ici;", "BREAK;", "P;"}));
+                continue;
+            default:
+                break;
             }
             if (chance(30)) {
                 lines.push_back("BEGIN");
@@ -198,26 +227,33 @@ struct Side {
             t << "abandoned " << e.what();
         }
         const Interpreter& in = *h.interpreter;
-        t << " line " << h.line << " current " << in.currentLine() << " error " << in.stoppedOnError()
-          << " count " << in.statementsRun() << " polls " << h.poll.calls << " begin "
-          << in.beginDepth() << " cursor " << in.cursorX() << "," << in.cursorY() << "\nvalues";
-        for (int i = 1; i <= in.valueTop(); ++i) t << " " << in.valueAt(i);
+        t << " line " << h.line << " current " << in.currentLine() << " error "
+          << in.stoppedOnError() << " count " << in.statementsRun() << " polls " << h.poll.calls
+          << " begin " << in.beginDepth() << " cursor " << in.cursorX() << "," << in.cursorY()
+          << "\nvalues";
+        for (int i = 1; i <= in.valueTop(); ++i)
+            t << " " << in.valueAt(i);
         t << "\nblocks";
-        for (int i = 1; i <= in.blockTop(); ++i) t << " " << in.blockAt(i).ResumeLine << in.blockAt(i).Terminator;
+        for (int i = 1; i <= in.blockTop(); ++i)
+            t << " " << in.blockAt(i).ResumeLine << in.blockAt(i).Terminator;
         t << "\nscreen " << h.screen.text() << "clears " << h.screen.clears << " shown";
-        for (const auto& s : h.screen.shown) t << " " << s;
+        for (const auto& s : h.screen.shown)
+            t << " " << s;
         t << "\nmessages";
-        for (const auto& m : h.messages.messages) t << " " << m;
+        for (const auto& m : h.messages.messages)
+            t << " " << m;
         t << "\nslots";
         for (const auto& s : in.symbols()) {
-            for (std::int32_t k = 0; s.Kind && s.Kind != 'L' && s.Kind != 'P' && s.Kind != 'F' && k < s.Count; ++k) {
+            for (std::int32_t k = 0;
+                 s.Kind && s.Kind != 'L' && s.Kind != 'P' && s.Kind != 'F' && k < s.Count; ++k) {
                 const SlotValue v = in.LitValeur(s.Index + k, s.Kind);
                 t << " " << v.c << v.i << "/" << v.r.toDouble() << "/" << v.s;
             }
         }
         t << "\nfiles";
         for (const auto& f : fs::recursive_directory_iterator(dir))
-            t << " " << f.path().lexically_relative(dir) << (f.is_regular_file() ? "=" + readFile(f.path()) : "");
+            t << " " << f.path().lexically_relative(dir)
+              << (f.is_regular_file() ? "=" + readFile(f.path()) : "");
         return t.str();
     }
 
@@ -230,7 +266,7 @@ struct Totals {
 };
 
 class Differential : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         previous_ = fs::current_path();
         std::string pattern = (fs::temp_directory_path() / "zef-differential-XXXXXX").string();
@@ -252,7 +288,9 @@ protected:
         for (const int mode : {0, 1, 2}) {
             const bool stepping = mode > 0;
             std::mt19937* edits = mode == 2 ? &rng : nullptr;
-            const std::string where = p.name + (mode == 0 ? " run" : mode == 1 ? " stepped" : " edited");
+            const std::string where = p.name + (mode == 0   ? " run"
+                                                : mode == 1 ? " stepped"
+                                                            : " edited");
             fs::remove_all(root_ / "fast");
             fs::remove_all(root_ / "text");
             Side fast(p, true, root_ / "fast"), text(p, false, root_ / "text");
@@ -260,7 +298,8 @@ protected:
             for (int call = 0; call < (stepping ? 300 : 3); ++call) {
                 const std::string a = fast.call(from, stepping), b = text.call(from, stepping);
                 ++totals_.calls;
-                ASSERT_EQ(a, b) << where << ", call " << call << "\n" << listing(text.h.lines.lines);
+                ASSERT_EQ(a, b) << where << ", call " << call << "\n"
+                                << listing(text.h.lines.lines);
                 if (startsWith(a, "abandoned") || startsWith(a, "status 0") ||
                     fast.h.line >= fast.h.lines.count())
                     break;
@@ -278,18 +317,22 @@ protected:
         const auto at = std::uniform_int_distribution<std::size_t>(0, lines.size() - 1)(rng);
         std::string& line = lines[at];
         if (std::uniform_int_distribution<int>(0, 1)(rng) == 0) {
-            if (!line.empty() && static_cast<unsigned char>(line[0]) == 0xBB) line.erase(0, 1);
-            else line.insert(0, "\xbb");
+            if (!line.empty() && static_cast<unsigned char>(line[0]) == 0xBB)
+                line.erase(0, 1);
+            else
+                line.insert(0, "\xbb");
         } else {
             const auto& fragments = robustnessStatements();
-            line = fragments[std::uniform_int_distribution<std::size_t>(0, fragments.size() - 1)(rng)];
+            line =
+                fragments[std::uniform_int_distribution<std::size_t>(0, fragments.size() - 1)(rng)];
         }
         b.h.lines.lines = lines;
     }
 
     static std::string listing(const std::vector<std::string>& lines) {
         std::string s;
-        for (std::size_t i = 0; i < lines.size(); ++i) s += std::to_string(i) + ": " + lines[i] + "\n";
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            s += std::to_string(i) + ": " + lines[i] + "\n";
         return s;
     }
 
@@ -311,9 +354,11 @@ TEST_F(Differential, RandomAndTypedPrograms) {
     for (int round = 0; round < rounds(); ++round) {
         std::mt19937 rng(1000 + static_cast<unsigned>(round));
         for (int n = 0; n < 40; ++n) {
-            Program random{"random " + std::to_string(round) + "/" + std::to_string(n), robustnessProgram(rng)};
+            Program random{"random " + std::to_string(round) + "/" + std::to_string(n),
+                           robustnessProgram(rng)};
             random.input = {"12", "abc", "3,5"};
-            Program typed{"typed " + std::to_string(round) + "/" + std::to_string(n), typedProgram(rng)};
+            Program typed{"typed " + std::to_string(round) + "/" + std::to_string(n),
+                          typedProgram(rng)};
             typed.locale = n % 4 == 3 ? "en_US" : "fr_FR";
             for (Program* p : {&random, &typed}) {
                 compare(*p, rng);
@@ -327,17 +372,32 @@ TEST_F(Differential, RandomAndTypedPrograms) {
 // reading, an element outside its array, a division by zero, a result too large, stacks
 // that overflow, an END without BEGIN; and a loop without end, stopped by the poll.
 TEST_F(Differential, HandedBackStatements) {
-    const std::vector<std::string> body = {
-        "X := 1 / 3;", "IF X < 0.33333333333348495 THEN", "WRITELN(1)", "ELSE", "WRITELN(2);",
-        "IF X >= 0.33333333333348495 THEN", "WRITELN(3);", "I := 6;", "T[I] := 1;", "J := T[I];",
-        "I := 0;", "J := 5 \\ I;", "J := 5 MOD I;", "J := 5 / I;", "X := 1E38 * 1E38;",
-        "X := X / 0;", "S := COPY(TS[I],1,2);", "P;", "END;", "WRITELN('fin');"};
+    const std::vector<std::string> body = {"X := 1 / 3;",
+                                           "IF X < 0.33333333333348495 THEN",
+                                           "WRITELN(1)",
+                                           "ELSE",
+                                           "WRITELN(2);",
+                                           "IF X >= 0.33333333333348495 THEN",
+                                           "WRITELN(3);",
+                                           "I := 6;",
+                                           "T[I] := 1;",
+                                           "J := T[I];",
+                                           "I := 0;",
+                                           "J := 5 \\ I;",
+                                           "J := 5 MOD I;",
+                                           "J := 5 / I;",
+                                           "X := 1E38 * 1E38;",
+                                           "X := X / 0;",
+                                           "S := COPY(TS[I],1,2);",
+                                           "P;",
+                                           "END;",
+                                           "WRITELN('fin');"};
     std::mt19937 rng(9);
     for (std::size_t n = 0; n < body.size(); ++n) {
         Program p{"handed back " + std::to_string(n),
                   {"PROGRAM Rendu;", "VAR I, J: INTEGER;", "VAR X: REAL;", "VAR S: STRING;",
-                   "VAR T: ARRAY[5] OF INTEGER;", "VAR TS: ARRAY[2] OF STRING;", "PROCEDURE P;", "P;",
-                   "BEGIN"}};
+                   "VAR T: ARRAY[5] OF INTEGER;", "VAR TS: ARRAY[2] OF STRING;", "PROCEDURE P;",
+                   "P;", "BEGIN"}};
         // Each statement alone after the ones before it, then the recursion that overflows.
         p.lines.insert(p.lines.end(), body.begin(), body.begin() + static_cast<long>(n) + 1);
         p.lines.push_back("END.");
@@ -360,9 +420,9 @@ TEST(FastPath, ReadsTheLinesOncePerRunNotPerStatement) {
         }
         mutable int reads = 0;
     };
-    const std::vector<std::string> program = {"PROGRAM Compte;", "VAR I, S: INTEGER;", "BEGIN",
-                                              "  FOR I:=1 TO 20000 DO", "  BEGIN", "    IF I > S THEN",
-                                              "    S := S + I;", "  END;", "  WRITELN(S);", "END."};
+    const std::vector<std::string> program = {
+        "PROGRAM Compte;",   "VAR I, S: INTEGER;", "BEGIN",  "  FOR I:=1 TO 20000 DO", "  BEGIN",
+        "    IF I > S THEN", "    S := S + I;",    "  END;", "  WRITELN(S);",          "END."};
     std::vector<std::string> screens;
     std::vector<int> reads;
     for (const bool fast : {true, false}) {
