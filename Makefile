@@ -32,8 +32,10 @@ test: build asan
 	@cd $(BUILD) && ctest --output-on-failure
 	@cd $(ASAN_BUILD) && ctest --output-on-failure
 
+# The loop programs of bench/loops with zefrun, CPython and yabasic (when installed): CPU
+# times and ratios in one table.
 bench: build
-	@$(BUILD)/bench/interpreter_bench
+	@python3 bench/loops/run.py $(BUILD)/src/cli/zefrun
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -2,6 +2,8 @@
 // leave and jump: CALL (and implicit calls), ENDSUB, EXIT and GOTO.
 #include "interpreter.h"
 
+#include "decode.h"
+
 #include "text.h"
 
 namespace zef {
@@ -45,16 +47,27 @@ void Interpreter::Exec(LineList& lines, std::int32_t& line, std::int32_t& step,
         }
     }
 
+    // The lines are read once per call: the editor is read-only while a run goes on.
+    if (fastForms_) {
+        if (!decoded_) decoded_ = std::make_unique<DecodedProgram>();
+        decoded_->refresh(lines, symbols_, fresh);
+    }
+    const std::int32_t count = lines.count();
     std::int32_t current = line;
     // A continued run does not stop at the breakpoint of the line it starts at (it stopped
     // there last time), nor when that line, having run as a loop's terminator, runs as
     // itself right after.
     std::int32_t resumeAt = fresh ? -1 : line;
     unsigned sincePoll = 0;
-    while (current >= 0 && current < lines.count()) {
+    while (current >= 0 && current < count) {
+        if (fastForms_ && step != 1) {
+            FastPath::runWhileFast(*this, *decoded_, count, current, resumeAt, sincePoll, kPollInterval);
+            if (current < 0 || current >= count) break;
+        }
         currentLine_ = current;
-        std::string text = lines.line(current);
-        if (!text.empty() && static_cast<unsigned char>(text[0]) == 0xBB) {
+        DecodedLine* decoded = fastForms_ ? &decoded_->line(current) : nullptr;
+        std::string text = decoded ? std::string() : lines.line(current);
+        if (decoded ? decoded->marked : !text.empty() && static_cast<unsigned char>(text[0]) == 0xBB) {
             // A breakpoint: stop before the marked line, as a single step would, except
             // where a continued run starts (it stopped here last time).
             if (breakpoints_ && current != resumeAt) {
@@ -63,7 +76,7 @@ void Interpreter::Exec(LineList& lines, std::int32_t& line, std::int32_t& step,
                 line = current;
                 return;
             }
-            text.erase(0, 1);
+            if (!decoded) text.erase(0, 1);
         }
         if (platform_.poll && ++sincePoll >= kPollInterval) {
             sincePoll = 0;
@@ -78,14 +91,16 @@ void Interpreter::Exec(LineList& lines, std::int32_t& line, std::int32_t& step,
         // On the resume line of the innermost block its terminator word runs instead of
         // the line's text, as if written on the line before.
         if (const BlockEntry* top = TopBlock(); top && top->ResumeLine == current) {
-            text = top->Terminator;
+            if (decoded) decoded = &decoded_->terminator(top->Terminator);
+            else text = top->Terminator;
             --current;
         }
-        DispatchStatement(lines, text, current);
+        if (!decoded || !FastPath::run(*this, *decoded_, *decoded, current))
+            DispatchStatement(lines, decoded ? decoded->text : text, current);
         ++statementsRun_;
         // A line taken from the value stack may be any number: once past the last line the
         // run is over, and the line number must not run beyond its range.
-        if (runStatus_ == StatusOk) current = current >= lines.count() ? lines.count() : current + 1;
+        if (runStatus_ == StatusOk) current = current >= count ? count : current + 1;
         if (current != resumeAt) resumeAt = -1;
         if (runStatus_ > 0) stoppedOnError_ = true;
         if (step == 1) {
@@ -97,7 +112,7 @@ void Interpreter::Exec(LineList& lines, std::int32_t& line, std::int32_t& step,
             // A statement that leaves the program's lines (a WHILE whose closing line would
             // stand past the last line) has ended the run: the stop is reported one past the
             // last line, where a continued run ends at once.
-            if (current < 0 || current > lines.count()) current = lines.count();
+            if (current < 0 || current > count) current = count;
             outStatus = runStatus_;
             line = current;
             return;

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -52,6 +53,8 @@ struct SlotValue {
     std::string s;
 };
 
+class DecodedProgram;
+
 // The printer channel: bound to the printer by ASSIGNPRN, open from REWRITE(PRN) to the
 // next CloseAll.
 struct PrinterChannel {
@@ -79,6 +82,8 @@ public:
     void splitArguments();
     // zefrun never stops at breakpoint markers.
     void setBreakpointsEnabled(bool enabled) { breakpoints_ = enabled; }
+    // Off, every statement takes the text path, which the fast path must match exactly.
+    void setFastForms(bool enabled) { fastForms_ = enabled; }
 
     // State for the front ends and the debugging views.
     std::int32_t runStatus() const { return runStatus_; }
@@ -94,6 +99,9 @@ public:
     const std::string& argumentText(int i) const { return argumentTexts_.at(i); }
     int valueTop() const { return valueTop_; }
     int blockTop() const { return blockTop_; }
+    // Entries 1 to valueTop() and blockTop() of the two stacks.
+    std::int32_t valueAt(int i) const { return valueStack_.at(static_cast<std::size_t>(i)); }
+    const BlockEntry& blockAt(int i) const { return blockStack_.at(static_cast<std::size_t>(i)); }
     std::int32_t beginDepth() const { return beginDepth_; }
     // Statements dispatched since the interpreter was made (terminator words included).
     std::uint64_t statementsRun() const { return statementsRun_; }
@@ -181,6 +189,9 @@ public:
     void FindElse(const LineList& lines, std::int32_t& line);
 
 private:
+    friend class FastPath;
+    friend class FastValues;
+
     // Shows a message (UTF-8 source text turned into 8-bit) and stops the statement.
     void fail(const std::string& message8bit);
     void failUtf8(const char* messageUtf8);
@@ -239,6 +250,10 @@ private:
     int argumentCount_ = 0;
     int cursorX_ = 0, cursorY_ = 0;
     std::mt19937 random_{0};
+
+    // The program's lines decoded for the fast path, kept from one call of Exec to the next.
+    std::unique_ptr<DecodedProgram> decoded_;
+    bool fastForms_ = true;
 };
 
 } // namespace zef

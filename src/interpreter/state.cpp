@@ -2,6 +2,8 @@
 // operations every statement uses on them.
 #include "interpreter.h"
 
+#include "decode.h"
+
 #include "text.h"
 
 #include <chrono>

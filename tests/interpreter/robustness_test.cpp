@@ -319,3 +319,7 @@ TEST_F(Robustness, OnlyRegularFilesAreRead) {
     EXPECT_EQ(h.messages.messages, std::vector<std::string>{"Erreur Entrée/Sortie"});
     EXPECT_EQ(h.line, 4);
 }
+
+// The generator and the fragments, for the differential test of the fast path.
+std::vector<std::string> robustnessProgram(std::mt19937& rng) { return randomProgram(rng); }
+const std::vector<std::string>& robustnessStatements() { return kStatements; }

@@ -1,0 +1,7 @@
+s = 0
+def ajoute():
+    global s
+    s = s + 1
+for i in range(1, 2000001):
+    ajoute()
+print(s)

@@ -1,0 +1,8 @@
+PROGRAM SommeFor;
+VAR I, S: INTEGER;
+BEGIN
+  S := 0;
+  FOR I:=1 TO 3000000 DO
+    S := S + I;
+  WRITELN(S);
+END.

@@ -1,0 +1,9 @@
+i = 0
+x = 0.0
+z = 0.0
+while i < 400000:
+    x = x + 1.5
+    y = x / 3
+    z = z + y
+    i = i + 1
+print(z)

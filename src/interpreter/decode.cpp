@@ -1,0 +1,576 @@
+// Decoding the program's lines once per run: the statement a line holds, its operands
+// resolved against the symbol table, and the block structure around it. Every rule here
+// mirrors what the text path does with the same line; where the text path would fail, or
+// where its result depends on more than the line and the symbols, no fast form is made.
+#include "decode.h"
+
+#include "numtext.h"
+#include "real48.h"
+#include "text.h"
+
+#include <algorithm>
+#include <map>
+
+namespace zef {
+
+const std::array<StatementWord, 29> kStatementWords = {{
+    {"CALL", Statement::Call},
+    {"CLRSCR", Statement::Clrscr},
+    {"RANDOMIZE", Statement::Randomize},
+    {"WRITE", Statement::Write},
+    {"WRITELN", Statement::Writeln},
+    {"READ", Statement::Read},
+    {"READLN", Statement::Readln},
+    {"ASSIGN", Statement::AssignFile},
+    {"ASSIGNPRN", Statement::AssignPrn},
+    {"RESET", Statement::Reset},
+    {"REWRITE", Statement::Rewrite},
+    {"CLOSE", Statement::Close},
+    {"GOTOXY", Statement::Gotoxy},
+    {"GOTO", Statement::Goto},
+    {"EXIT", Statement::Exit},
+    {"BREAK", Statement::Break},
+    {"IF", Statement::If},
+    {"ELSE", Statement::Else},
+    {"FOR", Statement::For},
+    {"NEXT", Statement::Next},
+    {"WHILE", Statement::While},
+    {"WEND", Statement::Wend},
+    {"REPEAT", Statement::Repeat},
+    {"UNTIL", Statement::Until},
+    {"SHOWMESSAGE", Statement::ShowMessage},
+    {"DELETEFILE", Statement::DeleteFile},
+    {"CHDIR", Statement::ChDir},
+    {"RMDIR", Statement::RmDir},
+    {"MKDIR", Statement::MkDir},
+}};
+
+namespace {
+
+const std::string kNoText;
+
+bool sameSymbols(const std::vector<SymbolEntry>& a, const std::vector<SymbolEntry>& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (a[i].Name != b[i].Name || a[i].Kind != b[i].Kind || a[i].Index != b[i].Index ||
+            a[i].Count != b[i].Count)
+            return false;
+    return true;
+}
+
+std::string withoutMarker(const std::string& raw) {
+    if (!raw.empty() && static_cast<unsigned char>(raw[0]) == 0xBB) return raw.substr(1);
+    return raw;
+}
+
+DecodedLine fromText(const std::string& raw) {
+    DecodedLine d;
+    d.raw = raw;
+    d.marked = !raw.empty() && static_cast<unsigned char>(raw[0]) == 0xBB;
+    d.text = withoutMarker(raw);
+    d.prepared = upperAscii(trim(tabsToSpaces(d.text)));
+    return d;
+}
+
+} // namespace
+
+void DecodedProgram::clear() {
+    lines_.clear();
+    terminators_.clear();
+    ++generation_;
+}
+
+void DecodedProgram::refresh(const LineList& lines, const std::vector<SymbolEntry>& symbols,
+                             bool fresh) {
+    // A procedure named like a statement word changes what a line means, so every form
+    // decoded against another symbol table is dropped.
+    if (fresh || !sameSymbols(symbols, symbols_)) {
+        clear();
+        symbols_ = symbols;
+    }
+    const auto n = static_cast<std::size_t>(std::max(0, lines.count()));
+    bool changed = n != lines_.size();
+    lines_.resize(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        std::string raw = lines.line(static_cast<int>(i));
+        if (lines_[i].raw == raw) continue; // a new entry is an empty line already
+        lines_[i] = fromText(raw);
+        changed = true;
+    }
+    // The block structure of a line depends on the lines around it.
+    if (changed) ++generation_;
+}
+
+DecodedLine& DecodedProgram::addTerminator(const std::string& word) {
+    // Reserved once, so that the references the driver holds stay valid.
+    if (terminators_.capacity() == 0) terminators_.reserve(16);
+    if (terminators_.size() == terminators_.capacity()) terminators_.clear();
+    terminators_.push_back(fromText(word));
+    return terminators_.back();
+}
+
+const std::string& DecodedProgram::prepared(std::int32_t index) const {
+    if (index < 0 || index >= count()) return kNoText;
+    return lines_[static_cast<std::size_t>(index)].prepared;
+}
+
+std::optional<std::int32_t> DecodedProgram::bodyEnd(std::int32_t heading) const {
+    if (heading + 1 >= count()) return std::nullopt;
+    if (prepared(heading + 1) != "BEGIN") return heading + 1;
+    int depth = 0;
+    for (std::int32_t i = heading + 1; i < count(); ++i) {
+        const std::string& text = prepared(i);
+        if (text == "BEGIN") ++depth;
+        if (startsWith(text, "END")) --depth;
+        if (depth == 0) return i;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::int32_t> DecodedProgram::elseAfter(std::int32_t line) const {
+    for (std::int32_t i = line + 1; i < count(); ++i)
+        if (prepared(i) == "ELSE") return i;
+    return std::nullopt;
+}
+
+} // namespace zef
+
+// ---- Decoding one line ----
+
+namespace zef {
+namespace {
+
+bool inSet(char c, std::string_view set) {
+    return set.find(c) != std::string_view::npos;
+}
+
+class Decoder {
+  public:
+    explicit Decoder(const Interpreter& in) : in_(in), separator_(in.regional().decimalSeparator) {}
+
+    const SymbolEntry* find(const std::string& name) const {
+        const std::string upper = upperAscii(name);
+        for (const auto& entry : in_.symbols())
+            if (entry.Name == upper) return &entry;
+        return nullptr;
+    }
+
+    // A variable reference, a name or name[index], as resolveReference reads it. The index is
+    // an integer variable or a number; a number outside the declared size gets no form.
+    std::optional<Operand> reference(const std::string& text) const {
+        Operand o;
+        std::string name = text;
+        const auto open = text.find('[');
+        if (open != std::string::npos) {
+            const auto close = text.find(']', open + 1);
+            const std::string index = close == std::string::npos
+                                          ? std::string()
+                                          : text.substr(open + 1, close - open - 1);
+            if (const SymbolEntry* entry = find(index)) {
+                if (entry->Kind != 'I' || entry->Index < 1) return std::nullopt;
+                o.indexByVariable = true;
+                o.index = entry->Index;
+            } else if (const auto value = parseInteger(index)) {
+                o.index = static_cast<std::int32_t>(std::int64_t{*value} - 1);
+                if (std::int64_t{*value} - 1 < 0) return std::nullopt;
+            } else {
+                return std::nullopt;
+            }
+            name = text.substr(0, open + 1);
+        }
+        const SymbolEntry* entry = find(name);
+        if (!entry || !inSet(entry->Kind, "CIRS") || entry->Index < 1) return std::nullopt;
+        o.kind = open == std::string::npos ? Operand::Kind::Scalar : Operand::Kind::Element;
+        o.type = entry->Kind;
+        o.slot = entry->Index;
+        o.count = entry->Count;
+        if (o.kind == Operand::Kind::Scalar && o.count < 1) return std::nullopt;
+        if (o.kind == Operand::Kind::Element && !o.indexByVariable && o.index >= o.count)
+            return std::nullopt;
+        return o;
+    }
+
+    // StringValue: a quoted literal (doubled quotes kept) or a string variable.
+    std::optional<Operand> stringOperand(const std::string& text) const {
+        if (text.empty()) return std::nullopt;
+        if (text[0] == '\'') {
+            if (text.size() < 2 || text.back() != '\'') return std::nullopt;
+            Operand o;
+            o.kind = Operand::Kind::Text;
+            o.text = text.substr(1, text.size() - 2);
+            return o;
+        }
+        auto o = reference(text);
+        if (!o || o->type != 'S') return std::nullopt;
+        return o;
+    }
+
+    // IntegerOperand: a number, an integer variable or element, LENGTH of a string.
+    std::optional<Operand> integerOperand(const std::string& operandText) const {
+        const std::string operand = trim(operandText);
+        Operand o;
+        o.kind = Operand::Kind::Integer;
+        if (operand.empty()) return o;
+        if (inSet(operand[0], "0123456789+-")) {
+            const auto v = parseInteger(operand);
+            if (!v) return std::nullopt;
+            o.i = *v;
+            return o;
+        }
+        if (const SymbolEntry* entry = find(operand)) {
+            if (entry->Kind != 'I' || entry->Index < 1) return std::nullopt;
+            o.kind = Operand::Kind::Scalar;
+            o.type = 'I';
+            o.slot = entry->Index;
+            return o;
+        }
+        const std::string upper = upperAscii(operand);
+        if (upper == "PARAMCOUNT") return std::nullopt;
+        if (const auto open = operand.find('('); open != std::string::npos) {
+            if (upper.substr(0, open) != "LENGTH") return std::nullopt;
+            auto inner = stringOperand(dropLast(operand.substr(open + 1)));
+            if (!inner) return std::nullopt;
+            o.kind = Operand::Kind::Length;
+            o.inner.push_back(std::move(*inner));
+            return o;
+        }
+        return element(operand, 'I');
+    }
+
+    // RealOperand: a number in the regional form, a real variable or element.
+    std::optional<Operand> realOperand(const std::string& operandText) const {
+        const std::string operand = trim(operandText);
+        Operand o;
+        o.kind = Operand::Kind::Real;
+        if (operand.empty()) return o;
+        if (inSet(operand[0], "0123456789+-.")) {
+            const auto d = parseReal(operand, separator_);
+            const auto r = d ? roundToReal48(*d) : std::nullopt;
+            if (!r) return std::nullopt;
+            o.r = *r;
+            return o;
+        }
+        if (const SymbolEntry* entry = find(operand)) {
+            if (entry->Kind != 'R' || entry->Index < 1) return std::nullopt;
+            o.kind = Operand::Kind::Scalar;
+            o.type = 'R';
+            o.slot = entry->Index;
+            return o;
+        }
+        if (upperAscii(operand) == "RANDOM" || operand.find('(') != std::string::npos)
+            return std::nullopt;
+        return element(operand, 'R');
+    }
+
+    // numericElement: name[index] of an array of the given kind, with its "]".
+    std::optional<Operand> element(const std::string& operand, char kind) const {
+        const auto open = operand.find('[');
+        if (open == std::string::npos) return std::nullopt;
+        const SymbolEntry* entry = find(operand.substr(0, open + 1));
+        if (!entry || entry->Kind != kind || operand.find(']', open) == std::string::npos)
+            return std::nullopt;
+        auto o = reference(operand);
+        if (!o || o->type != kind) return std::nullopt;
+        return o;
+    }
+
+    // ScalarValue followed by a reading as an integer: a number or an integer variable.
+    std::optional<Operand> integerValue(const std::string& text) const {
+        if (text.empty() || text[0] == '\'') return std::nullopt;
+        if (inSet(text[0], ".0123456789+-")) {
+            for (char c : text)
+                if (!inSet(c, ".-+1234567890")) return std::nullopt;
+            const auto v = parseInteger(text);
+            if (!v) return std::nullopt;
+            Operand o;
+            o.kind = Operand::Kind::Integer;
+            o.i = *v;
+            return o;
+        }
+        auto o = reference(trim(text));
+        if (!o || o->type != 'I') return std::nullopt;
+        return o;
+    }
+
+    // An operand of a comparison, as ScalarValue gives its text and the comparison reads
+    // its number. A literal's reading is worked out here once; a real variable's text reads
+    // back only to within its 15 digits, so its comparisons near a tie go to the text path.
+    std::optional<Operand> conditionOperand(const std::string& text, bool& numeric) const {
+        numeric = false;
+        if (text.empty()) return std::nullopt;
+        Operand o;
+        if (text[0] == '\'') {
+            std::string rest = text.substr(1);
+            if (const auto pair = rest.find("''"); pair != std::string::npos) rest.erase(pair, 1);
+            if (rest.empty() || rest.back() != '\'') return std::nullopt;
+            rest.pop_back();
+            o.kind = Operand::Kind::Text;
+            o.text = rest;
+            return o;
+        }
+        if (inSet(text[0], ".0123456789+-")) {
+            for (char c : text)
+                if (!inSet(c, ".-+1234567890")) return std::nullopt;
+            numeric = true;
+            o.kind = Operand::Kind::Text;
+            o.text = text;
+            if (const auto i = parseInteger(text)) {
+                o.r = *i;
+            } else {
+                auto d = parseReal(text, '.');
+                if (!d) d = parseReal(text, separator_);
+                if (!d) return std::nullopt;
+                o.r = *d;
+            }
+            return o;
+        }
+        auto ref = reference(trim(text));
+        if (!ref) return std::nullopt;
+        numeric = ref->type == 'I' || ref->type == 'R';
+        ref->exactReading = ref->type != 'R';
+        return ref;
+    }
+
+    Condition condition(const std::string& text) const {
+        Condition c;
+        const std::string upper = upperAscii(text);
+        if (startsWith(upper, "NOT EOF(") || startsWith(upper, "EOF(")) return c;
+        std::size_t at = std::string::npos;
+        std::string op;
+        for (const char* two : {"<=", ">=", "<>"}) {
+            if ((at = text.find(two)) != std::string::npos) {
+                op = two;
+                break;
+            }
+        }
+        if (op.empty()) {
+            bool inDouble = false, inSingle = false;
+            for (std::size_t i = 0; i < text.size(); ++i) {
+                const char ch = text[i];
+                if (ch == '"' && !inSingle)
+                    inDouble = !inDouble;
+                else if (ch == '\'' && !inDouble)
+                    inSingle = !inSingle;
+                else if (!inDouble && !inSingle && (ch == '<' || ch == '>' || ch == '=')) {
+                    at = i;
+                    op = std::string(1, ch);
+                    break;
+                }
+            }
+        }
+        if (op.empty()) return c;
+        bool leftNumeric = false, rightNumeric = false;
+        auto left = conditionOperand(trim(text.substr(0, at)), leftNumeric);
+        auto right = conditionOperand(trim(text.substr(at + op.size())), rightNumeric);
+        if (!left || !right) return c;
+        c.left = std::move(*left);
+        c.right = std::move(*right);
+        c.numeric = leftNumeric && rightNumeric;
+        // Integer literals and integer variables read back exactly as the integers they are.
+        auto integral = [](const Operand& o, bool isLiteral) {
+            return isLiteral ? o.kind == Operand::Kind::Integer : o.type == 'I';
+        };
+        if (c.numeric) {
+            for (Operand* o : {&c.left, &c.right}) {
+                if (o->kind != Operand::Kind::Text) continue;
+                if (const auto i = parseInteger(o->text)) {
+                    o->kind = Operand::Kind::Integer;
+                    o->i = *i;
+                }
+            }
+            c.integers = integral(c.left, c.left.kind != Operand::Kind::Scalar &&
+                                              c.left.kind != Operand::Kind::Element) &&
+                         integral(c.right, c.right.kind != Operand::Kind::Scalar &&
+                                               c.right.kind != Operand::Kind::Element);
+        }
+        c.op = op == "="    ? Comparison::Equal
+               : op == "<>" ? Comparison::NotEqual
+               : op == "<"  ? Comparison::Less
+               : op == ">"  ? Comparison::Greater
+               : op == "<=" ? Comparison::LessEqual
+                            : Comparison::GreaterEqual;
+        c.valid = true;
+        return c;
+    }
+
+    // StringTerm: a string operand, or COPY(source,from,count).
+    std::optional<StringTerm> stringTerm(const std::string& operandText) const {
+        const std::string operand = trim(operandText);
+        const auto open = operand.find('(');
+        StringTerm t;
+        if ((!operand.empty() && operand[0] == '\'') || open == std::string::npos) {
+            auto o = stringOperand(operand);
+            if (!o) return std::nullopt;
+            t.source = std::move(*o);
+            return t;
+        }
+        if (upperAscii(operand.substr(0, open)) != "COPY") return std::nullopt;
+        const std::string inner = dropLast(operand.substr(open + 1));
+        const auto comma = inner.find(',');
+        if (comma == std::string::npos) return std::nullopt;
+        const std::string rest = inner.substr(comma + 1);
+        const auto comma2 = rest.find(',');
+        if (comma2 == std::string::npos) return std::nullopt;
+        auto source = stringOperand(inner.substr(0, comma));
+        auto from = integerValue(rest.substr(0, comma2));
+        auto count = integerValue(rest.substr(comma2 + 1));
+        if (!source || !from || !count) return std::nullopt;
+        t.copy = true;
+        t.source = std::move(*source);
+        t.from = std::move(*from);
+        t.count = std::move(*count);
+        return t;
+    }
+
+    // AssignStatement: the target, then the expression of the target's type.
+    bool assignment(const std::string& line, DecodedLine& d) const {
+        const auto assign = line.find(":=");
+        if (assign == std::string::npos) return false;
+        auto target = reference(upperAscii(trim(line.substr(0, assign))));
+        if (!target) return false;
+        d.destination = std::move(*target);
+        const std::string value = trim(cut255(line.substr(assign + 2)));
+        if (d.destination.type == 'I' || d.destination.type == 'R') {
+            const Interpreter::Split s = Interpreter::SplitOperator(value);
+            const bool integer = d.destination.type == 'I';
+            static const std::map<std::string, NumericOp> ops = {
+                {"", NumericOp::None},  {"+", NumericOp::Add},    {"-", NumericOp::Sub},
+                {"*", NumericOp::Mul},  {"/", NumericOp::Divide}, {"\\", NumericOp::IntDivide},
+                {"MOD", NumericOp::Mod}};
+            const auto op = ops.find(s.op);
+            if (op == ops.end()) return false;
+            // On reals the backslash and MOD give 0; that rare case stays with the text path.
+            if (!integer && (op->second == NumericOp::IntDivide || op->second == NumericOp::Mod))
+                return false;
+            d.op = op->second;
+            auto a = integer ? integerOperand(s.left) : realOperand(s.left);
+            auto b = integer ? integerOperand(s.right) : realOperand(s.right);
+            if (!a || !b) return false;
+            d.left = std::move(*a);
+            d.right = std::move(*b);
+            return true;
+        }
+        // Strings: split at the last "+" outside quotes.
+        bool outside = true;
+        std::size_t plus = std::string::npos;
+        for (std::size_t i = 0; i < value.size(); ++i) {
+            if (value[i] == '\'')
+                outside = !outside;
+            else if (value[i] == '+' && outside)
+                plus = i;
+        }
+        auto first = stringTerm(plus == std::string::npos ? value : value.substr(0, plus));
+        if (!first) return false;
+        d.terms.push_back(std::move(*first));
+        if (plus != std::string::npos) {
+            auto second = stringTerm(cut255(value.substr(plus + 1)));
+            if (!second) return false;
+            d.terms.push_back(std::move(*second));
+        }
+        return true;
+    }
+
+  private:
+    const Interpreter& in_;
+    char separator_;
+};
+
+bool isLabelLine(const std::string& text) {
+    const auto colon = text.find(':');
+    return colon != std::string::npos && colon == text.size() - 1;
+}
+
+} // namespace
+
+void FastPath::decode(const Interpreter& interpreter, DecodedLine& d) {
+    decodeStatement(interpreter, d);
+    d.loopSafe = d.fast && !(d.statement == Statement::Assignment && d.destination.type != 'I' &&
+                             d.destination.type != 'R');
+}
+
+void FastPath::decodeStatement(const Interpreter& interpreter, DecodedLine& d) {
+    const Decoder decoder(interpreter);
+    d.decoded = true;
+    d.fast = true;
+    const std::string text = trim(tabsToSpaces(d.text));
+    const std::string upper = upperAscii(text);
+    d.statement = Statement::Nothing;
+    if (text.empty() || isLabelLine(upper) || startsWith(upper, "PROGRAM") ||
+        startsWith(upper, "VAR"))
+        return;
+    if (startsWith(upper, "BEGIN")) {
+        d.statement = Statement::Begin;
+        return;
+    }
+    if (startsWith(upper, "NOP") || startsWith(upper, "{")) return;
+    if (upper == "ENDSUB") {
+        d.statement = Statement::EndSub;
+        return;
+    }
+    if (startsWith(upper, "END")) {
+        d.statement = Statement::End;
+        return;
+    }
+    if (startsWith(upper, "PROCEDURE")) return;
+
+    std::string keyword, argument;
+    const auto split = upper.find_first_of("( ");
+    if (split != std::string::npos) {
+        keyword = trim(upper.substr(0, split));
+        argument = dropTrailing(trim(cut255(text.substr(split + 1))), ';');
+    } else {
+        keyword = trim(dropTrailing(upper, ';'));
+    }
+    // A line holding only a procedure's name calls it.
+    if (argument.empty()) {
+        if (const SymbolEntry* entry = decoder.find(keyword); entry && entry->Kind == 'P') {
+            argument = keyword;
+            keyword = "CALL";
+        }
+    }
+    d.statement = Statement::Assignment;
+    for (const auto& word : kStatementWords)
+        if (word.word == keyword) d.statement = word.statement;
+
+    d.fast = false;
+    switch (d.statement) {
+    case Statement::Call:
+    case Statement::Goto: {
+        const std::string name =
+            upperAscii(trim(argument)) + (d.statement == Statement::Goto ? ":" : "");
+        const SymbolEntry* entry = decoder.find(name);
+        d.fast = entry && entry->Kind == (d.statement == Statement::Goto ? 'L' : 'P');
+        if (d.fast) d.target = entry->Index;
+        return;
+    }
+    case Statement::If: {
+        const auto then = upperAscii(argument).find("THEN");
+        if (then == std::string::npos) return;
+        d.condition = decoder.condition(trim(argument.substr(0, then)));
+        d.fast = d.condition.valid;
+        return;
+    }
+    case Statement::While:
+        if (!endsWith(upperAscii(argument), "DO")) return;
+        d.condition = decoder.condition(argument.substr(0, argument.size() - 2));
+        d.fast = d.condition.valid;
+        return;
+    case Statement::Until:
+        d.condition = decoder.condition(argument);
+        d.fast = d.condition.valid;
+        return;
+    case Statement::Else:
+    case Statement::Next:
+    case Statement::Wend:
+    case Statement::Repeat:
+        d.fast = true;
+        return;
+    case Statement::Assignment:
+        d.fast = decoder.assignment(dropTrailing(text, ';'), d);
+        return;
+    default:
+        return;
+    }
+}
+
+} // namespace zef

@@ -1,0 +1,205 @@
+// The decoded program: each line read once per run into the form the fast path executes,
+// and the block structure (a body's end, the line an IF or ELSE goes to) worked out once.
+// Only the interpreter's own files include this header.
+//
+// A decoded form is a cache of what the text path would do with the line: it is kept only
+// while the line's text and the symbol table it was decoded against stay the same, and a
+// fast form exists only where the text path cannot fail before run time. Whatever the fast
+// path cannot decide, it leaves to the text path before it has changed anything.
+#pragma once
+
+#include "interpreter.h"
+
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zef {
+
+// What a line does, as the dispatcher reads it: its first word, or its structure.
+enum class Statement : char {
+    Nothing, // blank, label, PROGRAM, VAR, NOP, comment, PROCEDURE heading
+    Begin,
+    EndSub,
+    End,
+    Call,
+    Clrscr,
+    Randomize,
+    Write,
+    Writeln,
+    Read,
+    Readln,
+    AssignFile,
+    AssignPrn,
+    Reset,
+    Rewrite,
+    Close,
+    Gotoxy,
+    Goto,
+    Exit,
+    Break,
+    If,
+    Else,
+    For,
+    Next,
+    While,
+    Wend,
+    Repeat,
+    Until,
+    ShowMessage,
+    DeleteFile,
+    ChDir,
+    RmDir,
+    MkDir,
+    Assignment, // any other first word
+};
+
+struct StatementWord {
+    std::string_view word;
+    Statement statement;
+};
+
+// The statement words of the language and what each one starts.
+extern const std::array<StatementWord, 29> kStatementWords;
+
+// One operand as the fast path reads it, resolved against the symbol table once.
+struct Operand {
+    enum class Kind : char { None, Integer, Real, Text, Scalar, Element, Length };
+    Kind kind = Kind::None;
+    char type = 0;          // of a variable: 'C' 'I' 'R' 'S'
+    std::int32_t slot = 0;  // the variable's slot, or the array's first slot
+    std::int32_t count = 1; // the array's declared size
+    bool indexByVariable = false;
+    std::int32_t index = 0;     // the element's offset (literal), or the index variable's slot
+    std::int32_t i = 0;         // an integer literal
+    double r = 0;               // a real literal, or the reading of a numeric literal
+    bool exactReading = true;   // a condition operand whose text reads back to its value
+    std::string text;           // a string literal's value
+    std::vector<Operand> inner; // LENGTH's string operand
+};
+
+enum class NumericOp : char { None, Add, Sub, Mul, Divide, IntDivide, Mod };
+enum class Comparison : char { Equal, NotEqual, Less, Greater, LessEqual, GreaterEqual };
+
+struct Condition {
+    bool valid = false;
+    bool numeric = false;  // compared by value, else as right-aligned texts
+    bool integers = false; // both operands read as integers, exactly
+    Operand left, right;
+    Comparison op = Comparison::Equal;
+};
+
+// One term of a string expression: a string operand, or COPY of one.
+struct StringTerm {
+    bool copy = false;
+    Operand source, from, count;
+};
+
+struct DecodedLine {
+    std::string raw;      // the line as the editor holds it
+    std::string text;     // the statement: the line without its breakpoint marker
+    std::string prepared; // trimmed, tabs expanded, upper case: what the block scans read
+    bool marked = false;  // starts with the breakpoint marker
+    bool decoded = false; // the fields below are filled (decoding waits for the first run)
+    Statement statement = Statement::Nothing;
+    bool fast = false;       // a fast form exists
+    bool loopSafe = false;   // fast, and cannot fail once decided (no text is stored)
+    std::int32_t target = 0; // a CALL's procedure heading, a GOTO's label line
+
+    // Assignment: the target and the expression of its type.
+    Operand destination;
+    NumericOp op = NumericOp::None;
+    Operand left, right;
+    std::vector<StringTerm> terms;
+
+    // IF, WHILE and UNTIL.
+    Condition condition;
+
+    // Block structure, worked out on first use and valid for one generation of the lines.
+    std::uint64_t memoGeneration = 0;
+    bool bodyEndKnown = false, branchKnown = false;
+    std::optional<std::int32_t>
+        bodyEnd; // FindBodyEnd from this line (a CALL: from its procedure); nullopt: it fails
+    std::optional<std::int32_t> branch; // where an IF goes when its condition is false
+};
+
+class DecodedProgram {
+  public:
+    // Takes the lines as they are now. A fresh run or a different symbol table drops every
+    // decoded form; a line whose text changed is decoded again; any change drops the block
+    // structure of every line.
+    void refresh(const LineList& lines, const std::vector<SymbolEntry>& symbols, bool fresh);
+    void clear();
+    std::int32_t count() const { return static_cast<std::int32_t>(lines_.size()); }
+    DecodedLine& line(std::int32_t index) { return lines_[static_cast<std::size_t>(index)]; }
+    // The form of a loop's closing word run by the driver in place of a line: a short
+    // search, as it happens at every turn of every loop.
+    DecodedLine& terminator(const std::string& word) {
+        for (DecodedLine& t : terminators_)
+            if (sameWord(t.text, word)) return t;
+        return addTerminator(word);
+    }
+    // Equality of two short words without a library call.
+    static bool sameWord(const std::string& a, const std::string& b) {
+        if (a.size() != b.size()) return false;
+        if (a.size() >= 4 && a.size() <= 8) {
+            // Two overlapping four-byte loads cover the words of the block stack.
+            std::uint32_t a1, a2, b1, b2;
+            std::memcpy(&a1, a.data(), 4);
+            std::memcpy(&b1, b.data(), 4);
+            std::memcpy(&a2, a.data() + a.size() - 4, 4);
+            std::memcpy(&b2, b.data() + b.size() - 4, 4);
+            return a1 == b1 && a2 == b2;
+        }
+        for (std::size_t i = 0; i < a.size(); ++i)
+            if (a[i] != b[i]) return false;
+        return true;
+    }
+    std::uint64_t generation() const { return generation_; }
+
+    // The block scans of the control statements, on the prepared texts; nullopt where the
+    // statement fails.
+    std::optional<std::int32_t> bodyEnd(std::int32_t heading) const;
+    std::optional<std::int32_t> elseAfter(std::int32_t line) const;
+    const std::string& prepared(std::int32_t index) const;
+
+  private:
+    DecodedLine& addTerminator(const std::string& word);
+
+    std::vector<DecodedLine> lines_;
+    std::vector<DecodedLine> terminators_;
+    std::vector<SymbolEntry> symbols_;
+    std::uint64_t generation_ = 1;
+};
+
+} // namespace zef
+
+namespace zef {
+
+// Decodes lines and runs their fast forms on the interpreter's own state.
+class FastPath {
+  public:
+    static void decode(const Interpreter& interpreter, DecodedLine& line);
+    // Runs the statement when its fast form can decide it; false, with nothing changed,
+    // hands the statement to the text path.
+    static bool run(Interpreter& interpreter, DecodedProgram& program, DecodedLine& line,
+                    std::int32_t& current);
+    // The driver's loop for a run that is not single-stepped, as long as every statement
+    // has a fast form and neither a breakpoint, the poll nor an error needs the driver:
+    // it stops at the first statement the driver must run itself, with the same
+    // bookkeeping the driver keeps (current line, statement count, poll counter).
+    static void runWhileFast(Interpreter& interpreter, DecodedProgram& program, std::int32_t count,
+                             std::int32_t& current, std::int32_t& resumeAt, unsigned& sincePoll,
+                             unsigned pollInterval);
+
+  private:
+    static void decodeStatement(const Interpreter& interpreter, DecodedLine& line);
+    static bool runStatement(Interpreter& interpreter, DecodedProgram& program, DecodedLine& line,
+                             std::int32_t& current);
+};
+
+} // namespace zef

@@ -1,0 +1,476 @@
+// The fast path: runs a decoded line on the stores' own values. Every statement here does
+// what the text path does with the same line, and where it cannot be sure (an element
+// outside its array, a division by zero, a result too large, a near tie between two real
+// readings, a stack that would overflow) it returns false before it has changed anything,
+// so that the text path runs the statement and reports exactly what it always reported.
+#include "decode.h"
+
+#include "numtext.h"
+#include "real48.h"
+#include "text.h"
+
+#include <cmath>
+
+namespace zef {
+namespace {
+
+const std::string kWend = "WEND", kUntil = "UNTIL", kEndSub = "ENDSUB";
+
+// PushBlock without copying the terminator word when the entry holds it already.
+[[gnu::always_inline]] inline void pushBlock(std::array<BlockEntry, MaxBlockStack + 1>& stack,
+                                             int& top, std::int32_t resume,
+                                             const std::string& word) {
+    BlockEntry& e = stack[static_cast<std::size_t>(++top)];
+    e.ResumeLine = resume;
+    if (!DecodedProgram::sameWord(e.Terminator, word)) e.Terminator = word;
+}
+
+std::int32_t wrap(std::int64_t v) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(v));
+}
+
+} // namespace
+
+// Reads the interpreter's stores for the fast path; false when the text path must decide.
+class FastValues {
+  public:
+    explicit FastValues(Interpreter& in) : in_(in) {}
+
+    // The slot an operand names, 0 when its element is outside the array.
+    [[gnu::always_inline]] inline std::int32_t slotOf(const Operand& o) const {
+        if (o.kind == Operand::Kind::Scalar) return o.slot;
+        const std::int64_t offset =
+            o.indexByVariable ? std::int64_t{in_.intStore_[static_cast<std::size_t>(o.index)]} - 1
+                              : o.index;
+        if (offset < 0 || offset >= o.count) return 0;
+        return static_cast<std::int32_t>(o.slot + offset);
+    }
+
+    [[gnu::always_inline]] inline bool integer(const Operand& o, std::int64_t& out) const {
+        switch (o.kind) {
+        case Operand::Kind::Integer:
+            out = o.i;
+            return true;
+        case Operand::Kind::Scalar:
+            out = in_.intStore_[static_cast<std::size_t>(o.slot)];
+            return true;
+        case Operand::Kind::Element: {
+            const std::int32_t slot = slotOf(o);
+            if (!slot) return false;
+            out = in_.intStore_[static_cast<std::size_t>(slot)];
+            return true;
+        }
+        case Operand::Kind::Length: {
+            const std::string* s = string(o.inner.front());
+            if (!s) return false;
+            out = static_cast<std::int64_t>(s->size());
+            return true;
+        }
+        default:
+            return false;
+        }
+    }
+
+    [[gnu::always_inline]] inline bool real(const Operand& o, double& out) const {
+        switch (o.kind) {
+        case Operand::Kind::Real:
+            out = o.r;
+            return true;
+        case Operand::Kind::Scalar:
+            out = in_.realStore_[static_cast<std::size_t>(o.slot)].toDouble();
+            return true;
+        case Operand::Kind::Element: {
+            const std::int32_t slot = slotOf(o);
+            if (!slot) return false;
+            out = in_.realStore_[static_cast<std::size_t>(slot)].toDouble();
+            return true;
+        }
+        default:
+            return false;
+        }
+    }
+
+    // A string operand's value, without a copy; nullptr when the text path must decide.
+    const std::string* string(const Operand& o) const {
+        if (o.kind == Operand::Kind::Text) return &o.text;
+        const std::int32_t slot = slotOf(o);
+        if (!slot || slot >= static_cast<std::int64_t>(in_.stringStore_.size())) return nullptr;
+        return &in_.stringStore_[static_cast<std::size_t>(slot)];
+    }
+
+    // The number a comparison reads from an operand, and whether that reading is exact.
+    [[gnu::always_inline]] inline bool reading(const Operand& o, double& out, bool& exact) const {
+        exact = o.exactReading;
+        if (o.kind == Operand::Kind::Text) {
+            out = o.r;
+            return true;
+        }
+        if (o.kind == Operand::Kind::Integer) {
+            out = o.i;
+            return true;
+        }
+        if (o.type == 'I') {
+            std::int64_t i = 0;
+            if (!integer(o, i)) return false;
+            out = static_cast<double>(i);
+            return true;
+        }
+        return real(o, out);
+    }
+
+    // The text ScalarValue gives an operand, for comparisons of texts.
+    bool text(const Operand& o, std::string& out) const {
+        if (o.kind == Operand::Kind::Text) {
+            out = o.text;
+            return true;
+        }
+        const std::int32_t slot = slotOf(o);
+        if (!slot) return false;
+        switch (o.type) {
+        case 'C':
+            out.assign(1, in_.charStore_[static_cast<std::size_t>(slot)]);
+            return true;
+        case 'I':
+            out = formatInteger(in_.intStore_[static_cast<std::size_t>(slot)]);
+            return true;
+        case 'R':
+            out = formatReal(in_.realStore_[static_cast<std::size_t>(slot)].toDouble(),
+                             in_.platform_.regional.decimalSeparator);
+            return true;
+        case 'S': {
+            const std::string* s = string(o);
+            if (!s) return false;
+            out = *s;
+            return true;
+        }
+        default:
+            return false;
+        }
+    }
+
+    // -1, 0 or 1, or 2 when the text path must decide.
+    [[gnu::always_inline]] inline int order(const Condition& c) const {
+        if (c.numeric) {
+            double a = 0, b = 0;
+            bool exactA = true, exactB = true;
+            if (!reading(c.left, a, exactA) || !reading(c.right, b, exactB)) return 2;
+            if (!(exactA && exactB)) {
+                // A real's text holds 15 digits: two values closer than that may read as
+                // equal, or in either order.
+                const double scale = std::max(std::fabs(a), std::fabs(b));
+                if (std::fabs(a - b) <= scale * 1e-13) return 2;
+            }
+            return a < b ? -1 : (a > b ? 1 : 0);
+        }
+        std::string a, b;
+        if (!text(c.left, a) || !text(c.right, b)) return 2;
+        // Right-aligned in 16 characters, compared by character code.
+        auto at = [](const std::string& v, std::size_t i) -> unsigned char {
+            const std::size_t n = v.size() >= 16 ? 16 : v.size();
+            if (i < 16 - n) return ' ';
+            return static_cast<unsigned char>(v[v.size() - 16 + i]);
+        };
+        for (std::size_t i = 0; i < 16; ++i) {
+            const unsigned char ca = at(a, i), cb = at(b, i);
+            if (ca != cb) return ca < cb ? -1 : 1;
+        }
+        return 0;
+    }
+
+    // 0 false, 1 true, 2 undecided.
+    [[gnu::always_inline]] inline int holds(const Condition& c) const {
+        const int o = order(c);
+        if (o == 2) return 2;
+        switch (c.op) {
+        case Comparison::Equal:
+            return o == 0;
+        case Comparison::NotEqual:
+            return o != 0;
+        case Comparison::Less:
+            return o < 0;
+        case Comparison::Greater:
+            return o > 0;
+        case Comparison::LessEqual:
+            return o <= 0;
+        case Comparison::GreaterEqual:
+            return o >= 0;
+        }
+        return 2;
+    }
+
+    [[gnu::always_inline]] inline bool assign(const DecodedLine& d) {
+        const std::int32_t slot = slotOf(d.destination);
+        if (!slot) return false;
+        switch (d.destination.type) {
+        case 'I': {
+            std::int64_t a = 0, b = 0;
+            if (!integer(d.left, a) || !integer(d.right, b)) return false;
+            std::int32_t result = 0;
+            switch (d.op) {
+            case NumericOp::None:
+                result = static_cast<std::int32_t>(a);
+                break;
+            case NumericOp::Add:
+                result = wrap(a + b);
+                break;
+            case NumericOp::Sub:
+                result = wrap(a - b);
+                break;
+            case NumericOp::Mul:
+                result = wrap(a * b);
+                break;
+            case NumericOp::IntDivide:
+                if (b == 0) return false;
+                result = wrap(a / b);
+                break;
+            case NumericOp::Mod:
+                if (b == 0) return false;
+                result = wrap(a % b);
+                break;
+            case NumericOp::Divide: {
+                if (b == 0) return false;
+                const double q = std::nearbyint(double(a) / double(b));
+                if (!(q >= -2147483648.0 && q <= 2147483647.0)) return false;
+                result = static_cast<std::int32_t>(q);
+                break;
+            }
+            }
+            in_.intStore_[static_cast<std::size_t>(slot)] = result;
+            return true;
+        }
+        case 'R': {
+            double a = 0, b = 0;
+            if (!real(d.left, a) || !real(d.right, b)) return false;
+            double result = 0;
+            switch (d.op) {
+            case NumericOp::None:
+                result = a;
+                break;
+            case NumericOp::Add:
+                result = a + b;
+                break;
+            case NumericOp::Sub:
+                result = a - b;
+                break;
+            case NumericOp::Mul:
+                result = a * b;
+                break;
+            case NumericOp::Divide:
+                if (b == 0) return false;
+                result = a / b;
+                break;
+            default:
+                return false;
+            }
+            // The text path writes the rounded value with 15 digits and reads it back: that
+            // gives the same six bytes, as 15 digits tell every 40-bit significand apart.
+            Real48 stored;
+            if (!stored.assign(result)) return false;
+            in_.realStore_[static_cast<std::size_t>(slot)] = stored;
+            return true;
+        }
+        default: {
+            std::string value;
+            for (const StringTerm& t : d.terms) {
+                const std::string* s = string(t.source);
+                if (!s) return false;
+                if (!t.copy) {
+                    value += *s;
+                    continue;
+                }
+                std::int64_t from = 0, count = 0;
+                if (!integer(t.from, from) || !integer(t.count, count)) return false;
+                const std::int64_t start = from < 1 ? 1 : from;
+                if (start > static_cast<std::int64_t>(s->size()) || count < 0) continue;
+                value.append(*s, static_cast<std::size_t>(start - 1),
+                             static_cast<std::size_t>(count));
+            }
+            // The store's own checks stay in force for texts.
+            in_.StoreValue(value, d.destination.type, slot);
+            return true;
+        }
+        }
+    }
+
+  private:
+    Interpreter& in_;
+};
+
+bool FastPath::run(Interpreter& in, DecodedProgram& program, DecodedLine& d,
+                   std::int32_t& current) {
+    return runStatement(in, program, d, current);
+}
+
+[[gnu::always_inline]] inline bool FastPath::runStatement(Interpreter& in, DecodedProgram& program,
+                                                          DecodedLine& d, std::int32_t& current) {
+    if (!d.decoded) decode(in, d);
+    if (!d.fast) return false;
+    if (d.memoGeneration != program.generation()) {
+        d.memoGeneration = program.generation();
+        d.bodyEndKnown = d.branchKnown = false;
+    }
+    // The end of the body that starts below a heading, worked out once per generation.
+    auto bodyEnd = [&](std::int32_t heading) __attribute__((always_inline)) {
+        if (!d.bodyEndKnown) {
+            d.bodyEnd = program.bodyEnd(heading);
+            d.bodyEndKnown = true;
+        }
+        return d.bodyEnd;
+    };
+    auto room = [&] { return in.valueTop_ < MaxValueStack && in.blockTop_ < MaxBlockStack; };
+    FastValues values(in);
+    in.runStatus_ = StatusOk;
+    switch (d.statement) {
+    case Statement::Nothing:
+        return true;
+    case Statement::Begin:
+        ++in.beginDepth_;
+        return true;
+    case Statement::End:
+        if (in.beginDepth_ < 1) return false;
+        --in.beginDepth_;
+        return true;
+    case Statement::EndSub:
+        if (in.valueTop_ < 1) return false;
+        current = in.valueStack_[static_cast<std::size_t>(in.valueTop_--)];
+        in.PopBlock();
+        return true;
+    case Statement::Call: {
+        const auto end = bodyEnd(d.target);
+        if (!end || !room()) return false;
+        in.valueStack_[static_cast<std::size_t>(++in.valueTop_)] = current;
+        current = d.target;
+        pushBlock(in.blockStack_, in.blockTop_, *end + 1, kEndSub);
+        return true;
+    }
+    case Statement::Goto:
+        current = d.target;
+        return true;
+    case Statement::If: {
+        const int h = values.holds(d.condition);
+        if (h == 2) return false;
+        if (h == 1) return true;
+        if (!d.branchKnown) {
+            // Where a false condition leads: past the branch line, or to the ELSE after it.
+            d.branchKnown = true;
+            const std::string& next = program.prepared(current + 1);
+            if (next != "BEGIN") {
+                d.branch =
+                    endsWith(next, ";") ? std::optional(current + 1) : program.elseAfter(current);
+            } else if (const auto end = bodyEnd(current); !end) {
+                d.branch = std::nullopt;
+            } else {
+                d.branch = endsWith(program.line(*end).text, ";") ? end : program.elseAfter(*end);
+            }
+        }
+        if (!d.branch) return false;
+        current = *d.branch;
+        return true;
+    }
+    case Statement::Else: {
+        if (program.prepared(current + 1) != "BEGIN") {
+            current = current + 1;
+            return true;
+        }
+        const auto end = bodyEnd(current);
+        if (!end) return false;
+        current = *end;
+        return true;
+    }
+    case Statement::While: {
+        const int h = values.holds(d.condition);
+        const auto end = bodyEnd(current);
+        if (h == 2 || !end) return false;
+        if (h == 0) {
+            current = *end + 1; // the closing line after the body is skipped as well
+            return true;
+        }
+        if (!room()) return false;
+        in.valueStack_[static_cast<std::size_t>(++in.valueTop_)] = current;
+        pushBlock(in.blockStack_, in.blockTop_, *end + 1, kWend);
+        return true;
+    }
+    case Statement::Wend: {
+        if (in.valueTop_ < 1) return false;
+        const std::int32_t whileLine = in.valueStack_[static_cast<std::size_t>(in.valueTop_--)];
+        current = whileLine > INT32_MIN ? whileLine - 1 : INT32_MIN;
+        in.PopBlock();
+        return true;
+    }
+    case Statement::Next: {
+        // The loop's frame stays on the value stack while the loop goes on.
+        if (in.valueTop_ < 4) return false;
+        const auto top = static_cast<std::size_t>(in.valueTop_);
+        const std::int32_t step = in.valueStack_[top], limit = in.valueStack_[top - 1],
+                           slot = in.valueStack_[top - 2], forLine = in.valueStack_[top - 3];
+        if (slot < 1 || slot > in.intCount_) return false;
+        const std::int32_t value =
+            wrap(std::int64_t{in.intStore_[static_cast<std::size_t>(slot)]} + step);
+        in.intStore_[static_cast<std::size_t>(slot)] = value;
+        if ((step > 0 && value > limit) || (step < 0 && value < limit)) {
+            in.valueTop_ -= 4;
+            in.PopBlock();
+            return true;
+        }
+        current = forLine;
+        return true;
+    }
+    case Statement::Repeat:
+        if (!room()) return false;
+        in.valueStack_[static_cast<std::size_t>(++in.valueTop_)] = current;
+        pushBlock(in.blockStack_, in.blockTop_, -99, kUntil);
+        return true;
+    case Statement::Until: {
+        if (in.valueTop_ < 1) return false;
+        const int h = values.holds(d.condition);
+        if (h == 2) return false;
+        if (h == 0) {
+            current = in.valueStack_[static_cast<std::size_t>(in.valueTop_)];
+            return true;
+        }
+        --in.valueTop_;
+        in.PopBlock();
+        return true;
+    }
+    case Statement::Assignment:
+        return values.assign(d);
+    default:
+        return false;
+    }
+}
+
+void FastPath::runWhileFast(Interpreter& in, DecodedProgram& program, std::int32_t count,
+                            std::int32_t& current, std::int32_t& resumeAt, unsigned& sincePoll,
+                            unsigned pollInterval) {
+    // The driver's counters in locals, written back whenever the loop hands over. The poll
+    // is due when the counter reaches the interval: the driver runs that statement.
+    std::int32_t line = current, resume = resumeAt;
+    const bool polling = in.platform_.poll != nullptr, breakpoints = in.breakpoints_;
+    unsigned budget = !polling                        ? ~0u
+                      : sincePoll + 1 >= pollInterval ? 0
+                                                      : pollInterval - 1 - sincePoll;
+    while (static_cast<std::uint32_t>(line) < static_cast<std::uint32_t>(count) && budget > 0) {
+        in.currentLine_ = line;
+        DecodedLine* d = &program.line(line);
+        if (d->marked && breakpoints && line != resume) break;
+        std::int32_t at = line;
+        if (in.blockTop_ > 0 &&
+            in.blockStack_[static_cast<std::size_t>(in.blockTop_)].ResumeLine == line) {
+            d = &program.terminator(
+                in.blockStack_[static_cast<std::size_t>(in.blockTop_)].Terminator);
+            --at;
+        }
+        if (!d->decoded) decode(in, *d);
+        // A text stored may fail in the store: such statements go through the driver.
+        if (!d->loopSafe || !runStatement(in, program, *d, at)) break;
+        --budget;
+        ++in.statementsRun_;
+        line = at >= count ? count : at + 1;
+        if (line != resume) resume = -1;
+    }
+    if (polling) sincePoll = pollInterval - 1 - budget;
+    current = line;
+    resumeAt = resume;
+}
+
+} // namespace zef

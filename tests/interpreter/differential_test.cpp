@@ -1,0 +1,441 @@
+// The fast path against the text path: the same programs run by two interpreters, one
+// with its fast forms and one without, must leave the same transcript after every call
+// of the driver (screen, messages, status, line, stacks, statement count, every store
+// slot, the files written). Programs: the robustness test's random ones, typed loop
+// programs, the examples and every case program; runs: fresh, continued, single-stepped,
+// and single-stepped with lines edited and breakpoint markers toggled between the steps.
+// ZEF_DIFFERENTIAL_ROUNDS multiplies the number of random programs (the long pass).
+#include "recording_platform.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <random>
+#include <sstream>
+
+std::vector<std::string> robustnessProgram(std::mt19937& rng);
+const std::vector<std::string>& robustnessStatements();
+
+using namespace zef;
+using namespace zef::testing;
+namespace fs = std::filesystem;
+
+namespace {
+
+int rounds() {
+    const char* v = std::getenv("ZEF_DIFFERENTIAL_ROUNDS");
+    return v && std::atoi(v) > 0 ? std::atoi(v) : 1;
+}
+
+// Typed programs whose statements mostly run: the shapes the fast path decodes, beside
+// near misses (an element out of range, a division by zero, a real near a tie).
+std::vector<std::string> typedProgram(std::mt19937& rng) {
+    auto pick = [&](const std::vector<std::string>& v) {
+        return v[std::uniform_int_distribution<std::size_t>(0, v.size() - 1)(rng)];
+    };
+    auto chance = [&](int percent) {
+        return std::uniform_int_distribution<int>(0, 99)(rng) < percent;
+    };
+    const std::vector<std::string> ints = {
+        "I",    "J", "K",  "N", "T[1]",       "T[I]",      "T[J]",
+        "T[6]", "3", "-2", "0", "2147483647", "LENGTH(S)", "LENGTH(TS[I])"};
+    const std::vector<std::string> reals = {"X",   "Y", "TR[1]", "TR[I]", "1,5",
+                                            "0,1", "3", "1E38",  "0"};
+    const std::vector<std::string> strings = {"S",           "U",      "TS[1]",       "TS[J]",
+                                              "'ab'",        "'x''y'", "COPY(S,2,3)", "COPY(U,I,J)",
+                                              "COPY(S,0,N)", "C"};
+    const std::vector<std::string> compared = {
+        "I",     "J",   "N",   "T[I]",
+        "X",     "Y",   "S",   "C",
+        "3",     "1.5", "0,1", "'ab'",
+        "TR[J]", "10",  "-1",  "0.33333333333348495"}; // between 1/3 and its text
+    auto statement = [&]() -> std::string {
+        switch (std::uniform_int_distribution<int>(0, 6)(rng)) {
+        case 0:
+        case 1:
+            return pick({"I", "J", "K", "N", "T[I]", "T[J]", "T[0]"}) + " := " + pick(ints) +
+                   pick({"", " + ", " - ", " * ", " \\ ", " MOD ", " / "}) + pick(ints) + ";";
+        case 2:
+            return pick({"X", "Y", "TR[1]", "TR[I]"}) + " := " + pick(reals) +
+                   pick({"", " + ", " - ", " * ", " / "}) + pick(reals) + ";";
+        case 3:
+            return pick({"S", "U", "TS[I]", "C"}) + " := " + pick(strings) +
+                   (chance(50) ? " + " + pick(strings) : "") + ";";
+        case 4:
+            return pick({"WRITELN(I);", "WRITE(X);", "WRITELN(S);", "WRITE(T[J]);", "P;", "Q;"});
+        case 5:
+            return pick({"I := I + 1;", "J := J - 1;", "X := X * 1,5;", "S := S + 'z';"});
+        default:
+            return pick(robustnessStatements());
+        }
+    };
+    auto condition = [&]() {
+        return pick(compared) + pick({" = ", " <> ", " < ", " > ", " <= ", " >= "}) +
+               pick(compared);
+    };
+    std::vector<std::string> lines = {"PROGRAM Boucles;",
+                                      "VAR I, J, K, N: INTEGER;",
+                                      "VAR X, Y: REAL;",
+                                      "VAR S, U: STRING;",
+                                      "VAR C: CHAR;",
+                                      "VAR T: ARRAY[5] OF INTEGER;",
+                                      "VAR TR: ARRAY[3] OF REAL;",
+                                      "VAR TS: ARRAY[3] OF STRING;",
+                                      "PROCEDURE P;",
+                                      "  N := N + 1;",
+                                      "PROCEDURE Q;",
+                                      "BEGIN",
+                                      "  " + statement(),
+                                      "  IF N > 3 THEN",
+                                      "  EXIT;",
+                                      "  N := N + 2;",
+                                      "END;",
+                                      "BEGIN",
+                                      "  I := 1;",
+                                      "  J := 2;",
+                                      "  S := 'abcdef';",
+                                      "  X := 1 / 3;"};
+    std::function<void(int)> block = [&](int depth) {
+        const int n = std::uniform_int_distribution<int>(1, 5)(rng);
+        for (int k = 0; k < n; ++k) {
+            const int shape = depth > 2 ? 0 : std::uniform_int_distribution<int>(0, 7)(rng);
+            switch (shape) {
+            case 1:
+                lines.push_back("FOR " + pick({"I", "K", "N"}) + ":=" + pick({"1", "J", "3"}) +
+                                pick({" TO ", " DOWNTO "}) + pick({"4", "1", "K"}) + " DO");
+                break;
+            case 2:
+                lines.push_back("WHILE " + condition() + " DO");
+                lines.push_back("BEGIN");
+                block(depth + 1);
+                lines.push_back("  " + pick({"I := I + 1;", "J := J + 1;", "X := X + 1;"}));
+                lines.push_back("END;");
+                lines.push_back("WEND;");
+                continue;
+            case 3:
+                lines.push_back("REPEAT");
+                block(depth + 1);
+                lines.push_back("  K := K + 1;");
+                lines.push_back("UNTIL " + condition() + ";");
+                continue;
+            case 4:
+                lines.push_back("IF " + condition() + " THEN");
+                if (chance(50)) {
+                    lines.push_back("  " + statement());
+                    continue;
+                }
+                lines.push_back("  " + dropTrailing(statement(), ';'));
+                lines.push_back("ELSE");
+                break;
+            case 5:
+                lines.push_back("IF " + condition() + " THEN");
+                lines.push_back("BEGIN");
+                block(depth + 1);
+                lines.push_back(chance(50) ? "END;" : "END");
+                if (lines.back() == "END;") continue;
+                lines.push_back("ELSE");
+                break;
+            case 6:
+                lines.push_back(pick({"Ici:", "GOTO Ici;", "BREAK;", "P;"}));
+                continue;
+            default:
+                break;
+            }
+            if (chance(30)) {
+                lines.push_back("BEGIN");
+                block(depth + 1);
+                lines.push_back("END;");
+            } else {
+                lines.push_back("  " + statement());
+            }
+        }
+    };
+    block(0);
+    lines.push_back("END.");
+    return lines;
+}
+
+// The programs of the case files and the examples, with their input and parameters.
+struct Program {
+    Program(std::string name, std::vector<std::string> lines = {})
+        : name(std::move(name)), lines(std::move(lines)) {}
+    std::string name;
+    std::vector<std::string> lines;
+    std::deque<std::string> input;
+    std::string arguments, locale = "fr_FR";
+};
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::vector<Program> casePrograms() {
+    std::vector<Program> programs;
+    for (const auto& entry : fs::directory_iterator(ZEF_EXAMPLES_DIR))
+        programs.emplace_back(entry.path().filename().string(),
+                              splitLines(decodeFileText(readFile(entry.path()))));
+    for (const auto& entry : fs::directory_iterator(ZEF_CASES_DIR)) {
+        Program p(entry.path().filename().string());
+        std::istringstream in(readFile(entry.path()));
+        std::string line, section, program;
+        while (std::getline(in, line)) {
+            if (startsWith(line, "=== ")) {
+                section = line.substr(4);
+                if (startsWith(section, "example "))
+                    program = readFile(fs::path(ZEF_EXAMPLES_DIR) / section.substr(8));
+                if (startsWith(section, "args ")) p.arguments = section.substr(5);
+                if (startsWith(section, "locale ")) p.locale = section.substr(7);
+                continue;
+            }
+            if (section == "program") program += line + "\n";
+            if (section == "stdin") p.input.push_back(utf8ToCp1252(line));
+        }
+        p.lines = splitLines(decodeFileText(program));
+        programs.push_back(std::move(p));
+    }
+    return programs;
+}
+
+// One interpreter, fast or not, in a directory of its own.
+struct Side {
+    Side(const Program& p, bool fast, const fs::path& dir) : dir(dir) {
+        fs::create_directories(dir);
+        h.platform.regional = RegionalSettings::forLocale(p.locale);
+        h.interpreter = std::make_unique<Interpreter>(h.platform);
+        h.interpreter->InitPrg("TEST.PAS");
+        h.interpreter->setFastForms(fast);
+        h.interpreter->setRunArguments(p.arguments);
+        h.lines.lines = p.lines;
+        h.screen.input = p.input;
+        h.poll.stopAfter = 40;
+    }
+
+    // Runs the driver once and describes everything it can have changed.
+    std::string call(std::int32_t from, bool step) {
+        fs::current_path(dir);
+        std::ostringstream t;
+        try {
+            t << "status " << h.exec(from, step);
+        } catch (const RunAbandoned& e) {
+            t << "abandoned " << e.what();
+        }
+        const Interpreter& in = *h.interpreter;
+        t << " line " << h.line << " current " << in.currentLine() << " error "
+          << in.stoppedOnError() << " count " << in.statementsRun() << " polls " << h.poll.calls
+          << " begin " << in.beginDepth() << " cursor " << in.cursorX() << "," << in.cursorY()
+          << "\nvalues";
+        for (int i = 1; i <= in.valueTop(); ++i)
+            t << " " << in.valueAt(i);
+        t << "\nblocks";
+        for (int i = 1; i <= in.blockTop(); ++i)
+            t << " " << in.blockAt(i).ResumeLine << in.blockAt(i).Terminator;
+        t << "\nscreen " << h.screen.text() << "clears " << h.screen.clears << " shown";
+        for (const auto& s : h.screen.shown)
+            t << " " << s;
+        t << "\nmessages";
+        for (const auto& m : h.messages.messages)
+            t << " " << m;
+        t << "\nslots";
+        for (const auto& s : in.symbols()) {
+            for (std::int32_t k = 0;
+                 s.Kind && s.Kind != 'L' && s.Kind != 'P' && s.Kind != 'F' && k < s.Count; ++k) {
+                const SlotValue v = in.LitValeur(s.Index + k, s.Kind);
+                t << " " << v.c << v.i << "/" << v.r.toDouble() << "/" << v.s;
+            }
+        }
+        t << "\nfiles";
+        for (const auto& f : fs::recursive_directory_iterator(dir))
+            t << " " << f.path().lexically_relative(dir)
+              << (f.is_regular_file() ? "=" + readFile(f.path()) : "");
+        return t.str();
+    }
+
+    Harness h;
+    fs::path dir;
+};
+
+struct Totals {
+    long programs = 0, calls = 0, edits = 0;
+};
+
+class Differential : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        previous_ = fs::current_path();
+        std::string pattern = (fs::temp_directory_path() / "zef-differential-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        root_ = pattern;
+    }
+    void TearDown() override {
+        fs::current_path(previous_);
+        std::error_code ec;
+        fs::remove_all(root_, ec);
+        std::printf("%ld programs, %ld calls of the driver, %ld edits: no difference\n",
+                    totals_.programs, totals_.calls, totals_.edits);
+    }
+
+    // Runs one program fresh and continued, single-stepped, and single-stepped with edits
+    // between the steps, on both sides.
+    void compare(const Program& p, std::mt19937& rng) {
+        ++totals_.programs;
+        for (const int mode : {0, 1, 2}) {
+            const bool stepping = mode > 0;
+            std::mt19937* edits = mode == 2 ? &rng : nullptr;
+            const std::string where = p.name + (mode == 0   ? " run"
+                                                : mode == 1 ? " stepped"
+                                                            : " edited");
+            fs::remove_all(root_ / "fast");
+            fs::remove_all(root_ / "text");
+            Side fast(p, true, root_ / "fast"), text(p, false, root_ / "text");
+            std::int32_t from = 0;
+            for (int call = 0; call < (stepping ? 300 : 3); ++call) {
+                const std::string a = fast.call(from, stepping), b = text.call(from, stepping);
+                ++totals_.calls;
+                ASSERT_EQ(a, b) << where << ", call " << call << "\n"
+                                << listing(text.h.lines.lines);
+                if (startsWith(a, "abandoned") || startsWith(a, "status 0") ||
+                    fast.h.line >= fast.h.lines.count())
+                    break;
+                from = fast.h.line;
+                if (stepping && edits) edit(*edits, fast, text);
+            }
+        }
+    }
+
+    // The same random edit on both sides: a line replaced, or its breakpoint marker toggled.
+    void edit(std::mt19937& rng, Side& a, Side& b) {
+        auto& lines = a.h.lines.lines;
+        if (lines.empty() || std::uniform_int_distribution<int>(0, 2)(rng) != 0) return;
+        ++totals_.edits;
+        const auto at = std::uniform_int_distribution<std::size_t>(0, lines.size() - 1)(rng);
+        std::string& line = lines[at];
+        if (std::uniform_int_distribution<int>(0, 1)(rng) == 0) {
+            if (!line.empty() && static_cast<unsigned char>(line[0]) == 0xBB)
+                line.erase(0, 1);
+            else
+                line.insert(0, "\xbb");
+        } else {
+            const auto& fragments = robustnessStatements();
+            line =
+                fragments[std::uniform_int_distribution<std::size_t>(0, fragments.size() - 1)(rng)];
+        }
+        b.h.lines.lines = lines;
+    }
+
+    static std::string listing(const std::vector<std::string>& lines) {
+        std::string s;
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            s += std::to_string(i) + ": " + lines[i] + "\n";
+        return s;
+    }
+
+    fs::path previous_, root_;
+    Totals totals_;
+};
+
+} // namespace
+
+TEST_F(Differential, CaseProgramsAndExamples) {
+    std::mt19937 rng(5);
+    for (const Program& p : casePrograms()) {
+        compare(p, rng);
+        if (HasFailure()) return;
+    }
+}
+
+TEST_F(Differential, RandomAndTypedPrograms) {
+    for (int round = 0; round < rounds(); ++round) {
+        std::mt19937 rng(1000 + static_cast<unsigned>(round));
+        for (int n = 0; n < 40; ++n) {
+            Program random{"random " + std::to_string(round) + "/" + std::to_string(n),
+                           robustnessProgram(rng)};
+            random.input = {"12", "abc", "3,5"};
+            Program typed{"typed " + std::to_string(round) + "/" + std::to_string(n),
+                          typedProgram(rng)};
+            typed.locale = n % 4 == 3 ? "en_US" : "fr_FR";
+            for (Program* p : {&random, &typed}) {
+                compare(*p, rng);
+                if (HasFailure()) return;
+            }
+        }
+    }
+}
+
+// The statements the fast path hands back to the text path: a real compared near its
+// reading, an element outside its array, a division by zero, a result too large, stacks
+// that overflow, an END without BEGIN; and a loop without end, stopped by the poll.
+TEST_F(Differential, HandedBackStatements) {
+    const std::vector<std::string> body = {"X := 1 / 3;",
+                                           "IF X < 0.33333333333348495 THEN",
+                                           "WRITELN(1)",
+                                           "ELSE",
+                                           "WRITELN(2);",
+                                           "IF X >= 0.33333333333348495 THEN",
+                                           "WRITELN(3);",
+                                           "I := 6;",
+                                           "T[I] := 1;",
+                                           "J := T[I];",
+                                           "I := 0;",
+                                           "J := 5 \\ I;",
+                                           "J := 5 MOD I;",
+                                           "J := 5 / I;",
+                                           "X := 1E38 * 1E38;",
+                                           "X := X / 0;",
+                                           "S := COPY(TS[I],1,2);",
+                                           "P;",
+                                           "END;",
+                                           "WRITELN('fin');"};
+    std::mt19937 rng(9);
+    for (std::size_t n = 0; n < body.size(); ++n) {
+        Program p{"handed back " + std::to_string(n),
+                  {"PROGRAM Rendu;", "VAR I, J: INTEGER;", "VAR X: REAL;", "VAR S: STRING;",
+                   "VAR T: ARRAY[5] OF INTEGER;", "VAR TS: ARRAY[2] OF STRING;", "PROCEDURE P;",
+                   "P;", "BEGIN"}};
+        // Each statement alone after the ones before it, then the recursion that overflows.
+        p.lines.insert(p.lines.end(), body.begin(), body.begin() + static_cast<long>(n) + 1);
+        p.lines.push_back("END.");
+        compare(p, rng);
+        if (HasFailure()) return;
+    }
+    compare(Program("poll", {"PROGRAM Sans;", "VAR X: REAL;", "BEGIN", "Boucle:", "X := X + 1;",
+                             "GOTO Boucle;", "END."}),
+            rng);
+}
+
+// The IDE's line list converts a line of the document at every read: a run reads each
+// line a few times (pre-pass, decoding), not once per statement as the text path does.
+TEST(FastPath, ReadsTheLinesOncePerRunNotPerStatement) {
+    struct CountingLines : VectorLines {
+        using VectorLines::VectorLines;
+        std::string line(int index) const override {
+            ++reads;
+            return VectorLines::line(index);
+        }
+        mutable int reads = 0;
+    };
+    const std::vector<std::string> program = {
+        "PROGRAM Compte;",   "VAR I, S: INTEGER;", "BEGIN",  "  FOR I:=1 TO 20000 DO", "  BEGIN",
+        "    IF I > S THEN", "    S := S + I;",    "  END;", "  WRITELN(S);",          "END."};
+    std::vector<std::string> screens;
+    std::vector<int> reads;
+    for (const bool fast : {true, false}) {
+        Harness h;
+        h.interpreter->setFastForms(fast);
+        CountingLines lines(program);
+        std::int32_t line = 0, step = 0, status = 0;
+        h.interpreter->Exec(lines, line, step, status);
+        screens.push_back(h.screen.text());
+        reads.push_back(lines.reads);
+        ASSERT_GT(h.interpreter->statementsRun(), 80000u);
+    }
+    EXPECT_EQ(screens[0], screens[1]);
+    EXPECT_LT(reads[0], 10 * static_cast<int>(program.size()));
+    EXPECT_GT(reads[1], 80000);
+}
