@@ -63,18 +63,25 @@ void Interpreter::Exec(LineList& lines, std::int32_t& line, std::int32_t& step,
             }
             text.erase(0, 1);
         }
-        if (platform_.poll && ++sincePoll >= kPollInterval) {
-            sincePoll = 0;
-            if (platform_.poll->poll()) {
-                failUtf8("Exécution interrompue");
-                outStatus = runStatus_;
-                line = current;
-                return;
-            }
-        }
         // On the resume line of the innermost block its terminator word runs instead of
         // the line's text, as if written on the line before.
-        if (const BlockEntry* top = TopBlock(); top && top->ResumeLine == current) {
+        const BlockEntry* top = TopBlock();
+        const bool terminator = top && top->ResumeLine == current;
+        bool interrupt = interruptPending();
+        if (platform_.poll && ++sincePoll >= kPollInterval) {
+            sincePoll = 0;
+            interrupt = platform_.poll->poll() || interrupt;
+        }
+        if (interrupt) {
+            // The run resumes here, but the line reported is the one that was running: the
+            // body of a loop rather than the line after it where its terminator runs.
+            if (terminator) currentLine_ = current - 1;
+            failUtf8("Exécution interrompue");
+            outStatus = runStatus_;
+            line = current;
+            return;
+        }
+        if (terminator) {
             text = top->Terminator;
             --current;
         }

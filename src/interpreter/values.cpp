@@ -82,7 +82,14 @@ void Interpreter::StoreValue(const std::string& value, char kind, std::int32_t s
         else failUtf8("Erreur de conversion");
         return;
     }
-    case 'S': stringStore_[static_cast<std::size_t>(slot)] = value; return;
+    case 'S': {
+        std::string& stored = stringStore_[static_cast<std::size_t>(slot)];
+        const std::size_t total = stringBytes_ - stored.size() + value.size();
+        if (value.size() > MaxStringLength || total > MaxStringBytes) abandonMemory();
+        stored = value;
+        stringBytes_ = total;
+        return;
+    }
     }
 }
 
