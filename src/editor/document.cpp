@@ -228,7 +228,8 @@ bool saveSource(const std::string& path, const std::vector<std::string>& lines, 
     }
 
     const std::string temp = writeBeside(target, data, exists ? (info.st_mode & 07777) : newFileMode());
-    if (temp.empty()) return failed(errno);
+    // Nothing can be created where the file should go: its folder is missing.
+    if (temp.empty()) return failed(errno == ENOENT ? ENOTDIR : errno);
     if (exists && (info.st_uid != ::geteuid() || info.st_gid != ::getegid())) {
         // Keeping the owner needs the right to give files away; without it the file
         // becomes the saver's, as it would with any editor.

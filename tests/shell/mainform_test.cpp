@@ -344,3 +344,33 @@ TEST_F(Ide, AnEndlessLoopIsStoppedByArreter) {
     EXPECT_TRUE(line >= 3 && line <= 5) << line;
     EXPECT_FALSE(form.screen().running());
 }
+
+TEST_F(Ide, AFailedOrDeclinedSaveChangesNothing) {
+    TEditeur* e = form.FileNew();
+    const QString before = caption(0);
+    saveAnswer = dir.filePath("absent/Test.txt");
+    trigger("FileSaveAsItem");
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].endsWith("Test.pas : dossier introuvable")) << messages[0].toStdString();
+    EXPECT_TRUE(e->DocumentPath.isEmpty());
+    EXPECT_EQ(caption(0), before);
+    EXPECT_EQ(lines(e).first(), "Program NomProg;");
+
+    // A read-only file is replaced only on the user's yes.
+    const QString path = dir.filePath("verrou.pas");
+    writeFile(path, "Program verrou;\r\n");
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
+    TEditeur* locked = form.openPath(path);
+    ASSERT_NE(locked, nullptr);
+    locked->Memo1->appendPlainText("{ ajout }");
+    answer = QMessageBox::No;
+    EXPECT_FALSE(locked->Enregistrer());
+    ASSERT_EQ(questions.size(), 1);
+    EXPECT_TRUE(questions[0].contains("lecture seule"));
+    EXPECT_EQ(readFile(path), "Program verrou;\r\n");
+    EXPECT_TRUE(locked->Memo1->document()->isModified());
+    answer = QMessageBox::Yes;
+    EXPECT_TRUE(locked->Enregistrer());
+    EXPECT_EQ(readFile(path), "Program verrou;\r\n{ ajout }\r\n");
+    EXPECT_EQ(messages.size(), 1);
+}
