@@ -49,6 +49,7 @@ void Interpreter::Exec(LineList& lines, std::int32_t& line, std::int32_t& step,
     // itself right after.
     std::int32_t resumeAt = fresh ? -1 : line;
     unsigned sincePoll = 0;
+    std::int32_t ran = -1; // the line of the last statement dispatched
     while (current >= 0 && current < lines.count()) {
         currentLine_ = current;
         std::string text = lines.line(current);
@@ -73,9 +74,10 @@ void Interpreter::Exec(LineList& lines, std::int32_t& line, std::int32_t& step,
             interrupt = platform_.poll->poll() || interrupt;
         }
         if (interrupt) {
-            // The run resumes here, but the line reported is the one that was running: the
-            // body of a loop rather than the line after it where its terminator runs.
-            if (terminator) currentLine_ = current - 1;
+            // The run resumes here, but the line reported is the one that was running when
+            // the interrupt came: the body of a loop rather than the line after it where its
+            // terminator runs.
+            if (ran >= 0) currentLine_ = ran;
             failUtf8("Exécution interrompue");
             outStatus = runStatus_;
             line = current;
@@ -85,6 +87,7 @@ void Interpreter::Exec(LineList& lines, std::int32_t& line, std::int32_t& step,
             text = top->Terminator;
             --current;
         }
+        ran = current;
         DispatchStatement(lines, text, current);
         ++statementsRun_;
         // A line taken from the value stack may be any number: once past the last line the
