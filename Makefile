@@ -38,18 +38,23 @@ bench: build
 	@$(BUILD)/bench/interpreter_bench
 
 # libFuzzer over the interpreter (clang, AddressSanitizer + UndefinedBehaviorSanitizer) for
-# FUZZ_SECONDS, from the example programs and the case files; the corpus grows in
+# FUZZ_SECONDS, from the example programs and the case files, then over the editor's
+# loading and colouring; the corpus grows in
 # $(FUZZ_BUILD)/corpus, and whatever crashes or hangs lands in $(FUZZ_BUILD)/artifacts.
 fuzz: setup
 	@cmake -S . -B $(FUZZ_BUILD) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DCMAKE_CXX_COMPILER=clang++ -DZEF_FUZZ=ON -DZEF_GUI=OFF >/dev/null
-	@cmake --build $(FUZZ_BUILD) --target interpreter_fuzz
+	@cmake --build $(FUZZ_BUILD) --target interpreter_fuzz colormemo_fuzz
 	@tests/fuzz/seeds.sh $(FUZZ_BUILD)/seeds
-	@mkdir -p $(FUZZ_BUILD)/corpus $(FUZZ_BUILD)/artifacts
+	@mkdir -p $(FUZZ_BUILD)/corpus $(FUZZ_BUILD)/corpus-memo $(FUZZ_BUILD)/artifacts
 	@# Absolute paths: the target runs its programs in a scratch folder of its own.
 	@$(FUZZ_BUILD)/tests/fuzz/interpreter_fuzz -max_total_time=$(FUZZ_SECONDS) -timeout=30 \
 	  -rss_limit_mb=2048 -max_len=8192 -print_final_stats=1 -dict=$(CURDIR)/tests/fuzz/zefpascal.dict \
 	  -artifact_prefix=$(abspath $(FUZZ_BUILD))/artifacts/ $(abspath $(FUZZ_BUILD))/corpus $(abspath $(FUZZ_BUILD))/seeds
+	@# The editor's loading and the colour memo's scanning, for a fifth of that time.
+	@$(FUZZ_BUILD)/tests/fuzz/colormemo_fuzz -max_total_time=$$(( $(FUZZ_SECONDS) / 5 + 1 )) -timeout=30 \
+	  -max_len=8192 -print_final_stats=1 -dict=tests/fuzz/zefpascal.dict \
+	  -artifact_prefix=$(FUZZ_BUILD)/artifacts/memo- $(FUZZ_BUILD)/corpus-memo $(FUZZ_BUILD)/seeds
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
