@@ -10,6 +10,8 @@
 #include <fstream>
 #include <sstream>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace zef;
 using namespace zef::editor;
@@ -154,6 +156,14 @@ TEST(Document, SavingKeepsModeLinksAndAsksBeforeReplacingAReadOnlyFile) {
     fs::permissions(priv, fs::perms::owner_read | fs::perms::owner_write);
     ASSERT_TRUE(saveSource(priv.string(), {"a"}, Encoding::Utf8, error)) << error;
     EXPECT_EQ(fs::status(priv).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    // The owner stays too, where the saver may give files away (as root).
+    if (::geteuid() == 0 && ::chown(priv.c_str(), 1234, 1234) == 0) {
+        ASSERT_TRUE(saveSource(priv.string(), {"b"}, Encoding::Utf8, error)) << error;
+        struct stat info {};
+        ASSERT_EQ(::stat(priv.c_str(), &info), 0);
+        EXPECT_EQ(info.st_uid, 1234u);
+        EXPECT_EQ(info.st_gid, 1234u);
+    }
 
     // Through a symbolic link the real file is saved and the link stays a link.
     fs::create_directories(dir.path / "vrai");
