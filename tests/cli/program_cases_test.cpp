@@ -265,7 +265,7 @@ TEST(ZefrunOutput, WriteErrorsAreReported) {
     const fs::path dir = fs::temp_directory_path() / ("zefout-" + std::to_string(getpid()));
     fs::create_directories(dir);
     writeFile(dir / "stdin.txt", "");
-    writeFile(dir / "p.pas", "PROGRAM P;\r\nBEGIN\r\nEncore:\r\n  WRITELN('ligne');\r\n  GOTO Encore;\r\nEND.\r\n");
+    writeFile(dir / "p.pas", "PROGRAM P;\r\nVAR I: INTEGER;\r\nBEGIN\r\n  FOR I:=1 TO 30000 DO\r\n  WRITELN('ligne');\r\nEND.\r\n");
     const int full = open("/dev/full", O_WRONLY);
     const RunResult onFull = runZefrun(dir, {"p.pas"}, full);
     close(full);
@@ -340,7 +340,7 @@ TEST(ZefrunCommandLine, LongInputsTakeLinearTime) {
     const fs::path dir = fs::temp_directory_path() / ("zeflong-" + std::to_string(getpid()));
     fs::create_directories(dir);
     std::string blank;
-    for (int i = 0; i < 100000; ++i) blank += "\r\n";
+    for (int i = 0; i < 200000; ++i) blank += "\r\n";
     writeFile(dir / "p.pas", blank + "PROGRAM P;\r\nVAR S: STRING;\r\nBEGIN\r\n  READLN(S);\r\n  WRITELN('lu');\r\nEND.\r\n");
     writeFile(dir / "stdin.txt", std::string(20 << 20, 'x') + "\n");
     const auto start = std::chrono::steady_clock::now();
