@@ -155,7 +155,7 @@ int main(int argc, char** argv) {
         exitCode = ExitAbandoned;
     } catch (const std::bad_alloc&) {
         // Memory ran out all the same: this run is over, and zefrun still says why.
-        report(file, lastLine(), utf8ToCp1252("Mémoire insuffisante"));
+        report(file, lastLine(), utf8ToCp1252(kOutOfMemoryText));
         exitCode = ExitAbandoned;
     } catch (const InputInterrupted&) {
         if (signalled.load() == SIGINT) report(file, lastLine(), utf8ToCp1252("Exécution interrompue"));

@@ -21,11 +21,6 @@ void Interpreter::abandonIo(int error) {
     throw RunAbandoned("Erreur E/S " + std::to_string(error));
 }
 
-void Interpreter::abandonMemory() {
-    runStatus_ = StatusStop;
-    throw RunAbandoned(utf8ToCp1252("Mémoire insuffisante"));
-}
-
 void Interpreter::AssignFileStatement(const std::string& argument) {
     const std::string text = upperAscii(trim(dropLast(argument)));
     const auto comma = text.find(',');

@@ -63,6 +63,11 @@ std::string Interpreter::formatValue(const SlotValue& v) const {
     }
 }
 
+void Interpreter::abandonMemory() {
+    runStatus_ = StatusStop;
+    throw RunAbandoned(utf8ToCp1252(kOutOfMemoryText));
+}
+
 void Interpreter::StoreValue(const std::string& value, char kind, std::int32_t slot) {
     if (kind != 'C' && kind != 'I' && kind != 'R' && kind != 'S') return;
     if (!slotInStore(kind, slot)) return failUtf8("Indice incorrect");
