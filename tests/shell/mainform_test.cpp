@@ -320,7 +320,7 @@ TEST_F(Ide, TheListingIsPrintedLineByLineOnAsManyPagesAsItNeeds) {
 
 TEST_F(Ide, ReadlnTakesTheInputLine) {
     TEditeur* e = form.FileNew();
-    setText(e, {"Program PAS1;", "var S: string;", "begin", "  readln(S);", "  writeln(S);", "end."});
+    setText(e, {"", "  ", "Program PAS1;", "var S: string;", "begin", "  readln(S);", "  writeln(S);", "end."});
     bool readOnlyDuringRun = false;
     QTimer::singleShot(0, [&] {
         readOnlyDuringRun = e->Memo1->isReadOnly();
@@ -331,6 +331,7 @@ TEST_F(Ide, ReadlnTakesTheInputLine) {
     EXPECT_TRUE(readOnlyDuringRun);
     EXPECT_EQ(form.screen().interpreter().LitValeur(1, 'S').s, "Zo\xE9");
     EXPECT_FALSE(e->Memo1->isReadOnly());
+    EXPECT_EQ(lines(e).size(), 6); // the run removed the leading blank lines
 }
 
 TEST_F(Ide, AnEndlessLoopIsStoppedByArreter) {
