@@ -47,7 +47,6 @@ fuzz: setup
 	@cmake --build $(FUZZ_BUILD) --target interpreter_fuzz colormemo_fuzz
 	@tests/fuzz/seeds.sh $(FUZZ_BUILD)/seeds
 	@mkdir -p $(FUZZ_BUILD)/corpus $(FUZZ_BUILD)/corpus-memo $(FUZZ_BUILD)/artifacts
-	@# Absolute paths: the target runs its programs in a scratch folder of its own.
 	@$(FUZZ_BUILD)/tests/fuzz/interpreter_fuzz -max_total_time=$(FUZZ_SECONDS) -timeout=30 \
 	  -rss_limit_mb=2048 -max_len=8192 -print_final_stats=1 -dict=$(CURDIR)/tests/fuzz/zefpascal.dict \
 	  -artifact_prefix=$(abspath $(FUZZ_BUILD))/artifacts/ $(abspath $(FUZZ_BUILD))/corpus $(abspath $(FUZZ_BUILD))/seeds

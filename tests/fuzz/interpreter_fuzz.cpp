@@ -96,6 +96,10 @@ private:
     long left_ = kStatementBudget;
 };
 
+// Each input runs in the scratch folder; libFuzzer's own paths are relative to the folder
+// it started in, where each input ends.
+fs::path scratchFolder, startFolder;
+
 // Programs may delete, create and move between files and folders. Landlock confines every
 // change to the fuzzer's own scratch folder; where the kernel lacks it, programs that
 // could change files are skipped instead.
@@ -173,7 +177,8 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     if (!confined)
         std::fprintf(stderr, "zef-fuzz : Landlock indisponible, les programmes qui modifient des "
                              "fichiers sont écartés\n");
-    fs::current_path(scratch / "a" / "b");
+    scratchFolder = scratch / "a" / "b";
+    startFolder = fs::current_path();
     return 0;
 }
 
@@ -181,6 +186,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto parts = splitAt(std::string_view(reinterpret_cast<const char*>(data), size), '\0', 3);
     if (!confined && changesFiles(parts[0])) return -1; // not kept in the corpus
     const bool stepMode = parts.size() > 2 && !parts[2].empty() && (parts[2][0] & 1);
+    std::error_code ec;
+    fs::current_path(scratchFolder, ec);
 
     FuzzScreen screen(parts.size() > 1 ? splitLines(parts[1]) : std::vector<std::string>{});
     Sink sink;
@@ -212,5 +219,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const auto& entry : interpreter.symbols())
         for (std::int32_t k = 0; k < entry.Count && k < 4; ++k) (void)interpreter.LitValeur(entry.Index + k, entry.Kind);
     interpreter.CloseAll();
+    fs::current_path(startFolder, ec);
     return 0;
 }
