@@ -136,11 +136,13 @@ std::string writeBeside(const fs::path& target, const std::string& data, mode_t 
     std::string name = (target.parent_path() / ("." + target.filename().string() + ".zef-XXXXXX")).string();
     const int fd = ::mkstemp(name.data());
     if (fd < 0) return {};
-    const bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, data);
-    const int saved = errno;
-    if (::close(fd) != 0 || !ok) {
-        errno = ok ? errno : saved;
+    const bool written = ::fchmod(fd, mode) == 0 && writeAll(fd, data);
+    const int writeError = errno;
+    const bool closed = ::close(fd) == 0;
+    if (!written || !closed) {
+        const int e = written ? errno : writeError;
         ::unlink(name.c_str());
+        errno = e;
         return {};
     }
     return name;
@@ -150,13 +152,11 @@ std::string writeBeside(const fs::path& target, const std::string& data, mode_t 
 bool writeInPlace(const fs::path& target, const std::string& data) {
     const int fd = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
     if (fd < 0) return false;
-    const bool ok = writeAll(fd, data);
-    const int saved = errno;
-    if (::close(fd) != 0 || !ok) {
-        if (!ok) errno = saved;
-        return false;
-    }
-    return true;
+    const bool written = writeAll(fd, data);
+    const int writeError = errno;
+    const bool closed = ::close(fd) == 0;
+    if (!written) errno = writeError;
+    return written && closed;
 }
 
 // The file a path designates once every symbolic link is followed, even a dangling one
