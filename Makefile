@@ -1,10 +1,12 @@
 # The two commands of the README: `make run` and `make test`.
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 600
 GENERATOR  := $(shell command -v ninja >/dev/null 2>&1 && echo Ninja || echo "Unix Makefiles")
 EXAMPLE    ?= examples/bonjour.pas
 
-.PHONY: run test setup build asan bench clean
+.PHONY: run test setup build asan bench fuzz clean
 
 setup:
 	@scripts/setup
@@ -37,5 +39,23 @@ test: build asan
 bench: build
 	@python3 bench/loops/run.py $(BUILD)/src/cli/zefrun
 
+# libFuzzer over the interpreter (clang, AddressSanitizer + UndefinedBehaviorSanitizer) for
+# FUZZ_SECONDS, from the example programs and the case files, then over the editor's
+# loading and colouring; the corpus grows in
+# $(FUZZ_BUILD)/corpus, and whatever crashes or hangs lands in $(FUZZ_BUILD)/artifacts.
+fuzz: setup
+	@cmake -S . -B $(FUZZ_BUILD) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_CXX_COMPILER=clang++ -DZEF_FUZZ=ON -DZEF_GUI=OFF >/dev/null
+	@cmake --build $(FUZZ_BUILD) --target interpreter_fuzz colormemo_fuzz
+	@tests/fuzz/seeds.sh $(FUZZ_BUILD)/seeds
+	@mkdir -p $(FUZZ_BUILD)/corpus $(FUZZ_BUILD)/corpus-memo $(FUZZ_BUILD)/artifacts
+	@$(FUZZ_BUILD)/tests/fuzz/interpreter_fuzz -max_total_time=$(FUZZ_SECONDS) -timeout=30 \
+	  -rss_limit_mb=2048 -max_len=8192 -print_final_stats=1 -dict=$(CURDIR)/tests/fuzz/zefpascal.dict \
+	  -artifact_prefix=$(abspath $(FUZZ_BUILD))/artifacts/ $(abspath $(FUZZ_BUILD))/corpus $(abspath $(FUZZ_BUILD))/seeds
+	@# The editor's loading and the colour memo's scanning, for a fifth of that time.
+	@$(FUZZ_BUILD)/tests/fuzz/colormemo_fuzz -max_total_time=$$(( $(FUZZ_SECONDS) / 5 + 1 )) -timeout=30 \
+	  -max_len=8192 -print_final_stats=1 -dict=tests/fuzz/zefpascal.dict \
+	  -artifact_prefix=$(FUZZ_BUILD)/artifacts/memo- $(FUZZ_BUILD)/corpus-memo $(FUZZ_BUILD)/seeds
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

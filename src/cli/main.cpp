@@ -3,23 +3,25 @@
 #include "terminal_platform.h"
 #include "trace.h"
 
+#include "sourcefile.h"
+#include "systemerror.h"
 #include "text.h"
 
 #include <csignal>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <sstream>
+#include <new>
 #include <unistd.h>
 
 using namespace zef;
 
 namespace {
 
-std::atomic<bool> interrupted{false};
+// The signal that asked the run to stop (SIGINT or SIGTERM), 0 while none did.
+std::atomic<int> signalled{0};
 
-void onInterrupt(int) { interrupted.store(true); }
+void onSignal(int signal) { signalled.store(signal); }
 
 const char* kUsage =
     "Usage : zefrun [--args TEXTE] [--locale NOM] [--printer FICHIER] [--trace] FICHIER.pas\n"
@@ -34,7 +36,8 @@ const char* kUsage =
     "  --help              affiche cette aide\n";
 
 enum Exit { ExitOk = 0, ExitStopped = 1, ExitAbandoned = 2, ExitUsage = 64, ExitNoInput = 66,
-            ExitInterrupted = 130 };
+            ExitOutputFailed = 74, ExitInterrupted = 130, ExitBrokenPipe = 141,
+            ExitTerminated = 143 };
 
 int usageError(const std::string& what) {
     std::cerr << "zefrun : " << what << "\n" << kUsage;
@@ -43,6 +46,20 @@ int usageError(const std::string& what) {
 
 void report(const std::string& file, int line, const std::string& message8bit) {
     std::cerr << file << ":" << line << ": " << cp1252ToUtf8(message8bit) << "\n";
+}
+
+void installSignals() {
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    // No SA_RESTART: a read waiting for stdin returns at once. Writes to stdout are retried
+    // by OutputChannel, so nothing written is dropped.
+    sigaction(SIGINT, &action, nullptr);
+    // A second SIGTERM ends zefrun at once, should stdout stay blocked.
+    action.sa_flags = SA_RESETHAND;
+    sigaction(SIGTERM, &action, nullptr);
+    // A reader gone shows as EPIPE on the write, and the run ends with its channels closed.
+    std::signal(SIGPIPE, SIG_IGN);
 }
 
 } // namespace
@@ -77,7 +94,10 @@ int main(int argc, char** argv) {
             haveLocale = true;
         } else if ((r = value("--printer", printerPath)) != 0) {
             if (r < 0) return usageError("--printer attend un fichier");
-        } else if (startsWith(a, "-") && a != "-") {
+        } else if (a == "-") {
+            // stdin is the program's input: the program itself comes from a file.
+            return usageError("le programme se lit dans un fichier, pas sur l'entrée standard");
+        } else if (startsWith(a, "-")) {
             return usageError("option inconnue " + a);
         } else if (file.empty()) {
             file = a;
@@ -87,30 +107,24 @@ int main(int argc, char** argv) {
     }
     if (file.empty()) return usageError("programme manquant");
 
-    std::error_code ec;
-    const bool directory = std::filesystem::is_directory(file, ec);
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream bytes;
-    if (in && !directory) bytes << in.rdbuf();
-    if (!in || in.bad() || directory) {
-        std::cerr << "zefrun : impossible de lire " << file << "\n";
+    std::string reason;
+    const std::optional<std::string> bytes = readSourceBytes(file, reason);
+    if (!bytes) {
+        std::cerr << "zefrun : impossible de lire " << file << " : " << reason << "\n";
         return ExitNoInput;
     }
-    std::vector<std::string> lines = splitLines(decodeFileText(bytes.str()));
+    std::vector<std::string> lines = splitLines(decodeFileText(*bytes));
     // Breakpoint markers belong to the IDE; the run here never stops at them.
     for (auto& line : lines)
         if (!line.empty() && static_cast<unsigned char>(line[0]) == 0xBB) line.erase(0, 1);
     FileLineList program(std::move(lines));
 
-    struct sigaction action {};
-    action.sa_handler = onInterrupt; // no SA_RESTART: a waiting read returns at once
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-
-    TerminalScreen screen(isatty(STDIN_FILENO), isatty(STDOUT_FILENO), interrupted);
+    installSignals();
+    OutputChannel out(STDOUT_FILENO);
+    TerminalScreen screen(out, isatty(STDIN_FILENO), isatty(STDOUT_FILENO), signalled);
     CollectingMessages messages;
     FilePrinter printer(printerPath);
-    InterruptFlag poll(interrupted);
+    InterruptFlag poll(signalled, out);
     Platform platform;
     platform.screen = &screen;
     platform.messages = &messages;
@@ -126,29 +140,48 @@ int main(int argc, char** argv) {
 
     std::int32_t line = 0, step = 0, status = 0;
     int exitCode = ExitOk;
+    auto lastLine = [&] { return program.fileLineOf(interpreter.currentLine()); };
     try {
         if (trace)
-            ExecTraced(interpreter, program, file, std::cerr, [] { return interrupted.load(); }, line, status);
+            ExecTraced(interpreter, program, file, std::cerr, [&] { return signalled.load() != 0; }, line, status);
         else
             interpreter.Exec(program, line, step, status);
         if (status > 0) {
-            screen.flush();
+            exitCode = ExitStopped;
             if (messages.messages.empty()) messages.messages.push_back(utf8ToCp1252("Exécution arrêtée"));
-            for (const auto& m : messages.messages) report(file, program.fileLineOf(line), m);
-            exitCode = interrupted.load() ? ExitInterrupted : ExitStopped;
+            // An interruption names the line that was running, which may be above the line
+            // the run would resume at.
+            const int at = signalled.load() != 0 ? lastLine() : program.fileLineOf(line);
+            if (signalled.load() == 0 && out.error() == 0)
+                for (const auto& m : messages.messages) report(file, at, m);
+            else if (signalled.load() == SIGINT)
+                report(file, at, utf8ToCp1252("Exécution interrompue"));
         }
     } catch (const RunAbandoned& e) {
-        screen.flush();
-        for (const auto& m : messages.messages) report(file, program.fileLineOf(interpreter.currentLine()), m);
-        report(file, program.fileLineOf(interpreter.currentLine()), e.what());
+        for (const auto& m : messages.messages) report(file, lastLine(), m);
+        report(file, lastLine(), e.what());
+        exitCode = ExitAbandoned;
+    } catch (const std::bad_alloc&) {
+        // Memory ran out all the same: this run is over, and zefrun still says why.
+        report(file, lastLine(), utf8ToCp1252(kOutOfMemoryText));
         exitCode = ExitAbandoned;
     } catch (const InputInterrupted&) {
-        screen.flush();
-        report(file, program.fileLineOf(interpreter.currentLine()), utf8ToCp1252("Exécution interrompue"));
-        exitCode = ExitInterrupted;
+        if (signalled.load() == SIGINT) report(file, lastLine(), utf8ToCp1252("Exécution interrompue"));
     }
-    // Nothing written is lost: every channel the program left open is closed.
-    interpreter.CloseAll();
-    screen.flush();
+    // Nothing written is lost: every channel the program left open is closed, and a channel
+    // that cannot be closed (a full disk) is an input/output error like any other.
+    if (const int error = interpreter.CloseAll(); error != IoOk) {
+        report(file, lastLine(), "Erreur E/S " + std::to_string(error));
+        if (exitCode == ExitOk || exitCode == ExitStopped) exitCode = ExitAbandoned;
+    }
+    out.flush();
+    if (out.error() == EPIPE) return ExitBrokenPipe; // quietly, as other tools
+    if (out.error() != 0) {
+        std::cerr << "zefrun: écriture impossible sur la sortie standard : "
+                  << frenchReason(out.error()) << "\n";
+        return ExitOutputFailed;
+    }
+    if (signalled.load() == SIGTERM) return ExitTerminated;
+    if (signalled.load() == SIGINT) return ExitInterrupted;
     return exitCode;
 }

@@ -7,15 +7,30 @@
 
 namespace zef {
 
-void FileLineList::deleteLine(int index) {
-    lines_.erase(lines_.begin() + index);
-    if (index == 0) ++deleted_;
+void OutputChannel::write(std::string_view bytes) {
+    if (error_.load() != 0) return; // nothing more reaches a broken output
+    buffer_.append(bytes);
+    if (buffer_.size() >= 65536) flush();
 }
 
-void TerminalScreen::put(const std::string& text8bit) {
-    const std::string utf8 = cp1252ToUtf8(text8bit);
-    std::fwrite(utf8.data(), 1, utf8.size(), stdout);
+bool OutputChannel::flush() {
+    std::size_t done = 0;
+    while (done < buffer_.size() && error_.load() == 0) {
+        const ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
+        if (n >= 0) done += static_cast<std::size_t>(n);
+        else if (errno != EINTR) error_.store(errno);
+    }
+    buffer_.clear();
+    return error_.load() == 0;
 }
+
+void FileLineList::deleteLines(int index, int count) {
+    // One erase for the whole range: a line at a time from the front would be quadratic.
+    lines_.erase(lines_.begin() + index, lines_.begin() + index + count);
+    if (index == 0) deleted_ += count;
+}
+
+void TerminalScreen::put(const std::string& text8bit) { out_.write(cp1252ToUtf8(text8bit)); }
 
 void TerminalScreen::drawText(int, int, const std::string& text) {
     if (echoPending_) {
@@ -28,7 +43,7 @@ void TerminalScreen::drawText(int, int, const std::string& text) {
 
 void TerminalScreen::clearScreen() {
     // Clears without moving the cursor, as CLRSCR leaves the cursor where it was.
-    if (stdoutTty_) std::fputs("\x1b[2J", stdout);
+    if (stdoutTty_) out_.write("\x1b[2J");
 }
 
 void TerminalScreen::cursorMoved(int x, int y, CursorMove why) {
@@ -38,43 +53,70 @@ void TerminalScreen::cursorMoved(int x, int y, CursorMove why) {
             lineHasText_ = false;
             return;
         }
-        std::fputc('\n', stdout);
+        out_.write("\n");
         lineHasText_ = false;
+        if (stdoutTty_) out_.flush(); // a terminal shows each line as it comes
     } else if (stdoutTty_) {
-        std::fprintf(stdout, "\x1b[%d;%dH", y / LineHeight + 1, x / ColumnWidth + 1);
+        out_.write("\x1b[" + std::to_string(y / LineHeight + 1) + ";" +
+                   std::to_string(x / ColumnWidth + 1) + "H");
     }
 }
 
-std::string TerminalScreen::readLine(int, int) {
-    std::fflush(stdout);
-    std::string bytes;
-    char c;
-    bool gotLineEnd = false;
+std::optional<std::string> TerminalScreen::nextInputLine(bool& gotLineEnd) {
+    gotLineEnd = false;
+    std::size_t scanned = inputPos_;
     while (true) {
-        const ssize_t n = ::read(STDIN_FILENO, &c, 1);
+        const auto end = input_.find('\n', scanned);
+        if (end != std::string::npos) {
+            std::string line = input_.substr(inputPos_, end - inputPos_);
+            inputPos_ = end + 1;
+            gotLineEnd = true;
+            return line;
+        }
+        // A line longer than a string may be would only fill the memory.
+        if (input_.size() - inputPos_ > MaxStringLength)
+            throw RunAbandoned(utf8ToCp1252(kOutOfMemoryText));
+        if (inputEnded_) break;
+        // What was given to the program goes only when more is read, so that reading stays
+        // linear however short the lines.
+        input_.erase(0, inputPos_);
+        inputPos_ = 0;
+        scanned = input_.size();
+        char chunk[65536];
+        const ssize_t n = ::read(STDIN_FILENO, chunk, sizeof chunk);
         if (n < 0 && errno == EINTR) {
-            if (interrupted_.load()) throw InputInterrupted{};
+            if (signalled_.load() != 0) throw InputInterrupted{};
             continue;
         }
-        if (n <= 0) break; // end of input: the text read so far, possibly empty
-        if (c == '\n') {
-            gotLineEnd = true;
-            break;
-        }
-        bytes += c;
+        if (n <= 0) inputEnded_ = true;
+        else input_.append(chunk, static_cast<std::size_t>(n));
     }
-    if (!bytes.empty() && bytes.back() == '\r') bytes.pop_back();
+    // The input ended: a last line without its line end is still a line.
+    if (inputPos_ >= input_.size()) return std::nullopt;
+    std::string rest = input_.substr(inputPos_);
+    input_.clear();
+    inputPos_ = 0;
+    return rest;
+}
+
+std::string TerminalScreen::readLine(int, int) {
+    out_.flush();
+    bool gotLineEnd = false;
+    std::optional<std::string> bytes = nextInputLine(gotLineEnd);
+    // A truncated input must not make a finite program read empty lines forever.
+    if (!bytes) throw RunAbandoned(utf8ToCp1252("Fin de l'entrée : plus rien à lire"));
+    if (!bytes->empty() && bytes->back() == '\r') bytes->pop_back();
     if (stdinTty_) {
         echoPending_ = true;
         breakPending_ = gotLineEnd;
     }
-    return isValidUtf8(bytes) ? utf8ToCp1252(bytes) : bytes;
+    return isValidUtf8(*bytes) ? utf8ToCp1252(*bytes) : *bytes;
 }
 
 void TerminalScreen::showMessage(const std::string& text) {
-    if (lineHasText_) std::fputc('\n', stdout);
+    if (lineHasText_) out_.write("\n");
     put(text);
-    std::fputc('\n', stdout);
+    out_.write("\n");
     lineHasText_ = false;
 }
 

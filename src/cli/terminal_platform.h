@@ -6,6 +6,8 @@
 
 #include <atomic>
 #include <cstdio>
+#include <optional>
+#include <string_view>
 #include <string>
 #include <vector>
 
@@ -18,7 +20,8 @@ public:
     explicit FileLineList(std::vector<std::string> lines) : lines_(std::move(lines)) {}
     int count() const override { return static_cast<int>(lines_.size()); }
     std::string line(int index) const override { return lines_.at(static_cast<std::size_t>(index)); }
-    void deleteLine(int index) override;
+    void deleteLine(int index) override { deleteLines(index, 1); }
+    void deleteLines(int index, int count) override;
     int fileLineOf(int index) const { return index + deleted_ + 1; }
 
 private:
@@ -26,13 +29,31 @@ private:
     int deleted_ = 0;
 };
 
-// Thrown out of an input that Ctrl+C interrupted.
+// Thrown out of an input that a signal (Ctrl+C, SIGTERM) interrupted.
 struct InputInterrupted {};
+
+// Standard output, buffered here rather than by stdio: a write that a signal interrupts is
+// finished, not dropped, and the first failure (a full disk, a reader gone) is kept so that
+// the run can stop and say why.
+class OutputChannel {
+public:
+    explicit OutputChannel(int fd) : fd_(fd) {}
+    void write(std::string_view bytes);
+    // Returns false once any write has failed; the error stays in error().
+    bool flush();
+    int error() const { return error_.load(); }
+
+private:
+    int fd_;
+    std::string buffer_;
+    std::atomic<int> error_{0};
+};
 
 class TerminalScreen : public Screen {
 public:
-    TerminalScreen(bool stdinIsTerminal, bool stdoutIsTerminal, std::atomic<bool>& interrupted)
-        : stdinTty_(stdinIsTerminal), stdoutTty_(stdoutIsTerminal), interrupted_(interrupted) {}
+    TerminalScreen(OutputChannel& out, bool stdinIsTerminal, bool stdoutIsTerminal,
+                   std::atomic<int>& signalled)
+        : out_(out), stdinTty_(stdinIsTerminal), stdoutTty_(stdoutIsTerminal), signalled_(signalled) {}
     void prepare(const std::string&) override {}
     void drawText(int x, int y, const std::string& text) override;
     int textWidth(const std::string& text) override { return static_cast<int>(text.size()) * ColumnWidth; }
@@ -40,13 +61,19 @@ public:
     std::string readLine(int x, int y) override;
     void showMessage(const std::string& text) override;
     void cursorMoved(int x, int y, CursorMove why) override;
-    void flush() { std::fflush(stdout); }
+    bool flush() { return out_.flush(); }
 
 private:
     void put(const std::string& text8bit);
+    // The next line of stdin, without its line end; nothing at the end of the input.
+    std::optional<std::string> nextInputLine(bool& gotLineEnd);
 
+    OutputChannel& out_;
     bool stdinTty_, stdoutTty_;
-    std::atomic<bool>& interrupted_;
+    std::atomic<int>& signalled_;
+    std::string input_;          // read from stdin; what stands before inputPos_ was given
+    std::size_t inputPos_ = 0;   // to the program already
+    bool inputEnded_ = false;
     bool lineHasText_ = false;
     bool echoPending_ = false;  // the terminal already shows what was typed
     bool breakPending_ = false; // ... and the Enter that ended it
@@ -74,13 +101,16 @@ private:
     bool started_ = false; // later jobs of the same run are appended
 };
 
+// Stops the run at the next statement once a signal came or standard output failed.
 class InterruptFlag : public PollHook {
 public:
-    explicit InterruptFlag(std::atomic<bool>& flag) : flag_(flag) {}
-    bool poll() override { return flag_.load(); }
+    InterruptFlag(std::atomic<int>& signalled, const OutputChannel& out) : signalled_(signalled), out_(out) {}
+    bool poll() override { return interruptPending(); }
+    bool interruptPending() override { return signalled_.load() != 0 || out_.error() != 0; }
 
 private:
-    std::atomic<bool>& flag_;
+    std::atomic<int>& signalled_;
+    const OutputChannel& out_;
 };
 
 } // namespace zef

@@ -97,6 +97,23 @@ std::string utf8ToCp1252(std::string_view utf8) {
     return out;
 }
 
+std::string charactersOutside1252(std::string_view utf8) {
+    std::string found;
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        const std::size_t start = i;
+        char32_t cp;
+        if (!decodeUtf8(utf8, i, cp)) {
+            ++i;
+            continue;
+        }
+        const std::string_view character = utf8.substr(start, i - start);
+        if (cp != '?' && codePointToCp1252(cp) == '?' && found.find(character) == std::string::npos)
+            found += character;
+    }
+    return found;
+}
+
 std::u16string cp1252ToUtf16(std::string_view text) {
     std::u16string out;
     out.reserve(text.size());

@@ -18,6 +18,9 @@ std::string utf16ToCp1252(std::u16string_view text);
 char32_t cp1252ToCodePoint(unsigned char c);
 
 bool isValidUtf8(std::string_view bytes);
+// The characters of a UTF-8 text that Windows-1252 cannot hold, each once, in the order
+// they first appear (UTF-8); empty when the whole text converts without loss.
+std::string charactersOutside1252(std::string_view utf8);
 // Decodes a file's bytes: UTF-8 when they are valid UTF-8, Windows-1252 otherwise.
 // A UTF-8 byte-order mark is dropped. wasUtf8, when given, tells which it was.
 std::string decodeFileText(std::string_view bytes, bool* wasUtf8 = nullptr);

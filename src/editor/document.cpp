@@ -1,8 +1,12 @@
 #include "document.h"
 
+#include "sourcefile.h"
+#include "systemerror.h"
 #include "text.h"
 
 #include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -89,47 +93,154 @@ void toggleBreakpoint(std::vector<std::string>& lines, int line) {
 }
 
 std::optional<SourceText> loadSource(const std::string& path, std::string& error) {
-    std::ifstream in(fs::path(path), std::ios::binary);
-    if (!in) {
-        error = "Impossible d'ouvrir le fichier " + path + " : " + std::strerror(errno);
+    std::string reason;
+    const std::optional<std::string> bytes = readSourceBytes(path, reason);
+    if (!bytes) {
+        error = "Impossible d'ouvrir le fichier " + path + " : " + reason;
         return std::nullopt;
     }
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
     SourceText source;
     bool utf8 = true;
-    source.lines = splitLines(decodeFileText(bytes.str(), &utf8));
+    const std::string text = decodeFileText(*bytes, &utf8);
+    if (utf8) {
+        std::string lost = charactersOutside1252(*bytes);
+        if (!lost.empty()) {
+            error = "Le fichier " + path + " contient des caractères que l'éditeur ne peut pas "
+                    "conserver (" + lost + ") : il n'est pas ouvert, pour ne pas les perdre.";
+            return std::nullopt;
+        }
+    }
+    source.lines = splitLines(text);
     source.encoding = utf8 ? Encoding::Utf8 : Encoding::Windows1252;
     if (source.lines.empty()) source.lines.emplace_back();
     return source;
 }
 
+namespace {
+
+// Writes all of data to fd, as far as the disk allows; false with errno set otherwise.
+bool writeAll(int fd, const std::string& data) {
+    std::size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return ::fsync(fd) == 0;
+}
+
+// A new file beside target, created exclusively (a name planted by someone else is never
+// opened), holding data; its path, or empty with errno set.
+std::string writeBeside(const fs::path& target, const std::string& data, mode_t mode) {
+    std::string name = (target.parent_path() / ("." + target.filename().string() + ".zef-XXXXXX")).string();
+    const int fd = ::mkstemp(name.data());
+    if (fd < 0) return {};
+    const bool written = ::fchmod(fd, mode) == 0 && writeAll(fd, data);
+    const int writeError = errno;
+    const bool closed = ::close(fd) == 0;
+    if (!written || !closed) {
+        const int e = written ? errno : writeError;
+        ::unlink(name.c_str());
+        errno = e;
+        return {};
+    }
+    return name;
+}
+
+// Rewrites the file in place (O_TRUNC keeps its inode, hence its other hard links).
+bool writeInPlace(const fs::path& target, const std::string& data) {
+    const int fd = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool written = writeAll(fd, data);
+    const int writeError = errno;
+    const bool closed = ::close(fd) == 0;
+    if (!written) errno = writeError;
+    return written && closed;
+}
+
+// The file a path designates once every symbolic link is followed, even a dangling one
+// (saving then creates the file the link points to).
+fs::path followLinks(fs::path path) {
+    for (int depth = 0; depth < 40; ++depth) {
+        std::error_code ec;
+        if (!fs::is_symlink(fs::symlink_status(path, ec))) return path;
+        const fs::path next = fs::read_symlink(path, ec);
+        if (ec) return path;
+        path = next.is_absolute() ? next : path.parent_path() / next;
+    }
+    return path;
+}
+
+mode_t newFileMode() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+std::string readFileBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+} // namespace
+
 bool saveSource(const std::string& path, const std::vector<std::string>& lines, Encoding encoding,
-                std::string& error) {
+                std::string& error, const ConfirmReplace& confirmReadOnly) {
     std::string data;
     for (const auto& line : lines) data += (encoding == Encoding::Utf8 ? cp1252ToUtf8(line) : line) + "\r\n";
-    const fs::path target(path);
-    fs::path temp = target;
-    temp += ".zef-tmp-" + std::to_string(::getpid());
-    std::FILE* f = std::fopen(temp.c_str(), "wb");
-    if (!f) {
-        error = "Impossible d'enregistrer " + path + " : " + std::strerror(errno);
+    const fs::path target = followLinks(fs::path(path));
+    auto failed = [&](int e) {
+        error = "Impossible d'enregistrer " + path + " : " + frenchReason(e);
         return false;
+    };
+
+    struct stat info {};
+    const bool exists = ::stat(target.c_str(), &info) == 0;
+    if (exists && !S_ISREG(info.st_mode)) return failed(S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
+    // Read-only for its owner, or not writable by this user: never replaced unasked.
+    if (exists && ((info.st_mode & S_IWUSR) == 0 || ::access(target.c_str(), W_OK) != 0)) {
+        if (!confirmReadOnly || !confirmReadOnly(path)) {
+            error.clear();
+            return false;
+        }
     }
-    const bool written = std::fwrite(data.data(), 1, data.size(), f) == data.size();
-    const bool flushed = std::fflush(f) == 0 && ::fsync(fileno(f)) == 0;
-    const bool closed = std::fclose(f) == 0;
-    if (!written || !flushed || !closed) {
-        error = "Impossible d'enregistrer " + path + " : " + std::strerror(errno);
-        std::remove(temp.c_str());
-        return false;
+
+    if (exists && info.st_nlink > 1) {
+        // Renaming would cut this name off the other links: the file is written in place,
+        // once a copy of its old content stands beside it to come back to.
+        const std::string copy = writeBeside(target, readFileBytes(target), info.st_mode & 07777);
+        if (copy.empty()) return failed(errno);
+        if (!writeInPlace(target, data)) {
+            const int e = errno;
+            if (writeInPlace(target, readFileBytes(copy))) {
+                ::unlink(copy.c_str());
+                return failed(e);
+            }
+            error = "Impossible d'enregistrer " + path + " : " + frenchReason(e) +
+                    ". L'ancien contenu est conservé dans " + copy;
+            return false;
+        }
+        ::unlink(copy.c_str());
+        return true;
     }
-    std::error_code ec;
-    fs::rename(temp, target, ec);
-    if (ec) {
-        error = "Impossible d'enregistrer " + path + " : " + ec.message();
-        fs::remove(temp, ec);
-        return false;
+
+    const std::string temp = writeBeside(target, data, exists ? (info.st_mode & 07777) : newFileMode());
+    // Nothing can be created where the file should go: its folder is missing.
+    if (temp.empty()) return failed(errno == ENOENT ? ENOTDIR : errno);
+    if (exists && (info.st_uid != ::geteuid() || info.st_gid != ::getegid())) {
+        // Keeping the owner needs the right to give files away; without it the file
+        // becomes the saver's, as it would with any editor.
+        if (::chown(temp.c_str(), info.st_uid, info.st_gid) != 0) {
+            [[maybe_unused]] const int ignored = ::chown(temp.c_str(), static_cast<uid_t>(-1), info.st_gid);
+        }
+    }
+    if (::rename(temp.c_str(), target.c_str()) != 0) {
+        const int e = errno;
+        ::unlink(temp.c_str());
+        return failed(e);
     }
     return true;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -51,10 +52,21 @@ struct SourceText {
 };
 
 // Reads a source file: UTF-8 when valid, else Windows-1252; CR, LF and CR LF end lines.
+// Only a regular file of reasonable size is read, and a UTF-8 file holding characters that
+// Windows-1252 cannot hold is refused (the error names them): editing would lose them.
 std::optional<SourceText> loadSource(const std::string& path, std::string& error);
-// Writes lines with CR LF line ends in the given encoding, through a temporary file renamed
-// over the old one, so that a failed save never destroys the previous file.
+
+// Asked before a read-only file is replaced, with the file's path; true lets the save go on.
+using ConfirmReplace = std::function<bool(const std::string& path)>;
+
+// Writes lines with CR LF line ends in the given encoding, so that a failed save never
+// destroys the previous file: through a new temporary file (created exclusively, beside
+// the target) renamed over the old one, keeping its permissions and, where allowed, its
+// owner; a file with several hard links is written in place, after a copy of it is made
+// beside it. A symbolic link is followed: its target is saved. A read-only file is
+// replaced only when confirmReadOnly says yes. Returns false with a French error, or with
+// an empty error when the user declined.
 bool saveSource(const std::string& path, const std::vector<std::string>& lines, Encoding encoding,
-                std::string& error);
+                std::string& error, const ConfirmReplace& confirmReadOnly = {});
 
 } // namespace zef::editor

@@ -3,6 +3,8 @@
 #include "document.h"
 #include "text.h"
 
+#include <new>
+
 namespace zef::editor {
 
 void RunControl::Raz(EditorText& text) {
@@ -26,15 +28,22 @@ std::int32_t RunControl::exec(EditorText& text) {
     try {
         runner_.Exec(text, state_.CurrentLine, state_.StepMode, status);
     } catch (const RunAbandoned& e) {
-        // The run ends at once; no line is marked.
-        state_.running = false;
-        if (onRunning) onRunning(false);
-        if (onAbandoned) onAbandoned(e.what());
-        return -1;
+        return abandoned(e.what());
+    } catch (const std::bad_alloc&) {
+        // Memory ran out all the same: only this run is over, the IDE and its documents stay.
+        return abandoned(utf8ToCp1252(kOutOfMemoryText));
     }
     state_.running = false;
     if (onRunning) onRunning(false);
     return status;
+}
+
+std::int32_t RunControl::abandoned(const std::string& message8bit) {
+    // The run ends at once; no line is marked.
+    state_.running = false;
+    if (onRunning) onRunning(false);
+    if (onAbandoned) onAbandoned(message8bit);
+    return -1;
 }
 
 void RunControl::markStep(EditorText& text) {

@@ -69,6 +69,7 @@ public:
 
 private:
     std::int32_t exec(EditorText& text);
+    std::int32_t abandoned(const std::string& message8bit);
     void markStep(EditorText& text);
 
     Runner& runner_;

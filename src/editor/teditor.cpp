@@ -41,6 +41,16 @@ public:
         }
         c.removeSelectedText();
     }
+    void deleteLines(int index, int count) override {
+        // One edit for the whole range: a line at a time would be quadratic.
+        QTextBlock first = owner_.Memo1->document()->findBlockByNumber(index);
+        QTextBlock after = owner_.Memo1->document()->findBlockByNumber(index + count);
+        if (!first.isValid() || count <= 0) return;
+        QTextCursor c(first);
+        c.setPosition(after.isValid() ? after.position() : owner_.Memo1->document()->characterCount() - 1,
+                      QTextCursor::KeepAnchor);
+        c.removeSelectedText();
+    }
     void setLine(int index, const std::string& text) override {
         QTextBlock block = owner_.Memo1->document()->findBlockByNumber(index);
         if (!block.isValid()) return;
@@ -160,25 +170,46 @@ bool TEditeur::SaveAs() {
                                        QStringLiteral("Fichiers pascal (*.pas);;Tous les fichiers (*)"),
                                        QStringLiteral("*.pas"));
     if (chosen.isEmpty()) return false;
-    DocumentPath = QString::fromStdString(editor::saveAsPath(chosen.toStdString()));
+    const QString path = QString::fromStdString(editor::saveAsPath(chosen.toStdString()));
+    const std::string programLine = editor::programLineFor(toCp1252(path));
+    // The first line, the caption and the path change only once the file is written.
+    if (!saveTo(path, programLine)) return false;
+    DocumentPath = path;
+    text_->setLine(0, programLine);
+    Memo1->document()->setModified(false);
     const QString caption = QStringLiteral("ZuzOvozov - ") + QFileInfo(DocumentPath).fileName();
     setWindowTitle(caption);
     emit captionChanged(caption);
-    text_->setLine(0, editor::programLineFor(toCp1252(DocumentPath)));
-    return Enregistrer();
+    return true;
 }
 
 bool TEditeur::Enregistrer() {
     if (DocumentPath.isEmpty()) return SaveAs();
+    if (!saveTo(DocumentPath, std::nullopt)) return false;
+    Memo1->document()->setModified(false);
+    return true;
+}
+
+bool TEditeur::saveTo(const QString& path, const std::optional<std::string>& firstLine) {
     Raz();
     std::vector<std::string> lines;
     for (int i = 0; i < text_->count(); ++i) lines.push_back(text_->line(i));
+    if (firstLine && !lines.empty()) lines[0] = *firstLine;
+    const auto confirmReadOnly = [this](const std::string& file) {
+        const QString question = QStringLiteral("Le fichier %1 est en lecture seule. Voulez-vous le remplacer ?")
+                                     .arg(QString::fromStdString(file));
+        const int answer = questionHook ? questionHook(question)
+                                        : QMessageBox::question(this, QApplication::applicationName(), question,
+                                                                QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        return answer == QMessageBox::Yes;
+    };
     std::string error;
-    if (!editor::saveSource(DocumentPath.toStdString(), lines, encoding_, error)) {
-        showErrorBox(this, QString::fromStdString(error));
+    if (!editor::saveSource(path.toStdString(), lines, encoding_, error, confirmReadOnly)) {
+        if (error.empty()) return false; // the user kept the read-only file
+        if (messageHook) messageHook(QString::fromStdString(error));
+        else showErrorBox(this, QString::fromStdString(error));
         return false;
     }
-    Memo1->document()->setModified(false);
     return true;
 }
 

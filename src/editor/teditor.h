@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QDialog;
 class QKeyEvent;
@@ -111,6 +112,9 @@ private:
     void showMessage(const QString& text);
     QString askSaveFile(const QString& title, const QString& filter, const QString& name);
     QString askOpenFile(const QString& title, const QString& filter, const QString& name);
+    // Writes the text (with another first line when given) to path; asks before replacing a
+    // read-only file and reports a failure.
+    bool saveTo(const QString& path, const std::optional<std::string>& firstLine);
 
     TForm3& screen_;
     std::unique_ptr<MemoText> text_;

@@ -28,6 +28,9 @@ int errnoToIo(int e) {
     }
 }
 
+// A NUL byte would end the name early for the system, which would then open another file.
+bool validName(const std::string& name) { return !name.empty() && name.find('\0') == std::string::npos; }
+
 } // namespace
 
 fs::path resolveProgramPath(const std::string& name8bit) {
@@ -64,6 +67,7 @@ TextChannel::~TextChannel() {
 
 int TextChannel::openRead() {
     if (mode_ != Mode::Closed) close();
+    if (!validName(name_)) return IoFileNotFound;
     const fs::path path = resolveProgramPath(name_);
     std::error_code ec;
     // Only a regular file is read: a directory, a device such as /dev/zero or a pipe would
@@ -82,8 +86,8 @@ int TextChannel::openRead() {
 
 int TextChannel::openWrite() {
     if (mode_ != Mode::Closed) close();
+    if (!validName(name_)) return IoFileNotFound;
     const fs::path path = resolveProgramPath(name_);
-    if (name_.empty()) return IoFileNotFound;
     out_ = std::fopen(path.c_str(), "wb");
     if (!out_) return errnoToIo(errno);
     mode_ = Mode::Writing;

@@ -194,7 +194,7 @@ class FastPath {
     // bookkeeping the driver keeps (current line, statement count, poll counter).
     static void runWhileFast(Interpreter& interpreter, DecodedProgram& program, std::int32_t count,
                              std::int32_t& current, std::int32_t& resumeAt, unsigned& sincePoll,
-                             unsigned pollInterval);
+                             unsigned pollInterval, std::int32_t& ran);
 
   private:
     static void decodeStatement(const Interpreter& interpreter, DecodedLine& line);

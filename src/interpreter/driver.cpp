@@ -59,9 +59,10 @@ void Interpreter::Exec(LineList& lines, std::int32_t& line, std::int32_t& step,
     // itself right after.
     std::int32_t resumeAt = fresh ? -1 : line;
     unsigned sincePoll = 0;
+    std::int32_t ran = -1; // the line of the last statement run
     while (current >= 0 && current < count) {
         if (fastForms_ && step != 1) {
-            FastPath::runWhileFast(*this, *decoded_, count, current, resumeAt, sincePoll, kPollInterval);
+            FastPath::runWhileFast(*this, *decoded_, count, current, resumeAt, sincePoll, kPollInterval, ran);
             if (current < 0 || current >= count) break;
         }
         currentLine_ = current;
@@ -78,23 +79,32 @@ void Interpreter::Exec(LineList& lines, std::int32_t& line, std::int32_t& step,
             }
             if (!decoded) text.erase(0, 1);
         }
-        if (platform_.poll && ++sincePoll >= kPollInterval) {
-            sincePoll = 0;
-            if (platform_.poll->poll()) {
-                stoppedOnError_ = true;
-                failUtf8("Exécution interrompue");
-                outStatus = runStatus_;
-                line = current;
-                return;
-            }
-        }
         // On the resume line of the innermost block its terminator word runs instead of
         // the line's text, as if written on the line before.
-        if (const BlockEntry* top = TopBlock(); top && top->ResumeLine == current) {
+        const BlockEntry* top = TopBlock();
+        const bool terminator = top && top->ResumeLine == current;
+        bool interrupt = interruptPending();
+        if (platform_.poll && ++sincePoll >= kPollInterval) {
+            sincePoll = 0;
+            interrupt = platform_.poll->poll() || interrupt;
+        }
+        if (interrupt) {
+            // The run resumes here, but the line reported is the one that was running when
+            // the interrupt came: the body of a loop rather than the line after it where its
+            // terminator runs.
+            if (ran >= 0) currentLine_ = ran;
+            stoppedOnError_ = true;
+            failUtf8("Exécution interrompue");
+            outStatus = runStatus_;
+            line = current;
+            return;
+        }
+        if (terminator) {
             if (decoded) decoded = &decoded_->terminator(top->Terminator);
             else text = top->Terminator;
             --current;
         }
+        ran = current;
         if (!decoded || !FastPath::run(*this, *decoded_, *decoded, current))
             DispatchStatement(lines, decoded ? decoded->text : text, current);
         ++statementsRun_;

@@ -441,7 +441,7 @@ bool FastPath::run(Interpreter& in, DecodedProgram& program, DecodedLine& d,
 
 void FastPath::runWhileFast(Interpreter& in, DecodedProgram& program, std::int32_t count,
                             std::int32_t& current, std::int32_t& resumeAt, unsigned& sincePoll,
-                            unsigned pollInterval) {
+                            unsigned pollInterval, std::int32_t& ran) {
     // The driver's counters in locals, written back whenever the loop hands over. The poll
     // is due when the counter reaches the interval: the driver runs that statement.
     std::int32_t line = current, resume = resumeAt;
@@ -449,7 +449,15 @@ void FastPath::runWhileFast(Interpreter& in, DecodedProgram& program, std::int32
     unsigned budget = !polling                        ? ~0u
                       : sincePoll + 1 >= pollInterval ? 0
                                                       : pollInterval - 1 - sincePoll;
+    // A stop asked from outside (a signal, often while the driver's last statement was
+    // writing) is looked at first and then every 64 statements: the driver then stops at
+    // its next statement and names the line that ran last, as the text path does.
+    unsigned sinceInterruptCheck = 63;
     while (static_cast<std::uint32_t>(line) < static_cast<std::uint32_t>(count) && budget > 0) {
+        if (++sinceInterruptCheck == 64) {
+            sinceInterruptCheck = 0;
+            if (in.interruptPending()) break;
+        }
         in.currentLine_ = line;
         DecodedLine* d = &program.line(line);
         if (d->marked && breakpoints && line != resume) break;
@@ -462,7 +470,9 @@ void FastPath::runWhileFast(Interpreter& in, DecodedProgram& program, std::int32
         }
         if (!d->decoded) decode(in, *d);
         // A text stored may fail in the store: such statements go through the driver.
+        const std::int32_t running = at; // a jump moves `at` to where it goes
         if (!d->loopSafe || !runStatement(in, program, *d, at)) break;
+        ran = running;
         --budget;
         ++in.statementsRun_;
         line = at >= count ? count : at + 1;

@@ -128,17 +128,20 @@ void Interpreter::DirectoryStatement(const std::string& keyword, const std::stri
     if (runStatus_ > 0) return;
     const fs::path path = resolveProgramPath(name);
     std::error_code ec;
+    // A NUL byte would end the name early for the system and act on another file: such a
+    // name is refused like any name that does not do.
+    const bool valid = !name.empty() && name.find('\0') == std::string::npos;
     if (keyword == "DELETEFILE") {
-        const bool ok = !name.empty() && !fs::is_directory(path, ec) && fs::remove(path, ec);
+        const bool ok = valid && !fs::is_directory(path, ec) && fs::remove(path, ec);
         if (!ok) fail("Fichier " + name + utf8ToCp1252(" n'a pas été effacé"));
     } else if (keyword == "MKDIR") {
-        if (name.empty() || !fs::create_directory(path, ec))
+        if (!valid || !fs::create_directory(path, ec))
             fail(utf8ToCp1252("Répertoire ") + name + utf8ToCp1252(" n'a pas été créé"));
     } else if (keyword == "RMDIR") {
-        const bool ok = !name.empty() && fs::is_directory(path, ec) && fs::remove(path, ec);
+        const bool ok = valid && fs::is_directory(path, ec) && fs::remove(path, ec);
         if (!ok) fail(utf8ToCp1252("Répertoire ") + name + utf8ToCp1252(" n'a pas été éffacé"));
     } else {
-        if (name.empty() || !fs::is_directory(path, ec)) {
+        if (!valid || !fs::is_directory(path, ec)) {
             fail(utf8ToCp1252("Répertoire ") + name + " inexistant");
             return;
         }

@@ -25,6 +25,11 @@ enum : std::int32_t {
 constexpr int MaxSymbols = 200;
 constexpr int MaxScalarSlots = 2000;
 constexpr int MaxStringSlots = 100000; // string elements of a run, all variables together
+// What the strings of one run may hold, far beyond any learner's program and far below
+// what a machine has: a run that reaches either is abandoned with "Mémoire insuffisante"
+// instead of exhausting the memory of the IDE or of zefrun.
+constexpr std::size_t MaxStringLength = 32u << 20;  // bytes of one string
+constexpr std::size_t MaxStringBytes = 128u << 20;  // bytes of all string variables together
 constexpr int MaxFiles = 3;
 constexpr int MaxValueStack = 100;
 constexpr int MaxBlockStack = 30;
@@ -217,6 +222,9 @@ private:
     std::string builtinArgument(const std::string& argument);
     TextChannel* channelOf(const SymbolEntry& entry);
     [[noreturn]] void abandonIo(int error);
+    [[noreturn]] void abandonMemory();
+    // A stop asked from outside (Ctrl+C, the IDE's interrupt), checked at every statement.
+    bool interruptPending() const { return platform_.poll && platform_.poll->interruptPending(); }
     void moveCursorLine();
     DateTime now();
 
@@ -234,6 +242,7 @@ private:
     std::array<Real48, MaxScalarSlots + 1> realStore_{};
     std::int32_t charCount_ = 0, intCount_ = 0, realCount_ = 0;
     std::vector<std::string> stringStore_;
+    std::size_t stringBytes_ = 0; // the total length of stringStore_
     std::array<TextChannel, MaxFiles + 1> files_;
     std::int32_t fileCount_ = 0;
     PrinterChannel printer_;

@@ -19,6 +19,10 @@ public:
     virtual std::string line(int index) const = 0;
     // The pre-pass removes leading blank lines from the program's text.
     virtual void deleteLine(int index) = 0;
+    // Removes count lines from index on; a list that can do it at once says so here.
+    virtual void deleteLines(int index, int count) {
+        for (int i = 0; i < count; ++i) deleteLine(index);
+    }
 };
 
 // Why the screen cursor moved without drawing, for front ends that follow lines rather
@@ -73,6 +77,9 @@ class PollHook {
 public:
     virtual ~PollHook() = default;
     virtual bool poll() = 0;
+    // Asked before every statement and every line of the pre-pass, so it must be cheap (a
+    // flag set by a signal): true interrupts the run at once, wherever it is.
+    virtual bool interruptPending() { return false; }
 };
 
 struct Platform {
@@ -91,6 +98,11 @@ class RunAbandoned : public std::runtime_error {
 public:
     explicit RunAbandoned(const std::string& text) : std::runtime_error(text) {}
 };
+
+// The text of a run abandoned because it would hold more memory than a run may (UTF-8):
+// the interpreter's string limits, a line of input too long, memory that ran out all the
+// same (std::bad_alloc, caught by the front ends).
+inline constexpr const char* kOutOfMemoryText = "Mémoire insuffisante";
 
 // The system clock, used when the platform gives none.
 class SystemClock : public Clock {

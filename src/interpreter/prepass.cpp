@@ -24,7 +24,9 @@ void Interpreter::DeclarePass(LineList& lines, std::int32_t& errorLine) {
     ResetTables();
     errorLine = 0;
     // Leading blank lines are removed from the program's text itself.
-    while (lines.count() > 0 && trim(tabsToSpaces(lineText(lines, 0))).empty()) lines.deleteLine(0);
+    std::int32_t blank = 0;
+    while (blank < lines.count() && trim(tabsToSpaces(lineText(lines, blank))).empty()) ++blank;
+    if (blank > 0) lines.deleteLines(0, blank);
     if (lines.count() == 0 || prepared(lineText(lines, 0)).substr(0, 7) != "PROGRAM") {
         failUtf8("Mot réservé PROGRAM manquant");
         errorLine = 0;
@@ -34,6 +36,11 @@ void Interpreter::DeclarePass(LineList& lines, std::int32_t& errorLine) {
     // practice the heading, the VAR lines and the PROCEDURE headings).
     bool checkEndings = true;
     for (std::int32_t i = 0; i < lines.count(); ++i) {
+        if (interruptPending()) {
+            failUtf8("Exécution interrompue");
+            errorLine = i;
+            return;
+        }
         std::string text = prepared(lineText(lines, i));
         if (text.empty() || startsWith(text, "{") || text == "BEGIN" || text == "END." ||
             endsWith(text, "THEN") || endsWith(text, "DO") || startsWith(text, "REPEAT"))
@@ -105,6 +112,8 @@ void Interpreter::DeclareVariables(const std::string& text) {
                                                                          : comma - start)),
                     kind);
         if (comma == std::string::npos) return;
+        // A full table refuses every later name too: one message is enough.
+        if (runStatus_ > 0 && symbols_.size() >= MaxSymbols) return;
         start = comma + 1;
     }
 }

@@ -60,6 +60,7 @@ void Interpreter::ResetTables() {
     argumentTexts_[0] = programName_;
     stringStore_.clear();
     stringStore_.push_back(" "); // placeholder: the first string variable gets slot 1
+    stringBytes_ = 1;
 }
 
 const SymbolEntry* Interpreter::findSymbol(const std::string& upperName) const {
@@ -125,6 +126,7 @@ std::int32_t Interpreter::AllocateSlots(char kind, std::int32_t n) {
         }
         const auto first = static_cast<std::int32_t>(stringStore_.size());
         stringStore_.insert(stringStore_.end(), static_cast<std::size_t>(n), " ");
+        stringBytes_ += static_cast<std::size_t>(n);
         return first;
     }
     default: return 0;

@@ -63,6 +63,11 @@ std::string Interpreter::formatValue(const SlotValue& v) const {
     }
 }
 
+void Interpreter::abandonMemory() {
+    runStatus_ = StatusStop;
+    throw RunAbandoned(utf8ToCp1252(kOutOfMemoryText));
+}
+
 void Interpreter::StoreValue(const std::string& value, char kind, std::int32_t slot) {
     if (kind != 'C' && kind != 'I' && kind != 'R' && kind != 'S') return;
     if (!slotInStore(kind, slot)) return failUtf8("Indice incorrect");
@@ -82,7 +87,14 @@ void Interpreter::StoreValue(const std::string& value, char kind, std::int32_t s
         else failUtf8("Erreur de conversion");
         return;
     }
-    case 'S': stringStore_[static_cast<std::size_t>(slot)] = value; return;
+    case 'S': {
+        std::string& stored = stringStore_[static_cast<std::size_t>(slot)];
+        const std::size_t total = stringBytes_ - stored.size() + value.size();
+        if (value.size() > MaxStringLength || total > MaxStringBytes) abandonMemory();
+        stored = value;
+        stringBytes_ = total;
+        return;
+    }
     }
 }
 

@@ -19,11 +19,13 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <csignal>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -88,12 +90,14 @@ struct RunResult {
     int status = -1;
 };
 
-RunResult runZefrun(const fs::path& dir, const std::vector<std::string>& args) {
+// Starts zefrun in dir with stdin.txt as its input, stderr.txt as its error output and the
+// given descriptor (stdout.txt when -1) as its output.
+pid_t startZefrun(const fs::path& dir, const std::vector<std::string>& args, int stdoutFd = -1) {
     const pid_t pid = fork();
     if (pid == 0) {
         if (chdir(dir.c_str()) != 0) _exit(127);
         const int in = open("stdin.txt", O_RDONLY);
-        const int out = open("stdout.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int out = stdoutFd >= 0 ? stdoutFd : open("stdout.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
         const int err = open("stderr.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
         dup2(in, 0), dup2(out, 1), dup2(err, 2);
         std::vector<char*> argv;
@@ -105,11 +109,19 @@ RunResult runZefrun(const fs::path& dir, const std::vector<std::string>& args) {
         execv(exe.c_str(), argv.data());
         _exit(127);
     }
+    return pid;
+}
+
+int waitStatus(pid_t pid) {
     int wstatus = 0;
     waitpid(pid, &wstatus, 0);
+    return WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
+}
+
+RunResult runZefrun(const fs::path& dir, const std::vector<std::string>& args, int stdoutFd = -1) {
     RunResult r;
-    r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
-    r.out = readFile(dir / "stdout.txt");
+    r.status = waitStatus(startZefrun(dir, args, stdoutFd));
+    if (stdoutFd < 0) r.out = readFile(dir / "stdout.txt");
     r.err = readFile(dir / "stderr.txt");
     return r;
 }
@@ -197,7 +209,15 @@ TEST(ZefrunCommandLine, ExitStatusesOfTheCommandLine) {
     const RunResult missing = runZefrun(dir, {"absent.pas"});
     EXPECT_EQ(missing.status, 66);
     EXPECT_NE(missing.err.find("absent.pas"), std::string::npos);
+    EXPECT_NE(missing.err.find("fichier introuvable"), std::string::npos);
     EXPECT_EQ(runZefrun(dir, {"dossier"}).status, 66);
+    // Only a regular file of reasonable size is a program; stdin is the program's input.
+    const RunResult device = runZefrun(dir, {"/dev/zero"});
+    EXPECT_EQ(device.status, 66);
+    EXPECT_NE(device.err.find("ce n'est pas un fichier ordinaire"), std::string::npos);
+    fs::resize_file((std::ofstream(dir / "enorme.pas"), dir / "enorme.pas"), 64 << 20);
+    EXPECT_EQ(runZefrun(dir, {"enorme.pas"}).status, 66);
+    EXPECT_EQ(runZefrun(dir, {"-"}).status, 64);
     const RunResult help = runZefrun(dir, {"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out.rfind("Usage : zefrun", 0), 0u);
@@ -237,6 +257,101 @@ TEST(ZefrunCommandLine, CtrlCInterruptsTheRun) {
         EXPECT_EQ(WEXITSTATUS(wstatus), 130) << program;
         EXPECT_NE(readFile(dir / "stderr.txt").find("Exécution interrompue"), std::string::npos) << program;
     }
+    fs::remove_all(dir);
+}
+
+// Standard output that cannot be written stops the run with 74 and a French reason; a
+// reader that went away ends it quietly with 141; the printer on a full disk loses nothing
+// silently.
+TEST(ZefrunOutput, WriteErrorsAreReported) {
+    const fs::path dir = fs::temp_directory_path() / ("zefout-" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    writeFile(dir / "stdin.txt", "");
+    writeFile(dir / "p.pas", "PROGRAM P;\r\nVAR I: INTEGER;\r\nBEGIN\r\n  FOR I:=1 TO 30000 DO\r\n  WRITELN('ligne');\r\nEND.\r\n");
+    const int full = open("/dev/full", O_WRONLY);
+    const RunResult onFull = runZefrun(dir, {"p.pas"}, full);
+    close(full);
+    EXPECT_EQ(onFull.status, 74);
+    EXPECT_EQ(onFull.err, "zefrun: écriture impossible sur la sortie standard : disque plein\n");
+
+    int gone[2];
+    ASSERT_EQ(pipe(gone), 0);
+    close(gone[0]);
+    const RunResult closed = runZefrun(dir, {"p.pas"}, gone[1]);
+    close(gone[1]);
+    EXPECT_EQ(closed.status, 141);
+    EXPECT_EQ(closed.err, "");
+
+    writeFile(dir / "prn.pas", "PROGRAM Prn;\r\nVAR I: INTEGER;\r\nBEGIN\r\n  ASSIGNPRN;\r\n  REWRITE(PRN);\r\n"
+                               "  FOR I:=1 TO 50 DO\r\n  WRITELN(PRN,'une ligne');\r\n  WRITELN('fini');\r\nEND.\r\n");
+    const RunResult printer = runZefrun(dir, {"--printer", "/dev/full", "prn.pas"});
+    EXPECT_EQ(printer.out, "fini\n");
+    EXPECT_EQ(printer.err, "prn.pas:9: Erreur E/S 29\n");
+    EXPECT_EQ(printer.status, 2);
+    fs::remove_all(dir);
+}
+
+// Ctrl+C and SIGTERM while stdout is blocked: what was written reaches the reader whole
+// and in order, files left open are closed with all their lines, and the status says which.
+TEST(ZefrunOutput, SignalsKeepEverythingWritten) {
+    const fs::path dir = fs::temp_directory_path() / ("zefsig-" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    writeFile(dir / "stdin.txt", "");
+    writeFile(dir / "p.pas", "PROGRAM P;\r\nVAR F: TEXTFILE;\r\nVAR I: INTEGER;\r\nBEGIN\r\n"
+                             "  ASSIGN(F,'trace.txt');\r\n  REWRITE(F);\r\n  FOR I:=1 TO 100000000 DO\r\n  BEGIN\r\n"
+                             "    WRITELN(F,I);\r\n    WRITELN(I);\r\n  END;\r\nEND.\r\n");
+    for (const int signal : {SIGINT, SIGTERM}) {
+        int out[2];
+        ASSERT_EQ(pipe(out), 0);
+        const pid_t pid = startZefrun(dir, {"p.pas"}, out[1]);
+        close(out[1]);
+        // Wait until the pipe is full, so that zefrun is blocked writing.
+        const int capacity = fcntl(out[0], F_GETPIPE_SZ);
+        int queued = 0;
+        for (int i = 0; i < 3000 && queued < capacity; ++i) {
+            usleep(10 * 1000);
+            ioctl(out[0], FIONREAD, &queued);
+        }
+        ASSERT_GE(queued, capacity);
+        kill(pid, signal);
+        std::string text;
+        char chunk[65536];
+        for (ssize_t n; (n = read(out[0], chunk, sizeof chunk)) > 0;) text.append(chunk, static_cast<std::size_t>(n));
+        close(out[0]);
+        const int status = waitStatus(pid);
+        std::istringstream lines(text);
+        long expected = 1, number = 0;
+        while (lines >> number) EXPECT_EQ(number, expected++) << "signal " << signal;
+        EXPECT_TRUE(text.ends_with("\n"));
+        const std::string file = readFile(dir / "TRACE.TXT");
+        EXPECT_TRUE(file.ends_with(std::to_string(expected - 1) + "\r\n") ||
+                    file.ends_with(std::to_string(expected) + "\r\n")) << "signal " << signal;
+        if (signal == SIGINT) {
+            EXPECT_EQ(status, 130);
+            EXPECT_EQ(readFile(dir / "stderr.txt"), "p.pas:10: Exécution interrompue\n");
+        } else {
+            EXPECT_EQ(status, 143);
+        }
+    }
+    fs::remove_all(dir);
+}
+
+// Inputs that are large but legitimate take linear time: leading blank lines before the
+// program, a very long line on stdin.
+TEST(ZefrunCommandLine, LongInputsTakeLinearTime) {
+    const fs::path dir = fs::temp_directory_path() / ("zeflong-" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    std::string blank;
+    for (int i = 0; i < 200000; ++i) blank += "\r\n";
+    writeFile(dir / "p.pas", blank + "PROGRAM P;\r\nVAR S: STRING;\r\nBEGIN\r\n  READLN(S);\r\n  WRITELN('lu');\r\nEND.\r\n");
+    writeFile(dir / "stdin.txt", std::string(20 << 20, 'x') + "\n");
+    const auto start = std::chrono::steady_clock::now();
+    const RunResult r = runZefrun(dir, {"p.pas"});
+    const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.size(), (20u << 20) + 4); // the echo of the line, then "lu"
+    // Before, this took minutes; a generous cap for slow and instrumented builds.
+    EXPECT_LT(seconds, 15.0);
     fs::remove_all(dir);
 }
 

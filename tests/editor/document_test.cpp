@@ -4,9 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace zef;
 using namespace zef::editor;
@@ -104,15 +108,109 @@ TEST(Document, LoadKeepsTheEncodingAndSaveWritesItBackSafely) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 2);
 }
 
+// A disk that fills up while saving: the file-size limit makes every write beyond it fail,
+// as a full disk would.
+struct SmallDisk {
+    explicit SmallDisk(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &old);
+        previous = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = old;
+        small.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &small);
+    }
+    ~SmallDisk() {
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, previous);
+    }
+    rlimit old{};
+    void (*previous)(int);
+};
+
 TEST(Document, AFailedSaveKeepsThePreviousFile) {
     TempDir dir;
     const fs::path file = dir.path / "garde.pas";
     std::ofstream(file, std::ios::binary) << "ancien";
+    const fs::path linked = dir.path / "lien.pas";
+    std::ofstream(linked, std::ios::binary) << "abc";
+    fs::create_hard_link(linked, dir.path / "autre.pas");
     std::string error;
-    // A directory in the way of the temporary file makes the save fail.
-    fs::create_directories(dir.path / ("garde.pas.zef-tmp-" + std::to_string(::getpid())));
-    EXPECT_FALSE(saveSource(file.string(), {"nouveau"}, Encoding::Utf8, error));
-    EXPECT_FALSE(error.empty());
+    {
+        SmallDisk disk(4);
+        EXPECT_FALSE(saveSource(file.string(), {"nouveau"}, Encoding::Utf8, error));
+        EXPECT_NE(error.find("garde.pas : fichier trop gros"), std::string::npos) << error;
+        // Written in place, a file with several links gets its old content back.
+        EXPECT_FALSE(saveSource(linked.string(), {"nouveau"}, Encoding::Utf8, error));
+        EXPECT_FALSE(error.empty());
+    }
     EXPECT_EQ(readAll(file), "ancien");
+    EXPECT_EQ(readAll(dir.path / "autre.pas"), "abc");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 3);
+}
+
+TEST(Document, SavingKeepsModeLinksAndAsksBeforeReplacingAReadOnlyFile) {
+    TempDir dir;
+    std::string error;
+    const fs::path priv = dir.path / "prive.pas";
+    std::ofstream(priv) << "x";
+    fs::permissions(priv, fs::perms::owner_read | fs::perms::owner_write);
+    ASSERT_TRUE(saveSource(priv.string(), {"a"}, Encoding::Utf8, error)) << error;
+    EXPECT_EQ(fs::status(priv).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    // The owner stays too, where the saver may give files away (as root).
+    if (::geteuid() == 0 && ::chown(priv.c_str(), 1234, 1234) == 0) {
+        ASSERT_TRUE(saveSource(priv.string(), {"b"}, Encoding::Utf8, error)) << error;
+        struct stat info {};
+        ASSERT_EQ(::stat(priv.c_str(), &info), 0);
+        EXPECT_EQ(info.st_uid, 1234u);
+        EXPECT_EQ(info.st_gid, 1234u);
+    }
+
+    // Through a symbolic link the real file is saved and the link stays a link.
+    fs::create_directories(dir.path / "vrai");
+    const fs::path real = dir.path / "vrai" / "prog.pas";
+    std::ofstream(real) << "vieux";
+    fs::create_symlink("vrai/prog.pas", dir.path / "raccourci.pas");
+    ASSERT_TRUE(saveSource((dir.path / "raccourci.pas").string(), {"neuf"}, Encoding::Utf8, error));
+    EXPECT_TRUE(fs::is_symlink(dir.path / "raccourci.pas"));
+    EXPECT_EQ(readAll(real), "neuf\r\n");
+
+    // Every hard link of a file sees the new text.
+    fs::create_hard_link(real, dir.path / "double.pas");
+    ASSERT_TRUE(saveSource(real.string(), {"encore"}, Encoding::Utf8, error));
+    EXPECT_EQ(readAll(dir.path / "double.pas"), "encore\r\n");
+    EXPECT_EQ(fs::hard_link_count(real), 2u);
+
+    // A read-only file: declined, nothing changes and there is nothing to report; accepted,
+    // it is replaced and stays read-only.
+    const fs::path locked = dir.path / "verrou.pas";
+    std::ofstream(locked) << "garde";
+    fs::permissions(locked, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    std::string asked;
+    EXPECT_FALSE(saveSource(locked.string(), {"non"}, Encoding::Utf8, error,
+                            [&](const std::string& p) { return asked = p, false; }));
+    EXPECT_EQ(asked, locked.string());
+    EXPECT_TRUE(error.empty());
+    EXPECT_EQ(readAll(locked), "garde");
+    EXPECT_FALSE(saveSource(locked.string(), {"non"}, Encoding::Utf8, error));
+    EXPECT_TRUE(saveSource(locked.string(), {"oui"}, Encoding::Utf8, error, [](const std::string&) { return true; }));
+    EXPECT_EQ(readAll(locked), "oui\r\n");
+    EXPECT_EQ(fs::status(locked).permissions(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    // No temporary file is left behind.
+    for (const auto& entry : fs::directory_iterator(dir.path))
+        EXPECT_EQ(entry.path().filename().string().find(".zef-"), std::string::npos);
+}
+
+TEST(Document, LoadingRefusesWhatCannotBeEditedAndSaysWhyInFrench) {
+    TempDir dir;
+    std::string error;
     EXPECT_FALSE(loadSource((dir.path / "absent.pas").string(), error));
+    EXPECT_NE(error.find("absent.pas : fichier introuvable"), std::string::npos) << error;
+    EXPECT_FALSE(loadSource(dir.path.string(), error));
+    EXPECT_NE(error.find("dossier"), std::string::npos) << error;
+    // Characters outside Windows-1252 would be lost by the next save: the file is refused,
+    // and the message names them.
+    const fs::path names = dir.path / "noms.pas";
+    std::ofstream(names, std::ios::binary) << "Program noms;\n{ Łukasz 中 été Ł }\n";
+    EXPECT_FALSE(loadSource(names.string(), error));
+    EXPECT_NE(error.find("(Ł中)"), std::string::npos) << error;
+    EXPECT_EQ(readAll(names), "Program noms;\n{ Łukasz 中 été Ł }\n");
 }

@@ -164,3 +164,19 @@ TEST(Stepping, SteppedToItsEndAProgramLeavesTheFileAndScreenOfARun) {
     EXPECT_EQ(outcome(true), run);
     std::filesystem::remove(path);
 }
+
+// Memory that runs out during a run ends that run only, reported like other abandoned runs.
+TEST(RunControlMemory, ExhaustedMemoryAbandonsOnlyTheRun) {
+    struct Exhausting : Runner {
+        void InitPrg(const std::string&) override {}
+        void Exec(LineList&, std::int32_t&, std::int32_t&, std::int32_t&) override { throw std::bad_alloc(); }
+    } runner;
+    RunState state;
+    RunControl control{runner, state};
+    std::string abandoned;
+    control.onAbandoned = [&](const std::string& m) { abandoned = cp1252ToUtf8(m); };
+    FakeText text{{"Program p;", "begin", "end."}};
+    control.Executer(text);
+    EXPECT_EQ(abandoned, "Mémoire insuffisante");
+    EXPECT_FALSE(state.running);
+}

@@ -18,6 +18,9 @@ public:
     int count() const override { return static_cast<int>(lines.size()); }
     std::string line(int index) const override { return lines.at(static_cast<std::size_t>(index)); }
     void deleteLine(int index) override { lines.erase(lines.begin() + index); }
+    void deleteLines(int index, int count) override {
+        lines.erase(lines.begin() + index, lines.begin() + index + count);
+    }
     std::vector<std::string> lines;
 };
 

@@ -323,7 +323,7 @@ TEST_F(Ide, TheListingIsPrintedLineByLineOnAsManyPagesAsItNeeds) {
 
 TEST_F(Ide, ReadlnTakesTheInputLine) {
     TEditeur* e = form.FileNew();
-    setText(e, {"Program PAS1;", "var S: string;", "begin", "  readln(S);", "  writeln(S);", "end."});
+    setText(e, {"", "  ", "Program PAS1;", "var S: string;", "begin", "  readln(S);", "  writeln(S);", "end."});
     bool readOnlyDuringRun = false;
     QTimer::singleShot(0, [&] {
         readOnlyDuringRun = e->Memo1->isReadOnly();
@@ -334,6 +334,7 @@ TEST_F(Ide, ReadlnTakesTheInputLine) {
     EXPECT_TRUE(readOnlyDuringRun);
     EXPECT_EQ(form.screen().interpreter().LitValeur(1, 'S').s, "Zo\xE9");
     EXPECT_FALSE(e->Memo1->isReadOnly());
+    EXPECT_EQ(lines(e).size(), 6); // the run removed the leading blank lines
 }
 
 TEST_F(Ide, AnEndlessLoopIsStoppedByArreter) {
@@ -377,4 +378,31 @@ TEST_F(Ide, EditingAndGeneratorCommandsReachTheActiveEditor) {
     EXPECT_TRUE(e->ReplaceDialog1->isVisible());
     trigger("Continuer1");
     EXPECT_EQ(messages, QStringList{"Chaîne rechechée \"\" non trouvée"});
+}
+
+TEST_F(Ide, AFailedOrDeclinedSaveChangesNothing) {
+    TEditeur* e = form.FileNew();
+    const QString before = caption(0);
+    saveAnswer = dir.filePath("absent/Test.txt");
+    trigger("FileSaveAsItem");
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].endsWith("Test.pas : dossier introuvable")) << messages[0].toStdString();
+    EXPECT_TRUE(e->DocumentPath.isEmpty());
+    EXPECT_EQ(caption(0), before);
+    EXPECT_EQ(lines(e).first(), "Program NomProg;");
+
+    // A read-only file is replaced only on the user's yes.
+    const QString path = dir.filePath("verrou.pas");
+    writeFile(path, "Program verrou;\r\n");
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
+    TEditeur* locked = form.openPath(path);
+    ASSERT_NE(locked, nullptr);
+    locked->Memo1->appendPlainText("{ ajout }");
+    answer = QMessageBox::No;
+    EXPECT_FALSE(locked->Enregistrer());
+    ASSERT_EQ(questions.size(), 1);
+    EXPECT_TRUE(questions[0].contains("lecture seule"));
+    EXPECT_EQ(readFile(path), "Program verrou;\r\n");
+    EXPECT_TRUE(locked->Memo1->document()->isModified());
+    EXPECT_EQ(messages.size(), 1); // declining is no error
 }

@@ -1,0 +1,17 @@
+// Reading a program's source file, for the editor and for zefrun: only a regular file, and
+// only up to a size far beyond any learner's program, so that a device (/dev/zero), a pipe
+// or a huge file never fills the memory.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+namespace zef {
+
+constexpr std::size_t MaxSourceBytes = 8u << 20;
+
+// The file's bytes, or nothing with a French reason (UTF-8) in reason.
+std::optional<std::string> readSourceBytes(const std::string& path, std::string& reason);
+
+} // namespace zef
