@@ -365,7 +365,10 @@ void TEditeur::closeEvent(QCloseEvent* event) {
         return;
     }
     closeAgreed_ = false;
-    screen_.CloseAll();
+    // The files the program left open are closed now; lines that cannot be written (a full
+    // disk) are an input/output error, said rather than lost in silence.
+    if (const int error = screen_.CloseAll(); error != 0)
+        showErrorBox(this, QStringLiteral("Erreur E/S %1").arg(error));
     event->accept();
 }
 
