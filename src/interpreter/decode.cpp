@@ -514,13 +514,7 @@ void FastPath::decodeStatement(const Interpreter& interpreter, DecodedLine& d) {
     if (startsWith(upper, "PROCEDURE")) return;
 
     std::string keyword, argument;
-    const auto split = upper.find_first_of("( ");
-    if (split != std::string::npos) {
-        keyword = trim(upper.substr(0, split));
-        argument = dropTrailing(trim(cut255(text.substr(split + 1))), ';');
-    } else {
-        keyword = trim(dropTrailing(upper, ';'));
-    }
+    Interpreter::splitStatement(upper, text, keyword, argument);
     // A line holding only a procedure's name calls it.
     if (argument.empty()) {
         if (const SymbolEntry* entry = decoder.find(keyword); entry && entry->Kind == 'P') {

@@ -144,6 +144,17 @@ int Interpreter::CloseAll() {
     return result;
 }
 
+void Interpreter::splitStatement(const std::string& upper, const std::string& text, std::string& keyword,
+                                 std::string& argument) {
+    const auto split = upper.find_first_of("( ");
+    if (split != std::string::npos) {
+        keyword = trim(upper.substr(0, split));
+        argument = dropTrailing(trim(cut255(text.substr(split + 1))), ';');
+    } else {
+        keyword = trim(dropTrailing(upper, ';'));
+    }
+}
+
 void Interpreter::DispatchStatement(const LineList& lines, const std::string& statement,
                                     std::int32_t& line) {
     runStatus_ = StatusOk;
@@ -173,13 +184,7 @@ void Interpreter::DispatchStatement(const LineList& lines, const std::string& st
     if (startsWith(upper, "PROCEDURE")) return; // bodies are entered only by calls
 
     std::string keyword, argument;
-    const auto split = upper.find_first_of("( ");
-    if (split != std::string::npos) {
-        keyword = trim(upper.substr(0, split));
-        argument = dropTrailing(trim(cut255(text.substr(split + 1))), ';');
-    } else {
-        keyword = trim(dropTrailing(upper, ';'));
-    }
+    Interpreter::splitStatement(upper, text, keyword, argument);
 
     // A line holding only a procedure's name calls it.
     if (argument.empty()) {
