@@ -337,28 +337,7 @@ class Decoder {
         if (startsWith(upper, "NOT EOF(") || startsWith(upper, "EOF(")) return c;
         std::size_t at = std::string::npos;
         std::string op;
-        for (const char* two : {"<=", ">=", "<>"}) {
-            if ((at = text.find(two)) != std::string::npos) {
-                op = two;
-                break;
-            }
-        }
-        if (op.empty()) {
-            bool inDouble = false, inSingle = false;
-            for (std::size_t i = 0; i < text.size(); ++i) {
-                const char ch = text[i];
-                if (ch == '"' && !inSingle)
-                    inDouble = !inDouble;
-                else if (ch == '\'' && !inDouble)
-                    inSingle = !inSingle;
-                else if (!inDouble && !inSingle && (ch == '<' || ch == '>' || ch == '=')) {
-                    at = i;
-                    op = std::string(1, ch);
-                    break;
-                }
-            }
-        }
-        if (op.empty()) return c;
+        if (!findComparison(text, at, op)) return c;
         bool leftNumeric = false, rightNumeric = false;
         auto left = conditionOperand(trim(text.substr(0, at)), leftNumeric);
         auto right = conditionOperand(trim(text.substr(at + op.size())), rightNumeric);
@@ -514,7 +493,7 @@ void FastPath::decodeStatement(const Interpreter& interpreter, DecodedLine& d) {
     if (startsWith(upper, "PROCEDURE")) return;
 
     std::string keyword, argument;
-    Interpreter::splitStatement(upper, text, keyword, argument);
+    splitStatement(upper, text, keyword, argument);
     // A line holding only a procedure's name calls it.
     if (argument.empty()) {
         if (const SymbolEntry* entry = decoder.find(keyword); entry && entry->Kind == 'P') {

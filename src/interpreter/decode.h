@@ -20,6 +20,15 @@
 
 namespace zef {
 
+// How the text path and the decoder both read a line, so that they cannot disagree.
+// A statement's first word and the rest: the word ends at the first "(" or blank; the rest
+// keeps at most 255 characters and loses a final ";".
+void splitStatement(const std::string& upper, const std::string& text, std::string& keyword,
+                    std::string& argument);
+// A condition's comparison operator: the first "<=", ">=" or "<>" anywhere, else the first
+// "<", ">" or "=" outside quotes. Gives its position and text; false when there is none.
+bool findComparison(const std::string& condition, std::size_t& at, std::string& op);
+
 // What a line does, as the dispatcher reads it: its first word, or its structure.
 enum class Statement : char {
     Nothing, // blank, label, PROGRAM, VAR, NOP, comment, PROCEDURE heading

@@ -144,8 +144,8 @@ int Interpreter::CloseAll() {
     return result;
 }
 
-void Interpreter::splitStatement(const std::string& upper, const std::string& text, std::string& keyword,
-                                 std::string& argument) {
+void splitStatement(const std::string& upper, const std::string& text, std::string& keyword,
+                    std::string& argument) {
     const auto split = upper.find_first_of("( ");
     if (split != std::string::npos) {
         keyword = trim(upper.substr(0, split));
@@ -184,7 +184,7 @@ void Interpreter::DispatchStatement(const LineList& lines, const std::string& st
     if (startsWith(upper, "PROCEDURE")) return; // bodies are entered only by calls
 
     std::string keyword, argument;
-    Interpreter::splitStatement(upper, text, keyword, argument);
+    splitStatement(upper, text, keyword, argument);
 
     // A line holding only a procedure's name calls it.
     if (argument.empty()) {

@@ -203,11 +203,6 @@ private:
     // A line of the program as the interpreter reads it: a breakpoint marker at its start is
     // not part of the program.
     static std::string lineText(const LineList& lines, std::int32_t index);
-    // A statement's first word and the rest: the word ends at the first "(" or blank; the
-    // rest keeps at most 255 characters and loses a final ";". The dispatcher and the
-    // decoder must read a line the same way, so both call this.
-    static void splitStatement(const std::string& upper, const std::string& text, std::string& keyword,
-                               std::string& argument);
     const SymbolEntry* findSymbol(const std::string& upperName) const;
     // A variable reference: a name, or name[index]. On success gives the symbol and the
     // element offset (checked against the declared size).

@@ -1,6 +1,7 @@
 // String expressions (at most two operands joined by "+"), the string built-ins, the run
 // parameters and the conditions of the control statements.
 #include "interpreter.h"
+#include "decode.h"
 
 #include "numtext.h"
 #include "text.h"
@@ -130,13 +131,8 @@ bool Interpreter::isNumericOperand(const std::string& operand) {
     return entry && (entry->Kind == 'I' || entry->Kind == 'R');
 }
 
-bool Interpreter::EvaluateCondition(const std::string& condition) {
-    const std::string upper = upperAscii(condition);
-    if (startsWith(upper, "NOT EOF(")) return !FileEof(condition.substr(condition.find('(') + 1));
-    if (startsWith(upper, "EOF(")) return FileEof(condition.substr(condition.find('(') + 1));
-
-    std::size_t at = std::string::npos;
-    std::string op;
+bool findComparison(const std::string& condition, std::size_t& at, std::string& op) {
+    op.clear();
     for (const char* two : {"<=", ">=", "<>"}) {
         if ((at = condition.find(two)) != std::string::npos) {
             op = two;
@@ -157,7 +153,17 @@ bool Interpreter::EvaluateCondition(const std::string& condition) {
             }
         }
     }
-    if (op.empty()) {
+    return !op.empty();
+}
+
+bool Interpreter::EvaluateCondition(const std::string& condition) {
+    const std::string upper = upperAscii(condition);
+    if (startsWith(upper, "NOT EOF(")) return !FileEof(condition.substr(condition.find('(') + 1));
+    if (startsWith(upper, "EOF(")) return FileEof(condition.substr(condition.find('(') + 1));
+
+    std::size_t at = std::string::npos;
+    std::string op;
+    if (!findComparison(condition, at, op)) {
         failUtf8("Expression logique incorrecte");
         return false;
     }

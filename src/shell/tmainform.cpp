@@ -413,12 +413,17 @@ bool TMainForm::backupDocuments() {
     for (TEditeur* e : editors()) {
         const QString id = e->property("backupId").toString();
         if (!e->Memo1->document()->isModified()) {
-            recovery_->remove(id);
+            if (e->property("backupRevision").isValid()) recovery_->remove(id);
+            e->setProperty("backupRevision", QVariant());
             continue;
         }
-        all = recovery_->save({id, e->DocumentPath, e->windowTitle(),
-                               e->encoding() == editor::Encoding::Windows1252, e->plainText()}) &&
-              all;
+        // A text not edited since its last backup is not written again.
+        const int revision = e->Memo1->document()->revision();
+        if (e->property("backupRevision") == revision) continue;
+        const bool saved = recovery_->save({id, e->DocumentPath, e->windowTitle(),
+                                            e->encoding() == editor::Encoding::Windows1252, e->plainText()});
+        if (saved) e->setProperty("backupRevision", revision);
+        all = saved && all;
     }
     return all;
 }
