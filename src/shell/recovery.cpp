@@ -8,6 +8,8 @@
 #include <QJsonObject>
 #include <QSaveFile>
 
+#include <atomic>
+
 namespace zef {
 
 namespace {
@@ -26,11 +28,23 @@ RecoveryStore::~RecoveryStore() {
 }
 
 bool RecoveryStore::start() {
-    const QString name = QStringLiteral("session-%1-%2")
-                             .arg(QDateTime::currentMSecsSinceEpoch())
-                             .arg(QCoreApplication::applicationPid());
-    folder_ = QDir(root_).filePath(name);
-    if (!QDir().mkpath(folder_)) return false;
+    // Each store gets a folder of its own, even two started in the same millisecond by
+    // one process: a sequence number tells them apart, and mkdir (not mkpath) refuses
+    // a folder that already exists.
+    static std::atomic<unsigned> sequence{0};
+    if (!QDir().mkpath(root_)) return false;
+    const QDir root(root_);
+    QString name;
+    for (int attempt = 0;; ++attempt) {
+        if (attempt == 100) return false;
+        name = QStringLiteral("session-%1-%2-%3")
+                   .arg(QDateTime::currentMSecsSinceEpoch())
+                   .arg(QCoreApplication::applicationPid())
+                   .arg(sequence++);
+        if (root.mkdir(name)) break;
+        if (!QFileInfo(root.filePath(name)).exists()) return false;
+    }
+    folder_ = root.filePath(name);
     QFile::setPermissions(folder_, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     lock_ = std::make_unique<QLockFile>(QDir(folder_).filePath(kLockName));
     lock_->setStaleLockTime(0); // only a dead owner makes a lock stale, never its age
