@@ -3,6 +3,9 @@
 #include "text.h"
 
 #include <cerrno>
+#include <csignal>
+#include <poll.h>
+#include <pthread.h>
 #include <unistd.h>
 
 namespace zef {
@@ -22,6 +25,27 @@ bool OutputChannel::flush() {
     }
     buffer_.clear();
     return error_.load() == 0;
+}
+
+bool TerminalScreen::waitForInput() const {
+    // Ctrl+C or SIGTERM must stop a read even when it comes just before the read starts:
+    // the two signals are held back while the flag is checked, and ppoll lets them in
+    // only while it waits, so none can slip between the check and the wait.
+    sigset_t stops, previous;
+    sigemptyset(&stops);
+    sigaddset(&stops, SIGINT);
+    sigaddset(&stops, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stops, &previous);
+    bool ready = false;
+    while (signalled_.load() == 0) {
+        pollfd input{STDIN_FILENO, POLLIN, 0};
+        if (ppoll(&input, 1, nullptr, &previous) >= 0 || errno != EINTR) {
+            ready = true; // readable, at its end, or in error: the read tells which
+            break;
+        }
+    }
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    return ready;
 }
 
 void FileLineList::deleteLines(int index, int count) {
@@ -82,6 +106,7 @@ std::optional<std::string> TerminalScreen::nextInputLine(bool& gotLineEnd) {
         input_.erase(0, inputPos_);
         inputPos_ = 0;
         scanned = input_.size();
+        if (!waitForInput()) throw InputInterrupted{};
         char chunk[65536];
         const ssize_t n = ::read(STDIN_FILENO, chunk, sizeof chunk);
         if (n < 0 && errno == EINTR) {

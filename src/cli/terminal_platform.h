@@ -67,6 +67,8 @@ private:
     void put(const std::string& text8bit);
     // The next line of stdin, without its line end; nothing at the end of the input.
     std::optional<std::string> nextInputLine(bool& gotLineEnd);
+    // Waits until stdin can be read; false when a stop signal came first.
+    bool waitForInput() const;
 
     OutputChannel& out_;
     bool stdinTty_, stdoutTty_;
