@@ -30,7 +30,9 @@ void Interpreter::Exec(LineList& lines, std::int32_t& line, std::int32_t& step,
     if (fresh) cursorX_ = cursorY_ = 0;
     if (platform_.screen) platform_.screen->prepare(utf8ToCp1252("ZuzOvozov - ") + programName_);
     if (fresh) {
-        CloseAll();
+        // Lines the previous run left in a file that cannot take them (a full disk) are
+        // lost: the new run does not start over that in silence.
+        if (const int error = CloseAll(); error != IoOk) abandonIo(error);
         std::int32_t errorLine = 0;
         DeclarePass(lines, errorLine);
         if (runStatus_ > 0) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace zef;
 using namespace zef::testing;
 
@@ -226,4 +228,27 @@ TEST(Driver, LinesTakenFromAnotherFrameLeadOutOfTheProgram) {
         status = step.exec(step.line, true);
     }
     EXPECT_EQ(status, 0);
+}
+
+TEST(Driver, AFreshRunSaysWhenTheLastRunsFileCouldNotBeWritten) {
+    // The first run ends with its file open (lines still buffered, for a full disk); the
+    // next fresh run closes it, is told the lines are lost and says so instead of running.
+    Harness h;
+    const std::vector<std::string> program = {"PROGRAM T;", "VAR F: TEXTFILE;", "BEGIN", "  ASSIGN(F,'/dev/full');",
+                                              "  REWRITE(F);", "  WRITELN(F,'perdu');", "  WRITE('x');", "END."};
+    EXPECT_EQ(h.run(program), 0);
+    EXPECT_THROW(
+        {
+            try {
+                h.run(program);
+            } catch (const RunAbandoned& e) {
+                EXPECT_STREQ(e.what(), "Erreur E/S 29");
+                throw;
+            }
+        },
+        RunAbandoned);
+    // Said once: the file is closed now, and the run after goes as usual.
+    EXPECT_EQ(h.run(program), 0);
+    const std::string shown = h.screen.text();
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), 'x'), 2); // the abandoned run wrote nothing
 }
