@@ -1,13 +1,13 @@
 // The assignment statement: target := expression. The dispatcher falls back on it for
 // every line whose first word is no statement keyword, so it also reports unknown
 // statements.
-#include "interpreter.h"
+#include "interpreter_p.h"
 
 #include "text.h"
 
 namespace zef {
 
-void Interpreter::AssignStatement(const std::string& line) {
+void InterpreterPrivate::AssignStatement(const std::string& line) {
     const auto assign = line.find(":=");
     if (assign == std::string::npos) {
         if (line.find('=') != std::string::npos) return failUtf8("Affectation incorecte (:=)");

@@ -1,6 +1,6 @@
 // The screen console: WRITE, WRITELN, READ and READLN on the screen window, CLRSCR, GOTOXY
 // and SHOWMESSAGE. Output is drawn at the pixel cursor; a line is 18 pixels high.
-#include "interpreter.h"
+#include "interpreter_p.h"
 
 #include "text.h"
 
@@ -8,7 +8,7 @@
 
 namespace zef {
 
-std::size_t Interpreter::destinationComma(const std::string& argument) {
+std::size_t InterpreterPrivate::destinationComma(const std::string& argument) {
     bool inQuotes = false;
     for (std::size_t i = 0; i < argument.size(); ++i) {
         if (argument[i] == '\'') inQuotes = !inQuotes;
@@ -28,13 +28,13 @@ int advanced(int position, std::int64_t by) {
 
 } // namespace
 
-void Interpreter::moveCursorLine() {
+void InterpreterPrivate::moveCursorLine() {
     cursorX_ = 0;
     cursorY_ = advanced(cursorY_, LineHeight);
     if (platform_.screen) platform_.screen->cursorMoved(cursorX_, cursorY_, CursorMove::LineBreak);
 }
 
-void Interpreter::WriteStatement(const std::string& rawArgument, bool newLine) {
+void InterpreterPrivate::WriteStatement(const std::string& rawArgument, bool newLine) {
     // The closing parenthesis is the argument's last character; the "(" must stand right
     // after the keyword, else it stays part of the operand, which then fails.
     const std::string argument = dropLast(trim(rawArgument));
@@ -53,7 +53,7 @@ void Interpreter::WriteStatement(const std::string& rawArgument, bool newLine) {
     if (newLine) moveCursorLine();
 }
 
-void Interpreter::ReadStatement(const std::string& rawArgument, bool newLine) {
+void InterpreterPrivate::ReadStatement(const std::string& rawArgument, bool newLine) {
     const std::string argument = dropLast(trim(rawArgument));
     if (argument.empty()) return;
     if (destinationComma(argument) != std::string::npos) return FileRead(argument, newLine);
@@ -75,11 +75,11 @@ void Interpreter::ReadStatement(const std::string& rawArgument, bool newLine) {
     StoreValue(typed, kind, index);
 }
 
-void Interpreter::ClrscrStatement() {
+void InterpreterPrivate::ClrscrStatement() {
     if (platform_.screen) platform_.screen->clearScreen();
 }
 
-void Interpreter::GotoxyStatement(const std::string& rawArgument) {
+void InterpreterPrivate::GotoxyStatement(const std::string& rawArgument) {
     const std::string argument = dropLast(rawArgument);
     const auto comma = argument.find(',');
     if (comma == std::string::npos) return failUtf8("Erreur dans paramètres");
@@ -95,7 +95,7 @@ void Interpreter::GotoxyStatement(const std::string& rawArgument) {
     if (platform_.screen) platform_.screen->cursorMoved(cursorX_, cursorY_, CursorMove::GotoXY);
 }
 
-void Interpreter::ShowMessageStatement(const std::string& argument) {
+void InterpreterPrivate::ShowMessageStatement(const std::string& argument) {
     std::string text = trim(argument);
     StringValue(text);
     if (runStatus_ > 0) return;

@@ -1,7 +1,7 @@
 // Control flow: IF/ELSE, FOR/NEXT, WHILE/WEND, REPEAT/UNTIL and BREAK. Loops keep their
 // state on the value stack and register the line after their body on the block stack, so
 // that the driver runs the loop's closing word there.
-#include "interpreter.h"
+#include "interpreter_p.h"
 
 #include "numtext.h"
 #include "text.h"
@@ -13,7 +13,7 @@ std::string preparedLine(const std::string& text) { return upperAscii(trim(tabsT
 
 } // namespace
 
-void Interpreter::FindElse(const LineList& lines, std::int32_t& line) {
+void InterpreterPrivate::FindElse(const LineList& lines, std::int32_t& line) {
     // Nesting is not taken into account: the first ELSE line below wins.
     for (std::int32_t i = line + 1; i < lines.count(); ++i) {
         if (preparedLine(lineText(lines, i)) == "ELSE") {
@@ -24,7 +24,7 @@ void Interpreter::FindElse(const LineList& lines, std::int32_t& line) {
     failUtf8("ELSE manquant");
 }
 
-void Interpreter::IfStatement(const LineList& lines, const std::string& argument,
+void InterpreterPrivate::IfStatement(const LineList& lines, const std::string& argument,
                               std::int32_t& line) {
     // Whatever follows THEN on the IF line is ignored: the branch is the next line.
     const auto then = upperAscii(argument).find("THEN");
@@ -46,7 +46,7 @@ void Interpreter::IfStatement(const LineList& lines, const std::string& argument
     if (!endsWith(lineText(lines, end), ";")) FindElse(lines, line);
 }
 
-void Interpreter::ElseStatement(const LineList& lines, std::int32_t& line) {
+void InterpreterPrivate::ElseStatement(const LineList& lines, std::int32_t& line) {
     // Reached after a THEN-branch ran: skip the ELSE-branch.
     if (preparedLine(lineText(lines, line + 1)) == "BEGIN") {
         std::int32_t end = line;
@@ -57,7 +57,7 @@ void Interpreter::ElseStatement(const LineList& lines, std::int32_t& line) {
     line = line + 1;
 }
 
-void Interpreter::ForStatement(const LineList& lines, const std::string& argument,
+void InterpreterPrivate::ForStatement(const LineList& lines, const std::string& argument,
                                std::int32_t& line) {
     const std::string text = upperAscii(argument);
     std::string stepText = "1";
@@ -99,7 +99,7 @@ void Interpreter::ForStatement(const LineList& lines, const std::string& argumen
     if (runStatus_ > 0) valueTop_ -= 4; // loops nested too deep: no half frame is left
 }
 
-void Interpreter::NextStatement(std::int32_t& line) {
+void InterpreterPrivate::NextStatement(std::int32_t& line) {
     std::int32_t step = 0, limit = 0, slot = 0, forLine = 0;
     bool ok = PopValue(step);
     ok = PopValue(limit) && ok;
@@ -119,7 +119,7 @@ void Interpreter::NextStatement(std::int32_t& line) {
     for (std::int32_t v : {forLine, slot, limit, step}) PushValue(v);
 }
 
-void Interpreter::WhileStatement(const LineList& lines, const std::string& argument,
+void InterpreterPrivate::WhileStatement(const LineList& lines, const std::string& argument,
                                  std::int32_t& line) {
     if (!endsWith(upperAscii(argument), "DO")) return failUtf8("Erreur de syntaxe");
     const bool holds = EvaluateCondition(argument.substr(0, argument.size() - 2));
@@ -140,7 +140,7 @@ void Interpreter::WhileStatement(const LineList& lines, const std::string& argum
     if (runStatus_ == StatusOk) line = end + 1;
 }
 
-void Interpreter::WendStatement(std::int32_t& line) {
+void InterpreterPrivate::WendStatement(std::int32_t& line) {
     std::int32_t whileLine = 0;
     if (!PopValue(whileLine)) return;
     // The WHILE line runs again and re-tests its condition. A popped value that is no line
@@ -149,14 +149,14 @@ void Interpreter::WendStatement(std::int32_t& line) {
     PopBlock();
 }
 
-void Interpreter::RepeatStatement(std::int32_t& line) {
+void InterpreterPrivate::RepeatStatement(std::int32_t& line) {
     PushValue(line);
     if (runStatus_ > 0) return;
     PushBlock(-99, "UNTIL");
     if (runStatus_ > 0) --valueTop_; // no half frame
 }
 
-void Interpreter::UntilStatement(const std::string& argument, std::int32_t& line) {
+void InterpreterPrivate::UntilStatement(const std::string& argument, std::int32_t& line) {
     std::int32_t repeatLine = 0;
     if (!PopValue(repeatLine)) return;
     const bool holds = EvaluateCondition(argument);
@@ -169,7 +169,7 @@ void Interpreter::UntilStatement(const std::string& argument, std::int32_t& line
     PopBlock();
 }
 
-void Interpreter::BreakStatement(const LineList& lines, std::int32_t& line) {
+void InterpreterPrivate::BreakStatement(const LineList& lines, std::int32_t& line) {
     const BlockEntry* top = TopBlock();
     const std::string terminator = top ? top->Terminator : std::string();
     if (terminator == "NEXT") {

@@ -146,7 +146,7 @@ bool inSet(char c, std::string_view set) {
 
 class Decoder {
   public:
-    explicit Decoder(const Interpreter& in) : in_(in), separator_(in.regional().decimalSeparator) {}
+    explicit Decoder(const InterpreterPrivate& in) : in_(in), separator_(in.regional().decimalSeparator) {}
 
     const SymbolEntry* find(const std::string& name) const {
         const std::string upper = upperAscii(name);
@@ -410,7 +410,7 @@ class Decoder {
         d.destination = std::move(*target);
         const std::string value = trim(cut255(line.substr(assign + 2)));
         if (d.destination.type == 'I' || d.destination.type == 'R') {
-            const Interpreter::Split s = Interpreter::SplitOperator(value);
+            const InterpreterPrivate::Split s = InterpreterPrivate::SplitOperator(value);
             const bool integer = d.destination.type == 'I';
             static const std::map<std::string, NumericOp> ops = {
                 {"", NumericOp::None},  {"+", NumericOp::Add},    {"-", NumericOp::Sub},
@@ -450,7 +450,7 @@ class Decoder {
     }
 
   private:
-    const Interpreter& in_;
+    const InterpreterPrivate& in_;
     char separator_;
 };
 
@@ -461,13 +461,13 @@ bool isLabelLine(const std::string& text) {
 
 } // namespace
 
-void FastPath::decode(const Interpreter& interpreter, DecodedLine& d) {
+void FastPath::decode(const InterpreterPrivate& interpreter, DecodedLine& d) {
     decodeStatement(interpreter, d);
     d.loopSafe = d.fast && !(d.statement == Statement::Assignment && d.destination.type != 'I' &&
                              d.destination.type != 'R');
 }
 
-void FastPath::decodeStatement(const Interpreter& interpreter, DecodedLine& d) {
+void FastPath::decodeStatement(const InterpreterPrivate& interpreter, DecodedLine& d) {
     const Decoder decoder(interpreter);
     d.decoded = true;
     d.fast = true;

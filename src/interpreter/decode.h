@@ -8,7 +8,7 @@
 // path cannot decide, it leaves to the text path before it has changed anything.
 #pragma once
 
-#include "interpreter.h"
+#include "interpreter_p.h"
 
 #include <array>
 #include <cstdint>
@@ -192,22 +192,22 @@ namespace zef {
 // Decodes lines and runs their fast forms on the interpreter's own state.
 class FastPath {
   public:
-    static void decode(const Interpreter& interpreter, DecodedLine& line);
+    static void decode(const InterpreterPrivate& interpreter, DecodedLine& line);
     // Runs the statement when its fast form can decide it; false, with nothing changed,
     // hands the statement to the text path.
-    static bool run(Interpreter& interpreter, DecodedProgram& program, DecodedLine& line,
+    static bool run(InterpreterPrivate& interpreter, DecodedProgram& program, DecodedLine& line,
                     std::int32_t& current);
     // The driver's loop for a run that is not single-stepped, as long as every statement
     // has a fast form and neither a breakpoint, the poll nor an error needs the driver:
     // it stops at the first statement the driver must run itself, with the same
     // bookkeeping the driver keeps (current line, statement count, poll counter).
-    static void runWhileFast(Interpreter& interpreter, DecodedProgram& program, std::int32_t count,
+    static void runWhileFast(InterpreterPrivate& interpreter, DecodedProgram& program, std::int32_t count,
                              std::int32_t& current, std::int32_t& resumeAt, unsigned& sincePoll,
                              unsigned pollInterval, std::int32_t& ran);
 
   private:
-    static void decodeStatement(const Interpreter& interpreter, DecodedLine& line);
-    static bool runStatement(Interpreter& interpreter, DecodedProgram& program, DecodedLine& line,
+    static void decodeStatement(const InterpreterPrivate& interpreter, DecodedLine& line);
+    static bool runStatement(InterpreterPrivate& interpreter, DecodedProgram& program, DecodedLine& line,
                              std::int32_t& current);
 };
 

@@ -1,6 +1,6 @@
 // The execution driver and the statement dispatcher, with the statements that call,
 // leave and jump: CALL (and implicit calls), ENDSUB, EXIT and GOTO.
-#include "interpreter.h"
+#include "interpreter_p.h"
 
 #include "decode.h"
 
@@ -18,7 +18,7 @@ bool isLabelLine(const std::string& text) {
 
 } // namespace
 
-void Interpreter::Exec(LineList& lines, std::int32_t& line, std::int32_t& step,
+void InterpreterPrivate::Exec(LineList& lines, std::int32_t& line, std::int32_t& step,
                        std::int32_t& outStatus) {
     runStatus_ = StatusOk;
     stoppedOnError_ = false;
@@ -132,7 +132,7 @@ void Interpreter::Exec(LineList& lines, std::int32_t& line, std::int32_t& step,
     }
 }
 
-int Interpreter::CloseAll() {
+int InterpreterPrivate::CloseAll() {
     int result = IoOk;
     for (std::int32_t slot = 1; slot <= fileCount_ && slot <= MaxFiles; ++slot) {
         if (files_[slot].mode() == TextChannel::Mode::Closed) continue;
@@ -157,7 +157,7 @@ void splitStatement(const std::string& upper, const std::string& text, std::stri
     }
 }
 
-void Interpreter::DispatchStatement(const LineList& lines, const std::string& statement,
+void InterpreterPrivate::DispatchStatement(const LineList& lines, const std::string& statement,
                                     std::int32_t& line) {
     runStatus_ = StatusOk;
     const std::string text = trim(tabsToSpaces(statement));
@@ -235,7 +235,7 @@ void Interpreter::DispatchStatement(const LineList& lines, const std::string& st
     AssignStatement(whole);
 }
 
-void Interpreter::CallProcedure(const LineList& lines, const std::string& rawName,
+void InterpreterPrivate::CallProcedure(const LineList& lines, const std::string& rawName,
                                 std::int32_t& line) {
     std::string name = upperAscii(trim(rawName));
     char kind = 0;
@@ -260,7 +260,7 @@ void Interpreter::CallProcedure(const LineList& lines, const std::string& rawNam
     }
 }
 
-void Interpreter::ExitProcedure(std::int32_t& line) {
+void InterpreterPrivate::ExitProcedure(std::int32_t& line) {
     const BlockEntry* top = TopBlock();
     if (!top || top->Terminator != "ENDSUB") return failUtf8("Bloc FOR/WHILE/REPEAT en cours");
     std::int32_t back = line;
@@ -269,7 +269,7 @@ void Interpreter::ExitProcedure(std::int32_t& line) {
     PopBlock();
 }
 
-void Interpreter::GotoLabel(const std::string& label, std::int32_t& line) {
+void InterpreterPrivate::GotoLabel(const std::string& label, std::int32_t& line) {
     std::string name = upperAscii(trim(label)) + ":";
     char kind = 0;
     std::int32_t index = 0;
@@ -278,7 +278,7 @@ void Interpreter::GotoLabel(const std::string& label, std::int32_t& line) {
     line = index;
 }
 
-void Interpreter::FindBodyEnd(const LineList& lines, std::int32_t& line) {
+void InterpreterPrivate::FindBodyEnd(const LineList& lines, std::int32_t& line) {
     const std::int32_t heading = line;
     if (heading + 1 >= lines.count()) return failUtf8("BEGIN sans END");
     if (upperAscii(trim(tabsToSpaces(lineText(lines, heading + 1)))) != "BEGIN") {

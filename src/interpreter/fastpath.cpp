@@ -34,7 +34,7 @@ std::int32_t wrap(std::int64_t v) {
 // Reads the interpreter's stores for the fast path; false when the text path must decide.
 class FastValues {
   public:
-    explicit FastValues(Interpreter& in) : in_(in) {}
+    explicit FastValues(InterpreterPrivate& in) : in_(in) {}
 
     // The slot an operand names, 0 when its element is outside the array.
     [[gnu::always_inline]] inline std::int32_t slotOf(const Operand& o) const {
@@ -293,15 +293,15 @@ class FastValues {
     }
 
   private:
-    Interpreter& in_;
+    InterpreterPrivate& in_;
 };
 
-bool FastPath::run(Interpreter& in, DecodedProgram& program, DecodedLine& d,
+bool FastPath::run(InterpreterPrivate& in, DecodedProgram& program, DecodedLine& d,
                    std::int32_t& current) {
     return runStatement(in, program, d, current);
 }
 
-[[gnu::always_inline]] inline bool FastPath::runStatement(Interpreter& in, DecodedProgram& program,
+[[gnu::always_inline]] inline bool FastPath::runStatement(InterpreterPrivate& in, DecodedProgram& program,
                                                           DecodedLine& d, std::int32_t& current) {
     if (!d.decoded) decode(in, d);
     if (!d.fast) return false;
@@ -439,7 +439,7 @@ bool FastPath::run(Interpreter& in, DecodedProgram& program, DecodedLine& d,
     }
 }
 
-void FastPath::runWhileFast(Interpreter& in, DecodedProgram& program, std::int32_t count,
+void FastPath::runWhileFast(InterpreterPrivate& in, DecodedProgram& program, std::int32_t count,
                             std::int32_t& current, std::int32_t& resumeAt, unsigned& sincePoll,
                             unsigned pollInterval, std::int32_t& ran) {
     // The driver's counters in locals, written back whenever the loop hands over. The poll

@@ -1,7 +1,7 @@
 // Files, printer and directories: ASSIGN, ASSIGNPRN, RESET, REWRITE, CLOSE, the file and
 // printer forms of WRITE, WRITELN, READ and READLN, the end-of-file test, DELETEFILE,
 // MKDIR, RMDIR and CHDIR.
-#include "interpreter.h"
+#include "interpreter_p.h"
 
 #include "text.h"
 
@@ -11,17 +11,17 @@
 namespace zef {
 namespace fs = std::filesystem;
 
-TextChannel* Interpreter::channelOf(const SymbolEntry& entry) {
+TextChannel* InterpreterPrivate::channelOf(const SymbolEntry& entry) {
     if (entry.Kind != 'F' || !slotInStore('F', entry.Index)) return nullptr;
     return &files_[static_cast<std::size_t>(entry.Index)];
 }
 
-void Interpreter::abandonIo(int error) {
+void InterpreterPrivate::abandonIo(int error) {
     runStatus_ = StatusStop;
     throw RunAbandoned("Erreur E/S " + std::to_string(error));
 }
 
-void Interpreter::AssignFileStatement(const std::string& argument) {
+void InterpreterPrivate::AssignFileStatement(const std::string& argument) {
     const std::string text = upperAscii(trim(dropLast(argument)));
     const auto comma = text.find(',');
     if (comma == std::string::npos) return failUtf8("Erreur de syntaxe");
@@ -35,9 +35,9 @@ void Interpreter::AssignFileStatement(const std::string& argument) {
     channel->bind(name);
 }
 
-void Interpreter::AssignPrnStatement() { printer_.bound = true; }
+void InterpreterPrivate::AssignPrnStatement() { printer_.bound = true; }
 
-void Interpreter::ResetStatement(const std::string& argument, bool rewrite) {
+void InterpreterPrivate::ResetStatement(const std::string& argument, bool rewrite) {
     const std::string name = upperAscii(trim(dropLast(argument)));
     if (rewrite && name == "PRN") {
         if (!printer_.bound || !platform_.printer) return failUtf8("Erreur Entrée/Sortie");
@@ -56,7 +56,7 @@ void Interpreter::ResetStatement(const std::string& argument, bool rewrite) {
     if (error != IoOk) failUtf8("Erreur Entrée/Sortie");
 }
 
-void Interpreter::CloseStatement(const std::string& argument) {
+void InterpreterPrivate::CloseStatement(const std::string& argument) {
     const std::string name = upperAscii(trim(dropLast(argument)));
     const SymbolEntry* entry = findSymbol(name);
     TextChannel* channel = entry ? channelOf(*entry) : nullptr;
@@ -64,7 +64,7 @@ void Interpreter::CloseStatement(const std::string& argument) {
     if (channel->close() != IoOk) failUtf8("Erreur d'entrée/sortie");
 }
 
-void Interpreter::FileWrite(const std::string& argument, bool newLine) {
+void InterpreterPrivate::FileWrite(const std::string& argument, bool newLine) {
     const auto comma = destinationComma(argument);
     const std::string destination = upperAscii(trim(argument.substr(0, comma)));
     std::string value = trim(argument.substr(comma + 1));
@@ -89,7 +89,7 @@ void Interpreter::FileWrite(const std::string& argument, bool newLine) {
     if (error != IoOk) abandonIo(error);
 }
 
-void Interpreter::FileRead(const std::string& argument, bool newLine) {
+void InterpreterPrivate::FileRead(const std::string& argument, bool newLine) {
     const auto comma = destinationComma(argument);
     const std::string source = upperAscii(trim(argument.substr(0, comma)));
     const SymbolEntry* entry = findSymbol(source);
@@ -106,7 +106,7 @@ void Interpreter::FileRead(const std::string& argument, bool newLine) {
     StoreValue(text, kind, index);
 }
 
-bool Interpreter::FileEof(const std::string& argument) {
+bool InterpreterPrivate::FileEof(const std::string& argument) {
     const std::string name = upperAscii(dropLast(trim(argument)));
     const SymbolEntry* entry = findSymbol(trim(name));
     TextChannel* channel = entry ? channelOf(*entry) : nullptr;
@@ -122,7 +122,7 @@ bool Interpreter::FileEof(const std::string& argument) {
     return atEnd;
 }
 
-void Interpreter::DirectoryStatement(const std::string& keyword, const std::string& argument) {
+void InterpreterPrivate::DirectoryStatement(const std::string& keyword, const std::string& argument) {
     std::string name = trim(argument);
     StringValue(name);
     if (runStatus_ > 0) return;

@@ -1,16 +1,15 @@
-// The interpreter of the line-oriented Pascal dialect: all the state of a run and the
-// operations on it. It runs a program straight from its lines, one statement per line,
-// without a parse tree. Everything it works on is 8-bit Windows-1252 text.
+// The interpreter of the line-oriented Pascal dialect, as the IDE and zefrun use it: it
+// runs a program straight from its lines, one statement per line, without a parse tree,
+// and answers what the debugging views ask of a stopped run. Everything it works on is
+// 8-bit Windows-1252 text. Its workings are in interpreter_p.h.
 #pragma once
 
 #include "channel.h"
 #include "platform.h"
 #include "real48.h"
 
-#include <array>
 #include <cstdint>
 #include <memory>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -58,211 +57,60 @@ struct SlotValue {
     std::string s;
 };
 
-class DecodedProgram;
-
-// The printer channel: bound to the printer by ASSIGNPRN, open from REWRITE(PRN) to the
-// next CloseAll.
-struct PrinterChannel {
-    bool bound = false;
-    bool open = false;
-};
+class InterpreterPrivate;
 
 class Interpreter {
 public:
     explicit Interpreter(Platform platform);
     ~Interpreter();
+    Interpreter(const Interpreter&) = delete;
+    Interpreter& operator=(const Interpreter&) = delete;
 
-    // Published operations of the screen window.
+    // The operations the screen window publishes.
     void InitPrg(const std::string& programName);
     // Runs (line = 0) or continues (line > 0) the program; see the driver.
     void Exec(LineList& lines, std::int32_t& line, std::int32_t& step, std::int32_t& outStatus);
     int CloseAll();
+    // A name's kind and index; the run status says whether the name was found.
     void ChercheEtiq(std::string& name, char& kind, std::int32_t& index);
     std::int64_t Indice(const std::string& indexText);
     SlotValue LitValeur(std::int32_t slot, char kind) const;
 
-    // Run parameters (the parameters window's text), kept for the application's life.
-    void setRunArguments(const std::string& text) { runArguments_ = text; }
-    const std::string& runArguments() const { return runArguments_; }
+    // Run parameters (the parameters window's text), kept for the application's life;
+    // splitArguments turns them into the words PARAMCOUNT and PARAMSTR give.
+    void setRunArguments(const std::string& text);
+    const std::string& runArguments() const;
     void splitArguments();
     // zefrun never stops at breakpoint markers.
-    void setBreakpointsEnabled(bool enabled) { breakpoints_ = enabled; }
+    void setBreakpointsEnabled(bool enabled);
     // Off, every statement takes the text path, which the fast path must match exactly.
-    void setFastForms(bool enabled) { fastForms_ = enabled; }
+    void setFastForms(bool enabled);
 
     // State for the front ends and the debugging views.
-    std::int32_t runStatus() const { return runStatus_; }
-    std::int32_t currentLine() const { return currentLine_; }
+    std::int32_t runStatus() const;
+    std::int32_t currentLine() const;
     // Whether the last call of Exec stopped on an error of the program (or an interrupt)
     // rather than after a single step or at a breakpoint: in step mode both give status 1.
-    bool stoppedOnError() const { return stoppedOnError_; }
-    const std::vector<SymbolEntry>& symbols() const { return symbols_; }
-    const std::string& programName() const { return programName_; }
-    int cursorX() const { return cursorX_; }
-    int cursorY() const { return cursorY_; }
-    int argumentCount() const { return argumentCount_; }
-    const std::string& argumentText(int i) const { return argumentTexts_.at(i); }
-    int valueTop() const { return valueTop_; }
-    int blockTop() const { return blockTop_; }
+    bool stoppedOnError() const;
+    const std::vector<SymbolEntry>& symbols() const;
+    const std::string& programName() const;
+    int cursorX() const;
+    int cursorY() const;
+    int argumentCount() const;
+    const std::string& argumentText(int i) const;
+    int valueTop() const;
+    int blockTop() const;
     // Entries 1 to valueTop() and blockTop() of the two stacks.
-    std::int32_t valueAt(int i) const { return valueStack_.at(static_cast<std::size_t>(i)); }
-    const BlockEntry& blockAt(int i) const { return blockStack_.at(static_cast<std::size_t>(i)); }
-    std::int32_t beginDepth() const { return beginDepth_; }
+    std::int32_t valueAt(int i) const;
+    const BlockEntry& blockAt(int i) const;
+    std::int32_t beginDepth() const;
     // Statements dispatched since the interpreter was made (terminator words included).
-    std::uint64_t statementsRun() const { return statementsRun_; }
-    const RegionalSettings& regional() const { return platform_.regional; }
-
-    // ---- The operations below are the interpreter's own; they are public so that the
-    // ---- tests can drive them one by one.
-
-    // State and tables.
-    void ResetTables();
-    int symbolPosition(const std::string& name) const; // 1-based, 0 when absent
-    std::int32_t AllocateSlots(char kind, std::int32_t n);
-    void PushValue(std::int32_t v);
-    bool PopValue(std::int32_t& v);
-    void PushBlock(std::int32_t resumeLine, const std::string& terminator);
-    void PopBlock();
-    const BlockEntry* TopBlock() const;
-
-    // Pre-pass.
-    void DeclarePass(LineList& lines, std::int32_t& errorLine);
-    void FindMainBegin(const LineList& lines, std::int32_t& beginLine);
-    void RegisterLabel(const std::string& name, char kind, std::int32_t line);
-    void DeclareVariables(const std::string& text);
-    void DeclareName(const std::string& name, char kind);
-    static std::string RewriteArray(const std::string& text);
-
-    // Driver and dispatch.
-    void DispatchStatement(const LineList& lines, const std::string& text, std::int32_t& line);
-    void CallProcedure(const LineList& lines, const std::string& name, std::int32_t& line);
-    void GotoLabel(const std::string& label, std::int32_t& line);
-    void ExitProcedure(std::int32_t& line);
-    void FindBodyEnd(const LineList& lines, std::int32_t& line);
-
-    // Values.
-    void StoreValue(const std::string& value, char kind, std::int32_t slot);
-    void ScalarValue(std::string& text);
-    void StringValue(std::string& text);
-
-    // Numeric expressions.
-    struct Split {
-        std::string left, op, right;
-        bool operator==(const Split&) const = default;
-    };
-    static Split SplitOperator(const std::string& text);
-    void IntegerExpression(std::string& text);
-    void RealExpression(std::string& text);
-    std::int32_t IntegerOperand(const std::string& operand);
-    double RealOperand(const std::string& operand);
-
-    // String expressions and conditions.
-    void StringExpression(std::string& text);
-    std::string StringTerm(const std::string& operand);
-    bool EvaluateCondition(const std::string& condition);
-
-    // Screen console.
-    void WriteStatement(const std::string& argument, bool newLine);
-    void ReadStatement(const std::string& argument, bool newLine);
-    void ClrscrStatement();
-    void GotoxyStatement(const std::string& argument);
-    void ShowMessageStatement(const std::string& argument);
-
-    // Files, printer and directories.
-    void AssignFileStatement(const std::string& argument); // ASSIGN(f,name)
-    void AssignPrnStatement();
-    void ResetStatement(const std::string& argument, bool rewrite);
-    void CloseStatement(const std::string& argument);
-    void FileWrite(const std::string& argument, bool newLine);
-    void FileRead(const std::string& argument, bool newLine);
-    bool FileEof(const std::string& argument);
-    void DirectoryStatement(const std::string& keyword, const std::string& argument);
-
-    // Assignment (the statement the dispatcher falls back on).
-    void AssignStatement(const std::string& line);
-
-    // Control flow.
-    void IfStatement(const LineList& lines, const std::string& argument, std::int32_t& line);
-    void ElseStatement(const LineList& lines, std::int32_t& line);
-    void ForStatement(const LineList& lines, const std::string& argument, std::int32_t& line);
-    void NextStatement(std::int32_t& line);
-    void WhileStatement(const LineList& lines, const std::string& argument, std::int32_t& line);
-    void WendStatement(std::int32_t& line);
-    void RepeatStatement(std::int32_t& line);
-    void UntilStatement(const std::string& argument, std::int32_t& line);
-    void BreakStatement(const LineList& lines, std::int32_t& line);
-    void FindElse(const LineList& lines, std::int32_t& line);
+    std::uint64_t statementsRun() const;
+    const RegionalSettings& regional() const;
 
 private:
-    friend class FastPath;
-    friend class FastValues;
-
-    // Shows a message (UTF-8 source text turned into 8-bit) and stops the statement.
-    void fail(const std::string& message8bit);
-    void failUtf8(const char* messageUtf8);
-    // A line of the program as the interpreter reads it: a breakpoint marker at its start is
-    // not part of the program.
-    static std::string lineText(const LineList& lines, std::int32_t index);
-    const SymbolEntry* findSymbol(const std::string& upperName) const;
-    // A variable reference: a name, or name[index]. On success gives the symbol and the
-    // element offset (checked against the declared size).
-    bool resolveReference(const std::string& text, std::string& lookupName, char& kind,
-                          std::int32_t& slot, bool& found);
-    bool slotInStore(char kind, std::int64_t slot) const;
-    std::string formatValue(const SlotValue& v) const;
-    bool isNumericOperand(const std::string& operand);
-    // The destination of WRITE and the source of READ end at the first "," outside single
-    // quotes, so that a literal may hold a comma.
-    static std::size_t destinationComma(const std::string& argument);
-    // An element of an array of the given kind in a numeric operand: the slot, or 0 after
-    // reporting why not.
-    std::int32_t numericElement(const std::string& operand, std::size_t open, char kind);
-    std::int32_t IntegerBuiltin(const std::string& name, const std::string& argument);
-    double RealBuiltin(const std::string& name, const std::string& argument);
-    std::string builtinArgument(const std::string& argument);
-    TextChannel* channelOf(const SymbolEntry& entry);
-    [[noreturn]] void abandonIo(int error);
-    [[noreturn]] void abandonMemory();
-    // A stop asked from outside (Ctrl+C, the IDE's interrupt), checked at every statement.
-    bool interruptPending() const { return platform_.poll && platform_.poll->interruptPending(); }
-    void moveCursorLine();
-    DateTime now();
-
-    Platform platform_;
-    SystemClock systemClock_;
-    std::int32_t runStatus_ = StatusOk;
-    std::int32_t currentLine_ = 0;
-    bool breakpoints_ = true;
-    bool stoppedOnError_ = false;
-    std::uint64_t statementsRun_ = 0;
-
-    std::vector<SymbolEntry> symbols_;
-    std::array<char, MaxScalarSlots + 1> charStore_{};
-    std::array<std::int32_t, MaxScalarSlots + 1> intStore_{};
-    std::array<Real48, MaxScalarSlots + 1> realStore_{};
-    std::int32_t charCount_ = 0, intCount_ = 0, realCount_ = 0;
-    std::vector<std::string> stringStore_;
-    std::size_t stringBytes_ = 0; // the total length of stringStore_
-    std::array<TextChannel, MaxFiles + 1> files_;
-    std::int32_t fileCount_ = 0;
-    PrinterChannel printer_;
-
-    std::array<std::int32_t, MaxValueStack + 1> valueStack_{};
-    int valueTop_ = 0;
-    std::array<BlockEntry, MaxBlockStack + 1> blockStack_{};
-    int blockTop_ = 0;
-    std::int32_t beginDepth_ = 0;
-
-    std::string programName_;
-    std::string runArguments_;
-    std::array<std::string, MaxArguments + 1> argumentTexts_{};
-    int argumentCount_ = 0;
-    int cursorX_ = 0, cursorY_ = 0;
-    std::mt19937 random_{0};
-
-    // The program's lines decoded for the fast path, kept from one call of Exec to the next.
-    std::unique_ptr<DecodedProgram> decoded_;
-    bool fastForms_ = true;
+    friend class InterpreterPrivate;
+    std::unique_ptr<InterpreterPrivate> d_;
 };
 
 } // namespace zef

@@ -1,6 +1,6 @@
 // Numeric expressions: one operand, or one operator between two operands. There is no
 // precedence, no chaining and no grouping; parentheses only enclose a built-in's argument.
-#include "interpreter.h"
+#include "interpreter_p.h"
 
 #include "numtext.h"
 #include "text.h"
@@ -26,7 +26,7 @@ std::int32_t wrap(std::int64_t v) { return static_cast<std::int32_t>(static_cast
 
 } // namespace
 
-Interpreter::Split Interpreter::SplitOperator(const std::string& expression) {
+InterpreterPrivate::Split InterpreterPrivate::SplitOperator(const std::string& expression) {
     const std::string text = trim(expression);
     Split s{text, "", ""};
     // The first ")" ends any depth: there is no nesting count.
@@ -57,7 +57,7 @@ Interpreter::Split Interpreter::SplitOperator(const std::string& expression) {
     return s;
 }
 
-void Interpreter::IntegerExpression(std::string& text) {
+void InterpreterPrivate::IntegerExpression(std::string& text) {
     runStatus_ = StatusOk;
     const Split s = SplitOperator(text);
     const std::int64_t a = IntegerOperand(s.left);
@@ -87,7 +87,7 @@ void Interpreter::IntegerExpression(std::string& text) {
     text = formatInteger(result);
 }
 
-std::int32_t Interpreter::IntegerOperand(const std::string& operandText) {
+std::int32_t InterpreterPrivate::IntegerOperand(const std::string& operandText) {
     const std::string operand = trim(operandText);
     if (operand.empty()) return 0;
     if (inSet(operand[0], "0123456789+-")) {
@@ -124,7 +124,7 @@ std::int32_t Interpreter::IntegerOperand(const std::string& operandText) {
     return 0;
 }
 
-std::int32_t Interpreter::numericElement(const std::string& operand, std::size_t open, char kind) {
+std::int32_t InterpreterPrivate::numericElement(const std::string& operand, std::size_t open, char kind) {
     const SymbolEntry* entry = findSymbol(upperAscii(operand.substr(0, open + 1)));
     if (!entry) {
         failUtf8("Identificateur inconnu");
@@ -148,13 +148,13 @@ std::int32_t Interpreter::numericElement(const std::string& operand, std::size_t
 // The argument of ABS, INT, ORD, VAL and of the real built-ins: one literal or one
 // variable reference, closing parenthesis removed. Its value text is returned even when it
 // could not be evaluated, so that the conversion that follows reports it as well.
-std::string Interpreter::builtinArgument(const std::string& argument) {
+std::string InterpreterPrivate::builtinArgument(const std::string& argument) {
     std::string value = dropLast(trim(argument));
     ScalarValue(value);
     return value;
 }
 
-std::int32_t Interpreter::IntegerBuiltin(const std::string& name, const std::string& argument) {
+std::int32_t InterpreterPrivate::IntegerBuiltin(const std::string& name, const std::string& argument) {
     if (name == "POS" || name == "LENGTH") {
         const std::string inner = dropLast(argument);
         if (name == "LENGTH") {
@@ -200,7 +200,7 @@ std::int32_t Interpreter::IntegerBuiltin(const std::string& name, const std::str
     return *i;
 }
 
-void Interpreter::RealExpression(std::string& text) {
+void InterpreterPrivate::RealExpression(std::string& text) {
     runStatus_ = StatusOk;
     const Split s = SplitOperator(text);
     const double a = RealOperand(s.left);
@@ -228,7 +228,7 @@ void Interpreter::RealExpression(std::string& text) {
     text = formatReal(*stored, platform_.regional.decimalSeparator);
 }
 
-double Interpreter::RealOperand(const std::string& operandText) {
+double InterpreterPrivate::RealOperand(const std::string& operandText) {
     const std::string operand = trim(operandText);
     if (operand.empty()) return 0;
     const char sep = platform_.regional.decimalSeparator;
@@ -267,7 +267,7 @@ double Interpreter::RealOperand(const std::string& operandText) {
     return 0;
 }
 
-double Interpreter::RealBuiltin(const std::string& name, const std::string& argument) {
+double InterpreterPrivate::RealBuiltin(const std::string& name, const std::string& argument) {
     if (name != "ABS" && name != "SQRT" && name != "SIN" && name != "COS" && name != "LN" &&
         name != "EXP") {
         failUtf8("Erreur dans expression");

@@ -1,7 +1,7 @@
 // The pre-pass of a fresh run: checks the heading and the line endings of the heading
 // section, enters every label, procedure and variable of the whole program in the symbol
 // table, and finds the main BEGIN line.
-#include "interpreter.h"
+#include "interpreter_p.h"
 
 #include "text.h"
 
@@ -19,7 +19,7 @@ bool isLabelText(const std::string& text) {
 
 } // namespace
 
-void Interpreter::DeclarePass(LineList& lines, std::int32_t& errorLine) {
+void InterpreterPrivate::DeclarePass(LineList& lines, std::int32_t& errorLine) {
     runStatus_ = StatusOk;
     ResetTables();
     errorLine = 0;
@@ -62,7 +62,7 @@ void Interpreter::DeclarePass(LineList& lines, std::int32_t& errorLine) {
     }
 }
 
-void Interpreter::RegisterLabel(const std::string& name, char kind, std::int32_t line) {
+void InterpreterPrivate::RegisterLabel(const std::string& name, char kind, std::int32_t line) {
     if (name.size() > 20) return failUtf8("Nom trop long (20 maxi)");
     if (name.empty() || name[0] < 'A' || name[0] > 'Z')
         return failUtf8("Caractère non valide (A-Z,a-z)");
@@ -71,7 +71,7 @@ void Interpreter::RegisterLabel(const std::string& name, char kind, std::int32_t
     symbols_.push_back({name, kind, line, 1});
 }
 
-std::string Interpreter::RewriteArray(const std::string& text) {
+std::string InterpreterPrivate::RewriteArray(const std::string& text) {
     std::string t = text;
     const auto arrayPos = upperAscii(t).find("ARRAY");
     if (arrayPos == std::string::npos) return t;
@@ -91,7 +91,7 @@ std::string Interpreter::RewriteArray(const std::string& text) {
     return noSpaces;
 }
 
-void Interpreter::DeclareVariables(const std::string& text) {
+void InterpreterPrivate::DeclareVariables(const std::string& text) {
     const std::string t = RewriteArray(text);
     const auto colon = t.find(':');
     if (colon == std::string::npos) return failUtf8("Erreur de syntaxe (manque :)");
@@ -118,7 +118,7 @@ void Interpreter::DeclareVariables(const std::string& text) {
     }
 }
 
-void Interpreter::DeclareName(const std::string& rawName, char kind) {
+void InterpreterPrivate::DeclareName(const std::string& rawName, char kind) {
     if (rawName.size() > 20) return failUtf8("Nom trop long (20 maxi)");
     if (!rawName.empty() && (rawName[0] < 'A' || rawName[0] > 'Z'))
         return failUtf8("Caractère non valide (A-Z,a-z)");
@@ -151,7 +151,7 @@ void Interpreter::DeclareName(const std::string& rawName, char kind) {
     symbols_.push_back({name, kind, first, count});
 }
 
-void Interpreter::FindMainBegin(const LineList& lines, std::int32_t& beginLine) {
+void InterpreterPrivate::FindMainBegin(const LineList& lines, std::int32_t& beginLine) {
     beginLine = 0;
     int counter = 0;
     bool endSeen = false;

@@ -1,6 +1,6 @@
 // The run's state: symbol table, typed stores, value and block stacks, and the small
 // operations every statement uses on them.
-#include "interpreter.h"
+#include "interpreter_p.h"
 
 #include "decode.h"
 
@@ -25,34 +25,34 @@ std::uint32_t SystemClock::randomSeed() {
         std::chrono::system_clock::now().time_since_epoch().count());
 }
 
-Interpreter::Interpreter(Platform platform) : platform_(platform) {
+InterpreterPrivate::InterpreterPrivate(Platform platform) : platform_(platform) {
     if (!platform_.clock) platform_.clock = &systemClock_;
 }
 
-Interpreter::~Interpreter() = default;
+InterpreterPrivate::~InterpreterPrivate() = default;
 
-void Interpreter::fail(const std::string& message8bit) {
+void InterpreterPrivate::fail(const std::string& message8bit) {
     if (platform_.messages) platform_.messages->showError(message8bit);
     runStatus_ = StatusStop;
 }
 
-void Interpreter::failUtf8(const char* messageUtf8) { fail(utf8ToCp1252(messageUtf8)); }
+void InterpreterPrivate::failUtf8(const char* messageUtf8) { fail(utf8ToCp1252(messageUtf8)); }
 
-std::string Interpreter::lineText(const LineList& lines, std::int32_t index) {
+std::string InterpreterPrivate::lineText(const LineList& lines, std::int32_t index) {
     if (index < 0 || index >= lines.count()) return {};
     std::string text = lines.line(index);
     if (!text.empty() && static_cast<unsigned char>(text[0]) == 0xBB) text.erase(0, 1);
     return text;
 }
 
-DateTime Interpreter::now() { return platform_.clock->now(); }
+DateTime InterpreterPrivate::now() { return platform_.clock->now(); }
 
-void Interpreter::InitPrg(const std::string& programName) {
+void InterpreterPrivate::InitPrg(const std::string& programName) {
     programName_ = programName;
     argumentCount_ = 0;
 }
 
-void Interpreter::ResetTables() {
+void InterpreterPrivate::ResetTables() {
     symbols_.clear();
     intCount_ = charCount_ = realCount_ = fileCount_ = 0;
     valueTop_ = blockTop_ = 0;
@@ -63,13 +63,13 @@ void Interpreter::ResetTables() {
     stringBytes_ = 1;
 }
 
-const SymbolEntry* Interpreter::findSymbol(const std::string& upperName) const {
+const SymbolEntry* InterpreterPrivate::findSymbol(const std::string& upperName) const {
     for (const auto& entry : symbols_)
         if (entry.Name == upperName) return &entry;
     return nullptr;
 }
 
-void Interpreter::ChercheEtiq(std::string& name, char& kind, std::int32_t& index) {
+void InterpreterPrivate::ChercheEtiq(std::string& name, char& kind, std::int32_t& index) {
     name = upperAscii(name);
     index = -1;
     runStatus_ = StatusStop;
@@ -80,13 +80,13 @@ void Interpreter::ChercheEtiq(std::string& name, char& kind, std::int32_t& index
     }
 }
 
-int Interpreter::symbolPosition(const std::string& name) const {
+int InterpreterPrivate::symbolPosition(const std::string& name) const {
     for (std::size_t i = 0; i < symbols_.size(); ++i)
         if (symbols_[i].Name == name) return static_cast<int>(i) + 1;
     return 0;
 }
 
-std::int32_t Interpreter::AllocateSlots(char kind, std::int32_t n) {
+std::int32_t InterpreterPrivate::AllocateSlots(char kind, std::int32_t n) {
     auto bump = [&](std::int32_t& used, std::int32_t limit) -> std::int32_t {
         if (n < 1 || used + static_cast<std::int64_t>(n) > limit) {
             failUtf8("Trop de variables");
@@ -133,7 +133,7 @@ std::int32_t Interpreter::AllocateSlots(char kind, std::int32_t n) {
     }
 }
 
-void Interpreter::PushValue(std::int32_t v) {
+void InterpreterPrivate::PushValue(std::int32_t v) {
     if (valueTop_ >= MaxValueStack) {
         failUtf8("Pile saturée");
         return;
@@ -141,7 +141,7 @@ void Interpreter::PushValue(std::int32_t v) {
     valueStack_[++valueTop_] = v;
 }
 
-bool Interpreter::PopValue(std::int32_t& v) {
+bool InterpreterPrivate::PopValue(std::int32_t& v) {
     if (valueTop_ < 1) {
         failUtf8("Pile vide");
         return false;
@@ -150,7 +150,7 @@ bool Interpreter::PopValue(std::int32_t& v) {
     return true;
 }
 
-void Interpreter::PushBlock(std::int32_t resumeLine, const std::string& terminator) {
+void InterpreterPrivate::PushBlock(std::int32_t resumeLine, const std::string& terminator) {
     // A 31st entry is refused like the value stack's 101st.
     if (blockTop_ >= MaxBlockStack) {
         failUtf8("Pile saturée");
@@ -159,15 +159,15 @@ void Interpreter::PushBlock(std::int32_t resumeLine, const std::string& terminat
     blockStack_[++blockTop_] = {resumeLine, terminator};
 }
 
-void Interpreter::PopBlock() {
+void InterpreterPrivate::PopBlock() {
     if (blockTop_ > 0) --blockTop_;
 }
 
-const BlockEntry* Interpreter::TopBlock() const {
+const BlockEntry* InterpreterPrivate::TopBlock() const {
     return blockTop_ > 0 ? &blockStack_[blockTop_] : nullptr;
 }
 
-void Interpreter::splitArguments() {
+void InterpreterPrivate::splitArguments() {
     argumentCount_ = 0;
     if (runArguments_.empty()) return;
     // Every single space separates, so two adjacent spaces make an empty parameter. Words

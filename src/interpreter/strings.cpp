@@ -1,6 +1,6 @@
 // String expressions (at most two operands joined by "+"), the string built-ins, the run
 // parameters and the conditions of the control statements.
-#include "interpreter.h"
+#include "interpreter_p.h"
 #include "decode.h"
 
 #include "numtext.h"
@@ -10,7 +10,7 @@
 
 namespace zef {
 
-void Interpreter::StringExpression(std::string& text) {
+void InterpreterPrivate::StringExpression(std::string& text) {
     runStatus_ = StatusOk;
     // The split is at the last "+" outside quotes, so 'x' + 'y' + 'z' reads its first
     // operand as one literal from its first to its last quote.
@@ -32,7 +32,7 @@ void Interpreter::StringExpression(std::string& text) {
     text = left + right;
 }
 
-std::string Interpreter::StringTerm(const std::string& operandText) {
+std::string InterpreterPrivate::StringTerm(const std::string& operandText) {
     std::string operand = trim(operandText);
     const auto open = operand.find('(');
     if ((!operand.empty() && operand[0] == '\'') || open == std::string::npos) {
@@ -122,7 +122,7 @@ std::string Interpreter::StringTerm(const std::string& operandText) {
 
 // A numeric operand of a comparison: a number literal, or an integer or real variable or
 // array element. Two such operands compare by value.
-bool Interpreter::isNumericOperand(const std::string& operand) {
+bool InterpreterPrivate::isNumericOperand(const std::string& operand) {
     if (operand.empty()) return false;
     if (std::string_view(".0123456789+-").find(operand[0]) != std::string_view::npos) return true;
     const auto open = operand.find('[');
@@ -156,7 +156,7 @@ bool findComparison(const std::string& condition, std::size_t& at, std::string& 
     return !op.empty();
 }
 
-bool Interpreter::EvaluateCondition(const std::string& condition) {
+bool InterpreterPrivate::EvaluateCondition(const std::string& condition) {
     const std::string upper = upperAscii(condition);
     if (startsWith(upper, "NOT EOF(")) return !FileEof(condition.substr(condition.find('(') + 1));
     if (startsWith(upper, "EOF(")) return FileEof(condition.substr(condition.find('(') + 1));

@@ -1,6 +1,6 @@
 // Values and variable access: operands become value texts, value texts go into the typed
 // stores. Every evaluator passes values around as text.
-#include "interpreter.h"
+#include "interpreter_p.h"
 
 #include "numtext.h"
 #include "text.h"
@@ -12,7 +12,7 @@ bool isNumberStart(char c) { return std::string_view(".0123456789+-").find(c) !=
 
 } // namespace
 
-std::int64_t Interpreter::Indice(const std::string& indexText) {
+std::int64_t InterpreterPrivate::Indice(const std::string& indexText) {
     std::string name = indexText;
     char kind = 0;
     std::int32_t index = 0;
@@ -28,7 +28,7 @@ std::int64_t Interpreter::Indice(const std::string& indexText) {
     return 0;
 }
 
-bool Interpreter::slotInStore(char kind, std::int64_t slot) const {
+bool InterpreterPrivate::slotInStore(char kind, std::int64_t slot) const {
     switch (kind) {
     case 'C': return slot >= 1 && slot <= charCount_;
     case 'I': return slot >= 1 && slot <= intCount_;
@@ -39,7 +39,7 @@ bool Interpreter::slotInStore(char kind, std::int64_t slot) const {
     }
 }
 
-SlotValue Interpreter::LitValeur(std::int32_t slot, char kind) const {
+SlotValue InterpreterPrivate::LitValeur(std::int32_t slot, char kind) const {
     SlotValue v;
     if (!slotInStore(kind, slot)) return v;
     v.kind = kind;
@@ -53,7 +53,7 @@ SlotValue Interpreter::LitValeur(std::int32_t slot, char kind) const {
     return v;
 }
 
-std::string Interpreter::formatValue(const SlotValue& v) const {
+std::string InterpreterPrivate::formatValue(const SlotValue& v) const {
     switch (v.kind) {
     case 'C': return std::string(1, v.c);
     case 'I': return formatInteger(v.i);
@@ -63,12 +63,12 @@ std::string Interpreter::formatValue(const SlotValue& v) const {
     }
 }
 
-void Interpreter::abandonMemory() {
+void InterpreterPrivate::abandonMemory() {
     runStatus_ = StatusStop;
     throw RunAbandoned(utf8ToCp1252(kOutOfMemoryText));
 }
 
-void Interpreter::StoreValue(const std::string& value, char kind, std::int32_t slot) {
+void InterpreterPrivate::StoreValue(const std::string& value, char kind, std::int32_t slot) {
     if (kind != 'C' && kind != 'I' && kind != 'R' && kind != 'S') return;
     if (!slotInStore(kind, slot)) return failUtf8("Indice incorrect");
     switch (kind) {
@@ -101,7 +101,7 @@ void Interpreter::StoreValue(const std::string& value, char kind, std::int32_t s
 // Resolves a variable reference, a name or name[index]: the name as looked up (upper case,
 // with its "[" for an element), the symbol's kind and the slot of the value. An element
 // number outside the declared size is refused: it would reach a neighbouring variable.
-bool Interpreter::resolveReference(const std::string& text, std::string& lookupName, char& kind,
+bool InterpreterPrivate::resolveReference(const std::string& text, std::string& lookupName, char& kind,
                                    std::int32_t& slot, bool& found) {
     found = false;
     std::int64_t offset = 0;
@@ -131,7 +131,7 @@ bool Interpreter::resolveReference(const std::string& text, std::string& lookupN
     return true;
 }
 
-void Interpreter::ScalarValue(std::string& text) {
+void InterpreterPrivate::ScalarValue(std::string& text) {
     if (text.empty()) return failUtf8("Expression incorrecte");
     if (text[0] == '\'') {
         // A string literal: only the first doubled quote is reduced to one.
@@ -161,7 +161,7 @@ void Interpreter::ScalarValue(std::string& text) {
     text = formatValue(LitValeur(slot, kind));
 }
 
-void Interpreter::StringValue(std::string& text) {
+void InterpreterPrivate::StringValue(std::string& text) {
     if (text.empty()) return failUtf8("Expression incorrecte");
     if (text[0] == '\'') {
         // Doubled quotes are not reduced here.

@@ -107,14 +107,14 @@ TEST(Driver, StackLimits) {
 
     Harness v;
     v.run({"PROGRAM T;", "BEGIN", "END."});
-    for (int i = 0; i < 100; ++i) v.interpreter->PushValue(i);
+    for (int i = 0; i < 100; ++i) v.workings().PushValue(i);
     EXPECT_EQ(v.interpreter->runStatus(), 0);
-    v.interpreter->PushValue(100);
+    v.workings().PushValue(100);
     EXPECT_EQ(v.interpreter->runStatus(), 1);
     EXPECT_EQ(v.messages.messages, std::vector<std::string>{"Pile saturée"});
     std::int32_t x = -1;
-    for (int i = 99; i >= 0; --i) ASSERT_TRUE(v.interpreter->PopValue(x) && x == i);
-    EXPECT_FALSE(v.interpreter->PopValue(x));
+    for (int i = 99; i >= 0; --i) ASSERT_TRUE(v.workings().PopValue(x) && x == i);
+    EXPECT_FALSE(v.workings().PopValue(x));
     EXPECT_EQ(x, 0); // left unchanged
     EXPECT_EQ(v.messages.messages.back(), "Pile vide");
 }

@@ -6,14 +6,14 @@ using namespace zef;
 using namespace zef::testing;
 
 namespace zef {
-inline void PrintTo(const Interpreter::Split& s, std::ostream* os) {
+inline void PrintTo(const InterpreterPrivate::Split& s, std::ostream* os) {
     *os << "[" << s.left << "|" << s.op << "|" << s.right << "]";
 }
 } // namespace zef
 
 namespace {
 
-using Split = Interpreter::Split;
+using Split = InterpreterPrivate::Split;
 
 struct Expressions : ::testing::Test {
     void SetUp() override {
@@ -25,22 +25,22 @@ struct Expressions : ::testing::Test {
     }
     std::string integer(std::string text) {
         h.messages.messages.clear();
-        h.interpreter->IntegerExpression(text);
+        h.workings().IntegerExpression(text);
         return h.interpreter->runStatus() ? "stop" : text;
     }
     std::string real(std::string text) {
         h.messages.messages.clear();
-        h.interpreter->RealExpression(text);
+        h.workings().RealExpression(text);
         return h.interpreter->runStatus() ? "stop" : text;
     }
     std::string str(std::string text) {
         h.messages.messages.clear();
-        h.interpreter->StringExpression(text);
+        h.workings().StringExpression(text);
         return h.interpreter->runStatus() ? "stop" : text;
     }
     std::string cond(const std::string& text) {
         h.messages.messages.clear();
-        const bool b = h.interpreter->EvaluateCondition(text);
+        const bool b = h.workings().EvaluateCondition(text);
         return h.interpreter->runStatus() ? "stop" : (b ? "true" : "false");
     }
     std::vector<std::string>& messages() { return h.messages.messages; }
@@ -50,17 +50,17 @@ struct Expressions : ::testing::Test {
 } // namespace
 
 TEST(SplitOperator, SplitsAtTheFirstOperatorOutsideParentheses) {
-    EXPECT_EQ(Interpreter::SplitOperator(" 1 + 2 "), (Split{"1", "+", "2"}));
-    EXPECT_EQ(Interpreter::SplitOperator("-A"), (Split{"", "-", "A"}));
-    EXPECT_EQ(Interpreter::SplitOperator("A * -1"), (Split{"A", "*", "-1"}));
-    EXPECT_EQ(Interpreter::SplitOperator("1 + 2 + 3"), (Split{"1", "+", "2 + 3"}));
-    EXPECT_EQ(Interpreter::SplitOperator("ABS(-3) + 1"), (Split{"ABS(-3)", "+", "1"}));
+    EXPECT_EQ(InterpreterPrivate::SplitOperator(" 1 + 2 "), (Split{"1", "+", "2"}));
+    EXPECT_EQ(InterpreterPrivate::SplitOperator("-A"), (Split{"", "-", "A"}));
+    EXPECT_EQ(InterpreterPrivate::SplitOperator("A * -1"), (Split{"A", "*", "-1"}));
+    EXPECT_EQ(InterpreterPrivate::SplitOperator("1 + 2 + 3"), (Split{"1", "+", "2 + 3"}));
+    EXPECT_EQ(InterpreterPrivate::SplitOperator("ABS(-3) + 1"), (Split{"ABS(-3)", "+", "1"}));
     // The first ")" ends any depth.
-    EXPECT_EQ(Interpreter::SplitOperator("F(G(1)-2)"), (Split{"F(G(1)", "-", "2)"}));
-    EXPECT_EQ(Interpreter::SplitOperator("F(2**3)"), (Split{"F(2", "**", "*3)"}));
-    EXPECT_EQ(Interpreter::SplitOperator("7 mod 3"), (Split{"7", "MOD", "3"}));
-    EXPECT_EQ(Interpreter::SplitOperator("MODE"), (Split{"", "MOD", "E"}));
-    EXPECT_EQ(Interpreter::SplitOperator("X"), (Split{"X", "", ""}));
+    EXPECT_EQ(InterpreterPrivate::SplitOperator("F(G(1)-2)"), (Split{"F(G(1)", "-", "2)"}));
+    EXPECT_EQ(InterpreterPrivate::SplitOperator("F(2**3)"), (Split{"F(2", "**", "*3)"}));
+    EXPECT_EQ(InterpreterPrivate::SplitOperator("7 mod 3"), (Split{"7", "MOD", "3"}));
+    EXPECT_EQ(InterpreterPrivate::SplitOperator("MODE"), (Split{"", "MOD", "E"}));
+    EXPECT_EQ(InterpreterPrivate::SplitOperator("X"), (Split{"X", "", ""}));
 }
 
 TEST_F(Expressions, IntegerArithmetic) {

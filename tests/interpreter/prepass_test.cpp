@@ -53,11 +53,11 @@ TEST(PrePass, DeclarationsGetConsecutiveSlotsPerStore) {
 }
 
 TEST(PrePass, ArrayRewriting) {
-    EXPECT_EQ(Interpreter::RewriteArray("T: ARRAY[10] OF INTEGER"), "T[10]:INTEGER");
-    EXPECT_EQ(Interpreter::RewriteArray("A, B: array[5] of REAL"), "A,B[5]:REAL");
-    EXPECT_EQ(Interpreter::RewriteArray("T: INTEGER"), "T: INTEGER");
+    EXPECT_EQ(InterpreterPrivate::RewriteArray("T: ARRAY[10] OF INTEGER"), "T[10]:INTEGER");
+    EXPECT_EQ(InterpreterPrivate::RewriteArray("A, B: array[5] of REAL"), "A,B[5]:REAL");
+    EXPECT_EQ(InterpreterPrivate::RewriteArray("T: INTEGER"), "T: INTEGER");
     // Without OF the colon goes back at the end: the type word is then missing.
-    EXPECT_EQ(Interpreter::RewriteArray("T: ARRAY[3] INTEGER"), "T[3]INTEGER:");
+    EXPECT_EQ(InterpreterPrivate::RewriteArray("T: ARRAY[3] INTEGER"), "T[3]INTEGER:");
 }
 
 TEST(PrePass, LabelsAndProcedures) {

@@ -2,7 +2,7 @@
 // the messages, and scripted input.
 #pragma once
 
-#include "interpreter.h"
+#include "interpreter_p.h"
 #include "text.h"
 
 #include <deque>
@@ -119,6 +119,8 @@ struct Harness {
     CountingPoll poll;
     Platform platform;
     std::unique_ptr<Interpreter> interpreter;
+    // The interpreter's workings, for the tests of single operations.
+    InterpreterPrivate& workings() { return InterpreterPrivate::get(*interpreter); }
     VectorLines lines{{}};
     std::int32_t line = 0, status = 0;
 };

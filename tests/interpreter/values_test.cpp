@@ -19,11 +19,11 @@ struct Values : ::testing::Test {
         h.messages.messages.clear();
     }
     std::string scalar(std::string text) {
-        h.interpreter->ScalarValue(text);
+        h.workings().ScalarValue(text);
         return text;
     }
     std::string string(std::string text) {
-        h.interpreter->StringValue(text);
+        h.workings().StringValue(text);
         return text;
     }
     std::vector<std::string>& messages() { return h.messages.messages; }
@@ -98,7 +98,7 @@ TEST_F(Values, StringOperands) {
 }
 
 TEST_F(Values, StoreConvertsByKindAndKeepsTheSlotOnFailure) {
-    Interpreter& in = *h.interpreter;
+    InterpreterPrivate& in = h.workings();
     in.StoreValue("-17", 'I', 1);
     EXPECT_EQ(in.LitValeur(1, 'I').i, -17);
     in.StoreValue("abc", 'I', 1);
