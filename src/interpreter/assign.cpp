@@ -23,12 +23,14 @@ void InterpreterPrivate::AssignStatement(const std::string& line) {
         if (runStatus_ > 0) return;
         name = target.substr(0, open + 1);
     }
-    char kind = 0;
-    std::int32_t index = 0;
-    ChercheEtiq(name, kind, index);
-    if (runStatus_ > 0) return; // an unknown target stops the run without a message
     const SymbolEntry* entry = findSymbol(name);
+    if (!entry) {
+        runStatus_ = StatusStop; // an unknown target stops the run without a message
+        return;
+    }
     if (offset < 0 || offset >= entry->Count) return failUtf8("Indice incorrect");
+    const char kind = entry->Kind;
+    const std::int32_t index = entry->Index;
 
     std::string value = trim(cut255(line.substr(assign + 2)));
     switch (kind) {

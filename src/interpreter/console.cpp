@@ -57,11 +57,11 @@ void InterpreterPrivate::ReadStatement(const std::string& rawArgument, bool newL
     const std::string argument = dropLast(trim(rawArgument));
     if (argument.empty()) return;
     if (destinationComma(argument) != std::string::npos) return FileRead(argument, newLine);
-    std::string name = trim(argument);
-    char kind = 0;
-    std::int32_t index = 0;
-    ChercheEtiq(name, kind, index);
-    if (runStatus_ > 0) return fail("Variable " + name + " inconnue");
+    const std::string name = upperAscii(trim(argument));
+    const SymbolEntry* target = findSymbol(name);
+    if (!target) return fail("Variable " + name + " inconnue");
+    const char kind = target->Kind;
+    const std::int32_t index = target->Index;
     std::string typed;
     if (platform_.screen) {
         typed = platform_.screen->readLine(cursorX_, cursorY_);

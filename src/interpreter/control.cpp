@@ -63,12 +63,10 @@ void InterpreterPrivate::ForStatement(const LineList& lines, const std::string& 
     std::string stepText = "1";
     const auto assign = text.find(":=");
     if (assign == std::string::npos) return failUtf8("erreur de syntaxe");
-    std::string name = trim(text.substr(0, assign));
-    char kind = 0;
-    std::int32_t slot = 0;
-    ChercheEtiq(name, kind, slot);
-    if (runStatus_ > 0) return failUtf8("Variable inconnue");
-    if (kind != 'I') return failUtf8("Type de variable incorrect");
+    const SymbolEntry* counter = findSymbol(trim(text.substr(0, assign)));
+    if (!counter) return failUtf8("Variable inconnue");
+    if (counter->Kind != 'I') return failUtf8("Type de variable incorrect");
+    const std::int32_t slot = counter->Index;
     const std::string rest = text.substr(assign + 2);
     if (rest.find("DOWNTO") != std::string::npos) stepText = "-1";
     const auto to = rest.find("TO");

@@ -190,13 +190,7 @@ void InterpreterPrivate::DispatchStatement(const LineList& lines, const std::str
 
     // A line holding only a procedure's name calls it.
     if (argument.empty()) {
-        std::string name = keyword;
-        char kind = 0;
-        std::int32_t index = 0;
-        ChercheEtiq(name, kind, index);
-        const bool isProcedure = runStatus_ == StatusOk && kind == 'P';
-        runStatus_ = StatusOk;
-        if (isProcedure) {
+        if (const SymbolEntry* entry = findSymbol(keyword); entry && entry->Kind == 'P') {
             argument = keyword;
             keyword = "CALL";
         }
@@ -237,11 +231,9 @@ void InterpreterPrivate::DispatchStatement(const LineList& lines, const std::str
 
 void InterpreterPrivate::CallProcedure(const LineList& lines, const std::string& rawName,
                                 std::int32_t& line) {
-    std::string name = upperAscii(trim(rawName));
-    char kind = 0;
-    std::int32_t index = 0;
-    ChercheEtiq(name, kind, index);
-    if (runStatus_ > 0 || kind != 'P') return failUtf8("Procedure non trouvée");
+    const SymbolEntry* procedure = findSymbol(upperAscii(trim(rawName)));
+    if (!procedure || procedure->Kind != 'P') return failUtf8("Procedure non trouvée");
+    const std::int32_t index = procedure->Index;
     const std::int32_t callLine = line;
     PushValue(callLine);
     if (runStatus_ > 0) return;
@@ -270,12 +262,9 @@ void InterpreterPrivate::ExitProcedure(std::int32_t& line) {
 }
 
 void InterpreterPrivate::GotoLabel(const std::string& label, std::int32_t& line) {
-    std::string name = upperAscii(trim(label)) + ":";
-    char kind = 0;
-    std::int32_t index = 0;
-    ChercheEtiq(name, kind, index);
-    if (runStatus_ > 0 || kind != 'L') return failUtf8("Etiquette non trouvée");
-    line = index;
+    const SymbolEntry* target = findSymbol(upperAscii(trim(label)) + ":");
+    if (!target || target->Kind != 'L') return failUtf8("Etiquette non trouvée");
+    line = target->Index;
 }
 
 void InterpreterPrivate::FindBodyEnd(const LineList& lines, std::int32_t& line) {

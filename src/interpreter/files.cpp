@@ -94,16 +94,14 @@ void InterpreterPrivate::FileRead(const std::string& argument, bool newLine) {
     const std::string source = upperAscii(trim(argument.substr(0, comma)));
     const SymbolEntry* entry = findSymbol(source);
     if (!entry) return failUtf8("Nom de fichier inconnu");
-    std::string name = trim(argument.substr(comma + 1));
-    char kind = 0;
-    std::int32_t index = 0;
-    ChercheEtiq(name, kind, index);
-    if (runStatus_ > 0) return fail("Variable " + name + " inconnue");
+    const std::string name = upperAscii(trim(argument.substr(comma + 1)));
+    const SymbolEntry* target = findSymbol(name);
+    if (!target) return fail("Variable " + name + " inconnue");
     TextChannel* channel = channelOf(*entry);
     if (!channel) return failUtf8("Variable fichier attendue");
     std::string text;
     if (const int error = channel->readLine(text, newLine); error != IoOk) abandonIo(error);
-    StoreValue(text, kind, index);
+    StoreValue(text, target->Kind, target->Index);
 }
 
 bool InterpreterPrivate::FileEof(const std::string& argument) {

@@ -97,19 +97,14 @@ std::int32_t InterpreterPrivate::IntegerOperand(const std::string& operandText) 
         runStatus_ = StatusStop;
         throw RunAbandoned("'" + operand + utf8ToCp1252("' n'est pas une valeur entière correcte"));
     }
-    std::string name = operand;
-    char kind = 0;
-    std::int32_t index = 0;
-    ChercheEtiq(name, kind, index);
-    if (runStatus_ == StatusOk) {
-        if (kind != 'I') {
+    const std::string upper = upperAscii(operand);
+    if (const SymbolEntry* entry = findSymbol(upper)) {
+        if (entry->Kind != 'I') {
             failUtf8("Type incorrect");
             return 0;
         }
-        return LitValeur(index, 'I').i;
+        return LitValeur(entry->Index, 'I').i;
     }
-    runStatus_ = StatusOk;
-    const std::string upper = upperAscii(operand);
     if (upper == "PARAMCOUNT") {
         splitArguments();
         return argumentCount_;
@@ -239,19 +234,14 @@ double InterpreterPrivate::RealOperand(const std::string& operandText) {
         runStatus_ = StatusStop;
         throw RunAbandoned("'" + operand + utf8ToCp1252("' n'est pas une valeur flottante correcte"));
     }
-    std::string name = operand;
-    char kind = 0;
-    std::int32_t index = 0;
-    ChercheEtiq(name, kind, index);
-    if (runStatus_ == StatusOk) {
-        if (kind != 'R') {
+    const std::string upper = upperAscii(operand);
+    if (const SymbolEntry* entry = findSymbol(upper)) {
+        if (entry->Kind != 'R') {
             failUtf8("Type incorrect");
             return 0;
         }
-        return LitValeur(index, 'R').r.toDouble();
+        return LitValeur(entry->Index, 'R').r.toDouble();
     }
-    runStatus_ = StatusOk;
-    const std::string upper = upperAscii(operand);
     if (upper == "RANDOM") {
         // 39 random bits: every value is exact in the 6-byte format and stays below 1.
         const std::uint64_t bits = (std::uint64_t{random_()} << 7) ^ (random_() >> 25);

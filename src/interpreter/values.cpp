@@ -13,16 +13,13 @@ bool isNumberStart(char c) { return std::string_view(".0123456789+-").find(c) !=
 } // namespace
 
 std::int64_t InterpreterPrivate::Indice(const std::string& indexText) {
-    std::string name = indexText;
-    char kind = 0;
-    std::int32_t index = 0;
-    ChercheEtiq(name, kind, index);
-    if (runStatus_ == StatusOk) {
-        if (kind == 'I' && slotInStore('I', index)) return std::int64_t{intStore_[index]} - 1;
+    // An index is read afresh: it leaves the run status clear unless it is wrong itself.
+    runStatus_ = StatusOk;
+    if (const SymbolEntry* entry = findSymbol(upperAscii(indexText))) {
+        if (entry->Kind == 'I' && slotInStore('I', entry->Index)) return std::int64_t{intStore_[entry->Index]} - 1;
         failUtf8("Indice de type incorrect");
         return 0;
     }
-    runStatus_ = StatusOk;
     if (const auto value = parseInteger(indexText)) return std::int64_t{*value} - 1;
     failUtf8("Erreur dans indice");
     return 0;
@@ -118,11 +115,15 @@ bool InterpreterPrivate::resolveReference(const std::string& text, std::string& 
     } else {
         lookupName = text;
     }
-    std::int32_t index = 0;
-    ChercheEtiq(lookupName, kind, index);
-    if (runStatus_ > 0) return false;
-    found = true;
+    lookupName = upperAscii(lookupName);
     const SymbolEntry* entry = findSymbol(lookupName);
+    // Unknown, the reference stops the statement (its caller says why); found, it leaves
+    // the status clear, whatever an earlier item of the statement left there.
+    runStatus_ = entry ? StatusOk : StatusStop;
+    if (!entry) return false;
+    found = true;
+    kind = entry->Kind;
+    const std::int32_t index = entry->Index;
     if (offset < 0 || offset >= entry->Count) {
         failUtf8("Indice incorrect");
         return false;
