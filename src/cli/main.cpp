@@ -155,7 +155,7 @@ int main(int argc, char** argv) {
             if (signalled.load() == 0 && out.error() == 0)
                 for (const auto& m : messages.messages) report(file, at, m);
             else if (signalled.load() == SIGINT)
-                report(file, at, utf8ToCp1252("Exécution interrompue"));
+                report(file, at, messageFor(Message::Interrupted));
         }
     } catch (const RunAbandoned& e) {
         for (const auto& m : messages.messages) report(file, lastLine(), m);
@@ -163,15 +163,15 @@ int main(int argc, char** argv) {
         exitCode = ExitAbandoned;
     } catch (const std::bad_alloc&) {
         // Memory ran out all the same: this run is over, and zefrun still says why.
-        report(file, lastLine(), utf8ToCp1252(kOutOfMemoryText));
+        report(file, lastLine(), messageFor(Message::OutOfMemory));
         exitCode = ExitAbandoned;
     } catch (const InputInterrupted&) {
-        if (signalled.load() == SIGINT) report(file, lastLine(), utf8ToCp1252("Exécution interrompue"));
+        if (signalled.load() == SIGINT) report(file, lastLine(), messageFor(Message::Interrupted));
     }
     // Nothing written is lost: every channel the program left open is closed, and a channel
     // that cannot be closed (a full disk) is an input/output error like any other.
     if (const int error = interpreter.CloseAll(); error != IoOk) {
-        report(file, lastLine(), "Erreur E/S " + std::to_string(error));
+        report(file, lastLine(), messageFor(Message::IoError, std::to_string(error)));
         if (exitCode == ExitOk || exitCode == ExitStopped) exitCode = ExitAbandoned;
     }
     out.flush();

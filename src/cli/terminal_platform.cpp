@@ -99,7 +99,7 @@ std::optional<std::string> TerminalScreen::nextInputLine(bool& gotLineEnd) {
         }
         // A line longer than a string may be would only fill the memory.
         if (input_.size() - inputPos_ > MaxStringLength)
-            throw RunAbandoned(utf8ToCp1252(kOutOfMemoryText));
+            throw RunAbandoned(messageFor(Message::OutOfMemory));
         if (inputEnded_) break;
         // What was given to the program goes only when more is read, so that reading stays
         // linear however short the lines.

@@ -31,7 +31,7 @@ std::int32_t RunControl::exec(EditorText& text) {
         return abandoned(e.what());
     } catch (const std::bad_alloc&) {
         // Memory ran out all the same: only this run is over, the IDE and its documents stay.
-        return abandoned(utf8ToCp1252(kOutOfMemoryText));
+        return abandoned(messageFor(Message::OutOfMemory));
     }
     state_.running = false;
     if (onRunning) onRunning(false);

@@ -368,7 +368,7 @@ void TEditeur::closeEvent(QCloseEvent* event) {
     // The files the program left open are closed now; lines that cannot be written (a full
     // disk) are an input/output error, said rather than lost in silence.
     if (const int error = screen_.CloseAll(); error != 0)
-        showErrorBox(this, QStringLiteral("Erreur E/S %1").arg(error));
+        showErrorBox(this, QString::fromStdString(cp1252ToUtf8(messageFor(Message::IoError, std::to_string(error)))));
     event->accept();
 }
 

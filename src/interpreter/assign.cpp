@@ -10,15 +10,15 @@ namespace zef {
 void InterpreterPrivate::AssignStatement(const std::string& line) {
     const auto assign = line.find(":=");
     if (assign == std::string::npos) {
-        if (line.find('=') != std::string::npos) return failUtf8("Affectation incorecte (:=)");
-        return failUtf8("Identificateur inconnu");
+        if (line.find('=') != std::string::npos) return fail(Message::BadAssignment);
+        return fail(Message::UnknownStatement);
     }
     const std::string target = upperAscii(trim(line.substr(0, assign)));
     std::string name = target;
     std::int64_t offset = 0;
     if (const auto open = target.find('['); open != std::string::npos) {
         const auto close = target.find(']', open + 1);
-        if (close == std::string::npos) return failUtf8("Erreur de syntaxe");
+        if (close == std::string::npos) return fail(Message::SyntaxError);
         offset = Indice(target.substr(open + 1, close - open - 1));
         if (runStatus_ > 0) return;
         name = target.substr(0, open + 1);
@@ -28,7 +28,7 @@ void InterpreterPrivate::AssignStatement(const std::string& line) {
         runStatus_ = StatusStop; // an unknown target stops the run without a message
         return;
     }
-    if (offset < 0 || offset >= entry->Count) return failUtf8("Indice incorrect");
+    if (offset < 0 || offset >= entry->Count) return fail(Message::BadIndex);
     const char kind = entry->Kind;
     const std::int32_t index = entry->Index;
 

@@ -10,7 +10,7 @@
 
 namespace zef {
 
-// Input/output error numbers reported when a run is abandoned ("Erreur E/S %d").
+// Input/output error numbers reported when a run is abandoned (Message::IoError).
 enum IoError : int {
     IoOk = 0,
     IoFileNotFound = 2,

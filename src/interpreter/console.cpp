@@ -59,7 +59,7 @@ void InterpreterPrivate::ReadStatement(const std::string& rawArgument, bool newL
     if (destinationComma(argument) != std::string::npos) return FileRead(argument, newLine);
     const std::string name = upperAscii(trim(argument));
     const SymbolEntry* target = findSymbol(name);
-    if (!target) return fail("Variable " + name + " inconnue");
+    if (!target) return fail(Message::UnknownReadTarget, name);
     const char kind = target->Kind;
     const std::int32_t index = target->Index;
     std::string typed;
@@ -67,7 +67,7 @@ void InterpreterPrivate::ReadStatement(const std::string& rawArgument, bool newL
         typed = platform_.screen->readLine(cursorX_, cursorY_);
         // The user may have stopped the program while it waited for the line: it stops at
         // the reading statement, which has stored and drawn nothing.
-        if (platform_.poll && platform_.poll->poll()) return failUtf8("Exécution interrompue");
+        if (platform_.poll && platform_.poll->poll()) return fail(Message::Interrupted);
         platform_.screen->drawText(cursorX_, cursorY_, typed);
         if (newLine) moveCursorLine();
         else cursorX_ = advanced(cursorX_, platform_.screen->textWidth(typed));
@@ -82,14 +82,14 @@ void InterpreterPrivate::ClrscrStatement() {
 void InterpreterPrivate::GotoxyStatement(const std::string& rawArgument) {
     const std::string argument = dropLast(rawArgument);
     const auto comma = argument.find(',');
-    if (comma == std::string::npos) return failUtf8("Erreur dans paramètres");
+    if (comma == std::string::npos) return fail(Message::BadParameters);
     // Each argument is read like an element index, which gives its value minus one.
     const std::int64_t row = Indice(argument.substr(0, comma)) + 1;
     if (runStatus_ > 0) return;
     const std::int64_t column = Indice(argument.substr(comma + 1)) + 1;
     if (runStatus_ > 0) return;
     if (row < 1 || column < 1 || row > 100000 || column > 100000)
-        return failUtf8("Valeur de paramètre incorrecte");
+        return fail(Message::BadParameterValue);
     cursorX_ = static_cast<int>((column - 1) * ColumnWidth);
     cursorY_ = static_cast<int>((row - 1) * LineHeight);
     if (platform_.screen) platform_.screen->cursorMoved(cursorX_, cursorY_, CursorMove::GotoXY);

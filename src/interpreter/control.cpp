@@ -21,14 +21,14 @@ void InterpreterPrivate::FindElse(const LineList& lines, std::int32_t& line) {
             return;
         }
     }
-    failUtf8("ELSE manquant");
+    fail(Message::MissingElse);
 }
 
 void InterpreterPrivate::IfStatement(const LineList& lines, const std::string& argument,
                               std::int32_t& line) {
     // Whatever follows THEN on the IF line is ignored: the branch is the next line.
     const auto then = upperAscii(argument).find("THEN");
-    if (then == std::string::npos) return failUtf8("THEN manquant");
+    if (then == std::string::npos) return fail(Message::MissingThen);
     const bool holds = EvaluateCondition(trim(argument.substr(0, then)));
     if (runStatus_ > 0 || holds) return;
     const std::int32_t ifLine = line;
@@ -62,27 +62,27 @@ void InterpreterPrivate::ForStatement(const LineList& lines, const std::string& 
     const std::string text = upperAscii(argument);
     std::string stepText = "1";
     const auto assign = text.find(":=");
-    if (assign == std::string::npos) return failUtf8("erreur de syntaxe");
+    if (assign == std::string::npos) return fail(Message::ForHeadingSyntax);
     const SymbolEntry* counter = findSymbol(trim(text.substr(0, assign)));
-    if (!counter) return failUtf8("Variable inconnue");
-    if (counter->Kind != 'I') return failUtf8("Type de variable incorrect");
+    if (!counter) return fail(Message::ForUnknownCounter);
+    if (counter->Kind != 'I') return fail(Message::ForCounterNotInteger);
     const std::int32_t slot = counter->Index;
     const std::string rest = text.substr(assign + 2);
     if (rest.find("DOWNTO") != std::string::npos) stepText = "-1";
     const auto to = rest.find("TO");
-    if (to == std::string::npos) return failUtf8("erreur de syntaxe");
+    if (to == std::string::npos) return fail(Message::ForHeadingSyntax);
     // The start value stands right after ":=", up to the first space.
     std::string start = trim(rest.substr(0, rest.find(' ')));
     ScalarValue(start);
     if (runStatus_ > 0) return;
     std::string limitText = trim(to + 3 <= rest.size() ? rest.substr(to + 3) : std::string());
-    if (!endsWith(limitText, "DO")) return failUtf8("Erreur de syntaxe");
+    if (!endsWith(limitText, "DO")) return fail(Message::SyntaxError);
     limitText = trim(limitText.substr(0, limitText.size() - 2));
     ScalarValue(limitText);
     if (runStatus_ > 0) return;
     const auto limit = parseInteger(limitText);
     const auto step = parseInteger(stepText);
-    if (!limit || !step) return failUtf8("Types de données incompatibles");
+    if (!limit || !step) return fail(Message::ForBoundsIncompatible);
     StoreValue(start, 'I', slot);
     if (runStatus_ > 0) return;
     // No test before the first pass: the body always runs at least once.
@@ -104,7 +104,7 @@ void InterpreterPrivate::NextStatement(std::int32_t& line) {
     ok = PopValue(slot) && ok;
     ok = PopValue(forLine) && ok;
     if (!ok) return;
-    if (!slotInStore('I', slot)) return failUtf8("Pile vide"); // not a FOR frame
+    if (!slotInStore('I', slot)) return fail(Message::StackEmpty); // not a FOR frame
     const std::int32_t value = static_cast<std::int32_t>(
         static_cast<std::uint32_t>(intStore_[slot]) + static_cast<std::uint32_t>(step));
     StoreValue(formatInteger(value), 'I', slot);
@@ -119,7 +119,7 @@ void InterpreterPrivate::NextStatement(std::int32_t& line) {
 
 void InterpreterPrivate::WhileStatement(const LineList& lines, const std::string& argument,
                                  std::int32_t& line) {
-    if (!endsWith(upperAscii(argument), "DO")) return failUtf8("Erreur de syntaxe");
+    if (!endsWith(upperAscii(argument), "DO")) return fail(Message::SyntaxError);
     const bool holds = EvaluateCondition(argument.substr(0, argument.size() - 2));
     if (runStatus_ > 0) return;
     const std::int32_t whileLine = line;
@@ -192,7 +192,7 @@ void InterpreterPrivate::BreakStatement(const LineList& lines, std::int32_t& lin
             }
         }
     } else {
-        failUtf8("BREAK sans FOR ou WHILE ou REPEAT");
+        fail(Message::BreakOutsideLoop);
     }
 }
 

@@ -96,7 +96,7 @@ void InterpreterPrivate::Exec(LineList& lines, std::int32_t& line, std::int32_t&
             // terminator runs.
             if (ran >= 0) currentLine_ = ran;
             stoppedOnError_ = true;
-            failUtf8("Exécution interrompue");
+            fail(Message::Interrupted);
             outStatus = runStatus_;
             line = current;
             return;
@@ -180,7 +180,7 @@ void InterpreterPrivate::DispatchStatement(const LineList& lines, const std::str
     }
     // Any word beginning with END counts as END, even ENDING := 1.
     if (startsWith(upper, "END")) {
-        if (--beginDepth_ < 0) failUtf8("END sans BEGIN");
+        if (--beginDepth_ < 0) fail(Message::EndWithoutBegin);
         return;
     }
     if (startsWith(upper, "PROCEDURE")) return; // bodies are entered only by calls
@@ -232,7 +232,7 @@ void InterpreterPrivate::DispatchStatement(const LineList& lines, const std::str
 void InterpreterPrivate::CallProcedure(const LineList& lines, const std::string& rawName,
                                 std::int32_t& line) {
     const SymbolEntry* procedure = findSymbol(upperAscii(trim(rawName)));
-    if (!procedure || procedure->Kind != 'P') return failUtf8("Procedure non trouvée");
+    if (!procedure || procedure->Kind != 'P') return fail(Message::ProcedureNotFound);
     const std::int32_t index = procedure->Index;
     const std::int32_t callLine = line;
     PushValue(callLine);
@@ -254,7 +254,7 @@ void InterpreterPrivate::CallProcedure(const LineList& lines, const std::string&
 
 void InterpreterPrivate::ExitProcedure(std::int32_t& line) {
     const BlockEntry* top = TopBlock();
-    if (!top || top->Terminator != "ENDSUB") return failUtf8("Bloc FOR/WHILE/REPEAT en cours");
+    if (!top || top->Terminator != "ENDSUB") return fail(Message::ExitInsideLoop);
     std::int32_t back = line;
     if (!PopValue(back)) return;
     line = back;
@@ -263,13 +263,13 @@ void InterpreterPrivate::ExitProcedure(std::int32_t& line) {
 
 void InterpreterPrivate::GotoLabel(const std::string& label, std::int32_t& line) {
     const SymbolEntry* target = findSymbol(upperAscii(trim(label)) + ":");
-    if (!target || target->Kind != 'L') return failUtf8("Etiquette non trouvée");
+    if (!target || target->Kind != 'L') return fail(Message::LabelNotFound);
     line = target->Index;
 }
 
 void InterpreterPrivate::FindBodyEnd(const LineList& lines, std::int32_t& line) {
     const std::int32_t heading = line;
-    if (heading + 1 >= lines.count()) return failUtf8("BEGIN sans END");
+    if (heading + 1 >= lines.count()) return fail(Message::BeginWithoutEnd);
     if (upperAscii(trim(tabsToSpaces(lineText(lines, heading + 1)))) != "BEGIN") {
         line = heading + 1;
         return;
@@ -284,7 +284,7 @@ void InterpreterPrivate::FindBodyEnd(const LineList& lines, std::int32_t& line) 
             return;
         }
     }
-    failUtf8("BEGIN sans END");
+    fail(Message::BeginWithoutEnd);
 }
 
 } // namespace zef

@@ -18,20 +18,20 @@ TextChannel* InterpreterPrivate::channelOf(const SymbolEntry& entry) {
 
 void InterpreterPrivate::abandonIo(int error) {
     runStatus_ = StatusStop;
-    throw RunAbandoned("Erreur E/S " + std::to_string(error));
+    throw RunAbandoned(messageFor(Message::IoError, std::to_string(error)));
 }
 
 void InterpreterPrivate::AssignFileStatement(const std::string& argument) {
     const std::string text = upperAscii(trim(dropLast(argument)));
     const auto comma = text.find(',');
-    if (comma == std::string::npos) return failUtf8("Erreur de syntaxe");
+    if (comma == std::string::npos) return fail(Message::SyntaxError);
     // A literal name arrives upper-cased; a string variable gives its value as stored.
     std::string name = text.substr(comma + 1);
     StringValue(name);
     if (runStatus_ > 0) return;
     const SymbolEntry* entry = findSymbol(trim(text.substr(0, comma)));
     TextChannel* channel = entry ? channelOf(*entry) : nullptr;
-    if (!channel) return failUtf8("Variable fichier attendue");
+    if (!channel) return fail(Message::FileVariableExpected);
     channel->bind(name);
 }
 
@@ -40,28 +40,28 @@ void InterpreterPrivate::AssignPrnStatement() { printer_.bound = true; }
 void InterpreterPrivate::ResetStatement(const std::string& argument, bool rewrite) {
     const std::string name = upperAscii(trim(dropLast(argument)));
     if (rewrite && name == "PRN") {
-        if (!printer_.bound || !platform_.printer) return failUtf8("Erreur Entrée/Sortie");
+        if (!printer_.bound || !platform_.printer) return fail(Message::OpenFailed);
         if (printer_.open) {
             printer_.open = false;
             platform_.printer->close();
         }
-        if (!platform_.printer->open()) return failUtf8("Erreur Entrée/Sortie");
+        if (!platform_.printer->open()) return fail(Message::OpenFailed);
         printer_.open = true;
         return;
     }
     const SymbolEntry* entry = findSymbol(name);
     TextChannel* channel = entry ? channelOf(*entry) : nullptr;
-    if (!channel) return failUtf8("Variable fichier attendue");
+    if (!channel) return fail(Message::FileVariableExpected);
     const int error = rewrite ? channel->openWrite() : channel->openRead();
-    if (error != IoOk) failUtf8("Erreur Entrée/Sortie");
+    if (error != IoOk) fail(Message::OpenFailed);
 }
 
 void InterpreterPrivate::CloseStatement(const std::string& argument) {
     const std::string name = upperAscii(trim(dropLast(argument)));
     const SymbolEntry* entry = findSymbol(name);
     TextChannel* channel = entry ? channelOf(*entry) : nullptr;
-    if (!channel) return failUtf8("Variable fichier attendue");
-    if (channel->close() != IoOk) failUtf8("Erreur d'entrée/sortie");
+    if (!channel) return fail(Message::FileVariableExpected);
+    if (channel->close() != IoOk) fail(Message::CloseOrEofFailed);
 }
 
 void InterpreterPrivate::FileWrite(const std::string& argument, bool newLine) {
@@ -71,9 +71,9 @@ void InterpreterPrivate::FileWrite(const std::string& argument, bool newLine) {
     TextChannel* channel = nullptr;
     if (destination != "PRN") {
         const SymbolEntry* entry = findSymbol(destination);
-        if (!entry) return failUtf8("Nom de fichier inconnu");
+        if (!entry) return fail(Message::UnknownFile);
         channel = channelOf(*entry);
-        if (!channel) return failUtf8("Variable fichier attendue");
+        if (!channel) return fail(Message::FileVariableExpected);
     }
     ScalarValue(value);
     if (runStatus_ > 0) return;
@@ -93,12 +93,12 @@ void InterpreterPrivate::FileRead(const std::string& argument, bool newLine) {
     const auto comma = destinationComma(argument);
     const std::string source = upperAscii(trim(argument.substr(0, comma)));
     const SymbolEntry* entry = findSymbol(source);
-    if (!entry) return failUtf8("Nom de fichier inconnu");
+    if (!entry) return fail(Message::UnknownFile);
     const std::string name = upperAscii(trim(argument.substr(comma + 1)));
     const SymbolEntry* target = findSymbol(name);
-    if (!target) return fail("Variable " + name + " inconnue");
+    if (!target) return fail(Message::UnknownReadTarget, name);
     TextChannel* channel = channelOf(*entry);
-    if (!channel) return failUtf8("Variable fichier attendue");
+    if (!channel) return fail(Message::FileVariableExpected);
     std::string text;
     if (const int error = channel->readLine(text, newLine); error != IoOk) abandonIo(error);
     StoreValue(text, target->Kind, target->Index);
@@ -109,12 +109,12 @@ bool InterpreterPrivate::FileEof(const std::string& argument) {
     const SymbolEntry* entry = findSymbol(trim(name));
     TextChannel* channel = entry ? channelOf(*entry) : nullptr;
     if (!channel) {
-        failUtf8("Variable fichier attendue");
+        fail(Message::FileVariableExpected);
         return true;
     }
     bool atEnd = true;
     if (channel->eof(atEnd) != IoOk) {
-        failUtf8("Erreur d'entrée/sortie");
+        fail(Message::CloseOrEofFailed);
         return true;
     }
     return atEnd;
@@ -131,20 +131,20 @@ void InterpreterPrivate::DirectoryStatement(const std::string& keyword, const st
     const bool valid = !name.empty() && name.find('\0') == std::string::npos;
     if (keyword == "DELETEFILE") {
         const bool ok = valid && !fs::is_directory(path, ec) && fs::remove(path, ec);
-        if (!ok) fail("Fichier " + name + utf8ToCp1252(" n'a pas été effacé"));
+        if (!ok) fail(Message::FileNotDeleted, name);
     } else if (keyword == "MKDIR") {
         if (!valid || !fs::create_directory(path, ec))
-            fail(utf8ToCp1252("Répertoire ") + name + utf8ToCp1252(" n'a pas été créé"));
+            fail(Message::FolderNotCreated, name);
     } else if (keyword == "RMDIR") {
         const bool ok = valid && fs::is_directory(path, ec) && fs::remove(path, ec);
-        if (!ok) fail(utf8ToCp1252("Répertoire ") + name + utf8ToCp1252(" n'a pas été éffacé"));
+        if (!ok) fail(Message::FolderNotDeleted, name);
     } else {
         if (!valid || !fs::is_directory(path, ec)) {
-            fail(utf8ToCp1252("Répertoire ") + name + " inexistant");
+            fail(Message::FolderMissing, name);
             return;
         }
         fs::current_path(path, ec);
-        if (ec) fail(utf8ToCp1252("Répertoire ") + name + " inexistant");
+        if (ec) fail(Message::FolderMissing, name);
     }
 }
 

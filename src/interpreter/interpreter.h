@@ -5,6 +5,7 @@
 #pragma once
 
 #include "channel.h"
+#include "messages.h"
 #include "platform.h"
 #include "real48.h"
 

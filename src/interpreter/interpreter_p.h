@@ -153,9 +153,8 @@ private:
     friend class FastPath;
     friend class FastValues;
 
-    // Shows a message (UTF-8 source text turned into 8-bit) and stops the statement.
-    void fail(const std::string& message8bit);
-    void failUtf8(const char* messageUtf8);
+    // Shows the message (with its argument, 8-bit) and stops the statement.
+    void fail(Message message, std::string_view argument8bit = {});
     // A line of the program as the interpreter reads it: a breakpoint marker at its start is
     // not part of the program.
     static std::string lineText(const LineList& lines, std::int32_t index);

@@ -95,12 +95,12 @@ std::int32_t InterpreterPrivate::IntegerOperand(const std::string& operandText) 
         // abandoned with the conversion's own report.
         if (const auto v = parseInteger(operand)) return *v;
         runStatus_ = StatusStop;
-        throw RunAbandoned("'" + operand + utf8ToCp1252("' n'est pas une valeur entière correcte"));
+        throw RunAbandoned(messageFor(Message::NotAnInteger, operand));
     }
     const std::string upper = upperAscii(operand);
     if (const SymbolEntry* entry = findSymbol(upper)) {
         if (entry->Kind != 'I') {
-            failUtf8("Type incorrect");
+            fail(Message::OperandType);
             return 0;
         }
         return LitValeur(entry->Index, 'I').i;
@@ -115,22 +115,22 @@ std::int32_t InterpreterPrivate::IntegerOperand(const std::string& operandText) 
         const std::int32_t slot = numericElement(operand, open, 'I');
         return slot ? LitValeur(slot, 'I').i : 0;
     }
-    failUtf8("Erreur dans expression");
+    fail(Message::ExpressionError);
     return 0;
 }
 
 std::int32_t InterpreterPrivate::numericElement(const std::string& operand, std::size_t open, char kind) {
     const SymbolEntry* entry = findSymbol(upperAscii(operand.substr(0, open + 1)));
     if (!entry) {
-        failUtf8("Identificateur inconnu");
+        fail(Message::UnknownStatement);
         return 0;
     }
     if (entry->Kind != kind) {
-        failUtf8("Erreur de type");
+        fail(Message::ElementType);
         return 0;
     }
     if (operand.find(']', open) == std::string::npos) {
-        failUtf8("Erreur de syntaxe");
+        fail(Message::SyntaxError);
         return 0;
     }
     std::string name;
@@ -159,7 +159,7 @@ std::int32_t InterpreterPrivate::IntegerBuiltin(const std::string& name, const s
         }
         const auto comma = inner.find(',');
         if (comma == std::string::npos) {
-            failUtf8("Erreur de syntaxe");
+            fail(Message::SyntaxError);
             return 0;
         }
         std::string needle = inner.substr(0, comma), haystack = inner.substr(comma + 1);
@@ -171,12 +171,12 @@ std::int32_t InterpreterPrivate::IntegerBuiltin(const std::string& name, const s
         return at == std::string::npos ? 0 : static_cast<std::int32_t>(at) + 1;
     }
     if (name != "ABS" && name != "INT" && name != "ORD" && name != "VAL") {
-        failUtf8("Erreur dans expression");
+        fail(Message::ExpressionError);
         return 0;
     }
     const std::string value = builtinArgument(argument);
     auto failed = [&]() {
-        fail(utf8ToCp1252("erreur dans nombre ") + value);
+        fail(Message::BadNumber, value);
         return 0;
     };
     if (name == "ORD") {
@@ -232,12 +232,12 @@ double InterpreterPrivate::RealOperand(const std::string& operandText) {
         const auto r = d ? roundToReal48(*d) : std::nullopt;
         if (r) return *r;
         runStatus_ = StatusStop;
-        throw RunAbandoned("'" + operand + utf8ToCp1252("' n'est pas une valeur flottante correcte"));
+        throw RunAbandoned(messageFor(Message::NotAReal, operand));
     }
     const std::string upper = upperAscii(operand);
     if (const SymbolEntry* entry = findSymbol(upper)) {
         if (entry->Kind != 'R') {
-            failUtf8("Type incorrect");
+            fail(Message::OperandType);
             return 0;
         }
         return LitValeur(entry->Index, 'R').r.toDouble();
@@ -253,14 +253,14 @@ double InterpreterPrivate::RealOperand(const std::string& operandText) {
         const std::int32_t slot = numericElement(operand, open, 'R');
         return slot ? LitValeur(slot, 'R').r.toDouble() : 0;
     }
-    failUtf8("Erreur dans expression");
+    fail(Message::ExpressionError);
     return 0;
 }
 
 double InterpreterPrivate::RealBuiltin(const std::string& name, const std::string& argument) {
     if (name != "ABS" && name != "SQRT" && name != "SIN" && name != "COS" && name != "LN" &&
         name != "EXP") {
-        failUtf8("Erreur dans expression");
+        fail(Message::ExpressionError);
         return 0;
     }
     const std::string value = builtinArgument(argument);
@@ -278,7 +278,7 @@ double InterpreterPrivate::RealBuiltin(const std::string& name, const std::strin
     }
     const auto stored = result ? roundToReal48(*result) : std::nullopt;
     if (!stored) {
-        fail(utf8ToCp1252("erreur dans nombre ") + value);
+        fail(Message::BadNumber, value);
         return 0;
     }
     return *stored;

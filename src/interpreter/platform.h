@@ -99,11 +99,6 @@ public:
     explicit RunAbandoned(const std::string& text) : std::runtime_error(text) {}
 };
 
-// The text of a run abandoned because it would hold more memory than a run may (UTF-8):
-// the interpreter's string limits, a line of input too long, memory that ran out all the
-// same (std::bad_alloc, caught by the front ends).
-inline constexpr const char* kOutOfMemoryText = "Mémoire insuffisante";
-
 // The system clock, used when the platform gives none.
 class SystemClock : public Clock {
 public:

@@ -28,7 +28,7 @@ void InterpreterPrivate::DeclarePass(LineList& lines, std::int32_t& errorLine) {
     while (blank < lines.count() && trim(tabsToSpaces(lineText(lines, blank))).empty()) ++blank;
     if (blank > 0) lines.deleteLines(0, blank);
     if (lines.count() == 0 || prepared(lineText(lines, 0)).substr(0, 7) != "PROGRAM") {
-        failUtf8("Mot réservé PROGRAM manquant");
+        fail(Message::MissingProgram);
         errorLine = 0;
         return;
     }
@@ -37,7 +37,7 @@ void InterpreterPrivate::DeclarePass(LineList& lines, std::int32_t& errorLine) {
     bool checkEndings = true;
     for (std::int32_t i = 0; i < lines.count(); ++i) {
         if (interruptPending()) {
-            failUtf8("Exécution interrompue");
+            fail(Message::Interrupted);
             errorLine = i;
             return;
         }
@@ -46,7 +46,7 @@ void InterpreterPrivate::DeclarePass(LineList& lines, std::int32_t& errorLine) {
             endsWith(text, "THEN") || endsWith(text, "DO") || startsWith(text, "REPEAT"))
             checkEndings = false;
         if (checkEndings && !text.empty() && text.back() != ';') {
-            if (prepared(lineText(lines, i + 1)) != "ELSE") failUtf8("Manque ; en fin de ligne");
+            if (prepared(lineText(lines, i + 1)) != "ELSE") fail(Message::MissingSemicolon);
         }
         text = dropTrailing(text, ';');
         // An end-of-line comment is cut off; what is left is not trimmed again, so a label
@@ -63,11 +63,11 @@ void InterpreterPrivate::DeclarePass(LineList& lines, std::int32_t& errorLine) {
 }
 
 void InterpreterPrivate::RegisterLabel(const std::string& name, char kind, std::int32_t line) {
-    if (name.size() > 20) return failUtf8("Nom trop long (20 maxi)");
+    if (name.size() > 20) return fail(Message::NameTooLong);
     if (name.empty() || name[0] < 'A' || name[0] > 'Z')
-        return failUtf8("Caractère non valide (A-Z,a-z)");
-    if (symbolPosition(name) > 0) return failUtf8("Identificateur dupliqué");
-    if (symbols_.size() >= MaxSymbols) return failUtf8("Table des symboles saturée");
+        return fail(Message::InvalidNameCharacter);
+    if (symbolPosition(name) > 0) return fail(Message::DuplicateLabel);
+    if (symbols_.size() >= MaxSymbols) return fail(Message::SymbolTableFull);
     symbols_.push_back({name, kind, line, 1});
 }
 
@@ -94,7 +94,7 @@ std::string InterpreterPrivate::RewriteArray(const std::string& text) {
 void InterpreterPrivate::DeclareVariables(const std::string& text) {
     const std::string t = RewriteArray(text);
     const auto colon = t.find(':');
-    if (colon == std::string::npos) return failUtf8("Erreur de syntaxe (manque :)");
+    if (colon == std::string::npos) return fail(Message::DeclarationWithoutColon);
     const std::string type = trim(t.substr(colon + 1, 20));
     const std::string names = trim(t.substr(0, colon));
     char kind = 0;
@@ -119,9 +119,9 @@ void InterpreterPrivate::DeclareVariables(const std::string& text) {
 }
 
 void InterpreterPrivate::DeclareName(const std::string& rawName, char kind) {
-    if (rawName.size() > 20) return failUtf8("Nom trop long (20 maxi)");
+    if (rawName.size() > 20) return fail(Message::NameTooLong);
     if (!rawName.empty() && (rawName[0] < 'A' || rawName[0] > 'Z'))
-        return failUtf8("Caractère non valide (A-Z,a-z)");
+        return fail(Message::InvalidNameCharacter);
     std::string name = trim(rawName);
     if (name.empty()) return;
     std::int32_t count = 1;
@@ -137,12 +137,12 @@ void InterpreterPrivate::DeclareName(const std::string& rawName, char kind) {
             if (digits) value = std::min<std::int64_t>(value * 10 + (c - '0'), std::int64_t{1} << 40);
         }
         // A count beyond the integers, or below 1, is no declaration either.
-        if (!digits || value < 1 || value > INT32_MAX) return failUtf8("Erreur de syntaxe");
+        if (!digits || value < 1 || value > INT32_MAX) return fail(Message::SyntaxError);
         count = static_cast<std::int32_t>(value);
         name.erase(open + 1);
     }
-    if (symbolPosition(name) > 0) return failUtf8("Symbole déjà défini");
-    if (symbols_.size() >= MaxSymbols) return failUtf8("Table des symboles saturée");
+    if (symbolPosition(name) > 0) return fail(Message::DuplicateVariable);
+    if (symbols_.size() >= MaxSymbols) return fail(Message::SymbolTableFull);
     std::int32_t first = 0;
     if (kind != 0) {
         first = AllocateSlots(kind, count);
@@ -170,8 +170,8 @@ void InterpreterPrivate::FindMainBegin(const LineList& lines, std::int32_t& begi
             break;
         }
     }
-    if (counter > 0) failUtf8("BEGIN manquant");
-    if (!endSeen) failUtf8("END. manquant");
+    if (counter > 0) fail(Message::MissingBegin);
+    if (!endSeen) fail(Message::MissingFinalEnd);
 }
 
 } // namespace zef

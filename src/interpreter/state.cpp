@@ -31,12 +31,10 @@ InterpreterPrivate::InterpreterPrivate(Platform platform) : platform_(platform) 
 
 InterpreterPrivate::~InterpreterPrivate() = default;
 
-void InterpreterPrivate::fail(const std::string& message8bit) {
-    if (platform_.messages) platform_.messages->showError(message8bit);
+void InterpreterPrivate::fail(Message message, std::string_view argument8bit) {
+    if (platform_.messages) platform_.messages->showError(messageFor(message, argument8bit));
     runStatus_ = StatusStop;
 }
-
-void InterpreterPrivate::failUtf8(const char* messageUtf8) { fail(utf8ToCp1252(messageUtf8)); }
 
 std::string InterpreterPrivate::lineText(const LineList& lines, std::int32_t index) {
     if (index < 0 || index >= lines.count()) return {};
@@ -89,7 +87,7 @@ int InterpreterPrivate::symbolPosition(const std::string& name) const {
 std::int32_t InterpreterPrivate::AllocateSlots(char kind, std::int32_t n) {
     auto bump = [&](std::int32_t& used, std::int32_t limit) -> std::int32_t {
         if (n < 1 || used + static_cast<std::int64_t>(n) > limit) {
-            failUtf8("Trop de variables");
+            fail(Message::TooManyVariables);
             return 0;
         }
         const std::int32_t first = used + 1;
@@ -121,7 +119,7 @@ std::int32_t InterpreterPrivate::AllocateSlots(char kind, std::int32_t n) {
         // The string store grows with the program, up to a bound that keeps a declaration
         // such as S[999999999] from exhausting the memory.
         if (n < 1 || stringStore_.size() + static_cast<std::size_t>(n) > MaxStringSlots + 1u) {
-            failUtf8("Trop de variables");
+            fail(Message::TooManyVariables);
             return 0;
         }
         const auto first = static_cast<std::int32_t>(stringStore_.size());
@@ -135,7 +133,7 @@ std::int32_t InterpreterPrivate::AllocateSlots(char kind, std::int32_t n) {
 
 void InterpreterPrivate::PushValue(std::int32_t v) {
     if (valueTop_ >= MaxValueStack) {
-        failUtf8("Pile saturée");
+        fail(Message::StackFull);
         return;
     }
     valueStack_[++valueTop_] = v;
@@ -143,7 +141,7 @@ void InterpreterPrivate::PushValue(std::int32_t v) {
 
 bool InterpreterPrivate::PopValue(std::int32_t& v) {
     if (valueTop_ < 1) {
-        failUtf8("Pile vide");
+        fail(Message::StackEmpty);
         return false;
     }
     v = valueStack_[valueTop_--];
@@ -153,7 +151,7 @@ bool InterpreterPrivate::PopValue(std::int32_t& v) {
 void InterpreterPrivate::PushBlock(std::int32_t resumeLine, const std::string& terminator) {
     // A 31st entry is refused like the value stack's 101st.
     if (blockTop_ >= MaxBlockStack) {
-        failUtf8("Pile saturée");
+        fail(Message::StackFull);
         return;
     }
     blockStack_[++blockTop_] = {resumeLine, terminator};

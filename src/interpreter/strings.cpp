@@ -56,13 +56,13 @@ std::string InterpreterPrivate::StringTerm(const std::string& operandText) {
         ScalarValue(from);
         const auto f = runStatus_ == StatusOk ? parseInteger(from) : std::nullopt;
         if (runStatus_ > 0 || !f) {
-            failUtf8("Erreur dans expression");
+            fail(Message::ExpressionError);
             return {};
         }
         ScalarValue(count);
         const auto n = runStatus_ == StatusOk ? parseInteger(count) : std::nullopt;
         if (runStatus_ > 0 || !n) {
-            failUtf8("Erreur dans expression");
+            fail(Message::ExpressionError);
             return {};
         }
         const std::int64_t start = *f < 1 ? 1 : *f;
@@ -72,7 +72,7 @@ std::string InterpreterPrivate::StringTerm(const std::string& operandText) {
     if (name == "PARAMSTR") {
         // Only the first character counts: PARAMSTR(12) is parameter 1.
         if (argument.empty() || argument[0] < '0' || argument[0] > '9') {
-            failUtf8("Indice incorrect");
+            fail(Message::BadIndex);
             return {};
         }
         const int n = argument[0] - '0';
@@ -86,14 +86,14 @@ std::string InterpreterPrivate::StringTerm(const std::string& operandText) {
         if (runStatus_ > 0) return {};
         if (name == "INTTOSTR") {
             if (!parseReal(value, platform_.regional.decimalSeparator)) {
-                failUtf8("Erreur de conversion");
+                fail(Message::ConversionError);
                 return {};
             }
             return value;
         }
         const auto i = parseInteger(value);
         if (!i) {
-            failUtf8("Erreur de conversion");
+            fail(Message::ConversionError);
             return {};
         }
         if (name == "CHR") return std::string(1, static_cast<char>(*i & 0xFF));
@@ -109,14 +109,14 @@ std::string InterpreterPrivate::StringTerm(const std::string& operandText) {
     }
     if (name == "DATETOSTR" || name == "TIMETOSTR") {
         if (upperAscii(inner) != "DATE") {
-            failUtf8("Variable date/heure incorrecte");
+            fail(Message::BadDateTime);
             return {};
         }
         const DateTime dt = now();
         return name == "DATETOSTR" ? platform_.regional.formatDate(dt)
                                    : platform_.regional.formatTime(dt);
     }
-    failUtf8("Identificateur inconnu");
+    fail(Message::UnknownStatement);
     return {};
 }
 
@@ -164,7 +164,7 @@ bool InterpreterPrivate::EvaluateCondition(const std::string& condition) {
     std::size_t at = std::string::npos;
     std::string op;
     if (!findComparison(condition, at, op)) {
-        failUtf8("Expression logique incorrecte");
+        fail(Message::BadCondition);
         return false;
     }
     const std::string leftOperand = trim(condition.substr(0, at));

@@ -17,11 +17,11 @@ std::int64_t InterpreterPrivate::Indice(const std::string& indexText) {
     runStatus_ = StatusOk;
     if (const SymbolEntry* entry = findSymbol(upperAscii(indexText))) {
         if (entry->Kind == 'I' && slotInStore('I', entry->Index)) return std::int64_t{intStore_[entry->Index]} - 1;
-        failUtf8("Indice de type incorrect");
+        fail(Message::IndexNotInteger);
         return 0;
     }
     if (const auto value = parseInteger(indexText)) return std::int64_t{*value} - 1;
-    failUtf8("Erreur dans indice");
+    fail(Message::IndexUnreadable);
     return 0;
 }
 
@@ -62,26 +62,26 @@ std::string InterpreterPrivate::formatValue(const SlotValue& v) const {
 
 void InterpreterPrivate::abandonMemory() {
     runStatus_ = StatusStop;
-    throw RunAbandoned(utf8ToCp1252(kOutOfMemoryText));
+    throw RunAbandoned(messageFor(Message::OutOfMemory));
 }
 
 void InterpreterPrivate::StoreValue(const std::string& value, char kind, std::int32_t slot) {
     if (kind != 'C' && kind != 'I' && kind != 'R' && kind != 'S') return;
-    if (!slotInStore(kind, slot)) return failUtf8("Indice incorrect");
+    if (!slotInStore(kind, slot)) return fail(Message::BadIndex);
     switch (kind) {
     case 'C':
-        if (value.empty()) return failUtf8("Erreur de conversion");
+        if (value.empty()) return fail(Message::ConversionError);
         charStore_[slot] = value[0];
         return;
     case 'I':
         if (const auto i = parseInteger(value)) intStore_[slot] = *i;
-        else failUtf8("Erreur de conversion");
+        else fail(Message::ConversionError);
         return;
     case 'R': {
         const auto d = parseReal(value, platform_.regional.decimalSeparator);
         const auto r = d ? Real48::fromDouble(*d) : std::nullopt;
         if (r) realStore_[slot] = *r;
-        else failUtf8("Erreur de conversion");
+        else fail(Message::ConversionError);
         return;
     }
     case 'S': {
@@ -125,7 +125,7 @@ bool InterpreterPrivate::resolveReference(const std::string& text, std::string& 
     kind = entry->Kind;
     const std::int32_t index = entry->Index;
     if (offset < 0 || offset >= entry->Count) {
-        failUtf8("Indice incorrect");
+        fail(Message::BadIndex);
         return false;
     }
     slot = static_cast<std::int32_t>(index + offset);
@@ -133,12 +133,12 @@ bool InterpreterPrivate::resolveReference(const std::string& text, std::string& 
 }
 
 void InterpreterPrivate::ScalarValue(std::string& text) {
-    if (text.empty()) return failUtf8("Expression incorrecte");
+    if (text.empty()) return fail(Message::BadExpression);
     if (text[0] == '\'') {
         // A string literal: only the first doubled quote is reduced to one.
         std::string rest = text.substr(1);
         if (const auto pair = rest.find("''"); pair != std::string::npos) rest.erase(pair, 1);
-        if (rest.empty() || rest.back() != '\'') return failUtf8("chaine sans fin");
+        if (rest.empty() || rest.back() != '\'') return fail(Message::UnterminatedString);
         rest.pop_back();
         text = rest;
         return;
@@ -147,7 +147,7 @@ void InterpreterPrivate::ScalarValue(std::string& text) {
         // A number stays as written (007 stays 007); each stray character is reported.
         for (char c : text)
             if (std::string_view(".-+1234567890").find(c) == std::string_view::npos)
-                failUtf8("Expression incorrecte");
+                fail(Message::BadExpression);
         return;
     }
     std::string name;
@@ -155,7 +155,7 @@ void InterpreterPrivate::ScalarValue(std::string& text) {
     std::int32_t slot = 0;
     bool found = false;
     if (!resolveReference(trim(text), name, kind, slot, found)) {
-        if (!found && runStatus_ > 0 && !name.empty()) fail("Identificateur " + name + " inconnu");
+        if (!found && runStatus_ > 0 && !name.empty()) fail(Message::UnknownIdentifier, name);
         return;
     }
     if (kind == 'F' || kind == 'L' || kind == 'P' || kind == 0) return;
@@ -163,10 +163,10 @@ void InterpreterPrivate::ScalarValue(std::string& text) {
 }
 
 void InterpreterPrivate::StringValue(std::string& text) {
-    if (text.empty()) return failUtf8("Expression incorrecte");
+    if (text.empty()) return fail(Message::BadExpression);
     if (text[0] == '\'') {
         // Doubled quotes are not reduced here.
-        if (text.size() < 2 || text.back() != '\'') return failUtf8("chaine sans fin");
+        if (text.size() < 2 || text.back() != '\'') return fail(Message::UnterminatedString);
         text = text.substr(1, text.size() - 2);
         return;
     }
@@ -178,12 +178,11 @@ void InterpreterPrivate::StringValue(std::string& text) {
         if (!found && runStatus_ > 0 && !name.empty()) {
             // The name as written, with its "[" for an element.
             const auto open = text.find('[');
-            fail("Variable " + (open == std::string::npos ? text : text.substr(0, open + 1)) +
-                 " n'existe pas");
+            fail(Message::UnknownStringVariable, open == std::string::npos ? text : text.substr(0, open + 1));
         }
         return;
     }
-    if (kind != 'S') return failUtf8("ce n'est pas un string");
+    if (kind != 'S') return fail(Message::NotAString);
     text = stringStore_[static_cast<std::size_t>(slot)];
 }
 

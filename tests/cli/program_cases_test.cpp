@@ -16,6 +16,8 @@
 //
 // A section's text ends with a line end unless its header ends with " -n". Lines before
 // the first section are a description.
+#include "messages.h"
+
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -194,6 +196,39 @@ TEST_P(ProgramCase, RunsAsExpected) {
         }
     }
     if (!HasFailure()) fs::remove_all(dir);
+}
+
+// Every message of the catalogue is shown, at its line, by some case program: a message no
+// case shows could change its wording unseen. A stop asked by a signal cannot be written
+// as a case; the command-line tests below show it.
+TEST(Messages, EveryMessageIsShownAtItsLineBySomeCase) {
+    std::vector<std::string> shown; // the text after "FILE:LINE: " of every expected stderr line
+    for (const auto& name : caseNames())
+        for (const auto& section : parseCase(readFile(casesDir() / (name + ".case")))) {
+            if (section.header != "stderr") continue;
+            std::istringstream lines(section.text);
+            for (std::string line; std::getline(lines, line);) {
+                const auto colon = line.find(':');
+                const auto after = colon == std::string::npos ? colon : line.find(": ", colon + 1);
+                if (after == std::string::npos || after == colon + 1) continue;
+                const std::string number = line.substr(colon + 1, after - colon - 1);
+                if (std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; }))
+                    shown.push_back(line.substr(after + 2));
+            }
+        }
+    auto matches = [](const std::string& line, std::string_view text) {
+        const auto hole = text.find("%1");
+        if (hole == std::string_view::npos) return line == text;
+        const std::string_view before = text.substr(0, hole), after = text.substr(hole + 2);
+        return line.size() > before.size() + after.size() && line.starts_with(before) && line.ends_with(after);
+    };
+    for (int i = 0; i < zef::kMessageCount; ++i) {
+        const auto message = static_cast<zef::Message>(i);
+        if (message == zef::Message::Interrupted) continue;
+        const std::string_view text = zef::messageText(message);
+        EXPECT_TRUE(std::any_of(shown.begin(), shown.end(), [&](const std::string& l) { return matches(l, text); }))
+            << "no case shows \"" << text << "\"";
+    }
 }
 
 // The command line itself: usage errors, unreadable programs, help.
