@@ -13,38 +13,6 @@
 
 namespace zef {
 
-const std::array<StatementWord, 29> kStatementWords = {{
-    {"CALL", Statement::Call},
-    {"CLRSCR", Statement::Clrscr},
-    {"RANDOMIZE", Statement::Randomize},
-    {"WRITE", Statement::Write},
-    {"WRITELN", Statement::Writeln},
-    {"READ", Statement::Read},
-    {"READLN", Statement::Readln},
-    {"ASSIGN", Statement::AssignFile},
-    {"ASSIGNPRN", Statement::AssignPrn},
-    {"RESET", Statement::Reset},
-    {"REWRITE", Statement::Rewrite},
-    {"CLOSE", Statement::Close},
-    {"GOTOXY", Statement::Gotoxy},
-    {"GOTO", Statement::Goto},
-    {"EXIT", Statement::Exit},
-    {"BREAK", Statement::Break},
-    {"IF", Statement::If},
-    {"ELSE", Statement::Else},
-    {"FOR", Statement::For},
-    {"NEXT", Statement::Next},
-    {"WHILE", Statement::While},
-    {"WEND", Statement::Wend},
-    {"REPEAT", Statement::Repeat},
-    {"UNTIL", Statement::Until},
-    {"SHOWMESSAGE", Statement::ShowMessage},
-    {"DELETEFILE", Statement::DeleteFile},
-    {"CHDIR", Statement::ChDir},
-    {"RMDIR", Statement::RmDir},
-    {"MKDIR", Statement::MkDir},
-}};
-
 namespace {
 
 const std::string kNoText;
@@ -501,9 +469,7 @@ void FastPath::decodeStatement(const InterpreterPrivate& interpreter, DecodedLin
             keyword = "CALL";
         }
     }
-    d.statement = Statement::Assignment;
-    for (const auto& word : kStatementWords)
-        if (word.word == keyword) d.statement = word.statement;
+    d.statement = statementFor(keyword);
 
     d.fast = false;
     switch (d.statement) {

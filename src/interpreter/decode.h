@@ -9,6 +9,7 @@
 #pragma once
 
 #include "interpreter_p.h"
+#include "vocabulary.h"
 
 #include <array>
 #include <cstdint>
@@ -28,52 +29,6 @@ void splitStatement(const std::string& upper, const std::string& text, std::stri
 // A condition's comparison operator: the first "<=", ">=" or "<>" anywhere, else the first
 // "<", ">" or "=" outside quotes. Gives its position and text; false when there is none.
 bool findComparison(const std::string& condition, std::size_t& at, std::string& op);
-
-// What a line does, as the dispatcher reads it: its first word, or its structure.
-enum class Statement : char {
-    Nothing, // blank, label, PROGRAM, VAR, NOP, comment, PROCEDURE heading
-    Begin,
-    EndSub,
-    End,
-    Call,
-    Clrscr,
-    Randomize,
-    Write,
-    Writeln,
-    Read,
-    Readln,
-    AssignFile,
-    AssignPrn,
-    Reset,
-    Rewrite,
-    Close,
-    Gotoxy,
-    Goto,
-    Exit,
-    Break,
-    If,
-    Else,
-    For,
-    Next,
-    While,
-    Wend,
-    Repeat,
-    Until,
-    ShowMessage,
-    DeleteFile,
-    ChDir,
-    RmDir,
-    MkDir,
-    Assignment, // any other first word
-};
-
-struct StatementWord {
-    std::string_view word;
-    Statement statement;
-};
-
-// The statement words of the language and what each one starts.
-extern const std::array<StatementWord, 29> kStatementWords;
 
 // One operand as the fast path reads it, resolved against the symbol table once.
 struct Operand {

@@ -196,36 +196,44 @@ void InterpreterPrivate::DispatchStatement(const LineList& lines, const std::str
         }
     }
 
-    if (keyword == "CALL") return CallProcedure(lines, argument, line);
-    if (keyword == "CLRSCR") return ClrscrStatement();
-    if (keyword == "RANDOMIZE") {
-        random_.seed(platform_.clock->randomSeed());
-        return;
+    switch (statementFor(keyword)) {
+    case Statement::Call: return CallProcedure(lines, argument, line);
+    case Statement::Clrscr: return ClrscrStatement();
+    case Statement::Randomize: random_.seed(platform_.clock->randomSeed()); return;
+    case Statement::Write: return WriteStatement(argument, false);
+    case Statement::Writeln: return WriteStatement(argument, true);
+    case Statement::Read: return ReadStatement(argument, false);
+    case Statement::Readln: return ReadStatement(argument, true);
+    case Statement::AssignFile: return AssignFileStatement(argument);
+    case Statement::AssignPrn: return AssignPrnStatement();
+    case Statement::Reset: return ResetStatement(argument, false);
+    case Statement::Rewrite: return ResetStatement(argument, true);
+    case Statement::Close: return CloseStatement(argument);
+    case Statement::Gotoxy: return GotoxyStatement(argument);
+    case Statement::Goto: return GotoLabel(argument, line);
+    case Statement::Exit: return ExitProcedure(line);
+    case Statement::Break: return BreakStatement(lines, line);
+    case Statement::If: return IfStatement(lines, argument, line);
+    case Statement::Else: return ElseStatement(lines, line);
+    case Statement::For: return ForStatement(lines, argument, line);
+    case Statement::Next: return NextStatement(line);
+    case Statement::While: return WhileStatement(lines, argument, line);
+    case Statement::Wend: return WendStatement(line);
+    case Statement::Repeat: return RepeatStatement(line);
+    case Statement::Until: return UntilStatement(argument, line);
+    case Statement::ShowMessage: return ShowMessageStatement(argument);
+    case Statement::DeleteFile:
+    case Statement::ChDir:
+    case Statement::RmDir:
+    case Statement::MkDir: return DirectoryStatement(keyword, argument);
+    // The first word is no statement's: an assignment (the structural lines returned
+    // above and are never looked up).
+    case Statement::Assignment:
+    case Statement::Nothing:
+    case Statement::Begin:
+    case Statement::EndSub:
+    case Statement::End: break;
     }
-    if (keyword == "WRITE") return WriteStatement(argument, false);
-    if (keyword == "WRITELN") return WriteStatement(argument, true);
-    if (keyword == "READ") return ReadStatement(argument, false);
-    if (keyword == "READLN") return ReadStatement(argument, true);
-    if (keyword == "ASSIGN") return AssignFileStatement(argument);
-    if (keyword == "ASSIGNPRN") return AssignPrnStatement();
-    if (keyword == "RESET") return ResetStatement(argument, false);
-    if (keyword == "REWRITE") return ResetStatement(argument, true);
-    if (keyword == "CLOSE") return CloseStatement(argument);
-    if (keyword == "GOTOXY") return GotoxyStatement(argument);
-    if (keyword == "GOTO") return GotoLabel(argument, line);
-    if (keyword == "EXIT") return ExitProcedure(line);
-    if (keyword == "BREAK") return BreakStatement(lines, line);
-    if (keyword == "IF") return IfStatement(lines, argument, line);
-    if (keyword == "ELSE") return ElseStatement(lines, line);
-    if (keyword == "FOR") return ForStatement(lines, argument, line);
-    if (keyword == "NEXT") return NextStatement(line);
-    if (keyword == "WHILE") return WhileStatement(lines, argument, line);
-    if (keyword == "WEND") return WendStatement(line);
-    if (keyword == "REPEAT") return RepeatStatement(line);
-    if (keyword == "UNTIL") return UntilStatement(argument, line);
-    if (keyword == "SHOWMESSAGE") return ShowMessageStatement(argument);
-    if (keyword == "DELETEFILE" || keyword == "CHDIR" || keyword == "RMDIR" || keyword == "MKDIR")
-        return DirectoryStatement(keyword, argument);
     AssignStatement(whole);
 }
 

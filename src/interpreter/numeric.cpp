@@ -1,6 +1,7 @@
 // Numeric expressions: one operand, or one operator between two operands. There is no
 // precedence, no chaining and no grouping; parentheses only enclose a built-in's argument.
 #include "interpreter_p.h"
+#include "vocabulary.h"
 
 #include "numtext.h"
 #include "text.h"
@@ -105,7 +106,7 @@ std::int32_t InterpreterPrivate::IntegerOperand(const std::string& operandText) 
         }
         return LitValeur(entry->Index, 'I').i;
     }
-    if (upper == "PARAMCOUNT") {
+    if (functionFor(upper) == Function::ParamCount) {
         splitArguments();
         return argumentCount_;
     }
@@ -150,9 +151,10 @@ std::string InterpreterPrivate::builtinArgument(const std::string& argument) {
 }
 
 std::int32_t InterpreterPrivate::IntegerBuiltin(const std::string& name, const std::string& argument) {
-    if (name == "POS" || name == "LENGTH") {
+    const auto function = functionFor(name);
+    if (function == Function::Pos || function == Function::Length) {
         const std::string inner = dropLast(argument);
-        if (name == "LENGTH") {
+        if (function == Function::Length) {
             std::string s = inner;
             StringValue(s);
             return runStatus_ > 0 ? 0 : static_cast<std::int32_t>(s.size());
@@ -170,7 +172,8 @@ std::int32_t InterpreterPrivate::IntegerBuiltin(const std::string& name, const s
         const auto at = haystack.find(needle);
         return at == std::string::npos ? 0 : static_cast<std::int32_t>(at) + 1;
     }
-    if (name != "ABS" && name != "INT" && name != "ORD" && name != "VAL") {
+    if (function != Function::Abs && function != Function::Int && function != Function::Ord &&
+        function != Function::Val) {
         fail(Message::ExpressionError);
         return 0;
     }
@@ -179,11 +182,11 @@ std::int32_t InterpreterPrivate::IntegerBuiltin(const std::string& name, const s
         fail(Message::BadNumber, value);
         return 0;
     };
-    if (name == "ORD") {
+    if (function == Function::Ord) {
         if (value.empty()) return failed();
         return static_cast<unsigned char>(value[0]);
     }
-    if (name == "INT") {
+    if (function == Function::Int) {
         const auto d = parseReal(value, platform_.regional.decimalSeparator);
         const auto r = d ? roundToReal48(*d) : std::nullopt;
         const auto i = r ? roundHalfEven(*r) : std::nullopt;
@@ -191,7 +194,7 @@ std::int32_t InterpreterPrivate::IntegerBuiltin(const std::string& name, const s
     }
     const auto i = parseInteger(value);
     if (!i) return failed();
-    if (name == "ABS") return wrap(std::llabs(*i));
+    if (function == Function::Abs) return wrap(std::llabs(*i));
     return *i;
 }
 
@@ -242,7 +245,7 @@ double InterpreterPrivate::RealOperand(const std::string& operandText) {
         }
         return LitValeur(entry->Index, 'R').r.toDouble();
     }
-    if (upper == "RANDOM") {
+    if (functionFor(upper) == Function::Random) {
         // 39 random bits: every value is exact in the 6-byte format and stays below 1.
         const std::uint64_t bits = (std::uint64_t{random_()} << 7) ^ (random_() >> 25);
         return std::ldexp(static_cast<double>(bits & ((std::uint64_t{1} << 39) - 1)), -39);
@@ -258,8 +261,9 @@ double InterpreterPrivate::RealOperand(const std::string& operandText) {
 }
 
 double InterpreterPrivate::RealBuiltin(const std::string& name, const std::string& argument) {
-    if (name != "ABS" && name != "SQRT" && name != "SIN" && name != "COS" && name != "LN" &&
-        name != "EXP") {
+    const auto function = functionFor(name);
+    if (function != Function::Abs && function != Function::Sqrt && function != Function::Sin &&
+        function != Function::Cos && function != Function::Ln && function != Function::Exp) {
         fail(Message::ExpressionError);
         return 0;
     }
@@ -269,11 +273,11 @@ double InterpreterPrivate::RealBuiltin(const std::string& name, const std::strin
     std::optional<double> result;
     if (x) {
         const double v = *x;
-        if (name == "ABS") result = std::fabs(v);
-        else if (name == "SQRT") result = v < 0 ? std::nullopt : std::optional(std::sqrt(v));
-        else if (name == "SIN") result = std::sin(v);
-        else if (name == "COS") result = std::cos(v);
-        else if (name == "LN") result = v <= 0 ? std::nullopt : std::optional(std::log(v));
+        if (function == Function::Abs) result = std::fabs(v);
+        else if (function == Function::Sqrt) result = v < 0 ? std::nullopt : std::optional(std::sqrt(v));
+        else if (function == Function::Sin) result = std::sin(v);
+        else if (function == Function::Cos) result = std::cos(v);
+        else if (function == Function::Ln) result = v <= 0 ? std::nullopt : std::optional(std::log(v));
         else result = std::exp(v);
     }
     const auto stored = result ? roundToReal48(*result) : std::nullopt;

@@ -1,6 +1,7 @@
 // String expressions (at most two operands joined by "+"), the string built-ins, the run
 // parameters and the conditions of the control statements.
 #include "interpreter_p.h"
+#include "vocabulary.h"
 #include "decode.h"
 
 #include "numtext.h"
@@ -42,8 +43,9 @@ std::string InterpreterPrivate::StringTerm(const std::string& operandText) {
     const std::string name = upperAscii(operand.substr(0, open));
     const std::string argument = operand.substr(open + 1); // still ends with ")"
     const std::string inner = dropLast(argument);
+    const auto function = functionFor(name);
 
-    if (name == "COPY") {
+    if (function == Function::Copy) {
         const auto comma = inner.find(',');
         if (comma == std::string::npos) return inner;
         std::string s = inner.substr(0, comma);
@@ -69,7 +71,7 @@ std::string InterpreterPrivate::StringTerm(const std::string& operandText) {
         if (start > static_cast<std::int64_t>(s.size()) || *n < 0) return {};
         return s.substr(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(*n));
     }
-    if (name == "PARAMSTR") {
+    if (function == Function::ParamStr) {
         // Only the first character counts: PARAMSTR(12) is parameter 1.
         if (argument.empty() || argument[0] < '0' || argument[0] > '9') {
             fail(Message::BadIndex);
@@ -80,11 +82,11 @@ std::string InterpreterPrivate::StringTerm(const std::string& operandText) {
         if (n == 0) return programName_;
         return n <= argumentCount_ ? argumentTexts_[n] : std::string();
     }
-    if (name == "CHR" || name == "INTTOHEX" || name == "INTTOSTR") {
+    if (function == Function::Chr || function == Function::IntToHex || function == Function::IntToStr) {
         std::string value = inner;
         ScalarValue(value);
         if (runStatus_ > 0) return {};
-        if (name == "INTTOSTR") {
+        if (function == Function::IntToStr) {
             if (!parseReal(value, platform_.regional.decimalSeparator)) {
                 fail(Message::ConversionError);
                 return {};
@@ -96,24 +98,24 @@ std::string InterpreterPrivate::StringTerm(const std::string& operandText) {
             fail(Message::ConversionError);
             return {};
         }
-        if (name == "CHR") return std::string(1, static_cast<char>(*i & 0xFF));
+        if (function == Function::Chr) return std::string(1, static_cast<char>(*i & 0xFF));
         char hex[16];
         std::snprintf(hex, sizeof hex, "%X", static_cast<unsigned>(*i));
         return hex;
     }
-    if (name == "UPPERCASE" || name == "LOWERCASE") {
+    if (function == Function::UpperCase || function == Function::LowerCase) {
         std::string s = inner;
         StringValue(s);
         if (runStatus_ > 0) return {};
-        return name == "UPPERCASE" ? upperAscii(s) : lowerAscii(s);
+        return function == Function::UpperCase ? upperAscii(s) : lowerAscii(s);
     }
-    if (name == "DATETOSTR" || name == "TIMETOSTR") {
+    if (function == Function::DateToStr || function == Function::TimeToStr) {
         if (upperAscii(inner) != "DATE") {
             fail(Message::BadDateTime);
             return {};
         }
         const DateTime dt = now();
-        return name == "DATETOSTR" ? platform_.regional.formatDate(dt)
+        return function == Function::DateToStr ? platform_.regional.formatDate(dt)
                                    : platform_.regional.formatTime(dt);
     }
     fail(Message::UnknownStatement);
