@@ -75,7 +75,13 @@ inline std::optional<Real48> Real48::fromDouble(double value) {
     if (bytes_[0] == 0) return 0.0;
     std::uint64_t word = 0;
     if constexpr (std::endian::native == std::endian::little) {
-        std::memcpy(&word, bytes_.data(), 6);
+        // Two loads of the sizes the bytes were stored with: one 8-byte load over a 4-byte
+        // and a 2-byte store would wait for both stores to reach the cache.
+        std::uint32_t low = 0;
+        std::uint16_t high = 0;
+        std::memcpy(&low, bytes_.data(), 4);
+        std::memcpy(&high, bytes_.data() + 4, 2);
+        word = low | (std::uint64_t{high} << 32);
     } else {
         for (int i = 5; i >= 0; --i) word = (word << 8) | bytes_[static_cast<std::size_t>(i)];
     }
