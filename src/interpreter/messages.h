@@ -12,70 +12,70 @@
 namespace zef {
 
 // X(name, text)
-#define ZEF_MESSAGES(X)                                                                             \
-    /* The pre-pass: the program's heading, declarations, labels and main block. */                 \
-    X(MissingProgram, "Mot réservé PROGRAM manquant")                                               \
-    X(MissingSemicolon, "Manque ; en fin de ligne")                                                 \
-    X(NameTooLong, "Nom trop long (20 maxi)")                                                       \
-    X(InvalidNameCharacter, "Caractère non valide (A-Z,a-z)")                                       \
-    X(DuplicateLabel, "Identificateur dupliqué")       /* a label or procedure name */              \
-    X(DuplicateVariable, "Symbole déjà défini")        /* a variable name */                        \
-    X(SymbolTableFull, "Table des symboles saturée")                                                \
-    X(DeclarationWithoutColon, "Erreur de syntaxe (manque :)")                                      \
-    X(TooManyVariables, "Trop de variables")                                                        \
-    X(MissingBegin, "BEGIN manquant")                                                               \
-    X(MissingFinalEnd, "END. manquant")                                                             \
-    /* Statements and blocks. */                                                                    \
-    X(SyntaxError, "Erreur de syntaxe")                                                             \
-    X(ForHeadingSyntax, "erreur de syntaxe") /* a FOR without := or TO: FOR's own text */           \
-    X(BadAssignment, "Affectation incorecte (:=)")                                                  \
-    X(UnknownStatement, "Identificateur inconnu") /* also an unknown word in an expression */       \
-    X(EndWithoutBegin, "END sans BEGIN")                                                            \
-    X(BeginWithoutEnd, "BEGIN sans END")                                                            \
-    X(MissingThen, "THEN manquant")                                                                 \
-    X(MissingElse, "ELSE manquant")                                                                 \
-    X(BreakOutsideLoop, "BREAK sans FOR ou WHILE ou REPEAT")                                        \
-    X(ExitInsideLoop, "Bloc FOR/WHILE/REPEAT en cours")                                             \
-    X(ProcedureNotFound, "Procedure non trouvée")                                                   \
-    X(LabelNotFound, "Etiquette non trouvée")                                                       \
-    X(StackFull, "Pile saturée")                                                                    \
-    X(StackEmpty, "Pile vide")                                                                      \
-    X(ForUnknownCounter, "Variable inconnue")                                                       \
-    X(ForCounterNotInteger, "Type de variable incorrect")                                           \
-    X(ForBoundsIncompatible, "Types de données incompatibles")                                      \
-    X(Interrupted, "Exécution interrompue")                                                         \
-    /* Values, variables and expressions. */                                                        \
-    X(BadIndex, "Indice incorrect")               /* an element outside its array */                \
-    X(IndexNotInteger, "Indice de type incorrect")                                                  \
-    X(IndexUnreadable, "Erreur dans indice")                                                        \
-    X(BadExpression, "Expression incorrecte")     /* a value that is not one */                     \
-    X(ExpressionError, "Erreur dans expression") /* an unknown function, a bad COPY */              \
-    X(UnterminatedString, "chaine sans fin")                                                        \
-    X(ConversionError, "Erreur de conversion")                                                      \
-    X(OperandType, "Type incorrect")           /* a variable of another type */                     \
-    X(ElementType, "Erreur de type")           /* an element of the wrong type */                   \
-    X(NotAString, "ce n'est pas un string")                                                         \
-    X(BadCondition, "Expression logique incorrecte")                                                \
-    X(BadDateTime, "Variable date/heure incorrecte")                                                \
-    X(UnknownIdentifier, "Identificateur %1 inconnu") /* a value read by name */                    \
-    X(UnknownStringVariable, "Variable %1 n'existe pas")                                            \
-    X(UnknownReadTarget, "Variable %1 inconnue")  /* READ and READLN */                             \
-    X(NotAnInteger, "'%1' n'est pas une valeur entière correcte")                                   \
-    X(NotAReal, "'%1' n'est pas une valeur flottante correcte")                                     \
-    X(BadNumber, "erreur dans nombre %1")     /* a built-in function's argument */                  \
-    X(OutOfMemory, "Mémoire insuffisante") /* the run would hold more than a run may */             \
-    /* The screen. */                                                                               \
-    X(BadParameters, "Erreur dans paramètres")                                                      \
-    X(BadParameterValue, "Valeur de paramètre incorrecte")                                          \
-    /* Files, printer and folders. */                                                               \
-    X(OpenFailed, "Erreur Entrée/Sortie")      /* RESET and REWRITE */                              \
-    X(CloseOrEofFailed, "Erreur d'entrée/sortie") /* CLOSE and EOF that fail */                     \
-    X(IoError, "Erreur E/S %1")                /* a read or write that failed: the run ends */      \
-    X(FileVariableExpected, "Variable fichier attendue")                                            \
-    X(UnknownFile, "Nom de fichier inconnu")                                                        \
-    X(FileNotDeleted, "Fichier %1 n'a pas été effacé")                                              \
-    X(FolderNotCreated, "Répertoire %1 n'a pas été créé")                                           \
-    X(FolderNotDeleted, "Répertoire %1 n'a pas été éffacé")                                         \
+#define ZEF_MESSAGES(X)                                                                           \
+    /* The pre-pass: the program's heading, declarations, labels and main block. */               \
+    X(MissingProgram, "Mot réservé PROGRAM manquant")                                             \
+    X(MissingSemicolon, "Manque ; en fin de ligne")                                               \
+    X(NameTooLong, "Nom trop long (20 maxi)")                                                     \
+    X(InvalidNameCharacter, "Caractère non valide (A-Z,a-z)")                                     \
+    X(DuplicateLabel, "Identificateur dupliqué")       /* a label or procedure name */            \
+    X(DuplicateVariable, "Symbole déjà défini")        /* a variable name */                      \
+    X(SymbolTableFull, "Table des symboles saturée")                                              \
+    X(DeclarationWithoutColon, "Erreur de syntaxe (manque :)")                                    \
+    X(TooManyVariables, "Trop de variables")                                                      \
+    X(MissingBegin, "BEGIN manquant")                                                             \
+    X(MissingFinalEnd, "END. manquant")                                                           \
+    /* Statements and blocks. */                                                                  \
+    X(SyntaxError, "Erreur de syntaxe")                                                           \
+    X(ForHeadingSyntax, "erreur de syntaxe") /* a FOR without := or TO: FOR's own text */         \
+    X(BadAssignment, "Affectation incorecte (:=)")                                                \
+    X(UnknownStatement, "Identificateur inconnu") /* or an unknown array or function */           \
+    X(EndWithoutBegin, "END sans BEGIN")                                                          \
+    X(BeginWithoutEnd, "BEGIN sans END")                                                          \
+    X(MissingThen, "THEN manquant")                                                               \
+    X(MissingElse, "ELSE manquant")                                                               \
+    X(BreakOutsideLoop, "BREAK sans FOR ou WHILE ou REPEAT")                                      \
+    X(ExitInsideLoop, "Bloc FOR/WHILE/REPEAT en cours")                                           \
+    X(ProcedureNotFound, "Procedure non trouvée")                                                 \
+    X(LabelNotFound, "Etiquette non trouvée")                                                     \
+    X(StackFull, "Pile saturée")                                                                  \
+    X(StackEmpty, "Pile vide")                                                                    \
+    X(ForUnknownCounter, "Variable inconnue")                                                     \
+    X(ForCounterNotInteger, "Type de variable incorrect")                                         \
+    X(ForBoundsIncompatible, "Types de données incompatibles")                                    \
+    X(Interrupted, "Exécution interrompue")                                                       \
+    /* Values, variables and expressions. */                                                      \
+    X(BadIndex, "Indice incorrect")               /* an element outside its array */              \
+    X(IndexNotInteger, "Indice de type incorrect")                                                \
+    X(IndexUnreadable, "Erreur dans indice")                                                      \
+    X(BadExpression, "Expression incorrecte")     /* a value that is not one */                   \
+    X(ExpressionError, "Erreur dans expression") /* an unknown function, a bad COPY */            \
+    X(UnterminatedString, "chaine sans fin")                                                      \
+    X(ConversionError, "Erreur de conversion")                                                    \
+    X(OperandType, "Type incorrect")           /* a variable of another type */                   \
+    X(ElementType, "Erreur de type")           /* an element of the wrong type */                 \
+    X(NotAString, "ce n'est pas un string")                                                       \
+    X(BadCondition, "Expression logique incorrecte")                                              \
+    X(BadDateTime, "Variable date/heure incorrecte")                                              \
+    X(UnknownIdentifier, "Identificateur %1 inconnu") /* a value read by name */                  \
+    X(UnknownStringVariable, "Variable %1 n'existe pas")                                          \
+    X(UnknownReadTarget, "Variable %1 inconnue")  /* READ and READLN */                           \
+    X(NotAnInteger, "'%1' n'est pas une valeur entière correcte")                                 \
+    X(NotAReal, "'%1' n'est pas une valeur flottante correcte")                                   \
+    X(BadNumber, "erreur dans nombre %1")     /* a built-in function's argument */                \
+    X(OutOfMemory, "Mémoire insuffisante") /* the run would hold more than a run may */           \
+    /* The screen. */                                                                             \
+    X(BadParameters, "Erreur dans paramètres")                                                    \
+    X(BadParameterValue, "Valeur de paramètre incorrecte")                                        \
+    /* Files, printer and folders. */                                                             \
+    X(OpenFailed, "Erreur Entrée/Sortie")      /* RESET and REWRITE */                            \
+    X(CloseOrEofFailed, "Erreur d'entrée/sortie") /* CLOSE and EOF that fail */                   \
+    X(IoError, "Erreur E/S %1")                /* a read or write failed: the run ends */         \
+    X(FileVariableExpected, "Variable fichier attendue")                                          \
+    X(UnknownFile, "Nom de fichier inconnu")                                                      \
+    X(FileNotDeleted, "Fichier %1 n'a pas été effacé")                                            \
+    X(FolderNotCreated, "Répertoire %1 n'a pas été créé")                                         \
+    X(FolderNotDeleted, "Répertoire %1 n'a pas été éffacé")                                       \
     X(FolderMissing, "Répertoire %1 inexistant")
 
 enum class Message : unsigned char {
