@@ -320,6 +320,18 @@ TEST(HelpIndexFile, EveryEntryAndTopicResolves) {
     for (const auto& page : helpPages()) EXPECT_TRUE(pagesInContents.contains(page)) << page.toStdString();
 }
 
+// The page of messages explains every message a run can show, as the catalogue words it
+// (a name or number in place of "%1").
+TEST(HelpMessagesPage, ExplainsEveryMessageOfTheCatalogue) {
+    const QString page = plainText(pageText(QStringLiteral("messages.html"))).simplified();
+    for (int i = 0; i < zef::kMessageCount; ++i) {
+        const std::string_view text = zef::messageText(static_cast<zef::Message>(i));
+        const QStringList parts = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).split(QStringLiteral("%1"));
+        for (const QString& part : parts)
+            EXPECT_TRUE(page.contains(part.trimmed())) << "messages.html lacks \"" << std::string(text) << "\"";
+    }
+}
+
 TEST(HelpIndexFile, EveryWordOfTheLanguageHasAnEntryAndAnExample) {
     const auto words = interpreterKeywords();
 
