@@ -224,8 +224,10 @@ void THelpViewer::showSearch(const QString& key) {
     searchField_->selectAll();
 }
 
-void THelpViewer::showHelpOnHelp() {
+void THelpViewer::showHelpOnHelp() { showTopic(QStringLiteral("aide.html")); }
+
+void THelpViewer::showTopic(const QString& target) {
     tabs_->setCurrentWidget(contents_);
-    openTarget(QStringLiteral("aide.html"));
+    openTarget(target);
     present();
 }

@@ -29,6 +29,8 @@ public:
     void showSearch(const QString& key = {});
     // "&Utiliser l'aide": the page on using the help.
     void showHelpOnHelp();
+    // F1 on a menu: "page.html" or "page.html#anchor", with the table of contents beside it.
+    void showTopic(const QString& target);
 
     // Opens "page.html" or "page.html#anchor" of the help.
     void openTarget(const QString& target);

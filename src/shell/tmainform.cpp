@@ -31,6 +31,7 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -260,6 +261,30 @@ void TMainForm::buildMenus() {
     addItem(help, "Utiliserlaide1", "&Utiliser l'aide", "Utiliser l'aide", [this] { help_->showHelpOnHelp(); });
     help->addSeparator();
     addItem(help, "HelpAboutItem", "&A propos", "Informations sur le logiciel", [this] { about_->exec(); });
+
+    // Each menu's section of the help, for F1 while the menu is open.
+    const std::pair<QMenu*, const char*> topics[] = {
+        {file, "fichier"},  {edit, "edition"},      {view, "voir"},     {run, "executer"},
+        {program, "programmer"}, {tools, "utilitaires"}, {Window1, "fenetre"}, {help, "aide"}};
+    for (const auto& [menu, anchor] : topics)
+        menu->setProperty("helpTopic", QStringLiteral("ide-menus.html#") + QLatin1String(anchor));
+    auto* f1 = new QShortcut(QKeySequence::HelpContents, this);
+    f1->setContext(Qt::ApplicationShortcut);
+    connect(f1, &QShortcut::activated, this, &TMainForm::contextHelp);
+}
+
+void TMainForm::contextHelp() {
+    QString topic;
+    // The open menu (or the one a submenu was opened from); the menus close first.
+    for (int open = 0; open < 8; ++open) {
+        QWidget* popup = QApplication::activePopupWidget();
+        if (!popup) break;
+        for (QWidget* w = popup; w && topic.isEmpty(); w = w->parentWidget())
+            topic = w->property("helpTopic").toString();
+        popup->close();
+    }
+    if (topic.isEmpty()) help_->showContents();
+    else help_->showTopic(topic);
 }
 
 void TMainForm::buildToolBar() {

@@ -55,6 +55,9 @@ public:
     // Enables the commands that need an editor window when at least one is open.
     void UpdateMenuItems();
     void ShowStatusHint(const QString& hint);
+    // F1: the help on the menu that is open (its section of the menus page), else the
+    // help's contents.
+    void contextHelp();
 
     TEditeur* activeEditor() const;
     QList<TEditeur*> editors() const;

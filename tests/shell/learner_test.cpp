@@ -2,6 +2,7 @@
 // standard dialogs, readable window arrangements, importing, the focus after a run, zoom
 // and the backups that survive a crash.
 #include "french.h"
+#include "helpviewer.h"
 #include "recovery.h"
 #include "teditor.h"
 #include "tform3.h"
@@ -19,6 +20,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSet>
+#include <QTest>
+#include <QTextBrowser>
 #include <QTemporaryDir>
 #include <QWheelEvent>
 
@@ -213,4 +216,24 @@ TEST_F(Learner, TheFrameBacksUpModifiedDocumentsAndRestoresThem) {
     };
     form.offerRecovery();
     answers = {QMessageBox::No};
+}
+
+TEST_F(Learner, F1ExplainsTheOpenMenuElseOpensTheContents) {
+    QMenu* run = form.findChild<QMenu*>("N4");
+    run->popup(form.mapToGlobal(QPoint(0, 0)));
+    QDeadlineTimer cap(5000);
+    while (QApplication::activePopupWidget() != run && !cap.hasExpired()) QApplication::processEvents();
+    ASSERT_EQ(QApplication::activePopupWidget(), run);
+    QTest::keyClick(run, Qt::Key_F1);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr); // the menu closed
+    THelpViewer& help = form.helpViewer();
+    EXPECT_TRUE(help.isVisible());
+    EXPECT_EQ(help.browser()->source().fileName(), "ide-menus.html");
+    EXPECT_EQ(help.browser()->source().fragment(), "executer");
+    // With no menu open, F1 anywhere in the frame opens the contents.
+    form.activateWindow();
+    while (QApplication::activeWindow() != &form && !cap.hasExpired()) QApplication::processEvents();
+    QTest::keyClick(&form, Qt::Key_F1);
+    EXPECT_EQ(help.browser()->source().fileName(), "index.html");
+    help.close();
 }
