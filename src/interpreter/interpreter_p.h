@@ -158,6 +158,9 @@ private:
     // A line of the program as the interpreter reads it: a breakpoint marker at its start is
     // not part of the program.
     static std::string lineText(const LineList& lines, std::int32_t index);
+    // The entry of a name (upper case), or nullptr. A lookup changes nothing: a name not
+    // found is for the caller to report. ChercheEtiq is the published form, which also
+    // sets the run status.
     const SymbolEntry* findSymbol(const std::string& upperName) const;
     // A variable reference: a name, or name[index]. On success gives the symbol and the
     // element offset (checked against the declared size).
