@@ -74,11 +74,18 @@ int TextChannel::openRead() {
     // never end or never answer.
     if (fs::is_directory(path, ec)) return IoAccessDenied;
     if (fs::exists(path, ec) && !fs::is_regular_file(path, ec)) return IoAccessDenied;
+    if (const auto size = fs::file_size(path, ec); !ec && size > MaxReadFileBytes) return IoNotEnoughMemory;
     std::ifstream in(path, std::ios::binary);
     if (!in) return errno ? errnoToIo(errno) : IoFileNotFound;
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    content_ = decodeFileText(bytes.str());
+    // What the file holds, read at most one byte beyond the bound: a file that grows while
+    // it is read is measured by what it gives, not by its size when opened.
+    std::string bytes;
+    char chunk[65536];
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+        bytes.append(chunk, static_cast<std::size_t>(in.gcount()));
+        if (bytes.size() > MaxReadFileBytes) return IoNotEnoughMemory;
+    }
+    content_ = decodeFileText(bytes);
     pos_ = 0;
     mode_ = Mode::Reading;
     return IoOk;

@@ -4,6 +4,7 @@
 // sees 8-bit text.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -20,12 +21,17 @@ enum IoError : int {
     IoNotOpenForInput = 104,
     IoNotOpenForOutput = 105,
     IoWriteFault = 29,
+    IoNotEnoughMemory = 8, // a file too large to be read (the run is abandoned)
 };
 
 // Turns a file name given by a program into a path: "\" separates directories, and an
 // existing file or directory is found whatever the letter case of its name. Components that
 // do not exist keep the name as given.
 std::filesystem::path resolveProgramPath(const std::string& name8bit);
+
+// A file opened for reading is held whole, decoded, while the program reads it: a larger
+// one would take the memory of the IDE or of zefrun.
+constexpr std::uintmax_t MaxReadFileBytes = 128u << 20;
 
 class TextChannel {
 public:

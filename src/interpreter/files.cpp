@@ -53,6 +53,7 @@ void InterpreterPrivate::ResetStatement(const std::string& argument, bool rewrit
     TextChannel* channel = entry ? channelOf(*entry) : nullptr;
     if (!channel) return fail(Message::FileVariableExpected);
     const int error = rewrite ? channel->openWrite() : channel->openRead();
+    if (error == IoNotEnoughMemory) abandonMemory();
     if (error != IoOk) fail(Message::OpenFailed);
 }
 

@@ -8,8 +8,10 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <random>
 #include <sstream>
+#include <unistd.h>
 
 using namespace zef;
 using namespace zef::testing;
@@ -310,14 +312,34 @@ TEST_F(Robustness, TruncatedPrograms) {
     }
 }
 
-// Reading a device or a pipe would never end: only regular files open for reading.
-TEST_F(Robustness, OnlyRegularFilesAreRead) {
+// Reading a device or a pipe would never end: only regular files open for reading. A file
+// too large to hold (sparse here: it takes no disk) abandons the run instead of taking all
+// the memory.
+TEST_F(Robustness, OnlyRegularFilesAreReadAndNoneTooLarge) {
     Harness h;
     EXPECT_EQ(h.run({"PROGRAM T;", "VAR F: TEXTFILE;", "BEGIN", "  ASSIGN(F,'/dev/zero');",
                      "  RESET(F);", "END."}),
               1);
     EXPECT_EQ(h.messages.messages, std::vector<std::string>{"Erreur Entrée/Sortie"});
     EXPECT_EQ(h.line, 4);
+
+    const std::filesystem::path big = std::filesystem::temp_directory_path() /
+                                      ("zefbig-" + std::to_string(::getpid()) + ".txt");
+    { std::ofstream create(big); }
+    std::filesystem::resize_file(big, MaxReadFileBytes + 1);
+    Harness large;
+    try {
+        large.run({"PROGRAM T;", "VAR F: TEXTFILE;", "BEGIN", "  ASSIGN(F,'" + big.string() + "');",
+                   "  RESET(F);", "END."});
+        ADD_FAILURE() << "a file beyond the bound was read";
+    } catch (const RunAbandoned& e) {
+        EXPECT_STREQ(e.what(), "M\xE9moire insuffisante");
+    }
+    std::filesystem::resize_file(big, 10);
+    EXPECT_EQ(large.run({"PROGRAM T;", "VAR F: TEXTFILE;", "BEGIN", "  ASSIGN(F,'" + big.string() + "');",
+                         "  RESET(F);", "END."}),
+              0); // within the bound it reads as ever
+    std::filesystem::remove(big);
 }
 
 // The generator and the fragments, for the differential test of the fast path.
