@@ -117,10 +117,7 @@ class Decoder {
     explicit Decoder(const InterpreterPrivate& in) : in_(in), separator_(in.regional().decimalSeparator) {}
 
     const SymbolEntry* find(const std::string& name) const {
-        const std::string upper = upperAscii(name);
-        for (const auto& entry : in_.symbols())
-            if (entry.Name == upper) return &entry;
-        return nullptr;
+        return in_.findSymbol(upperAscii(name));
     }
 
     // A variable reference, a name or name[index], as resolveReference reads it. The index is
@@ -185,17 +182,11 @@ class Decoder {
             o.i = *v;
             return o;
         }
-        if (const SymbolEntry* entry = find(operand)) {
-            if (entry->Kind != 'I' || entry->Index < 1) return std::nullopt;
-            o.kind = Operand::Kind::Scalar;
-            o.type = 'I';
-            o.slot = entry->Index;
-            return o;
-        }
+        if (const SymbolEntry* entry = find(operand)) return scalar(*entry, 'I');
         const std::string upper = upperAscii(operand);
-        if (upper == "PARAMCOUNT") return std::nullopt;
+        if (functionFor(upper) == Function::ParamCount) return std::nullopt;
         if (const auto open = operand.find('('); open != std::string::npos) {
-            if (upper.substr(0, open) != "LENGTH") return std::nullopt;
+            if (functionFor(upper.substr(0, open)) != Function::Length) return std::nullopt;
             auto inner = stringOperand(dropLast(operand.substr(open + 1)));
             if (!inner) return std::nullopt;
             o.kind = Operand::Kind::Length;
@@ -218,16 +209,21 @@ class Decoder {
             o.r = *r;
             return o;
         }
-        if (const SymbolEntry* entry = find(operand)) {
-            if (entry->Kind != 'R' || entry->Index < 1) return std::nullopt;
-            o.kind = Operand::Kind::Scalar;
-            o.type = 'R';
-            o.slot = entry->Index;
-            return o;
-        }
-        if (upperAscii(operand) == "RANDOM" || operand.find('(') != std::string::npos)
+        if (const SymbolEntry* entry = find(operand)) return scalar(*entry, 'R');
+        if (functionFor(upperAscii(operand)) == Function::Random ||
+            operand.find('(') != std::string::npos)
             return std::nullopt;
         return element(operand, 'R');
+    }
+
+    // A variable of the given type, by its slot.
+    static std::optional<Operand> scalar(const SymbolEntry& entry, char type) {
+        if (entry.Kind != type || entry.Index < 1) return std::nullopt;
+        Operand o;
+        o.kind = Operand::Kind::Scalar;
+        o.type = type;
+        o.slot = entry.Index;
+        return o;
     }
 
     // numericElement: name[index] of an array of the given kind, with its "]".
@@ -351,7 +347,7 @@ class Decoder {
             t.source = std::move(*o);
             return t;
         }
-        if (upperAscii(operand.substr(0, open)) != "COPY") return std::nullopt;
+        if (functionFor(upperAscii(operand.substr(0, open))) != Function::Copy) return std::nullopt;
         const std::string inner = dropLast(operand.substr(open + 1));
         const auto comma = inner.find(',');
         if (comma == std::string::npos) return std::nullopt;
@@ -422,11 +418,6 @@ class Decoder {
     char separator_;
 };
 
-bool isLabelLine(const std::string& text) {
-    const auto colon = text.find(':');
-    return colon != std::string::npos && colon == text.size() - 1;
-}
-
 } // namespace
 
 void FastPath::decode(const InterpreterPrivate& interpreter, DecodedLine& d) {
@@ -441,35 +432,12 @@ void FastPath::decodeStatement(const InterpreterPrivate& interpreter, DecodedLin
     d.fast = true;
     const std::string text = trim(tabsToSpaces(d.text));
     const std::string upper = upperAscii(text);
-    d.statement = Statement::Nothing;
-    if (text.empty() || isLabelLine(upper) || startsWith(upper, "PROGRAM") ||
-        startsWith(upper, "VAR"))
-        return;
-    if (startsWith(upper, "BEGIN")) {
-        d.statement = Statement::Begin;
-        return;
-    }
-    if (startsWith(upper, "NOP") || startsWith(upper, "{")) return;
-    if (upper == "ENDSUB") {
-        d.statement = Statement::EndSub;
-        return;
-    }
-    if (startsWith(upper, "END")) {
-        d.statement = Statement::End;
-        return;
-    }
-    if (startsWith(upper, "PROCEDURE")) return;
-
     std::string keyword, argument;
-    splitStatement(upper, text, keyword, argument);
-    // A line holding only a procedure's name calls it.
-    if (argument.empty()) {
-        if (const SymbolEntry* entry = decoder.find(keyword); entry && entry->Kind == 'P') {
-            argument = keyword;
-            keyword = "CALL";
-        }
-    }
-    d.statement = statementFor(keyword);
+    d.statement = interpreter.classifyStatement(upper, text, keyword, argument);
+    // The lines that do nothing, BEGIN, ENDSUB and END have their fast forms as they are.
+    if (d.statement == Statement::Nothing || d.statement == Statement::Begin ||
+        d.statement == Statement::EndSub || d.statement == Statement::End)
+        return;
 
     d.fast = false;
     switch (d.statement) {

@@ -157,46 +157,48 @@ void splitStatement(const std::string& upper, const std::string& text, std::stri
     }
 }
 
-void InterpreterPrivate::DispatchStatement(const LineList& lines, const std::string& statement,
-                                    std::int32_t& line) {
-    runStatus_ = StatusOk;
-    const std::string text = trim(tabsToSpaces(statement));
-    if (text.empty()) return;
-    const std::string whole = dropTrailing(text, ';');
-    const std::string upper = upperAscii(text);
-
-    if (isLabelLine(upper) || startsWith(upper, "PROGRAM") || startsWith(upper, "VAR")) return;
-    if (startsWith(upper, "BEGIN")) {
-        ++beginDepth_;
-        return;
-    }
-    if (startsWith(upper, "NOP") || startsWith(upper, "{")) return;
-    if (upper == "ENDSUB") {
-        // The return of a procedure whose body has ended; EXIT checks the block first.
-        std::int32_t back = line;
-        if (PopValue(back)) line = back;
-        PopBlock();
-        return;
-    }
+Statement InterpreterPrivate::classifyStatement(const std::string& upper, const std::string& text,
+                                                std::string& keyword, std::string& argument) const {
+    if (text.empty() || isLabelLine(upper) || startsWith(upper, "PROGRAM") ||
+        startsWith(upper, "VAR"))
+        return Statement::Nothing;
+    if (startsWith(upper, "BEGIN")) return Statement::Begin;
+    if (startsWith(upper, "NOP") || startsWith(upper, "{")) return Statement::Nothing;
+    if (upper == "ENDSUB") return Statement::EndSub;
     // Any word beginning with END counts as END, even ENDING := 1.
-    if (startsWith(upper, "END")) {
-        if (--beginDepth_ < 0) fail(Message::EndWithoutBegin);
-        return;
-    }
-    if (startsWith(upper, "PROCEDURE")) return; // bodies are entered only by calls
+    if (startsWith(upper, "END")) return Statement::End;
+    // Procedure bodies are entered only by calls.
+    if (startsWith(upper, "PROCEDURE")) return Statement::Nothing;
 
-    std::string keyword, argument;
     splitStatement(upper, text, keyword, argument);
-
-    // A line holding only a procedure's name calls it.
     if (argument.empty()) {
         if (const SymbolEntry* entry = findSymbol(keyword); entry && entry->Kind == 'P') {
             argument = keyword;
             keyword = "CALL";
         }
     }
+    return statementFor(keyword);
+}
 
-    switch (statementFor(keyword)) {
+void InterpreterPrivate::DispatchStatement(const LineList& lines, const std::string& statement,
+                                    std::int32_t& line) {
+    runStatus_ = StatusOk;
+    const std::string text = trim(tabsToSpaces(statement));
+    const std::string upper = upperAscii(text);
+    std::string keyword, argument;
+    switch (classifyStatement(upper, text, keyword, argument)) {
+    case Statement::Nothing: return;
+    case Statement::Begin: ++beginDepth_; return;
+    case Statement::EndSub: {
+        // The return of a procedure whose body has ended; EXIT checks the block first.
+        std::int32_t back = line;
+        if (PopValue(back)) line = back;
+        PopBlock();
+        return;
+    }
+    case Statement::End:
+        if (--beginDepth_ < 0) fail(Message::EndWithoutBegin);
+        return;
     case Statement::Call: return CallProcedure(lines, argument, line);
     case Statement::Clrscr: return ClrscrStatement();
     case Statement::Randomize: random_.seed(platform_.clock->randomSeed()); return;
@@ -226,15 +228,9 @@ void InterpreterPrivate::DispatchStatement(const LineList& lines, const std::str
     case Statement::ChDir:
     case Statement::RmDir:
     case Statement::MkDir: return DirectoryStatement(keyword, argument);
-    // The first word is no statement's: an assignment (the structural lines returned
-    // above and are never looked up).
-    case Statement::Assignment:
-    case Statement::Nothing:
-    case Statement::Begin:
-    case Statement::EndSub:
-    case Statement::End: break;
+    case Statement::Assignment: break; // the first word is no statement's
     }
-    AssignStatement(whole);
+    AssignStatement(dropTrailing(text, ';'));
 }
 
 void InterpreterPrivate::CallProcedure(const LineList& lines, const std::string& rawName,

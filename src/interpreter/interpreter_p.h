@@ -4,6 +4,7 @@
 #pragma once
 
 #include "interpreter.h"
+#include "vocabulary.h"
 
 #include <array>
 #include <memory>
@@ -90,6 +91,16 @@ public:
     static std::string RewriteArray(const std::string& text);
 
     // Driver and dispatch.
+    // How a line reads (tabs as spaces and trimmed, in text; upper-cased, in upper): the
+    // lines that do nothing, BEGIN, ENDSUB and END by their structure, any other by its
+    // first word, which it gives with the argument. A line holding only a procedure's name
+    // calls it. The dispatcher and the decoder both read lines so.
+    Statement classifyStatement(const std::string& upper, const std::string& text,
+                                std::string& keyword, std::string& argument) const;
+    // The entry of a name (upper case), or nullptr. A lookup changes nothing: a name not
+    // found is for the caller to report. ChercheEtiq is the published form, which also
+    // sets the run status.
+    const SymbolEntry* findSymbol(const std::string& upperName) const;
     void DispatchStatement(const LineList& lines, const std::string& text, std::int32_t& line);
     void CallProcedure(const LineList& lines, const std::string& name, std::int32_t& line);
     void GotoLabel(const std::string& label, std::int32_t& line);
@@ -158,10 +169,6 @@ private:
     // A line of the program as the interpreter reads it: a breakpoint marker at its start is
     // not part of the program.
     static std::string lineText(const LineList& lines, std::int32_t index);
-    // The entry of a name (upper case), or nullptr. A lookup changes nothing: a name not
-    // found is for the caller to report. ChercheEtiq is the published form, which also
-    // sets the run status.
-    const SymbolEntry* findSymbol(const std::string& upperName) const;
     // A variable reference: a name, or name[index]. On success gives the symbol and the
     // element offset (checked against the declared size).
     bool resolveReference(const std::string& text, std::string& lookupName, char& kind,
