@@ -68,12 +68,3 @@ void SameRunDrawnNowhere(benchmark::State& state) {
 BENCHMARK(SameRunDrawnNowhere)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
