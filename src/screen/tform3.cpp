@@ -254,8 +254,10 @@ void TForm3::paintEvent(QPaintEvent* event) {
     paintDrawing(p, QRectF(exposed.topLeft() / zoom_, exposed.size() / zoom_).toAlignedRect());
 }
 
+QRect TForm3::drawingArea() const { return record_.extent() | QRect(QPoint(0, 0), size() / zoom_); }
+
 QImage TForm3::canvas(qreal scale) const {
-    const QRect area = record_.extent() | QRect(QPoint(0, 0), size() / zoom_);
+    const QRect area = drawingArea();
     QImage image((area.size() * scale).expandedTo(QSize(1, 1)), QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter p(&image);
@@ -282,7 +284,7 @@ void TForm3::copyText() { QApplication::clipboard()->setText(record_.plainText()
 bool TForm3::savePicture(const QString& path) {
     // At twice the screen scale where the size allows, so that the text stays sharp when the
     // picture is printed or projected.
-    const QRect area = record_.extent() | QRect(QPoint(0, 0), size() / zoom_);
+    const QRect area = drawingArea();
     const qreal scale = std::clamp(4096.0 / std::max(area.width(), area.height()), 1.0, 2.0);
     return canvas(scale).save(path, "PNG");
 }
@@ -291,7 +293,7 @@ bool TForm3::printDrawing(QPrinter& printer) {
     // Drawn as text, not as a picture: sharp at the printer's resolution. The drawing keeps
     // its size on screen (96 units to the inch) unless it is wider than the page, and runs
     // over as many pages as its height needs.
-    const QRect area = record_.extent() | QRect(QPoint(0, 0), size() / zoom_);
+    const QRect area = drawingArea();
     const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
     const qreal scale = std::min(printer.resolution() / 96.0, qreal(page.width()) / area.width());
     const int pageUnits = std::max(1, int(page.height() / scale));

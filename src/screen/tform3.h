@@ -100,6 +100,9 @@ protected:
 
 private:
     void paintDrawing(QPainter& painter, const QRect& area) const;
+    // What a picture or a print of the window shows: all that was drawn, and at least the
+    // window's own area, in screen units.
+    QRect drawingArea() const;
     void bringToFront(bool takeKeyboard);
     void zoomStep(int direction); // one step larger, smaller, or back to 100 %, remembered
 
