@@ -3,60 +3,59 @@
 #include "systemerror.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace zef {
 
-std::optional<std::string> readSourceBytes(const std::string& path, std::string& reason) {
+FileBytes readRegularFile(const std::string& path, std::size_t maxBytes) {
+    FileBytes out;
+    auto fail = [&](ReadProblem problem, int error = 0) {
+        out.problem = problem;
+        out.systemError = error;
+        return out;
+    };
     // O_NONBLOCK: opening a named pipe must not wait for a writer; it is refused below.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        reason = frenchReason(errno);
-        return std::nullopt;
-    }
+    if (fd < 0) return fail(ReadProblem::System, errno);
     struct Closer {
         int fd;
         ~Closer() { ::close(fd); }
     } closer{fd};
     struct stat info {};
-    if (::fstat(fd, &info) != 0) {
-        reason = frenchReason(errno);
-        return std::nullopt;
-    }
-    if (S_ISDIR(info.st_mode)) {
-        reason = frenchReason(EISDIR);
-        return std::nullopt;
-    }
-    if (!S_ISREG(info.st_mode)) {
-        reason = "ce n'est pas un fichier ordinaire";
-        return std::nullopt;
-    }
-    const std::string tooBig = "fichier trop gros (" + std::to_string(MaxSourceBytes >> 20) + " Mo au plus)";
-    if (static_cast<std::uintmax_t>(info.st_size) > MaxSourceBytes) {
-        reason = tooBig;
-        return std::nullopt;
-    }
+    if (::fstat(fd, &info) != 0) return fail(ReadProblem::System, errno);
+    if (S_ISDIR(info.st_mode)) return fail(ReadProblem::System, EISDIR);
+    if (!S_ISREG(info.st_mode)) return fail(ReadProblem::NotARegularFile);
+    if (static_cast<std::uintmax_t>(info.st_size) > maxBytes) return fail(ReadProblem::TooLarge);
     // The file may grow while it is read: the limit is checked on what was read.
     std::string bytes;
     bytes.reserve(static_cast<std::size_t>(info.st_size));
     char chunk[65536];
-    while (bytes.size() <= MaxSourceBytes) {
+    while (bytes.size() <= maxBytes) {
         const ssize_t n = ::read(fd, chunk, sizeof chunk);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            reason = frenchReason(errno);
-            return std::nullopt;
-        }
+        if (n < 0) return fail(ReadProblem::System, errno);
         if (n == 0) break;
         bytes.append(chunk, static_cast<std::size_t>(n));
     }
-    if (bytes.size() > MaxSourceBytes) {
-        reason = tooBig;
-        return std::nullopt;
+    if (bytes.size() > maxBytes) return fail(ReadProblem::TooLarge);
+    out.bytes = std::move(bytes);
+    return out;
+}
+
+std::optional<std::string> readSourceBytes(const std::string& path, std::string& reason) {
+    FileBytes read = readRegularFile(path, MaxSourceBytes);
+    switch (read.problem) {
+    case ReadProblem::None: return std::move(read.bytes);
+    case ReadProblem::System: reason = frenchReason(read.systemError); break;
+    case ReadProblem::NotARegularFile: reason = "ce n'est pas un fichier ordinaire"; break;
+    case ReadProblem::TooLarge:
+        reason = "fichier trop gros (" + std::to_string(MaxSourceBytes >> 20) + " Mo au plus)";
+        break;
     }
-    return bytes;
+    return std::nullopt;
 }
 
 } // namespace zef

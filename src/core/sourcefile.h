@@ -14,4 +14,14 @@ constexpr std::size_t MaxSourceBytes = 8u << 20;
 // The file's bytes, or nothing with a French reason (UTF-8) in reason.
 std::optional<std::string> readSourceBytes(const std::string& path, std::string& reason);
 
+// The reading behind it, for any bound: only a regular file (a device or a pipe is refused
+// without waiting), and at most maxBytes, also when the file grows while it is read.
+enum class ReadProblem { None, System, NotARegularFile, TooLarge };
+struct FileBytes {
+    std::optional<std::string> bytes;
+    ReadProblem problem = ReadProblem::None;
+    int systemError = 0; // errno, for ReadProblem::System (EISDIR for a directory)
+};
+FileBytes readRegularFile(const std::string& path, std::size_t maxBytes);
+
 } // namespace zef

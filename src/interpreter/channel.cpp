@@ -1,9 +1,8 @@
 #include "channel.h"
 
+#include "sourcefile.h"
 #include "text.h"
 
-#include <fstream>
-#include <sstream>
 #include <system_error>
 
 namespace zef {
@@ -68,24 +67,16 @@ TextChannel::~TextChannel() {
 int TextChannel::openRead() {
     if (mode_ != Mode::Closed) close();
     if (!validName(name_)) return IoFileNotFound;
-    const fs::path path = resolveProgramPath(name_);
-    std::error_code ec;
     // Only a regular file is read: a directory, a device such as /dev/zero or a pipe would
     // never end or never answer.
-    if (fs::is_directory(path, ec)) return IoAccessDenied;
-    if (fs::exists(path, ec) && !fs::is_regular_file(path, ec)) return IoAccessDenied;
-    if (const auto size = fs::file_size(path, ec); !ec && size > MaxReadFileBytes) return IoNotEnoughMemory;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return errno ? errnoToIo(errno) : IoFileNotFound;
-    // What the file holds, read at most one byte beyond the bound: a file that grows while
-    // it is read is measured by what it gives, not by its size when opened.
-    std::string bytes;
-    char chunk[65536];
-    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
-        bytes.append(chunk, static_cast<std::size_t>(in.gcount()));
-        if (bytes.size() > MaxReadFileBytes) return IoNotEnoughMemory;
+    FileBytes read = readRegularFile(resolveProgramPath(name_).string(), MaxReadFileBytes);
+    switch (read.problem) {
+    case ReadProblem::None: break;
+    case ReadProblem::System: return errnoToIo(read.systemError);
+    case ReadProblem::NotARegularFile: return IoAccessDenied;
+    case ReadProblem::TooLarge: return IoNotEnoughMemory;
     }
-    content_ = decodeFileText(bytes);
+    content_ = decodeFileText(*read.bytes);
     pos_ = 0;
     mode_ = Mode::Reading;
     return IoOk;
