@@ -320,6 +320,10 @@ void TEditeur::setZoom(double factor) {
 }
 
 bool TEditeur::eventFilter(QObject* watched, QEvent* event) {
+    // Enter in the program keeps the indentation (FormKeyPress), before the memo sees it.
+    if (watched == Memo1 && event->type() == QEvent::KeyPress && !Memo1->isReadOnly() &&
+        FormKeyPress(static_cast<QKeyEvent*>(event)))
+        return true;
     // Ctrl + wheel and Ctrl +/-/0 zoom the program text; the zoom is kept for the next
     // windows and the next start.
     int direction = 0;

@@ -26,20 +26,6 @@ QString asBlocks(const QString& text) {
     return out.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
-// Hands the memo's key presses to the editor before the memo sees them.
-class KeyPressFilter : public QObject {
-public:
-    KeyPressFilter(QObject* parent, std::function<bool(QKeyEvent*)> handler)
-        : QObject(parent), handler_(std::move(handler)) {}
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::KeyPress && handler_(static_cast<QKeyEvent*>(event))) return true;
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    std::function<bool(QKeyEvent*)> handler_;
-};
-
 } // namespace
 
 void TEditeur::setUpEditing() {
@@ -48,9 +34,6 @@ void TEditeur::setUpEditing() {
     FindDialog1->OnFind = [this](TFindDialog& d) { Find(d); };
     ReplaceDialog1->OnFind = [this](TFindDialog& d) { Find(d); };
     ReplaceDialog1->OnReplace = [this](TFindDialog& d) { Replace(d); };
-    Memo1->installEventFilter(new KeyPressFilter(this, [this](QKeyEvent* event) {
-        return !Memo1->isReadOnly() && FormKeyPress(event);
-    }));
 }
 
 GeneratorWindows& TEditeur::generators() {
