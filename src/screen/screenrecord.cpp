@@ -8,7 +8,8 @@
 namespace zef {
 
 QRect ScreenRecord::add(int x, int y, int width, const QString& text) {
-    if (x < 0 || y < 0 || x >= kMaxCoordinate || y >= kMaxCoordinate) return {};
+    if (x < 0 || y < 0 || x >= kMaxCoordinate || y >= kMaxRowCoordinate) return {};
+    bottom_ = std::max(bottom_, y + lineHeight_ + 2);
     width = std::max(width, 0);
     // The opaque background hides the earlier texts of the same row that it spans whole;
     // a program that writes again and again at one place (a counter, a clock) then keeps
@@ -56,6 +57,7 @@ void ScreenRecord::clear(const QSize& outline) {
     rows_.clear();
     live_ = 0;
     outline_ = outline;
+    bottom_ = outline.height();
 }
 
 std::vector<const ScreenText*> ScreenRecord::texts() const {

@@ -20,8 +20,11 @@ struct ScreenText {
 
 class ScreenRecord {
 public:
-    // Texts drawn further away than this are out of sight for good and are not kept.
+    // Texts drawn further right than this are out of sight for good and are not kept.
     static constexpr int kMaxCoordinate = 8192;
+    // Downwards the window scrolls: texts are kept as far as the count below allows (two
+    // hundred thousand lines of 18 pixels stay well inside this).
+    static constexpr int kMaxRowCoordinate = 1 << 26;
     // A program that keeps drawing texts that do not cover each other (and so all stay
     // visible) is bounded all the same: past this count the oldest are forgotten.
     static constexpr std::size_t kMaxTexts = 200000;
@@ -41,6 +44,9 @@ public:
     const QSize& outline() const { return outline_; }
     // The lowest and rightmost pixel drawn on.
     QRect extent() const;
+    // The bottom of the lowest text drawn since the last clear (texts forgotten past the
+    // count included): where the window's scrolling ends.
+    int bottom() const { return bottom_; }
     // The drawing as plain text: texts of a row joined left to right (gaps become spaces,
     // one per 8 pixels), rows top to bottom, one empty line per empty row of 18 pixels.
     QString plainText() const;
@@ -57,6 +63,7 @@ private:
     std::map<int, std::vector<std::size_t>> rows_; // y -> indices of live entries
     std::size_t live_ = 0;
     QSize outline_;
+    int bottom_ = 0;
     int lineHeight_;
 };
 

@@ -57,7 +57,7 @@ void TForm12::cancel() {
 QString TForm12::ask(const QPoint& position, int width) {
     if (loop_) return {}; // one question at a time
     width = std::max(width, 40);
-    const int h = std::max(Edit1->sizeHint().height(), 29);
+    const int h = heightNeeded() - 5;
     resize(width, h + 5);
     Edit1->setGeometry(1, 0, width - 3, h);
     move(position);

@@ -24,6 +24,8 @@ public:
     // Ends a waiting ask() at once (the run is being interrupted).
     void cancel();
     bool waiting() const { return loop_ != nullptr; }
+    // The height ask() gives the line: its field and a small margin.
+    int heightNeeded() const { return std::max(Edit1->sizeHint().height(), 29) + 5; }
     QString Result() const { return Edit1->text(); }
     // The field starts empty each time its window becomes active.
     void FormActivate() { Edit1->clear(); }

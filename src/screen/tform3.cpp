@@ -10,6 +10,8 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QFileDialog>
+#include <QDir>
+#include <QFileInfo>
 #include <QMenu>
 #include <QPrintDialog>
 #include <QDateTime>
@@ -22,7 +24,10 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
+#include <QStyle>
 #include <QTimer>
+#include <QtMath>
 
 namespace zef {
 
@@ -127,6 +132,16 @@ TForm3::TForm3(TForm12* inputLine, QWidget* parent)
     if (const QScreen* s = QApplication::primaryScreen())
         move(s->availableGeometry().center() - rect().center());
     record_.setLineHeight(QFontMetrics(font()).height());
+    // Output past the bottom of the window is kept: the window scrolls to follow the
+    // cursor, and the learner can scroll back during and after the run.
+    vbar_ = new QScrollBar(Qt::Vertical, this);
+    vbar_->setObjectName("ScreenScrollBar");
+    vbar_->setFocusPolicy(Qt::NoFocus);
+    vbar_->hide();
+    connect(vbar_, &QScrollBar::valueChanged, this, [this] {
+        placeInputLine();
+        update();
+    });
     // The input line is a part of this window: it stands on the cursor whatever the window
     // manager does, and it comes to the front with the output it belongs to.
     inputLine_->setParent(this);
@@ -149,6 +164,7 @@ void TForm3::InitPrg(const QString& programName, const QString& shownName) {
     shownName_ = programName.isEmpty() ? shownName : QString();
     // What an earlier run drew is not this run's: a fresh run never writes over it.
     record_.clear(QSize());
+    updateScrollRange();
     update();
 }
 
@@ -200,10 +216,50 @@ void TForm3::drawText(int x, int y, const std::string& text) {
     // The learner must see what the program writes, even after closing or minimising the
     // window during the run.
     if (!isVisible() || isMinimized()) bringToFront(false);
-    if (!box.isEmpty())
-        update(QRectF(box.x() * zoom_, box.y() * zoom_, box.width() * zoom_, box.height() * zoom_)
-                   .toAlignedRect()
-                   .adjusted(-1, -1, 1, 1));
+    if (box.isEmpty()) return;
+    const int top = scrollTop();
+    followRow(y);
+    if (scrollTop() != top) return; // scrolling repaints the whole window
+    update(QRectF(box.x() * zoom_, (box.y() - top) * zoom_, box.width() * zoom_, box.height() * zoom_)
+               .toAlignedRect()
+               .adjusted(-1, -1, 1, 1));
+}
+
+int TForm3::scrollTop() const { return vbar_->value(); }
+
+int TForm3::visibleUnits() const { return std::max(1, int(height() / zoom_)); }
+
+void TForm3::updateScrollRange(int atLeast) {
+    const int visible = visibleUnits();
+    const int maximum = std::max(0, std::max(record_.bottom(), atLeast) - visible);
+    const QSignalBlocker quiet(vbar_); // the repaint is the caller's
+    vbar_->setRange(0, maximum);
+    vbar_->setPageStep(visible);
+    vbar_->setSingleStep(QFontMetrics(font()).height());
+    const int w = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, vbar_);
+    vbar_->setGeometry(width() - w, 0, w, height());
+    vbar_->setVisible(maximum > 0);
+}
+
+void TForm3::followRow(int y, int height) {
+    // The row's box as the record keeps it (the font's height and two pixels), or what
+    // stands on it.
+    const int rowBottom = y + std::max(QFontMetrics(font()).height() + 2, height);
+    const int visible = visibleUnits();
+    if (rowBottom > vbar_->maximum() + visible) updateScrollRange(rowBottom);
+    const int top = scrollTop();
+    if (y < top) vbar_->setValue(y);
+    else if (rowBottom > top + visible) vbar_->setValue(std::min(vbar_->maximum(), rowBottom - visible));
+}
+
+void TForm3::placeInputLine() {
+    if (inputLine_->isVisible())
+        inputLine_->move(qRound(inputAt_.x() * zoom_), qRound((inputAt_.y() - scrollTop()) * zoom_));
+}
+
+void TForm3::resizeEvent(QResizeEvent* event) {
+    updateScrollRange();
+    QWidget::resizeEvent(event);
 }
 
 int TForm3::textWidth(const std::string& text) {
@@ -214,12 +270,17 @@ void TForm3::clearScreen() {
     // A white rectangle outlined in black over the whole outer size: only its top and left
     // edges fall inside the drawing area. Output further away is wiped too.
     record_.clear(frameGeometry().size());
+    updateScrollRange();
+    vbar_->setValue(0);
     update();
 }
 
 std::string TForm3::readLine(int x, int y) {
     bringToFront(true);
-    const QPoint at(qRound(x * zoom_), qRound(y * zoom_));
+    // The input line is a little taller than a row of text: all of it comes into sight.
+    followRow(y, qCeil(inputLine_->heightNeeded() / zoom_) + 1);
+    inputAt_ = QPoint(x, y);
+    const QPoint at(qRound(x * zoom_), qRound((y - scrollTop()) * zoom_));
     inputSeenActive_ = isActiveWindow();
     inputLeft_ = false;
     // A window manager ignores the activation of a window it has not mapped yet (the first
@@ -232,7 +293,8 @@ std::string TForm3::readLine(int x, int y) {
         activateWindow();
     });
     retry.start(50);
-    const QString typed = inputLine_->ask(at, std::max(width() - at.x() - 10, 40));
+    const int barWidth = vbar_->isVisible() ? vbar_->width() : 0;
+    const QString typed = inputLine_->ask(at, std::max(width() - barWidth - at.x() - 10, 40));
     return toCp1252(typed);
 }
 
@@ -281,8 +343,10 @@ void TForm3::paintEvent(QPaintEvent* event) {
     p.fillRect(rect(), Qt::white);
     p.setRenderHint(QPainter::TextAntialiasing);
     p.scale(zoom_, zoom_);
+    const int top = scrollTop();
+    p.translate(0, -top);
     const QRectF exposed = QRectF(event->rect()).adjusted(-1, -1, 1, 1);
-    paintDrawing(p, QRectF(exposed.topLeft() / zoom_, exposed.size() / zoom_).toAlignedRect());
+    paintDrawing(p, QRectF(exposed.topLeft() / zoom_, exposed.size() / zoom_).toAlignedRect().translated(0, top));
 }
 
 QRect TForm3::drawingArea() const { return record_.extent() | QRect(QPoint(0, 0), size() / zoom_); }
@@ -307,17 +371,42 @@ void TForm3::setZoom(double factor) {
     QSize wanted = unscaled * zoom_;
     if (const QScreen* s = screen()) wanted = wanted.boundedTo(s->availableGeometry().size());
     resize(wanted);
+    updateScrollRange();
     update();
 }
 
 void TForm3::copyText() { QApplication::clipboard()->setText(record_.plainText()); }
 
-bool TForm3::savePicture(const QString& path) {
+int TForm3::savePicture(const QString& path) {
     // At twice the screen scale where the size allows, so that the text stays sharp when the
-    // picture is printed or projected.
+    // picture is printed or projected. A drawing taller than one picture can reasonably be
+    // (a long run scrolls far) is cut into pictures of that height, so that everything
+    // kept is saved without holding gigabytes of pixels.
+    constexpr int kMaxPictureHeight = 16384;
     const QRect area = drawingArea();
     const qreal scale = std::clamp(4096.0 / std::max(area.width(), area.height()), 1.0, 2.0);
-    return canvas(scale).save(path, "PNG");
+    const int pieceUnits = int(kMaxPictureHeight / scale);
+    const int pieces = std::max(1, (area.height() + pieceUnits - 1) / pieceUnits);
+    const QFileInfo info(path);
+    for (int n = 0; n < pieces; ++n) {
+        const QRect piece(0, n * pieceUnits, area.width(), std::min(pieceUnits, area.height() - n * pieceUnits));
+        QImage image((piece.size() * scale).expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+        if (image.isNull()) return 0;
+        image.fill(Qt::white);
+        QPainter p(&image);
+        p.scale(scale, scale);
+        p.translate(0, -piece.top());
+        paintDrawing(p, piece);
+        p.end();
+        const QString name = n == 0 ? path
+                                    : info.dir().filePath(QStringLiteral("%1-%2.%3")
+                                                              .arg(info.completeBaseName())
+                                                              .arg(n + 1)
+                                                              .arg(info.suffix().isEmpty() ? QStringLiteral("png")
+                                                                                           : info.suffix()));
+        if (!image.save(name, "PNG")) return 0;
+    }
+    return pieces;
 }
 
 bool TForm3::printDrawing(QPrinter& printer) {
@@ -354,12 +443,26 @@ void TForm3::keyPressEvent(QKeyEvent* event) {
     }
     int direction = 0;
     if (zoom::fromKey(*event, direction)) return zoomStep(direction);
+    switch (event->key()) {
+    case Qt::Key_PageUp: return vbar_->triggerAction(QAbstractSlider::SliderPageStepSub);
+    case Qt::Key_PageDown: return vbar_->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    case Qt::Key_Up: return vbar_->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    case Qt::Key_Down: return vbar_->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    case Qt::Key_Home: return vbar_->setValue(0);
+    case Qt::Key_End: return vbar_->setValue(vbar_->maximum());
+    default: break;
+    }
     QWidget::keyPressEvent(event);
 }
 
 void TForm3::wheelEvent(QWheelEvent* event) {
     int direction = 0;
     if (zoom::fromWheel(*event, direction)) return zoomStep(direction);
+    // Three lines a notch, as text views do.
+    if (vbar_->isVisible() && event->angleDelta().y() != 0) {
+        vbar_->setValue(vbar_->value() - event->angleDelta().y() * 3 * vbar_->singleStep() / 120);
+        return event->accept();
+    }
     QWidget::wheelEvent(event);
 }
 
@@ -373,8 +476,15 @@ void TForm3::contextMenuEvent(QContextMenuEvent* event) {
                                                            QStringLiteral("ecran.png"),
                                                            QStringLiteral("Images PNG (*.png)"));
         if (path.isEmpty()) return;
-        if (!savePicture(path))
+        const int written = savePicture(path);
+        if (written == 0)
             showErrorBox(this, QStringLiteral("Impossible d'enregistrer l'image %1").arg(path));
+        else if (written > 1)
+            QMessageBox::information(this, QApplication::applicationName(),
+                                     QStringLiteral("L'écran est trop long pour une seule image : "
+                                                    "%1 images enregistrées, %2 et les suivantes.")
+                                         .arg(written)
+                                         .arg(QFileInfo(path).fileName()));
     });
     menu.addAction(QStringLiteral("&Imprimer..."), this, [this] {
         QPrinter printer(QPrinter::HighResolution);

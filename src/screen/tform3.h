@@ -15,6 +15,7 @@
 
 class QPainter;
 class QPrinter;
+class QScrollBar;
 
 namespace zef {
 
@@ -68,7 +69,10 @@ public:
     // The context menu's commands: the drawing as text on the clipboard, as a PNG file,
     // on the printer. The file and printer dialogs can be answered by the hooks below.
     void copyText();
-    bool savePicture(const QString& path);
+    // Writes the drawing as PNG: one file, or, for a drawing too tall for one picture,
+    // several (path, then "-2", "-3"... before the extension). Answers how many were
+    // written, 0 on failure.
+    int savePicture(const QString& path);
     bool printDrawing(QPrinter& printer);
     std::function<QString()> savePictureHook;
     QFont screenFont() const { return font(); }
@@ -103,8 +107,21 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+public:
+    // How far the drawing is scrolled, in screen units from its top.
+    int scrollTop() const;
+    QScrollBar* scrollBar() const { return vbar_; }
 
 private:
+    // The scroll bar's range follows what was drawn and the window's height; it shows only
+    // when the drawing is taller than the window.
+    void updateScrollRange(int atLeast = 0);
+    // Scrolls as little as needed for the row at y (screen units) to be in sight.
+    void followRow(int y, int height = 0);
+    int visibleUnits() const;
+    void placeInputLine();
     void paintDrawing(QPainter& painter, const QRect& area) const;
     // What a picture or a print of the window shows: all that was drawn, and at least the
     // window's own area, in screen units.
@@ -113,6 +130,8 @@ private:
     void zoomStep(int direction); // one step larger, smaller, or back to 100 %, remembered
 
     TForm12* inputLine_;
+    QScrollBar* vbar_ = nullptr;
+    QPoint inputAt_; // where the input line stands, in screen units
     QtPrinterDevice printer_;
     std::unique_ptr<Interpreter> interpreter_;
     ScreenRecord record_;

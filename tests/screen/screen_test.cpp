@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QPrinter>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -202,4 +203,64 @@ TEST_F(ScreenWindow, TheInputLineStartsEmptyEachTimeTheWindowComesBack) {
     run({"PROGRAM Essai;", "VAR I: INTEGER;", "BEGIN", "  READLN(I);", "END."});
     EXPECT_EQ(typed, "");
     EXPECT_EQ(screen.interpreter().LitValeur(1, 'I').i, 42);
+}
+
+// Output past the window's bottom is kept and the window follows it with its scroll bar;
+// the text, the pictures and the input line cover the whole run, and a fresh run starts at
+// the top of a clear screen.
+TEST_F(ScreenWindow, ALongRunScrollsAndEverythingKeptCanBeCopiedAndSaved) {
+    screen.show();
+    QString typedAt;
+    // The run polls its events while it writes: the answer waits for the input line.
+    QTimer answer;
+    answer.setInterval(10);
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        if (!input.waiting()) return;
+        answer.stop();
+        // The input line stands inside the window, on the last row.
+        typedAt = QStringLiteral("%1/%2").arg(input.geometry().bottom() <= screen.height()).arg(input.isVisible());
+        emit input.Edit1->returnPressed();
+    });
+    answer.start();
+    run({"PROGRAM Essai;", "VAR I: INTEGER;", "VAR S: STRING;", "BEGIN", "  FOR I:=1 TO 2000 DO", "    WRITELN(I);",
+         "  READLN(S);", "END."});
+    EXPECT_EQ(typedAt, "1/1");
+    EXPECT_TRUE(boxes.isEmpty());
+    const int lineHeight = QFontMetrics(screen.screenFont()).height();
+    const int lastRow = screen.interpreter().cursorY(); // the READLN's row, below the 2000 lines
+    ASSERT_TRUE(screen.scrollBar()->isVisible());
+    EXPECT_EQ(screen.scrollTop(), screen.scrollBar()->maximum());
+    EXPECT_GT(screen.scrollTop(), lastRow - screen.height());
+    const QImage shown = screen.grab().toImage();
+    EXPECT_GT(darkPixels(shown, QRect(0, screen.height() - 3 * lineHeight, 60, 2 * lineHeight)), 10);
+
+    screen.copyText();
+    const QStringList copied = QApplication::clipboard()->text().split('\n');
+    ASSERT_GE(copied.size(), 2000);
+    EXPECT_EQ(copied.first(), "1");
+    EXPECT_EQ(copied.at(1999), "2000");
+
+    QTemporaryDir dir;
+    const int pictures = screen.savePicture(dir.filePath("ecran.png"));
+    ASSERT_GE(pictures, 2);
+    int height = 0;
+    for (int n = 1; n <= pictures; ++n) {
+        const QImage piece(n == 1 ? dir.filePath("ecran.png") : dir.filePath(QStringLiteral("ecran-%1.png").arg(n)));
+        ASSERT_FALSE(piece.isNull()) << n;
+        height += piece.height();
+        if (n == pictures) EXPECT_GT(darkPixels(piece, piece.rect()), 10); // the last lines
+    }
+    EXPECT_GE(height, lastRow);
+
+    // Scrolling back to the top shows the first line again.
+    QTest::keyClick(&screen, Qt::Key_Home);
+    EXPECT_EQ(screen.scrollTop(), 0);
+    EXPECT_GT(darkPixels(screen.grab().toImage(), QRect(0, 0, 30, lineHeight)), 5);
+    QTest::keyClick(&screen, Qt::Key_End);
+    EXPECT_EQ(screen.scrollTop(), screen.scrollBar()->maximum());
+
+    run({"PROGRAM Essai;", "BEGIN", "  WRITELN('seul');", "END."});
+    EXPECT_EQ(screen.scrollTop(), 0);
+    EXPECT_FALSE(screen.scrollBar()->isVisible());
+    EXPECT_EQ(screen.record().plainText(), "seul");
 }

@@ -247,7 +247,7 @@ TEST_F(Learner, F1ExplainsTheOpenMenuElseOpensTheContents) {
 TEST_F(Learner, AFreshRunStartsOnAClearScreenAndAContinuedRunKeepsIt) {
     TEditeur* e = newDocument("Program un;\nvar S: string;\nbegin\n  write('Ton nom ? ');\n  readln(S);\n"
                               "»  writeln('fin');\nend.");
-    for (const QString name : {QStringLiteral("Alice"), QStringLiteral("Bob")}) {
+    for (const QString& name : {QStringLiteral("Alice"), QStringLiteral("Bob")}) {
         QTimer::singleShot(0, [&] {
             QDeadlineTimer cap(5000);
             while (!form.inputLine().waiting() && !cap.hasExpired()) QApplication::processEvents();
