@@ -84,6 +84,9 @@ void TColorMemo::paintLineNumbers(QPaintEvent* event) {
     const int digit = fontMetrics().horizontalAdvance(QLatin1Char('9'));
     const int right = lineNumbers_->width() - digit / 2;
     const int caretLine = textCursor().blockNumber();
+    // The other numbers in a half tone: readable, yet clearly not part of the program.
+    QColor faint = colours.color(QPalette::WindowText);
+    faint.setAlpha(150);
     const QPointF offset = contentOffset();
     // Each number stands on its line's first text line, at the same baseline as the text.
     for (QTextBlock block = firstVisibleBlock(); block.isValid(); block = block.next()) {
@@ -95,8 +98,7 @@ void TColorMemo::paintLineNumbers(QPaintEvent* event) {
         const QTextLine first = block.layout()->lineAt(0);
         const qreal baseline = box.top() + block.layout()->position().y() + first.y() + first.ascent();
         const QString number = QString::number(block.blockNumber() + 1);
-        painter.setPen(block.blockNumber() == caretLine ? colours.color(QPalette::WindowText)
-                                                        : colours.color(QPalette::Disabled, QPalette::WindowText));
+        painter.setPen(block.blockNumber() == caretLine ? colours.color(QPalette::WindowText) : faint);
         painter.drawText(QPointF(right - fontMetrics().horizontalAdvance(number), baseline), number);
     }
 }

@@ -9,8 +9,12 @@ constexpr int kGap = 8; // between the editor and the screen window
 }
 
 QRect newEditor(QSize area, QSize screenWindow, int open, int step) {
+    // Beside the screen window when that leaves the editor a third of the area at least;
+    // else (a large zoom, a small frame) two thirds, and the screen window stands over
+    // the rest.
     const int room = area.width() - screenWindow.width() - kGap;
-    const int width = std::max(kSmallestEditor.width(), std::clamp(room, area.width() / 3, area.width() * 2 / 3));
+    const int wide = area.width() * 2 / 3;
+    const int width = std::max(kSmallestEditor.width(), room >= area.width() / 3 ? std::min(room, wide) : wide);
     // Up to a quarter of the area's height of steps, then the next window starts again at
     // the top left.
     const int steps = std::max(1, std::min(8, area.height() / 4 / std::max(step, 1)));

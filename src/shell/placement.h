@@ -13,9 +13,10 @@ namespace zef::placement {
 inline constexpr QSize kSmallestEditor{502, 265};
 
 // A new editor window in an MDI area of size `area`, `open` windows being open already:
-// as wide as leaves the screen window (`screenWindow`, its outer size) room at the right
-// (within a third and two thirds of the area, never under the smallest size), as high as
-// the area, each new one a title bar (`step`) lower and to the right of the one before.
+// as wide as leaves the screen window (`screenWindow`, its outer size) room at the right,
+// at most two thirds of the area (and two thirds when that room would leave less than a
+// third), never under the smallest size; as high as the area, each new one a title bar
+// (`step`) lower and to the right of the one before.
 QRect newEditor(QSize area, QSize screenWindow, int open, int step);
 
 // The top-left corner of the screen window (outer size `screenWindow`) at its first

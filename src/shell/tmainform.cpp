@@ -56,6 +56,8 @@ QIcon toolIcon(const QString& themeName, QStyle::StandardPixmap fallback, const 
     f.setBold(true);
     f.setPixelSize(15);
     p.setFont(f);
+    // In the palette's colour, so that it reads on a dark tool bar as well as a light one.
+    p.setPen(QApplication::palette().color(QPalette::ButtonText));
     p.drawText(pm.rect(), Qt::AlignCenter, letter);
     return QIcon(pm);
 }
@@ -312,7 +314,7 @@ void TMainForm::buildToolBar() {
         button("CopyBtn", "Copier", toolIcon("edit-copy", QStyle::SP_CustomBase, "C"), action("CopyItem")));
     childActions_.push_back(
         button("PasteBtn", "Coller", toolIcon("edit-paste", QStyle::SP_CustomBase, "V"), action("PasteItem")));
-    childActions_.push_back(button("ExecButton", "Exécuter", toolIcon("media-playback-start", QStyle::SP_MediaPlay, "▶"),
+    childActions_.push_back(button("ExecButton", "Exécuter", toolIcon("media-playback-start", QStyle::SP_CustomBase, "▶"),
                                    action("Excuter1")));
 }
 

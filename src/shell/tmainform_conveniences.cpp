@@ -98,7 +98,11 @@ void TMainForm::buildConveniences() {
     caretPanel_ = new QLabel(this);
     caretPanel_->setObjectName("CaretPanel");
     caretPanel_->setMinimumWidth(caretPanel_->fontMetrics().horizontalAdvance(QStringLiteral("Ligne 00000, colonne 000")));
-    statusBar()->insertPermanentWidget(0, caretPanel_);
+    // Before the time, which stays at the right end.
+    statusBar()->removeWidget(Panel2);
+    statusBar()->addPermanentWidget(caretPanel_);
+    statusBar()->addPermanentWidget(Panel2);
+    Panel2->show();
     connect(mdiArea_, &QMdiArea::subWindowActivated, this, &TMainForm::followActiveEditor);
     followActiveEditor();
 
@@ -110,7 +114,7 @@ void TMainForm::buildConveniences() {
 
 void TMainForm::followActiveEditor() {
     TEditeur* e = activeEditor();
-    if (e == followed_ && (e || followedConnections_.empty())) return;
+    if (e && e == followed_) return;
     for (const auto& c : followedConnections_) disconnect(c);
     followedConnections_.clear();
     followed_ = e;
@@ -143,6 +147,13 @@ void TMainForm::settleNewEditor(QMdiSubWindow* window) {
     const QSize screenOuter = form3_->frameGeometry().size();
     const auto open = static_cast<int>(mdiArea_->subWindowList().size()) - 1;
     window->setGeometry(placement::newEditor(mdiArea_->viewport()->size(), screenOuter, open, step));
+    // The window's own menu closes it with Ctrl+F4; Ctrl+W belongs to "Fichier > Fermer",
+    // which asks the same question. A key with two owners would do nothing at all.
+    if (QMenu* own = window->systemMenu())
+        for (QAction* a : own->actions()) {
+            QList<QKeySequence> keys = a->shortcuts();
+            if (keys.removeAll(QKeySequence(Qt::CTRL | Qt::Key_W)) > 0) a->setShortcuts(keys);
+        }
     // Closing the followed editor leaves undo, redo and the caret panel to the next one.
     connect(window, &QObject::destroyed, this, [this] { QTimer::singleShot(0, this, &TMainForm::followActiveEditor); });
 }
@@ -155,9 +166,12 @@ void TMainForm::placeScreenWindow() {
     const QRect frame(area->mapToGlobal(QPoint(0, 0)), area->size());
     const QRect editor(window->mapToGlobal(QPoint(0, 0)), window->size());
     const QRect desktop = form3_->screen() ? form3_->screen()->availableGeometry() : frame;
-    // Its frame is not known before it is first shown: the title bar's height stands for it.
-    const QSize outer = form3_->size() + QSize(0, style()->pixelMetric(QStyle::PM_TitleBarHeight));
-    form3_->move(placement::screenWindow(frame, editor, outer, desktop));
+    // Its frame is not known before it is first shown: the title bar's height stands for
+    // it. Qt hands the window manager the point for the window's inside (its frame comes
+    // around it), so the inside goes a title bar lower than the frame's corner.
+    const int title = style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    const QSize outer = form3_->size() + QSize(0, title);
+    form3_->move(placement::screenWindow(frame, editor, outer, desktop) + QPoint(0, title));
 }
 
 bool TMainForm::openMenuFromScreen(QKeyEvent* event) {
