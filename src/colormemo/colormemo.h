@@ -78,6 +78,14 @@ public:
     // Converts a colour to the one shown, system colours through the memo's palette.
     QColor ToQColor(TColor colour) const;
 
+    // Line numbers in a margin left of the text (linenumbers.cpp). They are drawn in the
+    // memo's font, beside their lines, and are no part of the text: the line list, the
+    // clipboard and the positions never see them.
+    void setLineNumbersVisible(bool on);
+    bool lineNumbersVisible() const { return lineNumbers_ != nullptr; }
+    // The margin's width in pixels (0 when hidden).
+    int lineNumberMarginWidth() const;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -85,9 +93,14 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     class DocumentLines;
+    class LineNumberMargin;
+    void updateLineNumberMargin();
+    void paintLineNumbers(QPaintEvent* event);
 
     void textChangeNotification();
     void recolor();
@@ -109,6 +122,7 @@ private:
     // Keyword segments left to the OnDrawKey handler at the last colouring.
     std::vector<TKeyDescr> keySegments_;
     bool handCursor_ = false;
+    LineNumberMargin* lineNumbers_ = nullptr;
 };
 
 // Gives the memo the program editor's four colour rules.

@@ -42,8 +42,12 @@ void VariablesSnapshot::refresh(const Interpreter& interpreter) {
         row.values.reserve(static_cast<std::size_t>(count));
         for (std::int32_t i = 0; i < count; ++i) {
             // A file shows what the examine window shows for it: its name.
-            row.values.push_back(entry.Kind == 'F' ? row.name
-                                                   : ValueText(interpreter, interpreter.LitValeur(entry.Index + i, entry.Kind)));
+            std::string value = entry.Kind == 'F' ? row.name
+                                                  : ValueText(interpreter, interpreter.LitValeur(entry.Index + i, entry.Kind));
+            // A CHAR that was never given a value holds byte 0, which a font draws as a
+            // box: the view shows it empty.
+            if (entry.Kind == 'C' && value == std::string(1, '\0')) value.clear();
+            row.values.push_back(std::move(value));
         }
         row.changed.assign(row.values.size(), false);
         if (const auto it = previous.find(row.name); it != previous.end() && it->second->type == row.type &&

@@ -53,4 +53,53 @@ std::optional<int> FirstLineContaining(const std::vector<std::string>& lines, st
     return std::nullopt;
 }
 
+namespace {
+
+// A file-name pattern with "*" (any run of characters) and "?" (one character).
+bool globMatches(std::string_view pattern, std::string_view name) {
+    if (pattern.empty()) return name.empty();
+    if (pattern.front() == '*') {
+        for (std::size_t skip = 0; skip <= name.size(); ++skip)
+            if (globMatches(pattern.substr(1), name.substr(skip))) return true;
+        return false;
+    }
+    if (name.empty() || (pattern.front() != '?' && pattern.front() != name.front())) return false;
+    return globMatches(pattern.substr(1), name.substr(1));
+}
+
+// The blank-separated patterns between the last pair of parentheses of a filter entry.
+std::vector<std::string_view> patternsOf(std::string_view entry) {
+    std::vector<std::string_view> patterns;
+    const std::size_t open = entry.rfind('(');
+    const std::size_t close = entry.rfind(')');
+    if (open == std::string_view::npos || close == std::string_view::npos || close < open) return patterns;
+    std::string_view inside = entry.substr(open + 1, close - open - 1);
+    while (!inside.empty()) {
+        const std::size_t blank = inside.find(' ');
+        if (blank != 0) patterns.push_back(inside.substr(0, blank));
+        if (blank == std::string_view::npos) break;
+        inside.remove_prefix(blank + 1);
+    }
+    return patterns;
+}
+
+} // namespace
+
+std::string filterMatching(std::string_view filters, std::string_view name) {
+    std::vector<std::string_view> entries;
+    for (std::size_t from = 0;;) {
+        const std::size_t next = filters.find(";;", from);
+        entries.push_back(filters.substr(from, next == std::string_view::npos ? std::string_view::npos : next - from));
+        if (next == std::string_view::npos) break;
+        from = next + 2;
+    }
+    for (const auto entry : entries)
+        for (const auto pattern : patternsOf(entry))
+            if (pattern == name) return std::string(entry);
+    for (const auto entry : entries)
+        for (const auto pattern : patternsOf(entry))
+            if (globMatches(pattern, name)) return std::string(entry);
+    return {};
+}
+
 } // namespace zef::editor

@@ -31,4 +31,9 @@ std::optional<std::string> EnterIndentation(int line, int column, const std::fun
 // The first line, from the top, that contains `text` (exact case).
 std::optional<int> FirstLineContaining(const std::vector<std::string>& lines, std::string_view text);
 
+// The entry of a file dialog's filter list ("Name (*.a *.b);;Other (*)") that a suggested
+// file name belongs to: the one that names its pattern exactly ("*.txt"), else the first
+// whose patterns match it; empty when none does.
+std::string filterMatching(std::string_view filters, std::string_view name);
+
 } // namespace zef::editor

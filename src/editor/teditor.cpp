@@ -115,6 +115,7 @@ TEditeur::TEditeur(TForm3& screen, editor::RunState& runState, QWidget* parent)
     };
     runControl_->onRunning = [this](bool running) { Memo1->setReadOnly(running); };
     setUpEditing();
+    setUpView();
 }
 
 TEditeur::~TEditeur() = default;
@@ -139,7 +140,9 @@ QString TEditeur::askSaveFile(const QString& title, const QString& filter, const
 
 QString TEditeur::askOpenFile(const QString& title, const QString& filter, const QString& name) {
     if (openFileHook) return openFileHook(title, filter, name);
-    return QFileDialog::getOpenFileName(this, title, name, filter);
+    // The dialog opens on the filter that the suggested name belongs to.
+    QString selected = QString::fromStdString(editor::filterMatching(filter.toStdString(), name.toStdString()));
+    return QFileDialog::getOpenFileName(this, title, name, filter, &selected);
 }
 
 void TEditeur::Raz() {
@@ -215,33 +218,13 @@ bool TEditeur::saveTo(const QString& path, const std::optional<std::string>& fir
     return true;
 }
 
-bool TEditeur::printLines(QPrinter& printer, const QStringList& lines, const QFont& font) {
-    QPainter painter;
-    if (!painter.begin(&printer)) return false;
-    QFont printFont = font;
-    printFont.setPointSize(11);
-    painter.setFont(printFont);
-    const QFontMetrics fm(printFont, &printer);
-    const int pageHeight = printer.pageLayout().paintRectPixels(printer.resolution()).height();
-    int y = 0;
-    for (const QString& line : lines) {
-        if (y + fm.height() > pageHeight) {
-            if (!printer.newPage()) return false;
-            y = 0;
-        }
-        painter.drawText(0, y + fm.ascent(), line);
-        y += fm.height();
-    }
-    return painter.end();
-}
-
 void TEditeur::Imprimer() {
     QPrinter ownPrinter(QPrinter::HighResolution);
     QPrinter& printer = printer_ ? *printer_ : ownPrinter;
     QPrintDialog dialog(&printer, this);
     if (dialog.exec() != QDialog::Accepted) return;
     Raz();
-    if (!printLines(printer, lines(), Memo1->font()))
+    if (!printListing(printer, listing()))
         showErrorBox(this, QStringLiteral("Erreur d'impression"));
 }
 

@@ -6,6 +6,7 @@
 #include "colormemo.h"
 #include "document.h"
 #include "editing.h"
+#include "listing.h"
 #include "runcontrol.h"
 
 #include <QWidget>
@@ -88,8 +89,6 @@ public:
 
     // The printer that "Configuration impression..." sets up, shared by the editors.
     void setPrinter(QPrinter* printer) { printer_ = printer; }
-    // Prints lines on a printer in the given font, a new page when a page is full.
-    static bool printLines(QPrinter& printer, const QStringList& lines, const QFont& font);
     QStringList lines() const;
     editor::Encoding encoding() const { return encoding_; }
     // Hooks for the tests: file dialogs and question boxes answered without a window.
@@ -103,12 +102,29 @@ public:
     // The document's name as its title shows it: the file name, or "PAS2.PAS" for a new one.
     QString documentName() const;
 
+    // What the learner finds in any editor (teditor_view.cpp): undo and redo, going to a
+    // line, line numbers, a fixed-width font, the caption with its modified mark.
+    void Annuler();
+    void Retablir();
+    void AllerALaLigne(); // asks for a line number
+    void goToLine(int line); // 1-based; a number past either end goes to that end
+    std::function<int(int lineCount)> lineNumberHook; // answers AllerALaLigne's question (0: cancelled)
+    void setLineNumbers(bool on);
+    void setFixedPitch(bool on);
+    bool fixedPitch() const { return fixedPitch_; }
+    // The caption without the mark of unsaved changes ("ZuzOvozov - essai.pas").
+    QString caption() const;
+    // What Imprimer prints: the lines, the document's name, today's date, the numbers
+    // when the margin shows them.
+    Listing listing() const;
+
 signals:
     void captionChanged(const QString& caption);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     class MemoText;
@@ -136,6 +152,8 @@ private:
     QPrinter* printer_ = nullptr;
     bool closeAgreed_ = false;
     double zoom_ = 1.0;
+    bool fixedPitch_ = false;
+    void setUpView(); // the remembered view, the light colours, the modified mark
 
     // Editing (teditor_editing.cpp).
     void setUpEditing();

@@ -59,6 +59,9 @@ void TEditeur::Replace(TFindDialog& sender) {
     const QString what = sender.FindText();
     // The match selected by the last search is replaced first, whatever its letter case
     // and whatever the match-case option says.
+    // However many replacements, one "Annuler" takes them all back.
+    QTextCursor oneStep(Memo1->document());
+    oneStep.beginEditBlock();
     if (!what.isEmpty() && Memo1->textCursor().selectedText().compare(what, Qt::CaseInsensitive) == 0)
         insertText(sender.ReplaceText(), static_cast<int>(sender.ReplaceText().size()));
     bool found = Memo1->SearchText(what, sender.Options());
@@ -66,6 +69,7 @@ void TEditeur::Replace(TFindDialog& sender) {
         insertText(sender.ReplaceText(), static_cast<int>(sender.ReplaceText().size()));
         found = Memo1->SearchText(what, sender.Options());
     }
+    oneStep.endEditBlock();
     // Here the message has no blank before "non", as the system has always written it.
     if (!found && sender.replaceOne()) showMessage(QStringLiteral("Chaîne recherchée \"%1\"non trouvée").arg(what));
 }
@@ -93,7 +97,10 @@ bool TEditeur::FormKeyPress(QKeyEvent* event) {
 void TEditeur::insertText(const QString& text, int caret) {
     const int start = Memo1->SelStart();
     QTextCursor c = Memo1->textCursor();
+    // An undo step of its own: not merged with what was typed just before.
+    c.beginEditBlock();
     c.insertText(asBlocks(text));
+    c.endEditBlock();
     Memo1->setTextCursor(c);
     Memo1->Select(start + caret, 0);
 }

@@ -17,9 +17,10 @@ inline QString fromCp1252(const std::string& text) {
 
 inline std::string toCp1252(const QString& text) { return utf16ToCp1252(text.toStdU16String()); }
 
-// A C or POSIX locale counts as French.
+// The desktop's regional settings (not Qt's default locale, which the IDE sets to French
+// for its own widgets); a C or POSIX locale counts as French.
 inline RegionalSettings regionalSettingsFromQt() {
-    const QLocale locale;
+    const QLocale locale = QLocale::system();
     if (locale.language() == QLocale::C) return RegionalSettings::french();
     return RegionalSettings::forLocale(locale.name().toStdString());
 }

@@ -57,6 +57,8 @@ QIcon toolIcon(const QString& themeName, QStyle::StandardPixmap fallback, const 
     f.setBold(true);
     f.setPixelSize(15);
     p.setFont(f);
+    // In the palette's colour, so that it reads on a dark tool bar as well as a light one.
+    p.setPen(QApplication::palette().color(QPalette::ButtonText));
     p.drawText(pm.rect(), Qt::AlignCenter, letter);
     return QIcon(pm);
 }
@@ -125,6 +127,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
         }
         UpdateMenuItems();
     });
+    buildConveniences();
     UpdateMenuItems();
 }
 
@@ -324,7 +327,7 @@ void TMainForm::buildToolBar() {
         button("CopyBtn", "Copier", toolIcon("edit-copy", QStyle::SP_CustomBase, "C"), action("CopyItem")));
     childActions_.push_back(
         button("PasteBtn", "Coller", toolIcon("edit-paste", QStyle::SP_CustomBase, "V"), action("PasteItem")));
-    childActions_.push_back(button("ExecButton", "Exécuter", toolIcon("media-playback-start", QStyle::SP_MediaPlay, "▶"),
+    childActions_.push_back(button("ExecButton", "Exécuter", toolIcon("media-playback-start", QStyle::SP_CustomBase, "▶"),
                                    action("Excuter1")));
 }
 
@@ -343,7 +346,10 @@ void TMainForm::fillWindowMenu() {
     windowListSeparator_->setVisible(!windows.isEmpty());
     for (int i = 0; i < windows.size(); ++i) {
         QMdiSubWindow* w = windows[i];
-        QAction* a = Window1->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(w->windowTitle()));
+        // The caption as its title bar shows it, "*" for unsaved changes included.
+        QString title = w->windowTitle();
+        title.replace(QStringLiteral("[*]"), w->isWindowModified() ? QStringLiteral("*") : QString());
+        QAction* a = Window1->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(title));
         a->setCheckable(true);
         a->setChecked(w == mdiArea_->activeSubWindow());
         connect(a, &QAction::triggered, this, [this, w] {
@@ -397,8 +403,7 @@ TEditeur* TMainForm::createEditorChild(const QString& caption) {
     QMdiSubWindow* window = mdiArea_->addSubWindow(editor);
     window->setWindowIcon(programIcon());
     window->setAttribute(Qt::WA_DeleteOnClose);
-    window->resize(502, 265);
-    connect(editor, &TEditeur::captionChanged, window, &QMdiSubWindow::setWindowTitle);
+    settleNewEditor(window);
     // A closed window's backup goes with it: it was saved or its changes were refused.
     const QString backupId = QString::number(++nextBackupId_);
     editor->setProperty("backupId", backupId);
@@ -458,7 +463,7 @@ bool TMainForm::backupDocuments() {
         // A text not edited since its last backup is not written again.
         const int revision = e->Memo1->document()->revision();
         if (e->property("backupRevision") == revision) continue;
-        const bool saved = recovery_->save({id, e->DocumentPath, e->windowTitle(),
+        const bool saved = recovery_->save({id, e->DocumentPath, e->caption(),
                                             e->encoding() == editor::Encoding::Windows1252, e->plainText()});
         if (saved) e->setProperty("backupRevision", revision);
         all = saved && all;

@@ -17,6 +17,7 @@
 
 class QAction;
 class QDockWidget;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QMdiArea;
@@ -92,8 +93,12 @@ public:
     std::function<bool(const QStringList& names)> recoveryHook;
     std::function<void(TEditeur&)> onEditorCreated;
 
+    // The status bar's "Ligne L, colonne C" of the active editor (empty without one).
+    QLabel* caretPanel() const { return caretPanel_; }
+
 protected:
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -110,6 +115,15 @@ private:
     void cascade();
     void Timer1Timer();
     void buildDebuggingViews();
+    // What every beginner's editor has (tmainform_conveniences.cpp): undo and redo, the
+    // usual shortcuts, "Aller à la ligne...", the view commands, the caret's place in the
+    // status bar, the first places of the editors and of the screen window.
+    void buildConveniences();
+    void followActiveEditor(); // undo, redo and the caret's place follow the active editor
+    void showCaretPosition();
+    void settleNewEditor(QMdiSubWindow* window);
+    void placeScreenWindow();
+    bool openMenuFromScreen(QKeyEvent* event);
 
     QMdiArea* mdiArea_;
     QLabel* StatusLine;
@@ -142,6 +156,12 @@ private:
     QDockWidget* variablesDock_ = nullptr;
     TVariablesView* variablesView_ = nullptr;
     std::unique_ptr<GeneratorWindows> generators_; // generator dialogs and pick lists
+    QAction* undo_ = nullptr;
+    QAction* redo_ = nullptr;
+    QLabel* caretPanel_ = nullptr;
+    QPointer<TEditeur> followed_;               // the editor undo, redo and the caret panel follow
+    std::vector<QMetaObject::Connection> followedConnections_;
+    bool screenPlaced_ = false;                 // the screen window had its first place
 };
 
 } // namespace zef

@@ -1,8 +1,11 @@
 // The colour memo on screen (offscreen platform): what its pixels show, and how it answers
-// keys, the mouse and searches.
+// keys, the mouse and searches; each with and without the line-number margin, in a
+// fixed-width and in a proportional font. Then the margin itself.
 #include "colormemo.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QFontDatabase>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -34,15 +37,33 @@ struct PixelStats {
     int darkest = 255;
 };
 
-class MemoOnScreen : public ::testing::Test {
+// How the memo is shown: the editor's fixed-width font or a proportional one, with or
+// without its line numbers.
+struct MemoLook {
+    bool fixedPitch;
+    bool lineNumbers;
+};
+
+std::string lookName(const ::testing::TestParamInfo<MemoLook>& info) {
+    return std::string(info.param.fixedPitch ? "FixedPitch" : "Proportional") +
+           (info.param.lineNumbers ? "WithLineNumbers" : "");
+}
+
+QFont lookFont(bool fixedPitch) {
+    QFont font = fixedPitch ? QFontDatabase::systemFont(QFontDatabase::FixedFont) : QFont("DejaVu Serif");
+    if (!fixedPitch) font.setStyleHint(QFont::Serif);
+    font.setPixelSize(20);
+    return font;
+}
+
+class MemoOnScreen : public ::testing::TestWithParam<MemoLook> {
 protected:
     void SetUp() override {
         memo.setFrameStyle(QFrame::NoFrame);
         memo.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         memo.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        QFont font("DejaVu Sans Mono");
-        font.setPixelSize(20);
-        memo.setFont(font);
+        memo.setFont(lookFont(GetParam().fixedPitch));
+        memo.setLineNumbersVisible(GetParam().lineNumbers);
         QPalette palette = memo.palette();
         palette.setColor(QPalette::Base, Qt::white);
         palette.setColor(QPalette::Text, Qt::black);
@@ -60,9 +81,12 @@ protected:
         for (int i = 0; i < 3; ++i) QApplication::processEvents();
     }
 
+    // The text area as the whole memo shows it (the margin included, drawn where it
+    // stands), in the text area's own coordinates.
     QImage render() {
         settle();
-        return memo.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage whole = memo.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        return whole.copy(memo.viewport()->geometry());
     }
 
     int position(int line, int column) {
@@ -102,7 +126,7 @@ protected:
 
 } // namespace
 
-TEST_F(MemoOnScreen, KeywordsAndCommentsShowInTheirRulesColours) {
+TEST_P(MemoOnScreen, KeywordsAndCommentsShowInTheirRulesColours) {
     const QImage image = render();
     const PixelStats writeln = stats(image, charRect(4, 2, 7));
     EXPECT_GT(writeln.blue, 10);
@@ -124,7 +148,7 @@ TEST_F(MemoOnScreen, KeywordsAndCommentsShowInTheirRulesColours) {
     EXPECT_EQ(bonjour.blue + bonjour.maroon, 0);
 }
 
-TEST_F(MemoOnScreen, ColouringLeavesTheDocumentUnmodifiedAndOutOfTheUndoHistory) {
+TEST_P(MemoOnScreen, ColouringLeavesTheDocumentUnmodifiedAndOutOfTheUndoHistory) {
     int changes = 0;
     QObject::connect(&memo, &QPlainTextEdit::textChanged, [&] { ++changes; });
     memo.document()->setModified(false);
@@ -135,7 +159,7 @@ TEST_F(MemoOnScreen, ColouringLeavesTheDocumentUnmodifiedAndOutOfTheUndoHistory)
     EXPECT_FALSE(memo.document()->isUndoAvailable());
 }
 
-TEST_F(MemoOnScreen, SelectedTextKeepsTheSelectionLook) {
+TEST_P(MemoOnScreen, SelectedTextKeepsTheSelectionLook) {
     QTextCursor c(memo.document());
     c.setPosition(position(4, 2));
     c.setPosition(position(4, 9), QTextCursor::KeepAnchor);
@@ -147,7 +171,7 @@ TEST_F(MemoOnScreen, SelectedTextKeepsTheSelectionLook) {
     EXPECT_GT(stats(image, charRect(6, 2, 7)).blue, 10); // the other WriteLn stays blue
 }
 
-TEST_F(MemoOnScreen, TheLastPartlyVisibleLineIsNotColoured) {
+TEST_P(MemoOnScreen, TheLastPartlyVisibleLineIsNotColoured) {
     const QRect line6 = charRect(6, 2, 7);
     memo.resize(520, line6.top() + line6.height() / 2 + 1);
     const QImage image = render();
@@ -158,7 +182,7 @@ TEST_F(MemoOnScreen, TheLastPartlyVisibleLineIsNotColoured) {
     EXPECT_GT(stats(image, charRect(4, 2, 7)).blue, 10);
 }
 
-TEST_F(MemoOnScreen, ABraceCommentOpenedAboveTheFirstVisibleLineIsNotRecognised) {
+TEST_P(MemoOnScreen, ABraceCommentOpenedAboveTheFirstVisibleLineIsNotRecognised) {
     memo.setPlainText("{ un\ndeux\ntrois }\nbegin\n" + QString("x\n").repeated(40));
     settle();
     memo.verticalScrollBar()->setValue(1);
@@ -172,7 +196,7 @@ TEST_F(MemoOnScreen, ABraceCommentOpenedAboveTheFirstVisibleLineIsNotRecognised)
     EXPECT_GE(comment.darkest, 100);
 }
 
-TEST_F(MemoOnScreen, HotSpotsShowAsUnderlinedLinksThatReportTheirText) {
+TEST_P(MemoOnScreen, HotSpotsShowAsUnderlinedLinksThatReportTheirText) {
     THotSpot hotSpot;
     hotSpot.Active = true;
     memo.setHotSpot(hotSpot);
@@ -205,7 +229,7 @@ TEST_F(MemoOnScreen, HotSpotsShowAsUnderlinedLinksThatReportTheirText) {
     EXPECT_EQ(memo.viewport()->cursor().shape(), Qt::IBeamCursor);
 }
 
-TEST_F(MemoOnScreen, ACaretKeyFirstMovesTheCaretToTheSelectionEnd) {
+TEST_P(MemoOnScreen, ACaretKeyFirstMovesTheCaretToTheSelectionEnd) {
     memo.Select(16, 5); // "var I" on the second line
     ASSERT_EQ(memo.SelStart(), 16);
     QKeyEvent left(QEvent::KeyPress, Qt::Key_Left, Qt::NoModifier);
@@ -219,7 +243,7 @@ TEST_F(MemoOnScreen, ACaretKeyFirstMovesTheCaretToTheSelectionEnd) {
     EXPECT_EQ(memo.SelLength(), 4);
 }
 
-TEST_F(MemoOnScreen, SearchSelectsTheMatchInWholeTextPositions) {
+TEST_P(MemoOnScreen, SearchSelectsTheMatchInWholeTextPositions) {
     SearchOptions options;
     ASSERT_TRUE(memo.SearchText("writeln", options));
     EXPECT_EQ(memo.SelStart(), 72); // lines before: 14, 26, 5, 17 characters + CR LF each, then 2
@@ -233,7 +257,7 @@ TEST_F(MemoOnScreen, SearchSelectsTheMatchInWholeTextPositions) {
     EXPECT_EQ(memo.SelStart(), 0);
 }
 
-TEST_F(MemoOnScreen, EventsReachTheirHandlers) {
+TEST_P(MemoOnScreen, EventsReachTheirHandlers) {
     int scrolls = 0;
     memo.OnVScroll = [&](TColorMemo&) { ++scrolls; };
     memo.setPlainText(QString("x\n").repeated(100));
@@ -268,7 +292,7 @@ TEST_F(MemoOnScreen, EventsReachTheirHandlers) {
     EXPECT_EQ(memo.Segments()[0].colour, clRed);
 }
 
-TEST_F(MemoOnScreen, TypingKeepsTheColoursInStep) {
+TEST_P(MemoOnScreen, TypingKeepsTheColoursInStep) {
     QTextCursor c(memo.document());
     c.setPosition(position(4, 0));
     memo.setTextCursor(c);
@@ -284,4 +308,84 @@ TEST_F(MemoOnScreen, TypingKeepsTheColoursInStep) {
     memo.setEnabled(false);
     render();
     EXPECT_TRUE(memo.document()->findBlockByNumber(4).layout()->formats().isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Looks, MemoOnScreen,
+                         ::testing::Values(MemoLook{true, false}, MemoLook{true, true}, MemoLook{false, true}),
+                         lookName);
+
+namespace {
+
+// The rows of `image` inside `columns` that hold ink (anything darker than light grey).
+std::vector<int> inkRows(const QImage& image, int left, int right, int top, int bottom) {
+    std::vector<int> rows;
+    for (int y = std::max(top, 0); y <= std::min(bottom, image.height() - 1); ++y)
+        for (int x = std::max(left, 0); x <= std::min(right, image.width() - 1); ++x)
+            if (qGray(image.pixel(x, y)) < 160) {
+                rows.push_back(y);
+                break;
+            }
+    return rows;
+}
+
+} // namespace
+
+TEST(LineNumbers, StandBesideTheirLinesInTheMemosFontAndAreNoPartOfTheText) {
+    TColorMemo memo;
+    memo.setFrameStyle(QFrame::NoFrame);
+    memo.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    memo.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    memo.setFont(lookFont(false));
+    SetEditorColorRules(memo);
+    memo.setPlainText(kProgram);
+    memo.resize(520, 400);
+    memo.show();
+    EXPECT_EQ(memo.lineNumberMarginWidth(), 0);
+    EXPECT_EQ(memo.viewport()->x(), 0);
+
+    memo.setLineNumbersVisible(true);
+    for (int i = 0; i < 3; ++i) QApplication::processEvents();
+    const int margin = memo.lineNumberMarginWidth();
+    EXPECT_GE(margin, 2 * memo.fontMetrics().horizontalAdvance('9'));
+    EXPECT_GE(memo.viewport()->x(), margin); // the text starts after the numbers
+
+    // Each number's digits stand in their line's band, their tops level with the tops of
+    // the line's capitals (same font, same baseline).
+    const QImage image = memo.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    for (int line : {0, 4, 7}) {
+        QTextCursor c(memo.document()->findBlockByNumber(line));
+        const QRect band = memo.cursorRect(c).translated(memo.viewport()->pos());
+        const auto number = inkRows(image, 0, margin - 1, band.top(), band.bottom());
+        ASSERT_FALSE(number.empty()) << "line " << line + 1;
+        // The line's first capital: "P", "W" (after two blanks), "e" of "end." is lower
+        // case, so the last line is checked against its band only.
+        if (line == 7) continue;
+        const int column = line == 4 ? 2 : 0;
+        const QRect capital = QRect(memo.cursorRect(QTextCursor(memo.document()->findBlockByNumber(line))))
+                                  .translated(memo.viewport()->pos() +
+                                              QPoint(memo.fontMetrics().horizontalAdvance(QString(column, ' ')), 0));
+        const auto text = inkRows(image, capital.left() + 1, capital.left() + memo.fontMetrics().horizontalAdvance('W'),
+                                  band.top(), band.bottom());
+        ASSERT_FALSE(text.empty());
+        EXPECT_LE(std::abs(number.front() - text.front()), 1) << "line " << line + 1;
+    }
+
+    // Copying everything gives the program, not its numbers.
+    memo.selectAll();
+    memo.copy();
+    EXPECT_EQ(QApplication::clipboard()->text(), QString(kProgram));
+    EXPECT_EQ(memo.LineText(0), "Program Essai;");
+
+    // A larger font (a zoom) and a hundredth line widen the margin; hiding it gives the
+    // room back to the text.
+    QFont larger = memo.font();
+    larger.setPixelSize(40);
+    memo.setFont(larger);
+    EXPECT_GT(memo.lineNumberMarginWidth(), margin);
+    const int twoDigits = memo.lineNumberMarginWidth();
+    memo.setPlainText(QString("x\n").repeated(120));
+    EXPECT_GT(memo.lineNumberMarginWidth(), twoDigits);
+    EXPECT_GE(memo.viewport()->x(), memo.lineNumberMarginWidth());
+    memo.setLineNumbersVisible(false);
+    EXPECT_EQ(memo.viewport()->x(), 0);
 }

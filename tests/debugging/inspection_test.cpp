@@ -1,5 +1,6 @@
 // The debugging views' logic on the tables a real run leaves.
 #include "inspection.h"
+#include "variables.h"
 #include "recording_platform.h"
 
 #include <gtest/gtest.h>
@@ -43,4 +44,19 @@ TEST(ExamineVariable, ByNameByElementByIndexVariableAndEachError) {
         {"T[X]", ""}, {"T[A]", ""}};     // the index reports its own error
     for (const auto& [typed, shown] : answers) EXPECT_EQ(ExamineVariable(in, typed), shown) << typed;
     EXPECT_EQ(h.messages.messages, (std::vector<std::string>{"Indice de type incorrect", "Erreur dans indice"}));
+}
+
+TEST(VariablesView, ACharNeverGivenAValueShowsEmptyNotAsAnUnprintableByte) {
+    Harness h;
+    ASSERT_EQ(h.run({"PROGRAM Car;", "VAR C, D: CHAR;", "VAR T[2]: CHAR;", "BEGIN", "  D := 'x';", "  T[2] := 'y';",
+                     "END."}),
+              0)
+        << (h.messages.messages.empty() ? "" : h.messages.messages.front());
+    VariablesSnapshot snapshot;
+    snapshot.refresh(*h.interpreter);
+    std::map<std::string, std::vector<std::string>> values;
+    for (const VariableRow& row : snapshot.rows()) values[row.name] = row.values;
+    EXPECT_EQ(values["C"], std::vector<std::string>{""});
+    EXPECT_EQ(values["D"], std::vector<std::string>{"x"});
+    EXPECT_EQ(values["T"], (std::vector<std::string>{"", "y"}));
 }

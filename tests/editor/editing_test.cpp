@@ -36,3 +36,17 @@ TEST(Editing, TheCaretLandsOnTheLineToFillIn) {
     EXPECT_EQ(file.substr(0, CaretInFragment(Insertion::File, file)), "Assign(Close,'f');\r\nReset(Close);\r\n");
     EXPECT_EQ(CaretInFragment(Insertion::Printer, "AssignPrn(Prn);\r\n"), 17u);
 }
+
+TEST(Editing, AFileDialogOpensOnTheFilterItsSuggestedNameBelongsTo) {
+    const std::string filters = "Fichiers pascal (*.pas);;Fichiers texte (*.txt);;Tous les fichiers (*)";
+    // The suggested pattern itself names its entry, though "*" would take it too.
+    EXPECT_EQ(filterMatching(filters, "*.txt"), "Fichiers texte (*.txt)");
+    EXPECT_EQ(filterMatching(filters, "*.pas"), "Fichiers pascal (*.pas)");
+    // A file name goes to the first entry whose pattern takes it.
+    EXPECT_EQ(filterMatching(filters, "essai.pas"), "Fichiers pascal (*.pas)");
+    EXPECT_EQ(filterMatching(filters, "notes.doc"), "Tous les fichiers (*)");
+    EXPECT_EQ(filterMatching("Images (*.png *.jpg)", "photo.jpg"), "Images (*.png *.jpg)");
+    EXPECT_EQ(filterMatching("Fichiers pascal (*.pas)", "notes.txt"), "");
+    EXPECT_EQ(filterMatching("Unités (?.pas)", "a.pas"), "Unités (?.pas)");
+    EXPECT_EQ(filterMatching("Unités (?.pas)", "ab.pas"), "");
+}

@@ -58,7 +58,8 @@ struct Ide : ::testing::Test {
     }
     void trigger(const char* name) { form.action(QString::fromLatin1(name))->trigger(); }
     int windows() const { return static_cast<int>(form.mdiArea()->subWindowList().size()); }
-    QString caption(int i) const { return form.mdiArea()->subWindowList().at(i)->windowTitle(); }
+    // The caption without the place of the modified mark ("[*]").
+    QString caption(int i) const { return form.mdiArea()->subWindowList().at(i)->windowTitle().remove("[*]"); }
     void setText(TEditeur* e, const QStringList& lines) {
         e->Memo1->setPlainText(lines.join('\n'));
     }
@@ -137,7 +138,7 @@ TEST_F(Ide, NewDocumentsAreNumberedByTheWindowsOpen) {
     form.mdiArea()->subWindowList().at(0)->close();
     QApplication::processEvents();
     form.FileNew();
-    EXPECT_EQ(form.mdiArea()->subWindowList().last()->windowTitle(), "ZuzOvozov - PAS2.PAS");
+    EXPECT_EQ(caption(1), "ZuzOvozov - PAS2.PAS");
     // The window menu lists the children.
     QMenu* windowMenu = form.findChild<QMenu*>("Window1");
     emit windowMenu->aboutToShow();
@@ -313,7 +314,7 @@ TEST_F(Ide, TheListingIsPrintedLineByLineOnAsManyPagesAsItNeeds) {
     printer.setOutputFileName(pdf);
     QStringList listing;
     for (int i = 0; i < 150; ++i) listing << QStringLiteral("  writeln('ligne %1');").arg(i);
-    ASSERT_TRUE(TEditeur::printLines(printer, listing, form.FileNew()->Memo1->font()));
+    ASSERT_TRUE(printListing(printer, Listing{listing, "essai.pas", "01/02/2024", false, form.FileNew()->Memo1->font()}));
     QFile f(pdf);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QByteArray bytes = f.readAll();

@@ -91,6 +91,7 @@ window_named() {
   done
 }
 frame_window() { window_named "Zef Pascal"; }
+window_shown() { [ -n "$(window_named "$1")" ]; }
 frame_shown() { [ -n "$(frame_window)" ]; }
 wait_seconds=60 until_true frame_shown || fail "the frame did not come up"
 frame=$(frame_window)
@@ -123,4 +124,17 @@ above "$screen" "$frame" || fail "the screen window is behind the frame after a 
 xdotool mousemove --window "$frame" 1000 700 click 1
 until_true active_is "Zef Pascal" || fail "the frame did not take the click"
 above "$screen" "$frame" || fail "a click in the frame hid the screen window"
+
+# A dialog opened from the screen window and closed leaves the keyboard there; Alt and a
+# menu's letter still open the frame's menu ("Utilitaires > Calculatrice").
+xdotool mousemove --window "$screen" 100 100 click 3
+sleep 0.3
+xdotool key e   # "Enregistrer l'image..."
+until_true window_shown "Enregistrer l'image" || fail "the screen window's save dialog did not open"
+xdotool key Escape
+until_true sh -c "! xdotool search --name \"^Enregistrer l'image\$\"" || fail "the save dialog did not close"
+until_true active_is "ZuzOvozov - lire.pas" || fail "the screen window did not get the keyboard back"
+xdotool key alt+u a
+until_true window_shown "Calculatrice" || fail "Alt+U from the screen window did not open the frame's menu"
+xdotool key Escape
 echo "window order and focus are right under openbox"

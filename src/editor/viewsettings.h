@@ -1,0 +1,28 @@
+// How the editors show a program, as the learner chose it in "Voir" (kept for the next
+// start with the zoom): line numbers in a margin, and the design's font or the desktop's
+// fixed-width one. Also the light colours the editor and the screen window paint on,
+// whatever the desktop's palette.
+#pragma once
+
+#include <QFont>
+#include <QPalette>
+
+namespace zef::view {
+
+struct EditorView {
+    bool lineNumbers = true;
+    bool fixedPitch = false;
+};
+
+EditorView load();
+void save(const EditorView& view);
+
+// The editor's font at a zoom factor: the design's Times New Roman, 17 pixels high at
+// 100 %, or the desktop's fixed-width font at the same size.
+QFont editorFont(bool fixedPitch, double zoom);
+
+// A light palette (the style's own standard one): the program text and the screen keep
+// their white paper and the colour rules their contrast under a dark desktop theme.
+QPalette lightPalette();
+
+} // namespace zef::view
