@@ -180,6 +180,7 @@ bool TEditeur::SaveAs() {
     const QString caption = QStringLiteral("ZuzOvozov - ") + QFileInfo(DocumentPath).fileName();
     setWindowTitle(caption);
     emit captionChanged(caption);
+    emit saved(DocumentPath);
     return true;
 }
 
@@ -187,6 +188,7 @@ bool TEditeur::Enregistrer() {
     if (DocumentPath.isEmpty()) return SaveAs();
     if (!saveTo(DocumentPath, std::nullopt)) return false;
     Memo1->document()->setModified(false);
+    emit saved(DocumentPath);
     return true;
 }
 
