@@ -26,6 +26,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <cstring>
 
 #include <sys/socket.h>
@@ -134,6 +136,33 @@ TEST(CommandLine, FilesHelpVersionAndErrors) {
     EXPECT_EQ(r.files, (QStringList{"a.pas", "-b.pas", "--help"}));
     EXPECT_TRUE(usageText().startsWith("Usage : zefpascal"));
     EXPECT_TRUE(usageText().contains("--version"));
+}
+
+// --help and --version need no display; a wrong option is refused before any window.
+TEST(CommandLine, TheProgramAnswersWithoutADisplay) {
+    const auto run = [](const QStringList& arguments, const QString& platform) {
+        QProcess ide;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("DISPLAY");
+        env.remove("WAYLAND_DISPLAY");
+        env.insert("QT_QPA_PLATFORM", platform);
+        ide.setProcessEnvironment(env);
+        ide.start(QStringLiteral(ZEF_ZEFPASCAL), arguments);
+        EXPECT_TRUE(ide.waitForFinished(60000));
+        return std::tuple{ide.exitCode(), QString::fromUtf8(ide.readAllStandardOutput()),
+                          QString::fromUtf8(ide.readAllStandardError())};
+    };
+    // Qt would stop at once on a display it cannot open: the answers come before.
+    const auto [versionStatus, version, versionErrors] = run({"--version"}, "xcb");
+    EXPECT_EQ(versionStatus, 0);
+    EXPECT_EQ(version, "zefpascal " ZEF_PROJECT_VERSION "\n");
+    const auto [helpStatus, help, helpErrors] = run({"prog.pas", "--help"}, "xcb");
+    EXPECT_EQ(helpStatus, 0);
+    EXPECT_EQ(help, usageText());
+    const auto [wrongStatus, wrongOut, wrong] = run({"--bogus"}, "offscreen");
+    EXPECT_EQ(wrongStatus, 64);
+    EXPECT_TRUE(wrong.contains("zefpascal : option inconnue --bogus")) << wrong.toStdString();
+    EXPECT_TRUE(wrongOut.isEmpty());
 }
 
 TEST(RecentFilesList, MostRecentFirstOncePerFileAtMostEightKeptInSettings) {
