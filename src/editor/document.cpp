@@ -88,8 +88,11 @@ int breakpointWalk(const std::vector<std::string>& lines, std::int64_t caret) {
 void toggleBreakpoint(std::vector<std::string>& lines, int line) {
     if (line < 0 || line >= static_cast<int>(lines.size())) return;
     auto& text = lines[static_cast<std::size_t>(line)];
-    if (!text.empty() && text[0] == kBreakMarker) text.erase(0, 1);
-    else text.insert(text.begin(), kBreakMarker);
+    // The step marker stays first: it comes off before the run goes on, and the breakpoint
+    // must then stand at the start of the line.
+    const std::size_t at = !text.empty() && text[0] == kStepMarker ? 1 : 0;
+    if (text.size() > at && text[at] == kBreakMarker) text.erase(at, 1);
+    else text.insert(text.begin() + static_cast<std::ptrdiff_t>(at), kBreakMarker);
 }
 
 std::optional<SourceText> loadSource(const std::string& path, std::string& error) {

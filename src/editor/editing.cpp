@@ -3,15 +3,18 @@
 namespace zef::editor {
 
 std::size_t CaretInFragment(Insertion kind, std::string_view fragment) {
-    // The generators' fragments end with CR LF "end;" after their empty line, and an IF
-    // with an ELSE holds the then-block's empty line 20 characters before the last one.
+    // The loops' fragments have CR LF "end;" after their empty line (a WHILE's closing
+    // line follows it), and an IF with an ELSE holds the then-block's empty line 20
+    // characters before the last one.
     constexpr std::size_t kClosingEnd = 6;
     constexpr std::size_t kElseBlock = 20;
     const std::size_t length = fragment.size();
     switch (kind) {
     case Insertion::For:
-    case Insertion::While:
-        return length >= kClosingEnd ? length - kClosingEnd : length;
+    case Insertion::While: {
+        const std::size_t end = fragment.rfind("\r\nend;");
+        return end == std::string_view::npos ? length : end;
+    }
     case Insertion::If: {
         if (length < kClosingEnd) return length;
         std::size_t caret = length - kClosingEnd;

@@ -58,7 +58,8 @@ void RunControl::Executer(EditorText& text) {
     state_.CurrentLine = 0;
     const std::int32_t status = exec(text);
     if (status < 0) return;
-    if (state_.StepMode == 1) markStep(text);
+    // The step marker shows the line that runs next: none once the program has ended.
+    if (state_.StepMode == 1 && status > 0) markStep(text);
     if (status > 0) placeCaretOnLine(text, state_.CurrentLine);
 }
 
@@ -70,7 +71,7 @@ void RunControl::Continuer2(EditorText& text) {
     }
     const std::int32_t status = exec(text);
     if (status < 0) return;
-    if (state_.StepMode == 1 && status != StatusStepAtBlockEnd) markStep(text);
+    if (state_.StepMode == 1 && status > 0 && status != StatusStepAtBlockEnd) markStep(text);
     if (status > 0 && status < StatusStepAtBlockEnd) placeCaretOnLine(text, state_.CurrentLine);
 }
 
@@ -84,9 +85,9 @@ void RunControl::Arret(EditorText& text) {
         toggleBreakpoint(lines, target);
         text.setLine(target, lines[static_cast<std::size_t>(target)]);
     }
-    state_.CurrentLine = target - 1;
-    // The marker added or removed before the caret shifts the text; the caret keeps its
-    // offset as it was.
+    // A breakpoint never moves the run: a stopped run resumes where it would have without
+    // it. The marker added or removed before the caret shifts the text; the caret keeps
+    // its offset as it was.
     text.setCaret(caret);
 }
 

@@ -68,14 +68,15 @@ private:
 
 class TEditeur::ScreenRunner : public editor::Runner {
 public:
-    explicit ScreenRunner(TForm3& screen) : screen_(screen) {}
-    void InitPrg(const std::string& name) override { screen_.InitPrg(fromCp1252(name)); }
+    ScreenRunner(TForm3& screen, const TEditeur& editor) : screen_(screen), editor_(editor) {}
+    void InitPrg(const std::string& name) override { screen_.InitPrg(fromCp1252(name), editor_.documentName()); }
     void Exec(LineList& lines, std::int32_t& line, std::int32_t& step, std::int32_t& status) override {
         screen_.Exec(lines, line, step, status);
     }
 
 private:
     TForm3& screen_;
+    const TEditeur& editor_;
 };
 
 TEditeur::TEditeur(TForm3& screen, editor::RunState& runState, QWidget* parent)
@@ -106,10 +107,11 @@ TEditeur::TEditeur(TForm3& screen, editor::RunState& runState, QWidget* parent)
     Memo1->document()->setModified(false);
 
     text_ = std::make_unique<MemoText>(*this);
-    runner_ = std::make_unique<ScreenRunner>(screen_);
+    runner_ = std::make_unique<ScreenRunner>(screen_, *this);
     runControl_ = std::make_unique<editor::RunControl>(*runner_, runState);
     runControl_->onAbandoned = [this](const std::string& message) {
-        showErrorBox(this, fromCp1252(message));
+        // The run ends where it stood; the caret is not moved, the box says where.
+        runErrors_.push_back({fromCp1252(message), screen_.interpreter().currentLine()});
     };
     runControl_->onRunning = [this](bool running) { Memo1->setReadOnly(running); };
     setUpEditing();
@@ -284,14 +286,51 @@ void TEditeur::Importer() {
 
 void TEditeur::Executer() {
     if (screen_.running()) return; // F9 again while a program waits for its input
+    runErrors_.clear();
     runControl_->Executer(*text_);
     takeFocusBack();
+    reportRunErrors();
 }
 
 void TEditeur::Continuer2() {
     if (screen_.running()) return;
+    runErrors_.clear();
     runControl_->Continuer2(*text_);
     takeFocusBack();
+    reportRunErrors();
+}
+
+QString TEditeur::documentName() const {
+    if (!DocumentPath.isEmpty()) return QFileInfo(DocumentPath).fileName();
+    // A new document is known by its title ("ZuzOvozov - PAS2.PAS").
+    const QWidget* host = qobject_cast<QMdiSubWindow*>(parentWidget());
+    QString title = (host ? host : this)->windowTitle();
+    title.remove(QStringLiteral("[*]"));
+    const QString prefix = QStringLiteral("ZuzOvozov - ");
+    return title.startsWith(prefix) ? title.mid(prefix.size()) : title;
+}
+
+void TEditeur::reportRunErrors() {
+    // The errors the run reported come after it is over: the caret already stands on the
+    // line, and the box says which line and what it holds.
+    // A run abandoned by the platform names the line it was running; any other stop, the
+    // line where the caret went.
+    const std::int32_t stopLine = runErrors_.empty() ? runControl_->state().CurrentLine : runErrors_.front().line;
+    std::vector<RunError> errors;
+    for (const QString& message : screen_.takeRunErrors()) errors.push_back({message, stopLine});
+    errors.insert(errors.end(), runErrors_.begin(), runErrors_.end());
+    runErrors_.clear();
+    for (const RunError& error : errors) {
+        QString text;
+        if (error.line >= 0 && error.line < text_->count()) {
+            std::string raw = text_->line(error.line);
+            while (!raw.empty() && (raw[0] == editor::kStepMarker || raw[0] == editor::kBreakMarker)) raw.erase(0, 1);
+            text = fromCp1252(raw);
+        }
+        const int shownLine = error.line >= 0 && error.line < text_->count() ? error.line + 1 : 0;
+        if (runErrorHook) runErrorHook(error.message, shownLine, text.trimmed());
+        else showRunErrorBox(this, error.message, shownLine, text, screen_.openHelp);
+    }
 }
 
 void TEditeur::takeFocusBack() {
@@ -380,8 +419,7 @@ void TEditeur::closeEvent(QCloseEvent* event) {
 
 bool TEditeur::FormCloseQuery() {
     if (!Memo1->document()->isModified()) return true;
-    const QString question =
-        QStringLiteral("Enregistrer changements dans '%1'?").arg(QFileInfo(DocumentPath).fileName());
+    const QString question = QStringLiteral("Enregistrer changements dans '%1'?").arg(documentName());
     int answer = QMessageBox::Cancel;
     if (questionHook) {
         answer = questionHook(question);

@@ -97,6 +97,11 @@ public:
     std::function<QString(const QString& title, const QString& filter, const QString& name)> openFileHook;
     std::function<int(const QString& question)> questionHook; // a QMessageBox::StandardButton
     std::function<void(const QString& text)> messageHook;
+    // Receives each error of a run (message, line counted from 1 or 0, the line's text)
+    // instead of its box.
+    std::function<void(const QString& message, int line, const QString& lineText)> runErrorHook;
+    // The document's name as its title shows it: the file name, or "PAS2.PAS" for a new one.
+    QString documentName() const;
 
 signals:
     void captionChanged(const QString& caption);
@@ -111,6 +116,12 @@ private:
     class MemoText;
     bool textLocked() const; // a run is in progress: the text must not change
     void takeFocusBack();
+    void reportRunErrors();
+    struct RunError {
+        QString message;
+        std::int32_t line; // 0-based line of the program
+    };
+    std::vector<RunError> runErrors_; // a run abandoned by the platform
     void showMessage(const QString& text);
     QString askSaveFile(const QString& title, const QString& filter, const QString& name);
     QString askOpenFile(const QString& title, const QString& filter, const QString& name);

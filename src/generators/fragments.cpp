@@ -47,7 +47,9 @@ std::string ForFragment(std::string_view counter, std::string_view start, std::s
 
 std::string WhileFragment(const Condition& c) {
     if (!complete(c)) return {};
-    return "While " + condition(c) + " do" + std::string(kCrLf) + block("end;");
+    // A WHILE loop is closed by the line after its body: the fragment brings that line, or
+    // the learner's next statement would close the loop and never run.
+    return "While " + condition(c) + " do" + std::string(kCrLf) + block("end;") + std::string(kCrLf) + "wend;";
 }
 
 std::string RepeatFragment(const Condition& c) {

@@ -56,9 +56,8 @@ void InterpreterPrivate::Exec(LineList& lines, std::int32_t& line, std::int32_t&
     }
     const std::int32_t count = lines.count();
     std::int32_t current = line;
-    // A continued run does not stop at the breakpoint of the line it starts at (it stopped
-    // there last time), nor when that line, having run as a loop's terminator, runs as
-    // itself right after.
+    // A continued run does not stop at the breakpoint of the line it starts at: it stopped
+    // there last time, for the statement it now runs.
     std::int32_t resumeAt = fresh ? -1 : line;
     unsigned sincePoll = 0;
     std::int32_t ran = -1; // the line of the last statement run
@@ -73,7 +72,7 @@ void InterpreterPrivate::Exec(LineList& lines, std::int32_t& line, std::int32_t&
         if (decoded ? decoded->marked : !text.empty() && static_cast<unsigned char>(text[0]) == 0xBB) {
             // A breakpoint: stop before the marked line, as a single step would, except
             // where a continued run starts (it stopped here last time).
-            if (breakpoints_ && current != resumeAt) {
+            if (breakpoints_ && current != resumeAt && breakpointStops(current)) {
                 runStatus_ = StatusStop;
                 outStatus = StatusStop;
                 line = current;
@@ -113,7 +112,9 @@ void InterpreterPrivate::Exec(LineList& lines, std::int32_t& line, std::int32_t&
         // A line taken from the value stack may be any number: once past the last line the
         // run is over, and the line number must not run beyond its range.
         if (runStatus_ == StatusOk) current = current >= count ? count : current + 1;
-        if (current != resumeAt) resumeAt = -1;
+        // Once a line has run as a block's terminator, the same line running as itself is
+        // a new occasion for its breakpoint.
+        if (current != resumeAt || terminator) resumeAt = -1;
         if (runStatus_ > 0) stoppedOnError_ = true;
         if (step == 1) {
             runStatus_ = StatusStop;
@@ -130,6 +131,11 @@ void InterpreterPrivate::Exec(LineList& lines, std::int32_t& line, std::int32_t&
             return;
         }
     }
+}
+
+bool InterpreterPrivate::breakpointStops(std::int32_t line) const {
+    const BlockEntry* top = TopBlock();
+    return !top || top->ResumeLine != line || top->Terminator == "WEND";
 }
 
 int InterpreterPrivate::CloseAll() {

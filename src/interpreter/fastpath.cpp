@@ -460,10 +460,12 @@ void FastPath::runWhileFast(InterpreterPrivate& in, DecodedProgram& program, std
         }
         in.currentLine_ = line;
         DecodedLine* d = &program.line(line);
-        if (d->marked && breakpoints && line != resume) break;
+        if (d->marked && breakpoints && line != resume && in.breakpointStops(line)) break;
         std::int32_t at = line;
-        if (in.blockTop_ > 0 &&
-            in.blockStack_[static_cast<std::size_t>(in.blockTop_)].ResumeLine == line) {
+        const bool terminator =
+            in.blockTop_ > 0 &&
+            in.blockStack_[static_cast<std::size_t>(in.blockTop_)].ResumeLine == line;
+        if (terminator) {
             d = &program.terminator(
                 in.blockStack_[static_cast<std::size_t>(in.blockTop_)].Terminator);
             --at;
@@ -476,7 +478,7 @@ void FastPath::runWhileFast(InterpreterPrivate& in, DecodedProgram& program, std
         --budget;
         ++in.statementsRun_;
         line = at >= count ? count : at + 1;
-        if (line != resume) resume = -1;
+        if (line != resume || terminator) resume = -1;
     }
     if (polling) sincePoll = pollInterval - 1 - budget;
     current = line;

@@ -106,6 +106,12 @@ public:
     void GotoLabel(const std::string& label, std::int32_t& line);
     void ExitProcedure(std::int32_t& line);
     void FindBodyEnd(const LineList& lines, std::int32_t& line);
+    // Whether a breakpoint on `line` stops the run now. A breakpoint stops before its
+    // line's own statement; a line reached only to run the NEXT of a FOR or the ENDSUB of
+    // a procedure (the resume line of the innermost block) runs that word without a stop,
+    // or a mark after a loop would stop on every pass. A WHILE's closing line stands for
+    // its WEND and stops each time it closes a pass.
+    bool breakpointStops(std::int32_t line) const;
 
     // Values.
     void StoreValue(const std::string& value, char kind, std::int32_t slot);

@@ -6,6 +6,7 @@
 // "%1" stands for a name or a number given with the message.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -95,5 +96,11 @@ std::string_view messageText(Message message);
 // The message as a run shows it: 8-bit Windows-1252, with "%1" replaced by the 8-bit
 // argument.
 std::string messageFor(Message message, std::string_view argument8bit = {});
+// The message's name as written above (UnknownStatement): the help's page of messages has
+// an entry of that name for each.
+std::string_view messageName(Message message);
+// Which message a text shown by a run is (8-bit, with its argument in place of "%1"), if
+// it is one of the catalogue's.
+std::optional<Message> messageOf(std::string_view text8bit);
 
 } // namespace zef

@@ -43,6 +43,9 @@ void TForm12::keyPressEvent(QKeyEvent* event) {
 }
 
 void TForm12::finish() {
+    // What was typed is taken when Enter is pressed: an activation handled before the wait
+    // returns (which empties the field) must not lose it.
+    typed_ = Edit1->text();
     if (loop_) loop_->quit();
 }
 
@@ -59,6 +62,7 @@ QString TForm12::ask(const QPoint& position, int width) {
     Edit1->setGeometry(1, 0, width - 3, h);
     move(position);
     Edit1->clear();
+    typed_.clear();
     show();
     raise();
     Edit1->setFocus();
@@ -66,9 +70,8 @@ QString TForm12::ask(const QPoint& position, int width) {
     loop_ = &loop;
     loop.exec();
     loop_ = nullptr;
-    const QString typed = Result();
     hide();
-    return typed;
+    return typed_;
 }
 
 } // namespace zef

@@ -38,6 +38,7 @@ protected:
 private:
     void finish();
     QEventLoop* loop_ = nullptr;
+    QString typed_;
 };
 
 } // namespace zef

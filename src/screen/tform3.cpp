@@ -4,6 +4,8 @@
 #include "tform12.h"
 #include "zoom.h"
 
+#include "messages.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -18,6 +20,7 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 
@@ -26,6 +29,25 @@ namespace zef {
 void showErrorBox(QWidget* parent, const QString& text) {
     QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), text, QMessageBox::Ok, parent);
     box.exec();
+}
+
+QString messageHelpTarget(const QString& message) {
+    const auto known = messageOf(toCp1252(message));
+    if (!known) return QStringLiteral("messages.html");
+    return QStringLiteral("messages.html#") + QString::fromLatin1(messageName(*known));
+}
+
+void showRunErrorBox(QWidget* parent, const QString& message, int line, const QString& lineText,
+                     const std::function<void(const QString& target)>& openHelp) {
+    QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), message, QMessageBox::Ok, parent);
+    box.setObjectName(QStringLiteral("RunErrorBox"));
+    if (line > 0)
+        box.setInformativeText(QStringLiteral("Ligne %1 : %2").arg(line).arg(lineText.trimmed()).toHtmlEscaped());
+    QPushButton* help = openHelp ? box.addButton(QStringLiteral("Aide sur ce message"), QMessageBox::HelpRole)
+                                 : nullptr;
+    box.setDefaultButton(QMessageBox::Ok);
+    box.exec();
+    if (help && box.clickedButton() == help) openHelp(messageHelpTarget(message));
 }
 
 // ---- Printer -------------------------------------------------------------------------
@@ -122,14 +144,21 @@ TForm3::TForm3(TForm12* inputLine, QWidget* parent)
 
 TForm3::~TForm3() = default;
 
-void TForm3::InitPrg(const QString& programName) {
+void TForm3::InitPrg(const QString& programName, const QString& shownName) {
     interpreter_->InitPrg(toCp1252(programName));
+    shownName_ = programName.isEmpty() ? shownName : QString();
+    // What an earlier run drew is not this run's: a fresh run never writes over it.
+    record_.clear(QSize());
+    update();
 }
+
+QStringList TForm3::takeRunErrors() { return std::exchange(runErrors_, {}); }
 
 void TForm3::Exec(LineList& lines, std::int32_t& line, std::int32_t& step, std::int32_t& outStatus) {
     if (running_) return; // never re-entered
     running_ = true;
     interruptRequested_ = false;
+    runErrors_.clear();
     emit runningChanged(true);
     struct Done {
         TForm3* self;
@@ -160,7 +189,8 @@ void TForm3::bringToFront(bool takeKeyboard) {
 }
 
 void TForm3::prepare(const std::string& caption) {
-    setWindowTitle(fromCp1252(caption));
+    // A new document has no file name; the caption names it as its editor's title does.
+    setWindowTitle(fromCp1252(caption) + shownName_);
     bringToFront(false);
 }
 
@@ -213,7 +243,8 @@ void TForm3::showMessage(const std::string& text) {
 
 void TForm3::showError(const std::string& text) {
     if (messageBoxHook) return messageBoxHook(fromCp1252(text));
-    showErrorBox(this, fromCp1252(text));
+    // Shown once the run has returned, with the line, the caret already on it.
+    runErrors_ << fromCp1252(text);
 }
 
 bool TForm3::poll() {

@@ -48,8 +48,9 @@ public:
     explicit TForm3(TForm12* inputLine, QWidget* parent = nullptr);
     ~TForm3() override;
 
-    // Published operations, forwarded to the interpreter.
-    void InitPrg(const QString& programName);
+    // Published operations, forwarded to the interpreter. A fresh run starts on a clear
+    // screen; `shownName` names a new document (no file yet) in the window's caption.
+    void InitPrg(const QString& programName, const QString& shownName = {});
     void Exec(LineList& lines, std::int32_t& line, std::int32_t& step, std::int32_t& outStatus);
     int CloseAll();
     Interpreter& interpreter() { return *interpreter_; }
@@ -75,6 +76,11 @@ public:
     // When set, receives the texts of the modal boxes (errors and SHOWMESSAGE) instead of
     // showing them: the tests' way to answer them.
     std::function<void(const QString&)> messageBoxHook;
+    // The errors the last run reported, in order; taken by whoever shows them once the run
+    // is over and the caret stands on the line (without messageBoxHook).
+    QStringList takeRunErrors();
+    // Opens the help on a "page.html#anchor"; set by the main window.
+    std::function<void(const QString& target)> openHelp;
 
     // Screen
     void prepare(const std::string& caption) override;
@@ -113,6 +119,8 @@ private:
     double zoom_ = 1.0;
     bool inputSeenActive_ = false; // the window was active during the current input
     bool inputLeft_ = false;       // ... and has lost the activation since
+    QStringList runErrors_;
+    QString shownName_;
     bool interruptRequested_ = false;
     bool running_ = false;
     qint64 lastPoll_ = 0;
@@ -120,5 +128,14 @@ private:
 
 // The message box of the application, as the interpreter and the platform show errors.
 void showErrorBox(QWidget* parent, const QString& text);
+
+// The box of an error of the program: the message as the run words it, below it the line
+// it stopped at ("Ligne 12 : P := N * J;", line counted from 1; none when line is 0), and
+// a button "Aide sur ce message" that opens the help's entry for the message.
+void showRunErrorBox(QWidget* parent, const QString& message, int line, const QString& lineText,
+                     const std::function<void(const QString& target)>& openHelp);
+// The help's entry for a message a run shows: "messages.html#Name", or the page itself for
+// a message of the platform.
+QString messageHelpTarget(const QString& message);
 
 } // namespace zef

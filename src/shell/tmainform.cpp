@@ -23,6 +23,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -78,6 +79,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     form3_ = new TForm3(form12_, this);
     help_ = new ::THelpViewer(this);
     help_->setWindowFlag(Qt::Window);
+    form3_->openHelp = [this](const QString& target) { help_->showTopic(target); };
     calendrier_ = new TCalendrier(this);
     horloge_ = new THorloge(this);
     pocket_ = new TPocket(this);
@@ -154,6 +156,17 @@ void TMainForm::onEditor(void (TEditeur::*operation)()) {
     if (TEditeur* e = activeEditor()) (e->*operation)();
 }
 
+void TMainForm::editCommand(void (TEditeur::*onProgram)(), void (*onLine)(QLineEdit&)) {
+    // The clipboard commands act where the keyboard is. With the keyboard in the frame they
+    // act on the active program; in another window (the screen, the help, a utility) on a
+    // line of text that has it (the input line of a READ), never on a program hidden
+    // behind that window. Ctrl+C on the screen window copies what it shows.
+    QWidget* focus = QApplication::focusWidget();
+    if (!focus || focus->window() == this) return onEditor(onProgram);
+    if (auto* line = qobject_cast<QLineEdit*>(focus)) return onLine(*line);
+    if (focus == form3_ && onProgram == &TEditeur::Copier) form3_->copyText();
+}
+
 void TMainForm::buildMenus() {
     auto child = [this](QAction* a) {
         childActions_.push_back(a);
@@ -184,14 +197,14 @@ void TMainForm::buildMenus() {
 
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edition"));
     edit->setObjectName("Edit1");
-    child(addItem(edit, "CutItem", "&Couper", "Couper vers le Presse-papiers", [this] { onEditor(&TEditeur::Couper); },
-                  QKeySequence(Qt::CTRL | Qt::Key_X)));
-    child(addItem(edit, "CopyItem", "Co&pier", "Copier vers le Presse-papiers", [this] { onEditor(&TEditeur::Copier); },
-                  QKeySequence(Qt::CTRL | Qt::Key_C)));
+    child(addItem(edit, "CutItem", "&Couper", "Couper vers le Presse-papiers",
+                  [this] { editCommand(&TEditeur::Couper, [](QLineEdit& l) { l.cut(); }); }, QKeySequence(Qt::CTRL | Qt::Key_X)));
+    child(addItem(edit, "CopyItem", "Co&pier", "Copier vers le Presse-papiers",
+                  [this] { editCommand(&TEditeur::Copier, [](QLineEdit& l) { l.copy(); }); }, QKeySequence(Qt::CTRL | Qt::Key_C)));
     child(addItem(edit, "PasteItem", "C&oller", "Coller depuis le Presse-papiers",
-                  [this] { onEditor(&TEditeur::Coller); }, QKeySequence(Qt::CTRL | Qt::Key_V)));
+                  [this] { editCommand(&TEditeur::Coller, [](QLineEdit& l) { l.paste(); }); }, QKeySequence(Qt::CTRL | Qt::Key_V)));
     child(addItem(edit, "Toutslectionner1", "&Tout sélectionner", "Sélectionner tout le texte",
-                  [this] { onEditor(&TEditeur::ToutSelectionner); }));
+                  [this] { editCommand(&TEditeur::ToutSelectionner, [](QLineEdit& l) { l.selectAll(); }); }));
     edit->addSeparator();
     child(addItem(edit, "Rechercher1", "Rec&hercher...", "Rechercher le texte", [this] { onEditor(&TEditeur::Chercher); }));
     child(addItem(edit, "Continuer1", "Co&ntinuer", "Continer la recherche", [this] { onEditor(&TEditeur::Continuer); }, QKeySequence(Qt::Key_F3)));

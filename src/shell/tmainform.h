@@ -19,6 +19,7 @@
 class QAction;
 class QDockWidget;
 class QLabel;
+class QLineEdit;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
@@ -113,6 +114,7 @@ private:
     QAction* addItem(QMenu* menu, const QString& name, const QString& caption, const QString& hint,
                      std::function<void()> action, const QKeySequence& shortcut = {});
     void onEditor(void (TEditeur::*operation)());
+    void editCommand(void (TEditeur::*onProgram)(), void (*onLine)(QLineEdit&));
     TEditeur* createEditorChild(const QString& caption);
     void buildMenus();
     void buildToolBar();

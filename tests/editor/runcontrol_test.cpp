@@ -90,18 +90,49 @@ TEST_F(RunControlTest, ActivatingAWindowSwitchesStepModeOff) {
     EXPECT_EQ(h.screen.text(), "3\n6\n"); // a continued run keeps the screen cursor
 }
 
-TEST_F(RunControlTest, ArretTogglesTheLineAfterTheCaretAndSetsTheResumeLine) {
+TEST_F(RunControlTest, ArretTogglesTheLineAfterTheCaretAndNeverMovesTheRun) {
     text.caretOffset = offsetOfLine(text.lines, 3) + 4; // middle of line 3
     control.Arret(text);
     EXPECT_EQ(text.markedLine(kBreakMarker), 4);
-    EXPECT_EQ(state.CurrentLine, 3);
+    EXPECT_EQ(state.CurrentLine, 0);
     EXPECT_EQ(text.caretOffset, offsetOfLine(text.lines, 3) + 4);
     control.Arret(text);
     EXPECT_EQ(text.markers(kBreakMarker), 0);
     text.caretOffset = offsetOfLine(text.lines, 3);
     control.Arret(text);
     EXPECT_EQ(text.markedLine(kBreakMarker), 3);
-    EXPECT_EQ(state.CurrentLine, 2);
+    EXPECT_EQ(state.CurrentLine, 0);
+}
+
+// Stepping, then toggling breakpoints on other lines and on the stopped line itself: the
+// run goes on exactly as it would have, and the step marker stays on the line that runs
+// next, with the breakpoint after it.
+TEST_F(RunControlTest, TogglingBreakpointsWhileSteppingChangesNeitherTheRunNorTheMarker) {
+    control.Pasapas(true);
+    control.Executer(text);
+    control.Continuer2(text); // FOR
+    ASSERT_EQ(text.markedLine(kStepMarker), 4);
+    text.caretOffset = offsetOfLine(text.lines, 5) + 4; // F5 on the line after WRITELN
+    control.Arret(text);
+    text.caretOffset = offsetOfLine(text.lines, 4); // and on the stopped line
+    control.Arret(text);
+    EXPECT_EQ(text.lines[4], "\x95\xBB    S := S + I;");
+    EXPECT_EQ(text.lines[6], "\xBB" "end.");
+    EXPECT_EQ(state.CurrentLine, 4);
+    control.Pasapas(false);
+    // Going on: no stop where it stood, then the marked body on its second pass, then
+    // the marked last line.
+    control.Continuer2(text);
+    EXPECT_EQ(state.CurrentLine, 4);
+    EXPECT_EQ(h.interpreter->LitValeur(2, 'I').i, 1);
+    control.Continuer2(text);
+    EXPECT_EQ(state.CurrentLine, 6);
+    EXPECT_EQ(h.screen.text(), "3\n");
+    control.Continuer2(text);
+    EXPECT_EQ(h.screen.text(), "3\n");
+    EXPECT_EQ(text.markers(kStepMarker), 0);
+    EXPECT_EQ(text.lines[4], "\xBB    S := S + I;");
+    EXPECT_TRUE(h.messages.messages.empty());
 }
 
 TEST_F(RunControlTest, ABreakpointStopsTheRunWithTheCaretOnItsLine) {
@@ -109,11 +140,9 @@ TEST_F(RunControlTest, ABreakpointStopsTheRunWithTheCaretOnItsLine) {
     control.Executer(text);
     EXPECT_EQ(state.CurrentLine, 5);
     EXPECT_EQ(text.caretOffset, offsetOfLine(text.lines, 5));
-    EXPECT_EQ(h.screen.text(), "");
-    // The marked line also closes the loop (it runs as NEXT there), so the run stops
-    // there after each pass; when the loop ends there it then runs as itself.
-    control.Continuer2(text);
-    EXPECT_EQ(state.CurrentLine, 5);
+    // The marked line also closes the loop (it runs as NEXT there) but only stops the run
+    // once, when the loop is over and its own statement is next.
+    EXPECT_EQ(h.interpreter->LitValeur(2, 'I').i, 3); // S: both passes are done
     EXPECT_EQ(h.screen.text(), "");
     control.Continuer2(text);
     EXPECT_EQ(h.messages.messages, std::vector<std::string>{});

@@ -1,6 +1,8 @@
 // The generators' fragments byte for byte, and the contents of the two pick lists.
 #include "fragments.h"
 
+#include "recording_platform.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -15,7 +17,6 @@ TEST(Fragments, LoopsAndConditionsFollowTheirTemplates) {
     EXPECT_EQ(ForFragment(" J ", "a b", "N"), "For  J :=a b to N do\r\nbegin\r\n\r\nend;");
 
     const Condition aBelowB{"A", 1, "B"};
-    EXPECT_EQ(WhileFragment(aBelowB), "While A<B do\r\nbegin\r\n\r\nend;");
     EXPECT_EQ(RepeatFragment(aBelowB), "Repeat\r\n\r\nUntil A<B");
     EXPECT_EQ(IfFragment({"X", 3, "10"}, false), "If X<=10 then\r\nbegin\r\n\r\nend;");
     EXPECT_EQ(IfFragment({"A", 0, "B"}, true),
@@ -68,4 +69,22 @@ TEST(PickLists, ProcedureHeadingsInTextOrderWithoutIndentation) {
     EXPECT_EQ(ProcedureHeadings(program), expected);
     EXPECT_TRUE(ProcedureHeadings({"Program P;", "begin", "end."}).empty());
     EXPECT_EQ(StripLeadingBlanks(" \t \t"), "");
+}
+
+// A WHILE written by its generator, its empty line filled in, is a whole loop: the
+// statement the learner writes after it runs once the loop is over.
+TEST(Fragments, AGeneratedWhileLoopLeavesTheNextStatementOutsideIt) {
+    std::string fragment = WhileFragment({"A", 1, "B"});
+    std::vector<std::string> program = {"PROGRAM T;", "VAR A, B: INTEGER;", "BEGIN", "B := 3;"};
+    for (std::size_t at = 0; at != std::string::npos;) {
+        const std::size_t end = fragment.find("\r\n", at);
+        const std::string line = fragment.substr(at, end == std::string::npos ? end : end - at);
+        program.push_back(line.empty() ? "A := A + 1;" : line);
+        at = end == std::string::npos ? end : end + 2;
+    }
+    program.push_back("WRITELN(A);");
+    program.push_back("END.");
+    zef::testing::Harness h;
+    EXPECT_EQ(h.run(program), 0);
+    EXPECT_EQ(h.screen.text(), "3\n");
 }

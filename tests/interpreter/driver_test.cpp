@@ -61,6 +61,56 @@ TEST(Driver, BreakpointsStopBeforeTheMarkedLineButNotWhereARunResumes) {
               0);
 }
 
+// A breakpoint stops before its line's own statement, each time it is about to run, and
+// never where the line is only reached to run a FOR's NEXT or a procedure's ENDSUB; a
+// WHILE's closing line stops for each pass it closes. Apart from the stops, the run does
+// what it does without markers, on the fast forms and on the text path alike.
+TEST(Driver, BreakpointsStopOnlyWhereTheirLineRunsAsItself) {
+    const std::vector<std::string> program = {
+        "PROGRAM T;",          // 0
+        "VAR I, K: INTEGER;",  // 1
+        "PROCEDURE P;",        // 2
+        "BEGIN",               // 3
+        "  WRITE('p');",       // 4
+        "END;",                // 5
+        "»BEGIN",              // 6  main BEGIN, and where each call of P returns
+        "  FOR I:=1 TO 3 DO",  // 7
+        "  BEGIN",             // 8
+        "    WRITE(I);",       // 9
+        "  END;",              // 10
+        "»  P;",               // 11 after the FOR body: its NEXT runs here on every pass
+        "  P;",                // 12
+        "  WHILE K<2 DO",      // 13
+        "  BEGIN",             // 14
+        "    K := K + 1;",     // 15
+        "  END;",              // 16
+        "»  WEND;",            // 17 the WHILE's closing line
+        "  FOR I:=3 DOWNTO 1 DO", // 18
+        "    WRITE(I);",       // 19
+        "»  WRITE('f');",      // 20 after a one-line FOR body
+        "END."};               // 21
+    for (const bool fast : {true, false}) {
+        Harness h;
+        h.workings().setFastForms(fast);
+        h.load(program);
+        std::vector<int> stops;
+        std::int32_t status = h.exec();
+        while (status == 1 && h.messages.messages.empty() && stops.size() < 20) {
+            stops.push_back(h.line);
+            status = h.exec(h.line);
+        }
+        EXPECT_EQ(status, 0) << "fast forms " << fast;
+        EXPECT_EQ(stops, (std::vector<int>{6, 11, 17, 17, 20})) << "fast forms " << fast;
+        Harness plain;
+        std::vector<std::string> unmarked = program;
+        for (auto& l : unmarked)
+            if (l.rfind("»", 0) == 0) l.erase(0, std::string("»").size());
+        EXPECT_EQ(plain.run(unmarked), 0);
+        EXPECT_EQ(h.screen.text(), plain.screen.text()) << "fast forms " << fast;
+        EXPECT_EQ(h.screen.text(), "123pp321f\n");
+    }
+}
+
 TEST(Driver, APollAnswerInterruptsTheRunAtTheLineReached) {
     Harness h;
     h.poll.stopAfter = 3;

@@ -3,6 +3,7 @@
 // keyword search, and the three entry points of the help viewer.
 #include "helpindex.h"
 #include "helpviewer.h"
+#include "messages.h"
 #include "recording_platform.h"
 #include "vocabulary.h"
 
@@ -185,6 +186,7 @@ public:
 
 struct ExampleRun {
     QStringList screen, messages;
+    QStringList errors; // the run's error messages, without the boxes of SHOWMESSAGE
     std::int32_t status = 0;
     std::string abandoned;
 };
@@ -209,11 +211,16 @@ ExampleRun run(const Example& e) {
     RecordingMessages messages;
     FixedClock clock;
     RecordingPrinter printer;
+    // A program that never ends is stopped as the Stop command would stop it, after some
+    // two hundred thousand statements: far more than any example needs.
+    CountingPoll poll;
+    poll.stopAfter = 100;
     zef::Platform platform;
     platform.screen = &screen;
     platform.messages = &messages;
     platform.clock = &clock;
     platform.printer = &printer;
+    platform.poll = &poll;
     platform.regional = zef::RegionalSettings::forLocale("fr_FR");
     zef::Interpreter interpreter(platform);
     interpreter.InitPrg("essai.pas");
@@ -238,6 +245,8 @@ ExampleRun run(const Example& e) {
     r.screen = screenRows(screen);
     for (const auto& s : screen.shown) r.messages << QString::fromStdString(zef::cp1252ToUtf8(s));
     for (const auto& m : messages.messages) r.messages << QString::fromStdString(m);
+    for (const auto& m : messages.messages) r.errors << QString::fromStdString(m);
+    if (!r.abandoned.empty()) r.errors << QString::fromStdString(r.abandoned);
     return r;
 }
 
@@ -320,16 +329,162 @@ TEST(HelpIndexFile, EveryEntryAndTopicResolves) {
     for (const auto& page : helpPages()) EXPECT_TRUE(pagesInContents.contains(page)) << page.toStdString();
 }
 
-// The page of messages explains every message a run can show, as the catalogue words it
-// (a name or number in place of "%1").
-TEST(HelpMessagesPage, ExplainsEveryMessageOfTheCatalogue) {
-    const QString page = plainText(pageText(QStringLiteral("messages.html"))).simplified();
-    for (int i = 0; i < zef::kMessageCount; ++i) {
-        const std::string_view text = zef::messageText(static_cast<zef::Message>(i));
-        const QStringList parts = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).split(QStringLiteral("%1"));
-        for (const QString& part : parts)
-            EXPECT_TRUE(page.contains(part.trimmed())) << "messages.html lacks \"" << std::string(text) << "\"";
+namespace {
+
+// The identifiers of the run's messages, in the catalogue's order: the anchors of their
+// entries on the page of messages.
+const char* const kMessageNames[] = {
+#define ZEF_TEST_MESSAGE_NAME(name, text) #name,
+    ZEF_MESSAGES(ZEF_TEST_MESSAGE_NAME)
+#undef ZEF_TEST_MESSAGE_NAME
+};
+
+QString catalogueText(int index) {
+    const std::string_view text = zef::messageText(static_cast<zef::Message>(index));
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// A message as a run shows it: the catalogue's text with any name or number for its "%1".
+QRegularExpression shownAs(const QString& catalogued) {
+    QStringList parts = catalogued.split(QStringLiteral("%1"));
+    for (auto& p : parts) p = QRegularExpression::escape(p);
+    return QRegularExpression(QLatin1Char('^') + parts.join(QStringLiteral(".+")) + QLatin1Char('$'));
+}
+
+// One entry of the page of messages: the message as its heading shows it, what it means,
+// its usual cause, and lines that give it beside the same lines corrected. The lines stand
+// where "..." stands in the program around them (data-programme, lines split at "|"),
+// which is run with the input of data-entree. A faulty example marked data-abrege only
+// sketches the fault (two hundred names...) and is not run.
+struct MessageEntry {
+    QString title, meaning, cause;
+    QString faulty, corrected, around, input;
+    bool sketch = false;
+    bool hasExample = false;
+
+    QString program(const QString& lines) const {
+        QStringList out;
+        for (const QString& l : around.split(QLatin1Char('|')))
+            out << (l == QStringLiteral("...") ? lines : l);
+        return out.join(QLatin1Char('\n'));
     }
+};
+
+// The page's entries by anchor name, each running up to the next anchor.
+std::map<QString, MessageEntry> messageEntries() {
+    const QString html = pageText(QStringLiteral("messages.html"));
+    static const QRegularExpression anchor(QStringLiteral(R"re(<a name="([^"]+)">)re"));
+    const auto dot = QRegularExpression::DotMatchesEverythingOption;
+    static const QRegularExpression title(QStringLiteral("^(.*?)</a>"), dot);
+    static const QRegularExpression meaning(QStringLiteral("<b>Ce que cela veut dire :</b>(.*?)</p>"), dot);
+    static const QRegularExpression cause(QStringLiteral("<b>Cause fréquente :</b>(.*?)</p>"), dot);
+    static const QRegularExpression table(QStringLiteral(R"re(<table [^>]*data-programme="([^"]*)"([^>]*)>)re"));
+    static const QRegularExpression input(QStringLiteral(R"re(data-entree="([^"]*)")re"));
+    static const QRegularExpression faulty(QStringLiteral(R"re(<pre class="faux"([^>]*)>(.*?)</pre>)re"), dot);
+    static const QRegularExpression corrected(QStringLiteral(R"re(<pre class="corrige">(.*?)</pre>)re"), dot);
+    std::vector<QRegularExpressionMatch> anchors;
+    for (auto it = anchor.globalMatch(html); it.hasNext();) anchors.push_back(it.next());
+    std::map<QString, MessageEntry> entries;
+    for (std::size_t i = 0; i < anchors.size(); ++i) {
+        const qsizetype start = anchors[i].capturedEnd();
+        const qsizetype end = i + 1 < anchors.size() ? anchors[i + 1].capturedStart() : html.size();
+        const QString chunk = html.mid(start, end - start);
+        MessageEntry e;
+        auto captured = [&](const QRegularExpression& re) {
+            const auto m = re.match(chunk);
+            return m.hasMatch() ? plainText(m.captured(1)).simplified() : QString();
+        };
+        e.title = captured(title);
+        e.meaning = captured(meaning);
+        e.cause = captured(cause);
+        if (const auto t = table.match(chunk); t.hasMatch()) {
+            e.around = plainText(t.captured(1));
+            if (const auto in = input.match(t.captured(2)); in.hasMatch()) e.input = plainText(in.captured(1));
+        }
+        if (const auto f = faulty.match(chunk); f.hasMatch()) {
+            e.faulty = plainText(f.captured(2));
+            e.sketch = f.captured(1).contains(QStringLiteral("data-abrege"));
+        }
+        if (const auto c = corrected.match(chunk); c.hasMatch()) e.corrected = plainText(c.captured(1));
+        e.hasExample = !e.around.isEmpty() || !e.faulty.isEmpty() || !e.corrected.isEmpty();
+        entries[anchors[i].captured(1)] = e;
+    }
+    return entries;
+}
+
+} // namespace
+
+// Every message a run can show has its entry on the page of messages, under the anchor
+// that bears its identifier: the message as the catalogue words it (a placeholder in
+// italics for its "%1"), what it means, its usual cause and a corrected example.
+TEST(HelpMessagesPage, ExplainsEveryMessageOfTheCatalogue) {
+    const auto entries = messageEntries();
+    QSet<QString> names;
+    for (int i = 0; i < zef::kMessageCount; ++i) {
+        const QString name = QString::fromLatin1(kMessageNames[i]);
+        names.insert(name);
+        SCOPED_TRACE(name.toStdString());
+        const auto it = entries.find(name);
+        if (it == entries.end()) {
+            ADD_FAILURE() << "messages.html has no entry <a name=\"" << name.toStdString() << "\">";
+            continue;
+        }
+        const MessageEntry& e = it->second;
+        EXPECT_TRUE(shownAs(catalogueText(i)).match(e.title).hasMatch())
+            << "the entry's heading \"" << e.title.toStdString() << "\" is not the message \""
+            << catalogueText(i).toStdString() << "\"";
+        // Each part says something: a few words at least.
+        EXPECT_GE(e.meaning.split(QLatin1Char(' ')).size(), 4) << "what the message means";
+        EXPECT_GE(e.cause.split(QLatin1Char(' ')).size(), 4) << "its usual cause";
+        EXPECT_FALSE(e.around.isEmpty()) << "the program around the example";
+        EXPECT_FALSE(e.faulty.trimmed().isEmpty()) << "the faulty lines";
+        EXPECT_FALSE(e.corrected.trimmed().isEmpty()) << "the corrected lines";
+        EXPECT_NE(e.faulty, e.corrected);
+        // A sketch is visibly one.
+        if (e.sketch) {
+            EXPECT_TRUE(e.faulty.contains(QStringLiteral("..."))) << e.faulty.toStdString();
+        }
+    }
+    // No entry is left for a message the catalogue no longer has.
+    for (const auto& [name, e] : entries) {
+        if (e.hasExample) {
+            EXPECT_TRUE(names.contains(name)) << name.toStdString() << " is no message of the catalogue";
+        }
+    }
+}
+
+// Each entry's faulty lines, run in the program around them, stop the run with that very
+// message; the corrected lines run to the end without any.
+TEST(HelpMessagesPage, EachFaultyExampleGivesItsMessageAndItsCorrectionRuns) {
+    const auto entries = messageEntries();
+    int faultyRuns = 0;
+    for (int i = 0; i < zef::kMessageCount; ++i) {
+        const QString name = QString::fromLatin1(kMessageNames[i]);
+        const auto it = entries.find(name);
+        // An entry without its example fails the test above.
+        if (it == entries.end() || it->second.around.isEmpty()) continue;
+        SCOPED_TRACE(name.toStdString());
+        const MessageEntry& e = it->second;
+        Example example;
+        example.page = QStringLiteral("messages.html");
+        if (!e.input.isEmpty()) example.input = e.input.split(QLatin1Char('|'));
+
+        if (!e.sketch) {
+            example.program = e.program(e.faulty);
+            const ExampleRun faulty = run(example);
+            ++faultyRuns;
+            EXPECT_EQ(faulty.errors.size(), 1) << example.program.toStdString();
+            const QString shown = faulty.errors.value(0);
+            EXPECT_TRUE(shownAs(catalogueText(i)).match(shown).hasMatch())
+                << "the faulty example shows \"" << shown.toStdString() << "\"\n" << example.program.toStdString();
+        }
+
+        example.program = e.program(e.corrected);
+        const ExampleRun corrected = run(example);
+        EXPECT_EQ(corrected.errors.join(QLatin1Char('\n')).toStdString(), "") << example.program.toStdString();
+        EXPECT_EQ(corrected.status, 0) << "the corrected example runs to its end\n" << example.program.toStdString();
+    }
+    EXPECT_GT(faultyRuns, zef::kMessageCount / 2);
 }
 
 TEST(HelpIndexFile, EveryWordOfTheLanguageHasAnEntryAndAnExample) {

@@ -5,15 +5,18 @@
 #include "helpviewer.h"
 #include "recovery.h"
 #include "teditor.h"
+#include "tform12.h"
 #include "tform3.h"
 #include "tmainform.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileIconProvider>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -23,6 +26,7 @@
 #include <QTest>
 #include <QTextBrowser>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QWheelEvent>
 
 #include <gtest/gtest.h>
@@ -236,4 +240,95 @@ TEST_F(Learner, F1ExplainsTheOpenMenuElseOpensTheContents) {
     QTest::keyClick(&form, Qt::Key_F1);
     EXPECT_EQ(help.browser()->source().fileName(), "index.html");
     help.close();
+}
+
+// Two runs of a program that reads a name: the second run's screen holds its own text
+// only, where it once showed "Boblie". A continued run keeps what the stopped run drew.
+TEST_F(Learner, AFreshRunStartsOnAClearScreenAndAContinuedRunKeepsIt) {
+    TEditeur* e = newDocument("Program un;\nvar S: string;\nbegin\n  write('Ton nom ? ');\n  readln(S);\n"
+                              "»  writeln('fin');\nend.");
+    for (const QString name : {QStringLiteral("Alice"), QStringLiteral("Bob")}) {
+        QTimer::singleShot(0, [&] {
+            QDeadlineTimer cap(5000);
+            while (!form.inputLine().waiting() && !cap.hasExpired()) QApplication::processEvents();
+            form.inputLine().Edit1->setText(name);
+            emit form.inputLine().Edit1->returnPressed();
+        });
+        form.action("Excuter1")->trigger();
+        EXPECT_EQ(form.screen().record().plainText().trimmed(), "Ton nom ? " + name);
+    }
+    form.action("Continuer2")->trigger(); // on from the breakpoint
+    EXPECT_EQ(form.screen().record().plainText().trimmed(), "Ton nom ? Bob\nfin");
+    EXPECT_TRUE(boxes.isEmpty());
+    // The screen names the new document as its window does.
+    EXPECT_TRUE(form.screen().windowTitle().endsWith(e->documentName()));
+    EXPECT_FALSE(e->documentName().isEmpty());
+}
+
+// An error of the program: the box gives the message as the run words it, the line and
+// what it holds, and its help button opens the help at that message's entry.
+TEST_F(Learner, AnErrorBoxSaysWhereAndOpensTheHelpOnItsMessage) {
+    form.screen().messageBoxHook = nullptr;
+    TEditeur* e = newDocument("Program un;\nvar I: integer;\nbegin\n  I := 1;\n»   writln(I);\nend.");
+    QStringList seen;
+    e->runErrorHook = [&](const QString& message, int line, const QString& text) {
+        seen << QStringLiteral("%1|%2|%3").arg(message).arg(line).arg(text);
+    };
+    form.action("Excuter1")->trigger(); // stops at the breakpoint: no error
+    form.action("Continuer2")->trigger();
+    EXPECT_EQ(seen, QStringList{"Identificateur inconnu|5|writln(I);"});
+    EXPECT_EQ(e->Memo1->textCursor().blockNumber(), 4);
+
+    // The box itself, answered with its help button.
+    e->runErrorHook = nullptr;
+    form.action("Excuter1")->trigger();
+    QString informative;
+    QTimer::singleShot(0, [&] {
+        QDeadlineTimer cap(5000);
+        QMessageBox* box = nullptr;
+        while (!box && !cap.hasExpired()) {
+            QApplication::processEvents();
+            box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        }
+        if (!box) return;
+        informative = box->informativeText();
+        for (QAbstractButton* b : box->buttons())
+            if (b->text() == QStringLiteral("Aide sur ce message")) b->click();
+    });
+    form.action("Continuer2")->trigger();
+    EXPECT_TRUE(informative.contains(QStringLiteral("5")) && informative.contains(QStringLiteral("writln(I);")))
+        << informative.toStdString();
+    THelpViewer& help = form.helpViewer();
+    EXPECT_TRUE(help.isVisible());
+    EXPECT_EQ(help.browser()->source().fileName(), "messages.html");
+    EXPECT_EQ(help.browser()->source().fragment(), "UnknownStatement");
+    help.close();
+}
+
+// Ctrl+V with the screen window in front pastes nowhere: the program behind it keeps its
+// text. With the program's text in front, the same command pastes into it.
+TEST_F(Learner, ClipboardCommandsActWhereTheKeyboardIs) {
+    TEditeur* e = newDocument("Program un;\nbegin\nend.");
+    const QString before = e->plainText();
+    QApplication::clipboard()->setText(QStringLiteral("1\n2\n3"));
+    TForm3& screen = form.screen();
+    screen.show();
+    QDeadlineTimer cap(5000);
+    while (QApplication::focusWidget() != &screen && !cap.hasExpired()) {
+        screen.activateWindow();
+        screen.setFocus();
+        QApplication::processEvents();
+    }
+    ASSERT_EQ(QApplication::focusWidget(), &screen);
+    form.action("PasteItem")->trigger();
+    form.action("CutItem")->trigger();
+    EXPECT_EQ(e->plainText(), before);
+    while (QApplication::focusWidget() != e->Memo1 && !cap.hasExpired()) {
+        form.activateWindow();
+        e->Memo1->setFocus();
+        QApplication::processEvents();
+    }
+    ASSERT_EQ(QApplication::focusWidget(), e->Memo1);
+    form.action("PasteItem")->trigger();
+    EXPECT_TRUE(e->plainText().contains(QStringLiteral("1\n2\n3")));
 }

@@ -206,7 +206,7 @@ TEST_F(Ide, CloseQueryPaths) {
     trigger("FileCloseItem");
     QApplication::processEvents();
     EXPECT_EQ(windows(), 1);
-    EXPECT_EQ(questions, QStringList{"Enregistrer changements dans ''?"});
+    EXPECT_EQ(questions, QStringList{"Enregistrer changements dans 'PAS1.PAS'?"}); // named as its title
     // Yes with a cancelled Save As keeps the window and the text.
     answer = QMessageBox::Yes;
     saveAnswer.clear();
@@ -238,7 +238,7 @@ TEST_F(Ide, F9RunsTheProgramOnTheScreenWindow) {
     setText(e, {"Program PAS1;", "begin", "  writeln('Bonjour');", "end."});
     trigger("Excuter1");
     EXPECT_TRUE(form.screen().isVisible());
-    EXPECT_EQ(form.screen().windowTitle(), "ZuzOvozov - ");
+    EXPECT_EQ(form.screen().windowTitle(), "ZuzOvozov - PAS1.PAS");
     const QImage& canvas = form.screen().canvas();
     int dark = 0;
     for (int y = 0; y < 18; ++y)
