@@ -6,7 +6,7 @@ FUZZ_SECONDS ?= 600
 GENERATOR  := $(shell command -v ninja >/dev/null 2>&1 && echo Ninja || echo "Unix Makefiles")
 EXAMPLE    ?= examples/bonjour.pas
 
-.PHONY: run test setup build asan bench fuzz clean
+.PHONY: run test setup build asan bench fuzz package clean
 
 setup:
 	@scripts/setup
@@ -33,6 +33,11 @@ run: build
 test: build asan
 	@cd $(BUILD) && ctest --output-on-failure
 	@cd $(ASAN_BUILD) && ctest --output-on-failure
+
+# The Debian package of what $(BUILD) holds: $(BUILD)/zef-pascal_<version>_<arch>.deb,
+# made by CPack from the install rules.
+package: build
+	@cmake --build $(BUILD) --target package
 
 # The loop programs of bench/loops with zefrun, CPython and yabasic (when installed): CPU
 # times and ratios in one table.

@@ -6,6 +6,7 @@
 #include "sourcefile.h"
 #include "systemerror.h"
 #include "text.h"
+#include "zefversion.h"
 
 #include <csignal>
 #include <cstring>
@@ -33,6 +34,7 @@ const char* kUsage =
     "  --printer FICHIER   l'imprimante du programme écrit ses lignes dans FICHIER\n"
     "  --trace             exécute pas à pas et écrit chaque arrêt sur la sortie\n"
     "                      d'erreur : FICHIER:LIGNE: texte de la ligne à exécuter\n"
+    "  --version           affiche la version\n"
     "  --help              affiche cette aide\n";
 
 enum Exit { ExitOk = 0, ExitStopped = 1, ExitAbandoned = 2, ExitUsage = 64, ExitNoInput = 66,
@@ -84,6 +86,9 @@ int main(int argc, char** argv) {
         int r;
         if (a == "--help" || a == "-h") {
             std::cout << kUsage;
+            return ExitOk;
+        } else if (a == "--version") {
+            std::cout << "zefrun " ZEF_VERSION "\n";
             return ExitOk;
         } else if (a == "--trace") {
             trace = true;

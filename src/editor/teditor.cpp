@@ -185,6 +185,7 @@ bool TEditeur::SaveAs() {
     const QString caption = QStringLiteral("ZuzOvozov - ") + QFileInfo(DocumentPath).fileName();
     setWindowTitle(caption);
     emit captionChanged(caption);
+    emit saved(DocumentPath);
     return true;
 }
 
@@ -192,6 +193,7 @@ bool TEditeur::Enregistrer() {
     if (DocumentPath.isEmpty()) return SaveAs();
     if (!saveTo(DocumentPath, std::nullopt)) return false;
     Memo1->document()->setModified(false);
+    emit saved(DocumentPath);
     return true;
 }
 
@@ -284,9 +286,7 @@ void TEditeur::Continuer2() {
 QString TEditeur::documentName() const {
     if (!DocumentPath.isEmpty()) return QFileInfo(DocumentPath).fileName();
     // A new document is known by its title ("ZuzOvozov - PAS2.PAS").
-    const QWidget* host = qobject_cast<QMdiSubWindow*>(parentWidget());
-    QString title = (host ? host : this)->windowTitle();
-    title.remove(QStringLiteral("[*]"));
+    const QString title = caption();
     const QString prefix = QStringLiteral("ZuzOvozov - ");
     return title.startsWith(prefix) ? title.mid(prefix.size()) : title;
 }

@@ -120,6 +120,8 @@ public:
 
 signals:
     void captionChanged(const QString& caption);
+    // The document was written to this file (the recent files list it).
+    void saved(const QString& path);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

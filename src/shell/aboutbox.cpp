@@ -1,5 +1,7 @@
 #include "aboutbox.h"
 
+#include "zefversion.h"
+
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -10,21 +12,14 @@
 namespace zef {
 
 QIcon programIcon() {
-    QPixmap pm(64, 64);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setBrush(QColor(0, 128, 128));
-    p.setPen(Qt::NoPen);
-    p.drawRoundedRect(2, 2, 60, 60, 10, 10);
-    QFont f;
-    f.setBold(true);
-    f.setPixelSize(44);
-    p.setFont(f);
-    p.setPen(Qt::white);
-    p.drawText(pm.rect(), Qt::AlignCenter, QStringLiteral("Z"));
-    return QIcon(pm);
+    // The pictures drawn at build time from the SVG that installs as the desktop's icon.
+    QIcon icon;
+    for (int size : {48, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/zefpascal-%1.png").arg(size), QSize(size, size));
+    return icon;
 }
+
+QString versionText() { return QStringLiteral("Version " ZEF_VERSION); }
 
 QPixmap splashPicture() {
     QPixmap pm(460, 260);
@@ -50,7 +45,7 @@ QPixmap splashPicture() {
     QFont version;
     version.setPixelSize(18);
     p.setFont(version);
-    p.drawText(QRect(150, 135, 280, 30), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Version 2.0"));
+    p.drawText(QRect(150, 135, 280, 30), Qt::AlignLeft | Qt::AlignVCenter, versionText());
     return pm;
 }
 
@@ -67,7 +62,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     product->setFont(f);
     auto* texts = new QVBoxLayout;
     texts->addWidget(product);
-    texts->addWidget(new QLabel(QStringLiteral("Version 2.0"), this));
+    texts->addWidget(new QLabel(versionText(), this));
     texts->addWidget(new QLabel(QStringLiteral("Interpréteur pascal."), this));
     auto* top = new QHBoxLayout;
     top->addWidget(icon, 0, Qt::AlignTop);

@@ -15,7 +15,9 @@ public:
 // The picture of the splash window: black, with a teal raised panel holding the program's
 // picture, its name in large bold type and its version.
 QPixmap splashPicture();
-// The program's icon, drawn rather than shipped as a file.
+// The program's icon, the same pictures as the desktop's.
 QIcon programIcon();
+// "Version " and the build's version, as the about box and the splash show it.
+QString versionText();
 
 } // namespace zef

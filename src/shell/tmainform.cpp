@@ -196,6 +196,7 @@ void TMainForm::buildMenus() {
     });
     file->addSeparator();
     addItem(file, "FileExitItem", "&Quitter", "Quitter l'application", [this] { close(); });
+    buildFileHistory(file);
 
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edition"));
     edit->setObjectName("Edit1");
@@ -404,6 +405,7 @@ TEditeur* TMainForm::createEditorChild(const QString& caption) {
     window->setWindowIcon(programIcon());
     window->setAttribute(Qt::WA_DeleteOnClose);
     settleNewEditor(window);
+    connect(editor, &TEditeur::saved, this, &TMainForm::rememberFile);
     // A closed window's backup goes with it: it was saved or its changes were refused.
     const QString backupId = QString::number(++nextBackupId_);
     editor->setProperty("backupId", backupId);
@@ -437,12 +439,18 @@ TEditeur* TMainForm::FileOpen() {
 }
 
 TEditeur* TMainForm::openPath(const QString& path) {
+    // Never two windows on one file: the open one comes to the front.
+    if (TEditeur* open = bringToFront(path)) {
+        rememberFile(open->DocumentPath);
+        return open;
+    }
     TEditeur* editor = createEditorChild(QStringLiteral("ZuzOvozov - ") + QFileInfo(path).fileName());
     if (!editor->OpenFile(path)) {
         // Nothing was read: no window for it.
         if (auto* window = qobject_cast<QMdiSubWindow*>(editor->parentWidget())) window->close();
         return nullptr;
     }
+    rememberFile(editor->DocumentPath);
     return editor;
 }
 

@@ -3,6 +3,7 @@
 // the active editor, the screen window or a single-instance window.
 #pragma once
 
+#include "recentfiles.h"
 #include "recovery.h"
 #include "regional.h"
 #include "runcontrol.h"
@@ -95,6 +96,17 @@ public:
 
     // The status bar's "Ligne L, colonne C" of the active editor (empty without one).
     QLabel* caretPanel() const { return caretPanel_; }
+    // Files from outside the frame (tmainform_files.cpp): the recent files and the
+    // examples of "Fichier", and the files a second start of the IDE hands over.
+    // Each handed-over file opens in a window of its own, or comes to the front when it is
+    // open already; then the frame comes forward.
+    void openHandedOver(const QStringList& paths);
+    QStringList recentFiles() const { return recent_->paths(); }
+    // Lists the example programs of the folder in "Fichier > Exemples" (hidden when none).
+    void setExamplesFolder(const QString& folder);
+    QMenu* examplesMenu() const { return examplesMenu_; }
+    // Tests see the frame's own messages without a box.
+    std::function<void(const QString& text)> messageHook;
 
 protected:
     bool event(QEvent* event) override;
@@ -124,6 +136,12 @@ private:
     void settleNewEditor(QMdiSubWindow* window);
     void placeScreenWindow();
     bool openMenuFromScreen(QKeyEvent* event);
+    void buildFileHistory(QMenu* file);
+    void fillRecentFiles();
+    void rememberFile(const QString& path);
+    void openRecent(const QString& path);
+    TEditeur* bringToFront(const QString& path); // the editor of that file, if open
+    TEditeur* openExample(const QString& path);
 
     QMdiArea* mdiArea_;
     QLabel* StatusLine;
@@ -162,6 +180,11 @@ private:
     QPointer<TEditeur> followed_;               // the editor undo, redo and the caret panel follow
     std::vector<QMetaObject::Connection> followedConnections_;
     bool screenPlaced_ = false;                 // the screen window had its first place
+    std::unique_ptr<RecentFiles> recent_;
+    QMenu* fileMenu_ = nullptr;
+    QMenu* examplesMenu_ = nullptr;
+    QAction* recentSeparator_ = nullptr;
+    std::vector<QAction*> recentActions_;
 };
 
 } // namespace zef

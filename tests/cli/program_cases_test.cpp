@@ -231,7 +231,7 @@ TEST(Messages, EveryMessageIsShownAtItsLineBySomeCase) {
     }
 }
 
-// The command line itself: usage errors, unreadable programs, help.
+// The command line itself: usage errors, unreadable programs, help, version.
 TEST(ZefrunCommandLine, ExitStatusesOfTheCommandLine) {
     const fs::path dir = fs::temp_directory_path() / ("zefcli-" + std::to_string(getpid()));
     fs::create_directories(dir / "dossier");
@@ -256,6 +256,12 @@ TEST(ZefrunCommandLine, ExitStatusesOfTheCommandLine) {
     const RunResult help = runZefrun(dir, {"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out.rfind("Usage : zefrun", 0), 0u);
+    EXPECT_NE(help.out.find("--version"), std::string::npos);
+    // The build's version, the one the package and the IDE's about box carry.
+    const RunResult version = runZefrun(dir, {"--version", "p.pas"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "zefrun " ZEF_PROJECT_VERSION "\n");
+    EXPECT_EQ(version.err, "");
     // The program's name is the file name without its directory.
     const RunResult run = runZefrun(dir, {(dir / "p.pas").string()});
     EXPECT_EQ(run.status, 0);
