@@ -1,20 +1,29 @@
 #include "recording_platform.h"
 #include "tform12.h"
 #include "tform3.h"
+#include "zoom.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QPrinter>
 #include <QScreen>
+#include <QSettings>
+#include <QThread>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace zef;
 using namespace zef::testing;
@@ -202,4 +211,41 @@ TEST_F(ScreenWindow, TheInputLineStartsEmptyEachTimeTheWindowComesBack) {
     run({"PROGRAM Essai;", "VAR I: INTEGER;", "BEGIN", "  READLN(I);", "END."});
     EXPECT_EQ(typed, "");
     EXPECT_EQ(screen.interpreter().LitValeur(1, 'I').i, 42);
+}
+
+// A zoom setting that does not read as a number means the default zoom (before, the
+// smallest); a settings file that is not a regular file (a named pipe) is not read at all,
+// instead of holding the IDE at its start.
+TEST(Zoom, ASettingThatDoesNotReadMeansTheDefault) {
+    {
+        QSettings settings;
+        settings.setValue("zoom/editeur", 2.0);
+    }
+    EXPECT_EQ(zoom::load("editeur"), 2.0);
+    QString path;
+    {
+        QSettings settings;
+        settings.setValue("zoom/editeur", "abc");
+        path = settings.fileName();
+    }
+    EXPECT_EQ(zoom::load("editeur"), 1.0);
+
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_EQ(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        zoom::save("ecran", 1.5);
+        _exit(zoom::load("ecran") == 1.0 ? 0 : 1);
+    }
+    int status = -1;
+    QDeadlineTimer cap(60000);
+    while (waitpid(child, &status, WNOHANG) == 0 && !cap.hasExpired()) QThread::msleep(2);
+    if (cap.hasExpired()) {
+        kill(child, SIGKILL);
+        waitpid(child, &status, 0);
+        ADD_FAILURE() << "the settings file was read";
+    } else {
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    QFile::remove(path);
 }
