@@ -230,4 +230,11 @@ TEST(Document, LoadingRefusesWhatCannotBeEditedAndSaysWhyInFrench) {
     // A short program, and one in Windows-1252 full of accents, are still programs.
     std::ofstream(wide, std::ios::binary) << "P\r\n\xE9\xE8\xE0\r\n";
     EXPECT_TRUE(loadSource(wide.string(), error)) << error;
+    // A file of one line of megabytes is no program, and would hold the editor for long.
+    const fs::path longLine = dir.path / "ligne.pas";
+    std::ofstream(longLine, std::ios::binary) << "Program ligne;\r\n{ " << std::string(60000, 'x') << " }\r\n";
+    EXPECT_TRUE(loadSource(longLine.string(), error)) << error;
+    std::ofstream(longLine, std::ios::binary) << "Program ligne;\r\n{ " << std::string(7 << 20, 'x') << " }\r\n";
+    EXPECT_FALSE(loadSource(longLine.string(), error));
+    EXPECT_NE(error.find("ligne.pas a une ligne de plus de"), std::string::npos) << error;
 }
