@@ -252,6 +252,11 @@ TEST(ZefrunCommandLine, ExitStatusesOfTheCommandLine) {
     EXPECT_NE(device.err.find("ce n'est pas un fichier ordinaire"), std::string::npos);
     fs::resize_file((std::ofstream(dir / "enorme.pas"), dir / "enorme.pas"), 64 << 20);
     EXPECT_EQ(runZefrun(dir, {"enorme.pas"}).status, 66);
+    // A UTF-16 program is named as such, rather than failing at its first line.
+    writeFile(dir / "large.pas", std::string("\xFF\xFEP\0R\0O\0G\0R\0A\0M\0 \0L\0;\0", 22));
+    const RunResult wide = runZefrun(dir, {"large.pas"});
+    EXPECT_EQ(wide.status, 66);
+    EXPECT_EQ(wide.err, "zefrun : impossible de lire large.pas : fichier en UTF-16 : enregistrez-le en UTF-8\n");
     EXPECT_EQ(runZefrun(dir, {"-"}).status, 64);
     const RunResult help = runZefrun(dir, {"--help"});
     EXPECT_EQ(help.status, 0);

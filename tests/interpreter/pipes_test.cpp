@@ -3,6 +3,7 @@
 // (the poll hook keeps the IDE alive and can end the wait), and a reader that goes away
 // fails the write instead of ending the process.
 #include "recording_platform.h"
+#include "watchdog.h"
 
 #include <gtest/gtest.h>
 
@@ -10,11 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <condition_variable>
-#include <cstdlib>
 #include <filesystem>
-#include <iostream>
-#include <mutex>
 #include <thread>
 
 using namespace zef;
@@ -22,34 +19,6 @@ using namespace zef::testing;
 namespace fs = std::filesystem;
 
 namespace {
-
-// Ends the test binary should a run still be waiting after a generous minute: the defects
-// shown here held it forever.
-class Watchdog {
-public:
-    Watchdog()
-        : thread_([this] {
-              std::unique_lock lock(mutex_);
-              if (!done_.wait_for(lock, std::chrono::minutes(1), [this] { return finished_; })) {
-                  std::cerr << "the run is still waiting on a named pipe\n";
-                  std::abort();
-              }
-          }) {}
-    ~Watchdog() {
-        {
-            std::lock_guard lock(mutex_);
-            finished_ = true;
-        }
-        done_.notify_one();
-        thread_.join();
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable done_;
-    bool finished_ = false;
-    std::thread thread_;
-};
 
 struct TempDir {
     TempDir() {
@@ -110,7 +79,7 @@ TEST(NamedPipes, OpeningOneNeverWaitsForTheOtherSide) {
     TempDir dir;
     const fs::path pipe = dir.path / "tube";
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
-    Watchdog watchdog;
+    Watchdog watchdog("a run on a named pipe");
     for (const char* open : {"REWRITE", "RESET"}) {
         PipeRun run;
         EXPECT_EQ(run.run(pipe, open, {"  WRITELN('ouvert');"}), StatusStop) << open;
@@ -125,7 +94,7 @@ TEST(NamedPipes, AReaderThatDoesNotReadHoldsTheRunOnlyUntilItIsInterrupted) {
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
     const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
     ASSERT_GE(reader, 0);
-    Watchdog watchdog;
+    Watchdog watchdog("a run on a named pipe");
     PipeRun run;
     // The wait asks the poll hook again and again (the IDE repaints and takes Ctrl+F2
     // there); the hook's interrupt ends it, and the lines that could not go are an
@@ -145,7 +114,7 @@ TEST(NamedPipes, AReaderThatReadsGetsEveryLineAndOneThatLeavesFailsTheWrite) {
     TempDir dir;
     const fs::path pipe = dir.path / "tube";
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
-    Watchdog watchdog;
+    Watchdog watchdog("a run on a named pipe");
     {
         // A reader slower than the program: the writes wait for it, nothing is lost.
         const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);

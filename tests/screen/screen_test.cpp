@@ -1,4 +1,5 @@
 #include "recording_platform.h"
+#include "watchdog.h"
 #include "tform12.h"
 #include "tform3.h"
 #include "zoom.h"
@@ -21,6 +22,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fcntl.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -248,4 +251,43 @@ TEST(Zoom, ASettingThatDoesNotReadMeansTheDefault) {
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     }
     QFile::remove(path);
+}
+
+// A program writing to a named pipe whose reader does not read: the window goes on living
+// (its timers run, so it repaints), and the stop command ends the wait with an
+// input/output error instead of waiting for the reader. Without a reader, REWRITE fails
+// at once.
+TEST_F(ScreenWindow, ANamedPipeNeverHoldsTheWindow) {
+    QTemporaryDir dir;
+    const QString pipe = dir.filePath("tube");
+    ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    const std::vector<std::string> program = {"PROGRAM Tube;", "VAR F: TEXTFILE;", "VAR S: STRING;",
+                                              "VAR I: INTEGER;", "BEGIN", "  S := '" + pipe.toStdString() + "';",
+                                              "  ASSIGN(F,S);", "  REWRITE(F);", "  FOR I:=1 TO 100000 DO",
+                                              "  WRITELN(F,'une ligne pour remplir le tube');", "END."};
+    Watchdog watchdog("the screen window on a named pipe");
+    EXPECT_EQ(run(program), StatusStop);
+    EXPECT_EQ(boxes, QStringList{"Erreur Entrée/Sortie"});
+
+    const int reader = ::open(QFile::encodeName(pipe).constData(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    const int capacity = fcntl(reader, F_GETPIPE_SZ);
+    QTimer stop;
+    int ticks = 0;
+    QObject::connect(&stop, &QTimer::timeout, [&] {
+        int queued = 0;
+        ioctl(reader, FIONREAD, &queued);
+        ++ticks;
+        if (queued >= capacity) screen.requestInterrupt(); // as Ctrl+F2 or Escape
+    });
+    stop.start(5);
+    try {
+        run(program);
+        ADD_FAILURE() << "the run went on as if everything had been written";
+    } catch (const RunAbandoned& e) {
+        EXPECT_EQ(QString::fromStdString(cp1252ToUtf8(e.what())), "Erreur E/S 29");
+    }
+    EXPECT_GT(ticks, 0);
+    EXPECT_FALSE(screen.running());
+    ::close(reader);
 }
