@@ -68,7 +68,12 @@ fs::path resolveProgramPath(const std::string& name8bit) {
 }
 
 TextChannel::~TextChannel() {
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ < 0) return;
+    // Whatever is still pending goes to a file on disk; a pipe gets what it takes at once,
+    // as the run (and the poll hook with it) is over.
+    keepWaiting_ = nullptr;
+    drain();
+    ::close(fd_);
 }
 
 int TextChannel::openRead() {
