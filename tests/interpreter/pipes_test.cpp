@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -121,9 +122,14 @@ TEST(NamedPipes, AReaderThatReadsGetsEveryLineAndOneThatLeavesFailsTheWrite) {
         ASSERT_GE(reader, 0);
         std::string received;
         std::thread reading([&] {
-            fcntl(reader, F_SETFL, 0);
+            // Waits for data rather than reading at once: a read before the program opens
+            // its end would find no writer and end at once.
             char chunk[512];
-            for (ssize_t n; (n = ::read(reader, chunk, sizeof chunk)) != 0;) {
+            for (;;) {
+                pollfd data{reader, POLLIN, 0};
+                ::poll(&data, 1, -1);
+                const ssize_t n = ::read(reader, chunk, sizeof chunk);
+                if (n == 0) break; // the program closed its end
                 if (n > 0) received.append(chunk, static_cast<std::size_t>(n));
                 usleep(50);
             }
