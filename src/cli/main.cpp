@@ -8,11 +8,13 @@
 #include "text.h"
 #include "zefversion.h"
 
+#include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <new>
+#include <fcntl.h>
 #include <unistd.h>
 
 using namespace zef;
@@ -35,7 +37,13 @@ const char* kUsage =
     "  --trace             exécute pas à pas et écrit chaque arrêt sur la sortie\n"
     "                      d'erreur : FICHIER:LIGNE: texte de la ligne à exécuter\n"
     "  --version           affiche la version\n"
-    "  --help              affiche cette aide\n";
+    "  --help              affiche cette aide\n"
+    "\n"
+    "Statut de sortie : 0 programme terminé, 1 arrêté sur une erreur, 2 abandonné\n"
+    "(erreur d'entrée/sortie...), 64 ligne de commande incorrecte, 66 programme\n"
+    "illisible, 74 sortie impossible à écrire (disque plein, sortie fermée par >&- :\n"
+    "le programme s'arrête à sa première écriture), 130 interrompu (Ctrl+C),\n"
+    "141 lecteur de la sortie parti, 143 terminé (SIGTERM).\n";
 
 enum Exit { ExitOk = 0, ExitStopped = 1, ExitAbandoned = 2, ExitUsage = 64, ExitNoInput = 66,
             ExitOutputFailed = 74, ExitInterrupted = 130, ExitBrokenPipe = 141,
@@ -46,16 +54,44 @@ int usageError(const std::string& what) {
     return ExitUsage;
 }
 
-void report(const std::string& file, int line, const std::string& message8bit) {
-    std::cerr << file << ":" << line << ": " << cp1252ToUtf8(message8bit) << "\n";
+// Descriptors 0, 1 and 2 that are closed when zefrun starts are opened on /dev/null before
+// anything else: the first file the program opens would otherwise take their number and
+// receive the screen's lines or the error messages. Opened for reading only, a closed
+// stdout or stderr still fails at its first write (a closed stdout gives exit 74).
+void openClosedStandardDescriptors() {
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        const int opened = ::open("/dev/null", O_RDONLY);
+        if (opened >= 0 && opened != fd) {
+            ::dup2(opened, fd);
+            ::close(opened);
+        }
+    }
 }
+
+// The messages of the run on stderr, after the program's output so far.
+class Reporter {
+public:
+    Reporter(OutputChannel& out, OutputChannel& err, std::string file)
+        : out_(out), err_(err), file_(std::move(file)) {}
+    void operator()(int line, const std::string& message8bit) {
+        out_.flush();
+        err_.write(file_ + ":" + std::to_string(line) + ": " + cp1252ToUtf8(message8bit) + "\n");
+        err_.flush();
+    }
+
+private:
+    OutputChannel& out_;
+    OutputChannel& err_;
+    std::string file_;
+};
 
 void installSignals() {
     struct sigaction action {};
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
-    // No SA_RESTART: a read waiting for stdin returns at once. Writes to stdout are retried
-    // by OutputChannel, so nothing written is dropped.
+    // No SA_RESTART: a read waiting for stdin returns at once. OutputChannel finishes the
+    // writes a signal interrupts, except after Ctrl+C, where it drops what cannot be written.
     sigaction(SIGINT, &action, nullptr);
     // A second SIGTERM ends zefrun at once, should stdout stay blocked.
     action.sa_flags = SA_RESETHAND;
@@ -67,6 +103,7 @@ void installSignals() {
 } // namespace
 
 int main(int argc, char** argv) {
+    openClosedStandardDescriptors();
     std::string arguments, locale, printerPath, file;
     bool haveLocale = false, trace = false;
     for (int i = 1; i < argc; ++i) {
@@ -125,11 +162,15 @@ int main(int argc, char** argv) {
     FileLineList program(std::move(lines));
 
     installSignals();
-    OutputChannel out(STDOUT_FILENO);
+    OutputChannel out(STDOUT_FILENO, &signalled);
+    // stderr is a channel of its own too: an error message must not wait forever on a
+    // reader that does not read, and with --trace its failures count as the output's.
+    OutputChannel err(STDERR_FILENO, &signalled);
+    Reporter report(out, err, file);
     TerminalScreen screen(out, isatty(STDIN_FILENO), isatty(STDOUT_FILENO), signalled);
     CollectingMessages messages;
     FilePrinter printer(printerPath);
-    InterruptFlag poll(signalled, out);
+    InterruptFlag poll(signalled, out, trace ? &err : nullptr);
     Platform platform;
     platform.screen = &screen;
     platform.messages = &messages;
@@ -146,9 +187,12 @@ int main(int argc, char** argv) {
     std::int32_t line = 0, step = 0, status = 0;
     int exitCode = ExitOk;
     auto lastLine = [&] { return program.fileLineOf(interpreter.currentLine()); };
+    // A run that stopped because an output failed, or because Ctrl+C dropped what stdout
+    // could not take, says nothing more of its own: the exit status tells why.
+    auto outputsFailed = [&] { return out.error() != 0 || out.dropped() || (trace && err.error() != 0); };
     try {
         if (trace)
-            ExecTraced(interpreter, program, file, std::cerr, [&] { return signalled.load() != 0; }, line, status);
+            ExecTraced(interpreter, program, file, err, out, [&] { return signalled.load() != 0; }, line, status);
         else
             interpreter.Exec(program, line, step, status);
         if (status > 0) {
@@ -157,33 +201,39 @@ int main(int argc, char** argv) {
             // An interruption names the line that was running, which may be above the line
             // the run would resume at.
             const int at = signalled.load() != 0 ? lastLine() : program.fileLineOf(line);
-            if (signalled.load() == 0 && out.error() == 0)
-                for (const auto& m : messages.messages) report(file, at, m);
+            if (signalled.load() == 0 && !outputsFailed())
+                for (const auto& m : messages.messages) report(at, m);
             else if (signalled.load() == SIGINT)
-                report(file, at, messageFor(Message::Interrupted));
+                report(at, messageFor(Message::Interrupted));
         }
     } catch (const RunAbandoned& e) {
-        for (const auto& m : messages.messages) report(file, lastLine(), m);
-        report(file, lastLine(), e.what());
+        for (const auto& m : messages.messages) report(lastLine(), m);
+        report(lastLine(), e.what());
         exitCode = ExitAbandoned;
     } catch (const std::bad_alloc&) {
         // Memory ran out all the same: this run is over, and zefrun still says why.
-        report(file, lastLine(), messageFor(Message::OutOfMemory));
+        report(lastLine(), messageFor(Message::OutOfMemory));
         exitCode = ExitAbandoned;
     } catch (const InputInterrupted&) {
-        if (signalled.load() == SIGINT) report(file, lastLine(), messageFor(Message::Interrupted));
+        if (signalled.load() == SIGINT) report(lastLine(), messageFor(Message::Interrupted));
     }
     // Nothing written is lost: every channel the program left open is closed, and a channel
     // that cannot be closed (a full disk) is an input/output error like any other.
     if (const int error = interpreter.CloseAll(); error != IoOk) {
-        report(file, lastLine(), messageFor(Message::IoError, std::to_string(error)));
+        report(lastLine(), messageFor(Message::IoError, std::to_string(error)));
         if (exitCode == ExitOk || exitCode == ExitStopped) exitCode = ExitAbandoned;
     }
     out.flush();
-    if (out.error() == EPIPE) return ExitBrokenPipe; // quietly, as other tools
-    if (out.error() != 0) {
-        std::cerr << "zefrun: écriture impossible sur la sortie standard : "
-                  << frenchReason(out.error()) << "\n";
+    err.flush();
+    // A reader that went away ends the run quietly, as with other tools; with --trace the
+    // trace's stream is held to the same rules as stdout.
+    if (out.error() == EPIPE || (trace && err.error() == EPIPE)) return ExitBrokenPipe;
+    if (out.error() != 0 || (trace && err.error() != 0)) {
+        const bool onStdout = out.error() != 0;
+        err.write(std::string("zefrun: écriture impossible sur la sortie ") +
+                  (onStdout ? "standard" : "d'erreur") + " : " +
+                  frenchReason(onStdout ? out.error() : err.error()) + "\n");
+        err.flush();
         return ExitOutputFailed;
     }
     if (signalled.load() == SIGTERM) return ExitTerminated;

@@ -2,26 +2,68 @@
 
 #include "text.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <poll.h>
 #include <pthread.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace zef {
 
+OutputChannel::OutputChannel(int fd, const std::atomic<int>* signalled) : fd_(fd), signalled_(signalled) {
+    struct stat info {};
+    regularFile_ = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+}
+
 void OutputChannel::write(std::string_view bytes) {
-    if (error_.load() != 0) return; // nothing more reaches a broken output
+    if (error_.load() != 0 || dropped_) return; // nothing more reaches a broken output
     buffer_.append(bytes);
     if (buffer_.size() >= 65536) flush();
+}
+
+bool OutputChannel::waitForRoom() {
+    if (regularFile_ || !signalled_) return true;
+    pollfd room{fd_, POLLOUT, 0};
+    if (interrupted()) {
+        // Ctrl+C came: what the reader takes at once is written, nothing is waited for.
+        while (::poll(&room, 1, 0) < 0 && errno == EINTR) {}
+        return room.revents != 0;
+    }
+    // The stop signals are held back while the flag is checked, and ppoll lets them in
+    // only while it waits, so that none can slip between the check and the wait.
+    sigset_t stops, previous;
+    sigemptyset(&stops);
+    sigaddset(&stops, SIGINT);
+    sigaddset(&stops, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stops, &previous);
+    bool ready = false;
+    while (!interrupted()) {
+        if (ppoll(&room, 1, nullptr, &previous) >= 0 || errno != EINTR) {
+            ready = true; // room, or an error the write will tell
+            break;
+        }
+    }
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    return ready;
 }
 
 bool OutputChannel::flush() {
     std::size_t done = 0;
     while (done < buffer_.size() && error_.load() == 0) {
-        const ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
+        if (!waitForRoom()) {
+            dropped_ = true;
+            break;
+        }
+        // Told only that there is room, a pipe takes PIPE_BUF bytes without blocking; a file
+        // on disk takes everything.
+        std::size_t size = buffer_.size() - done;
+        if (!regularFile_ && signalled_) size = std::min<std::size_t>(size, PIPE_BUF);
+        const ssize_t n = ::write(fd_, buffer_.data() + done, size);
         if (n >= 0) done += static_cast<std::size_t>(n);
-        else if (errno != EINTR) error_.store(errno);
+        else if (errno != EINTR && errno != EAGAIN) error_.store(errno);
     }
     buffer_.clear();
     return error_.load() == 0;
@@ -52,6 +94,7 @@ void FileLineList::deleteLines(int index, int count) {
     // One erase for the whole range: a line at a time from the front would be quadratic.
     lines_.erase(lines_.begin() + index, lines_.begin() + index + count);
     if (index == 0) deleted_ += count;
+    revision_ = newLineListRevision();
 }
 
 void TerminalScreen::put(const std::string& text8bit) { out_.write(cp1252ToUtf8(text8bit)); }

@@ -5,6 +5,7 @@
 #include "interpreter.h"
 
 #include <atomic>
+#include <csignal>
 #include <cstdio>
 #include <optional>
 #include <string_view>
@@ -22,29 +23,47 @@ public:
     std::string line(int index) const override { return lines_.at(static_cast<std::size_t>(index)); }
     void deleteLine(int index) override { deleteLines(index, 1); }
     void deleteLines(int index, int count) override;
+    std::uint64_t revision() const override { return revision_; }
     int fileLineOf(int index) const { return index + deleted_ + 1; }
 
 private:
     std::vector<std::string> lines_;
     int deleted_ = 0;
+    std::uint64_t revision_ = newLineListRevision();
 };
 
 // Thrown out of an input that a signal (Ctrl+C, SIGTERM) interrupted.
 struct InputInterrupted {};
 
-// Standard output, buffered here rather than by stdio: a write that a signal interrupts is
-// finished, not dropped, and the first failure (a full disk, a reader gone) is kept so that
-// the run can stop and say why.
+// Standard output (or the trace's standard error), buffered here rather than by stdio: a
+// write that a signal interrupts is finished, not dropped, and the first failure (a full
+// disk, a reader gone) is kept so that the run can stop and say why.
+//
+// Ctrl+C must stop zefrun even while the reader holds the pipe open without reading: the
+// channel waits for room with the stop signals let in only during that wait, then writes
+// no more than the room it was told of. Once Ctrl+C came, only what can be written at once
+// is written; the rest is dropped (dropped() says so), and the run ends.
 class OutputChannel {
 public:
-    explicit OutputChannel(int fd) : fd_(fd) {}
+    // `signalled` is the stop signal received so far (0 for none); without it the channel
+    // simply writes.
+    OutputChannel(int fd, const std::atomic<int>* signalled = nullptr);
     void write(std::string_view bytes);
     // Returns false once any write has failed; the error stays in error().
     bool flush();
     int error() const { return error_.load(); }
+    bool dropped() const { return dropped_; }
 
 private:
+    // Waits until the descriptor takes more; false when Ctrl+C came first, or when, after
+    // it, the descriptor cannot take anything at once.
+    bool waitForRoom();
+    bool interrupted() const { return signalled_ && signalled_->load() == SIGINT; }
+
     int fd_;
+    const std::atomic<int>* signalled_;
+    bool regularFile_ = false; // a file on disk always has room: no wait, no small writes
+    bool dropped_ = false;
     std::string buffer_;
     std::atomic<int> error_{0};
 };
@@ -103,16 +122,21 @@ private:
     bool started_ = false; // later jobs of the same run are appended
 };
 
-// Stops the run at the next statement once a signal came or standard output failed.
+// Stops the run at the next statement once a signal came or an output failed (standard
+// output, and the trace's stream when the run is traced).
 class InterruptFlag : public PollHook {
 public:
-    InterruptFlag(std::atomic<int>& signalled, const OutputChannel& out) : signalled_(signalled), out_(out) {}
+    InterruptFlag(std::atomic<int>& signalled, const OutputChannel& out, const OutputChannel* trace = nullptr)
+        : signalled_(signalled), out_(out), trace_(trace) {}
     bool poll() override { return interruptPending(); }
-    bool interruptPending() override { return signalled_.load() != 0 || out_.error() != 0; }
+    bool interruptPending() override {
+        return signalled_.load() != 0 || out_.error() != 0 || out_.dropped() || (trace_ && trace_->error() != 0);
+    }
 
 private:
     std::atomic<int>& signalled_;
     const OutputChannel& out_;
+    const OutputChannel* trace_;
 };
 
 } // namespace zef

@@ -6,7 +6,6 @@
 #include "terminal_platform.h"
 
 #include <functional>
-#include <ostream>
 #include <string>
 
 namespace zef {
@@ -18,9 +17,12 @@ namespace zef {
 // returns like Exec, with the status and the failing line, so that the caller reports the
 // error as for any run; a run the platform abandons throws as Exec does. `interrupted` is
 // asked between two steps (single steps never reach the driver's own poll); it ends the
-// run as an interrupted input does, by InputInterrupted.
+// run as an interrupted input does, by InputInterrupted. The program's output is flushed
+// before each stop is written, so that the two come in the order they happened; a stop
+// that cannot be written (trace.error()) ends the run, as a failing stdout does. A step
+// costs its statement and its line of trace: the program's lines are not read again.
 void ExecTraced(Interpreter& interpreter, FileLineList& program, const std::string& fileName,
-                std::ostream& trace, const std::function<bool()>& interrupted, std::int32_t& line,
-                std::int32_t& status);
+                OutputChannel& trace, OutputChannel& programOutput, const std::function<bool()>& interrupted,
+                std::int32_t& line, std::int32_t& status);
 
 } // namespace zef

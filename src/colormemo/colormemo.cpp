@@ -4,7 +4,9 @@
 #include "hotspot.h"
 #include "text.h"
 
+#include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -309,6 +311,12 @@ void TColorMemo::paintEvent(QPaintEvent* event) {
 // Keyboard and mouse
 
 void TColorMemo::keyPressEvent(QKeyEvent* event) {
+    // A key that types text asks first, as a paste does; editing and moving keys do not.
+    const QString typed = event->text();
+    if (OnAcceptText && !isReadOnly() && !typed.isEmpty() && !OnAcceptText(*this, typed)) {
+        event->accept();
+        return;
+    }
     const bool noModifier = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
     QTextCursor cursor = textCursor();
     if (cursor.hasSelection() && noModifier && isCaretMovingKey(event->key())) {
@@ -319,6 +327,22 @@ void TColorMemo::keyPressEvent(QKeyEvent* event) {
         PaintColors(false);
     }
     QPlainTextEdit::keyPressEvent(event);
+}
+
+void TColorMemo::inputMethodEvent(QInputMethodEvent* event) {
+    if (OnAcceptText && !event->commitString().isEmpty() && !OnAcceptText(*this, event->commitString())) {
+        // Refused: nothing is committed, and the text being composed goes too.
+        QInputMethodEvent nothing;
+        QPlainTextEdit::inputMethodEvent(&nothing);
+        event->accept();
+        return;
+    }
+    QPlainTextEdit::inputMethodEvent(event);
+}
+
+void TColorMemo::insertFromMimeData(const QMimeData* source) {
+    if (OnAcceptText && source && source->hasText() && !OnAcceptText(*this, source->text())) return;
+    QPlainTextEdit::insertFromMimeData(source);
 }
 
 void TColorMemo::keyReleaseEvent(QKeyEvent* event) {

@@ -38,6 +38,11 @@ public:
 
     explicit TColorMemo(QWidget* parent = nullptr);
 
+    // Asked before text that is typed, composed, pasted or dropped goes into the memo;
+    // answering false keeps it out (the handler says why).
+    using TAcceptTextEvent = std::function<bool(TColorMemo& Sender, const QString& Text)>;
+    TAcceptTextEvent OnAcceptText;
+
     TNotifyEvent OnVScroll;
     TNotifyEvent OnHScroll;
     THotSpotClickEvent OnHotSpotClick;
@@ -89,6 +94,8 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    void insertFromMimeData(const QMimeData* source) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;

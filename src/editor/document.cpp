@@ -114,6 +114,14 @@ std::optional<SourceText> loadSource(const std::string& path, std::string& error
         }
     }
     source.lines = splitLines(text);
+    // The edit control lays a line out whole: one of megabytes would hold the IDE for many
+    // seconds at every opening and repaint, and no program has such a line.
+    for (const std::string& line : source.lines)
+        if (line.size() > kMaxEditorLine) {
+            error = "Le fichier " + path + " a une ligne de plus de " + std::to_string(kMaxEditorLine) +
+                    " caractères : ce n'est pas un programme, il n'est pas ouvert.";
+            return std::nullopt;
+        }
     source.encoding = utf8 ? Encoding::Utf8 : Encoding::Windows1252;
     if (source.lines.empty()) source.lines.emplace_back();
     return source;

@@ -3,6 +3,7 @@
 // caret offsets (every line break counts as two characters) and safe loading and saving.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -51,9 +52,14 @@ struct SourceText {
     Encoding encoding = Encoding::Utf8;
 };
 
+// The longest line the editor opens: far beyond any program's, far below what makes the
+// edit control slow.
+constexpr std::size_t kMaxEditorLine = 65536;
+
 // Reads a source file: UTF-8 when valid, else Windows-1252; CR, LF and CR LF end lines.
-// Only a regular file of reasonable size is read, and a UTF-8 file holding characters that
-// Windows-1252 cannot hold is refused (the error names them): editing would lose them.
+// Only a regular file of reasonable size, without a line longer than kMaxEditorLine, is
+// read, and a UTF-8 file holding characters that Windows-1252 cannot hold is refused (the
+// error names them): editing would lose them.
 std::optional<SourceText> loadSource(const std::string& path, std::string& error);
 
 // Asked before a read-only file is replaced, with the file's path; true lets the save go on.

@@ -99,6 +99,7 @@ TEditeur::TEditeur(TForm3& screen, editor::RunState& runState, QWidget* parent)
     SetEditorColorRules(*Memo1);
     Memo1->installEventFilter(this);
     Memo1->viewport()->installEventFilter(this);
+    Memo1->OnAcceptText = [this](TColorMemo&, const QString& text) { return acceptText(text); };
     setZoom(zoom::load(QStringLiteral("editeur")));
 
     QStringList lines;
@@ -197,7 +198,27 @@ bool TEditeur::Enregistrer() {
     return true;
 }
 
+bool TEditeur::acceptText(const QString& text) {
+    const std::string lost = charactersOutside1252(text.toStdString());
+    if (lost.empty()) return true;
+    showMessage(QStringLiteral("Le texte contient des caractères que l'éditeur ne peut pas conserver (%1) : "
+                               "il n'est pas inséré.")
+                    .arg(QString::fromStdString(lost)));
+    return false;
+}
+
 bool TEditeur::saveTo(const QString& path, const std::optional<std::string>& firstLine) {
+    // Every way in refuses such characters; should one still be there, the file is not
+    // written with a "?" in its place while the window shows it.
+    if (const std::string lost = charactersOutside1252(plainText().toStdString()); !lost.empty()) {
+        const QString error = QStringLiteral("Impossible d'enregistrer %1 : le programme contient des caractères "
+                                             "que l'éditeur ne peut pas conserver (%2). Remplacez-les, puis "
+                                             "enregistrez.")
+                                  .arg(path, QString::fromStdString(lost));
+        if (messageHook) messageHook(error);
+        else showErrorBox(this, error);
+        return false;
+    }
     Raz();
     std::vector<std::string> lines;
     for (int i = 0; i < text_->count(); ++i) lines.push_back(text_->line(i));
@@ -326,7 +347,13 @@ void TEditeur::takeFocusBack() {
 void TEditeur::RestoreText(const QString& path, editor::Encoding encoding, const QString& text) {
     DocumentPath = path;
     encoding_ = encoding;
-    Memo1->setPlainText(text);
+    const std::string lost = charactersOutside1252(text.toStdString());
+    // What the window shows is what a save writes and a run reads.
+    Memo1->setPlainText(lost.empty() ? text : fromCp1252(toCp1252(text)));
+    if (!lost.empty())
+        showMessage(QStringLiteral("Le document récupéré %1 contenait des caractères que l'éditeur ne peut pas "
+                                   "conserver (%2) : chacun est remplacé par « ? ».")
+                        .arg(path.isEmpty() ? windowTitle() : path, QString::fromStdString(lost)));
     Memo1->Select(0, 0);
     // What was taken back is not saved yet.
     Memo1->document()->setModified(true);

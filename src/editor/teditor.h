@@ -82,7 +82,13 @@ public:
     void agreeToClose(bool agreed) { closeAgreed_ = agreed; }
 
     // A document taken back from a backup: its file, encoding and text, not saved yet.
+    // Characters the editor cannot keep (a backup of an older version may hold them) are
+    // replaced by "?", and the user is told which.
     void RestoreText(const QString& path, editor::Encoding encoding, const QString& text);
+    // Whether a text may go into the program: one holding characters that Windows-1252
+    // cannot keep is refused, with a message naming them, so that the window never shows
+    // what the file and the run would not have.
+    bool acceptText(const QString& text);
     QString plainText() const;
     double zoomFactor() const { return zoom_; }
     void setZoom(double factor);

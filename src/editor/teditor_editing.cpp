@@ -55,7 +55,7 @@ void TEditeur::Find(TFindDialog& sender) {
 void TEditeur::Continuer() { Find(*FindDialog1); }
 
 void TEditeur::Replace(TFindDialog& sender) {
-    if (textLocked()) return;
+    if (textLocked() || !acceptText(sender.ReplaceText())) return;
     const QString what = sender.FindText();
     // The match selected by the last search is replaced first, whatever its letter case
     // and whatever the match-case option says.
@@ -107,7 +107,7 @@ void TEditeur::insertText(const QString& text, int caret) {
 
 void TEditeur::insertFragment(const QString& fragment, editor::Insertion kind) {
     // A cancelled dialog, or one left without a required field, changes nothing.
-    if (fragment.isEmpty() || textLocked()) return;
+    if (fragment.isEmpty() || textLocked() || !acceptText(fragment)) return;
     const std::string utf8 = fragment.toStdString();
     const std::size_t caret = editor::CaretInFragment(kind, utf8);
     insertText(fragment, static_cast<int>(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(caret)).size()));

@@ -3,7 +3,14 @@
 #include "sourcefile.h"
 #include "text.h"
 
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <pthread.h>
+#include <sys/stat.h>
 #include <system_error>
+#include <unistd.h>
 
 namespace zef {
 namespace fs = std::filesystem;
@@ -61,7 +68,12 @@ fs::path resolveProgramPath(const std::string& name8bit) {
 }
 
 TextChannel::~TextChannel() {
-    if (out_) std::fclose(out_);
+    if (fd_ < 0) return;
+    // Whatever is still pending goes to a file on disk; a pipe gets what it takes at once,
+    // as the run (and the poll hook with it) is over.
+    keepWaiting_ = nullptr;
+    drain();
+    ::close(fd_);
 }
 
 int TextChannel::openRead() {
@@ -86,18 +98,66 @@ int TextChannel::openWrite() {
     if (mode_ != Mode::Closed) close();
     if (!validName(name_)) return IoFileNotFound;
     const fs::path path = resolveProgramPath(name_);
-    out_ = std::fopen(path.c_str(), "wb");
-    if (!out_) return errnoToIo(errno);
+    // O_NONBLOCK: a named pipe without a reader fails at once (ENXIO) instead of holding the
+    // run, and the IDE with it, until a reader comes.
+    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd_ < 0) return errnoToIo(errno);
+    struct stat info {};
+    regularFile_ = ::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode);
+    pending_.clear();
     mode_ = Mode::Writing;
     return IoOk;
+}
+
+bool TextChannel::drain() {
+    std::size_t done = 0;
+    bool ok = true;
+    while (done < pending_.size()) {
+        ssize_t n;
+        if (regularFile_) {
+            n = ::write(fd_, pending_.data() + done, pending_.size() - done);
+        } else {
+            // A pipe whose reader went away raises SIGPIPE, which would end the IDE: it is
+            // held back during the write and taken away, and the write fails with EPIPE.
+            sigset_t pipeSignal, previous;
+            sigemptyset(&pipeSignal);
+            sigaddset(&pipeSignal, SIGPIPE);
+            pthread_sigmask(SIG_BLOCK, &pipeSignal, &previous);
+            n = ::write(fd_, pending_.data() + done, pending_.size() - done);
+            if (n < 0 && errno == EPIPE) {
+                const timespec none{0, 0};
+                while (sigtimedwait(&pipeSignal, nullptr, &none) < 0 && errno == EINTR) {}
+                errno = EPIPE;
+            }
+            const int writeError = errno;
+            pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+            errno = writeError;
+        }
+        if (n >= 0) {
+            done += static_cast<std::size_t>(n);
+            continue;
+        }
+        if (errno == EINTR) continue;
+        if (errno == EAGAIN) {
+            // The reader has not taken what was written yet: wait for room a little at a
+            // time, asking between two waits whether the run may go on.
+            pollfd room{fd_, POLLOUT, 0};
+            if (::poll(&room, 1, 20) != 0 || (keepWaiting_ && keepWaiting_())) continue;
+        }
+        ok = false;
+        break;
+    }
+    pending_.clear();
+    return ok;
 }
 
 int TextChannel::close() {
     if (mode_ == Mode::Closed) return IoFileNotOpen;
     int result = IoOk;
-    if (out_) {
-        if (std::fclose(out_) != 0) result = IoWriteFault;
-        out_ = nullptr;
+    if (fd_ >= 0) {
+        if (!drain()) result = IoWriteFault;
+        if (::close(fd_) != 0) result = IoWriteFault;
+        fd_ = -1;
     }
     content_.clear();
     pos_ = 0;
@@ -108,8 +168,9 @@ int TextChannel::close() {
 int TextChannel::write(const std::string& text8bit) {
     if (mode_ == Mode::Closed) return IoFileNotOpen;
     if (mode_ != Mode::Writing) return IoNotOpenForOutput;
-    const std::string utf8 = cp1252ToUtf8(text8bit);
-    if (std::fwrite(utf8.data(), 1, utf8.size(), out_) != utf8.size()) return IoWriteFault;
+    pending_ += cp1252ToUtf8(text8bit);
+    // Written in pieces of a few kilobytes, as stdio would.
+    if (pending_.size() >= 8192 && !drain()) return IoWriteFault;
     return IoOk;
 }
 
@@ -118,7 +179,7 @@ int TextChannel::writeLineEnd() { return write("\r\n"); }
 int TextChannel::flush() {
     if (mode_ == Mode::Closed) return IoFileNotOpen;
     if (mode_ != Mode::Writing) return IoNotOpenForOutput;
-    return std::fflush(out_) == 0 ? IoOk : IoWriteFault;
+    return drain() ? IoOk : IoWriteFault;
 }
 
 int TextChannel::readLine(std::string& text8bit, bool passLineEnd) {

@@ -2,11 +2,15 @@
 // state. Files are written as UTF-8 with CR LF line ends; a file opened for reading is
 // decoded as UTF-8 when it is valid UTF-8, else as Windows-1252, so that the program always
 // sees 8-bit text.
+//
+// Nothing here may hold the IDE still: a named pipe is opened without waiting for the
+// other side (without a reader, REWRITE fails; RESET reads only regular files), and a write
+// that the pipe's reader does not take waits only as long as the run may go on.
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 namespace zef {
@@ -43,6 +47,10 @@ public:
     ~TextChannel();
 
     void bind(const std::string& name8bit) { name_ = name8bit; }
+    // Asked again and again while a write waits for room (a named pipe whose reader does not
+    // read): true waits on, false gives up and the write fails. Without it a write that
+    // would wait fails at once.
+    void setKeepWaiting(std::function<bool()> keepWaiting) { keepWaiting_ = std::move(keepWaiting); }
     const std::string& name() const { return name_; }
     Mode mode() const { return mode_; }
 
@@ -59,9 +67,15 @@ public:
     int eof(bool& atEnd) const;
 
 private:
+    // Writes what is pending; false when the file cannot take it.
+    bool drain();
+
     std::string name_;
     Mode mode_ = Mode::Closed;
-    std::FILE* out_ = nullptr;
+    int fd_ = -1;              // open for writing
+    bool regularFile_ = false; // else a pipe or a device, which may make a write wait
+    std::string pending_;      // written by the program, not yet by the system
+    std::function<bool()> keepWaiting_;
     std::string content_; // the whole file, decoded, while reading
     std::size_t pos_ = 0;
 };

@@ -45,6 +45,7 @@ DecodedLine fromText(const std::string& raw) {
 void DecodedProgram::clear() {
     lines_.clear();
     terminators_.clear();
+    linesRevision_ = 0;
     ++generation_;
 }
 
@@ -55,7 +56,10 @@ void DecodedProgram::refresh(const LineList& lines, const std::vector<SymbolEntr
     if (fresh || !sameSymbols(symbols, symbols_)) {
         clear();
         symbols_ = symbols;
+    } else if (lines.revision() != 0 && lines.revision() == linesRevision_) {
+        return; // the same lines as last time, decoded already
     }
+    linesRevision_ = lines.revision();
     const auto n = static_cast<std::size_t>(std::max(0, lines.count()));
     bool changed = n != lines_.size();
     lines_.resize(n);

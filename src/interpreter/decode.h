@@ -95,7 +95,8 @@ class DecodedProgram {
   public:
     // Takes the lines as they are now. A fresh run or a different symbol table drops every
     // decoded form; a line whose text changed is decoded again; any change drops the block
-    // structure of every line.
+    // structure of every line. Lines whose revision is the one taken last time are not
+    // read at all, so that a single step costs its statement, not a reading of the program.
     void refresh(const LineList& lines, const std::vector<SymbolEntry>& symbols, bool fresh);
     void clear();
     std::int32_t count() const { return static_cast<std::int32_t>(lines_.size()); }
@@ -138,6 +139,7 @@ class DecodedProgram {
     std::vector<DecodedLine> terminators_;
     std::vector<SymbolEntry> symbols_;
     std::uint64_t generation_ = 1;
+    std::uint64_t linesRevision_ = 0; // the revision of the lines last taken, 0 if unknown
 };
 
 } // namespace zef

@@ -5,6 +5,7 @@
 
 #include "regional.h"
 
+#include <atomic>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -23,7 +24,18 @@ public:
     virtual void deleteLines(int index, int count) {
         for (int i = 0; i < count; ++i) deleteLine(index);
     }
+    // A number that changes whenever the lines change and that no other list ever had, for
+    // a list that can tell it cheaply: a continued run (the next single step) then reuses
+    // what it decoded instead of reading every line again. 0: the list cannot tell, and
+    // every line is compared.
+    virtual std::uint64_t revision() const { return 0; }
 };
+
+// A revision no list has had yet, for LineList::revision.
+inline std::uint64_t newLineListRevision() {
+    static std::atomic<std::uint64_t> last{0};
+    return ++last;
+}
 
 // Why the screen cursor moved without drawing, for front ends that follow lines rather
 // than pixels (a terminal): a line break (WRITELN, READLN) or a GOTOXY.

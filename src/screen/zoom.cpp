@@ -1,18 +1,35 @@
 #include "zoom.h"
 
 #include <QKeyEvent>
+#include <QCoreApplication>
+#include <QFileInfo>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QWheelEvent>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <memory>
 
 namespace zef::zoom {
 
 namespace {
 constexpr std::array<double, 13> kSteps = {0.5, 0.67, 0.8, 0.9, 1.0, 1.1, 1.25, 1.5, 1.75, 2.0, 2.5, 3.0, 4.0};
+
+// The IDE's settings file (where QSettings would put it), opened only when it is a regular
+// file or not there yet: Qt reads it whole, and a named pipe or a device in its place
+// would hold the IDE at start. Only this one file is read, not the system-wide ones.
+std::unique_ptr<QSettings> openSettings() {
+    const QString organization = QCoreApplication::organizationName();
+    const QString path = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + '/' +
+                         (organization.isEmpty() ? QStringLiteral("Unknown Organization") : organization) + '/' +
+                         QCoreApplication::applicationName() + QStringLiteral(".conf");
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile()) return nullptr;
+    return std::make_unique<QSettings>(path, QSettings::IniFormat);
 }
+} // namespace
 
 double step(double current, int direction) {
     if (direction == 0) return 1.0;
@@ -51,10 +68,16 @@ bool fromWheel(const QWheelEvent& event, int& direction) {
 }
 
 double load(const QString& kind) {
-    const double f = QSettings().value(QStringLiteral("zoom/") + kind, 1.0).toDouble();
-    return std::clamp(std::isfinite(f) ? f : 1.0, kSteps.front(), kSteps.back());
+    // A value that does not read as a number (an edited settings file) means the default,
+    // not the 0 that toDouble would make of it (the smallest zoom once clamped).
+    bool isNumber = false;
+    const auto settings = openSettings();
+    const double f = settings ? settings->value(QStringLiteral("zoom/") + kind, 1.0).toDouble(&isNumber) : 1.0;
+    return std::clamp(isNumber && std::isfinite(f) ? f : 1.0, kSteps.front(), kSteps.back());
 }
 
-void save(const QString& kind, double factor) { QSettings().setValue(QStringLiteral("zoom/") + kind, factor); }
+void save(const QString& kind, double factor) {
+    if (const auto settings = openSettings()) settings->setValue(QStringLiteral("zoom/") + kind, factor);
+}
 
 } // namespace zef::zoom

@@ -110,7 +110,11 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
 
     recovery_ = std::make_unique<RecoveryStore>(
         QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)).filePath("recuperation"));
-    if (!recovery_->start()) recovery_.reset(); // no backups then, but the IDE works
+    if (!recovery_->start()) {
+        // No backups then, but the IDE works; the user is told once the frame shows.
+        backupProblem_ = recovery_->problem();
+        recovery_.reset();
+    }
     backupTimer_ = new QTimer(this);
     backupTimer_->setInterval(60 * 1000);
     connect(backupTimer_, &QTimer::timeout, this, &TMainForm::backupDocuments);
@@ -474,27 +478,47 @@ bool TMainForm::backupDocuments() {
         const bool saved = recovery_->save({id, e->DocumentPath, e->caption(),
                                             e->encoding() == editor::Encoding::Windows1252, e->plainText()});
         if (saved) e->setProperty("backupRevision", revision);
+        else backupProblem_ = recovery_->problem();
         all = saved && all;
     }
+    if (!all) warnBackupsOff();
     return all;
 }
 
+void TMainForm::warnBackupsOff() {
+    if (backupWarningGiven_ || backupProblem_.isEmpty()) return;
+    backupWarningGiven_ = true;
+    const QString text = QStringLiteral("Les sauvegardes automatiques des documents modifiés ne peuvent pas "
+                                        "être écrites (%1). En cas de panne, les modifications non "
+                                        "enregistrées seront perdues : enregistrez souvent.")
+                             .arg(backupProblem_);
+    if (warningHook) return warningHook(text);
+    QMessageBox::warning(this, windowTitle(), text);
+}
+
 void TMainForm::offerRecovery() {
-    if (!recovery_) return;
-    const auto found = recovery_->orphans();
-    if (found.empty()) return;
-    QStringList names;
+    if (!recovery_) return warnBackupsOff();
+    std::vector<SkippedBackup> skipped;
+    const auto found = recovery_->orphans(&skipped);
+    QStringList names, notes;
     for (const DocumentBackup& b : found)
         names << (b.path.isEmpty() ? b.caption : QDir::toNativeSeparators(b.path));
+    for (const SkippedBackup& s : skipped) notes << QDir::toNativeSeparators(s.file) + QStringLiteral(" : ") + s.reason;
+    if (names.isEmpty() && notes.isEmpty()) return;
+    const QString note = notes.isEmpty() ? QString()
+                                         : QStringLiteral("\n\nFichiers de sauvegarde non lus, laissés en place :\n%1")
+                                               .arg(notes.join('\n'));
     bool restore = false;
     if (recoveryHook) {
-        restore = recoveryHook(names);
+        restore = recoveryHook(names, notes);
+    } else if (names.isEmpty()) {
+        QMessageBox::information(this, windowTitle(), note.mid(2));
     } else {
         QMessageBox box(QMessageBox::Question, windowTitle(),
                         QStringLiteral("Des modifications non enregistrées ont été retrouvées "
                                        "(la dernière session ne s'est pas terminée normalement) :\n\n%1\n\n"
-                                       "Voulez-vous les récupérer ?")
-                            .arg(names.join('\n')),
+                                       "Voulez-vous les récupérer ?%2")
+                            .arg(names.join('\n'), note),
                         QMessageBox::NoButton, this);
         QPushButton* yes = box.addButton(QStringLiteral("&Récupérer"), QMessageBox::AcceptRole);
         box.addButton(QStringLiteral("&Abandonner"), QMessageBox::DestructiveRole);
@@ -502,7 +526,7 @@ void TMainForm::offerRecovery() {
         box.exec();
         restore = box.clickedButton() == yes;
     }
-    if (restore) {
+    if (restore && !names.isEmpty()) {
         for (const DocumentBackup& b : found) {
             TEditeur* e = createEditorChild(b.caption.isEmpty() ? QStringLiteral("ZuzOvozov - ") : b.caption);
             e->RestoreText(b.path, b.cp1252 ? editor::Encoding::Windows1252 : editor::Encoding::Utf8, b.text);

@@ -90,8 +90,11 @@ public:
     TVariablesView& variablesView() const { return *variablesView_; }
     // Tests answer the open dialog without a window, and give new editors their hooks.
     std::function<QString()> openFileHook;
-    // Tests answer the recovery question (the documents' names) without a window.
-    std::function<bool(const QStringList& names)> recoveryHook;
+    // Tests answer the recovery question without a window: the documents' names, and the
+    // notes on the backups that were not read back ("file : reason").
+    std::function<bool(const QStringList& names, const QStringList& notes)> recoveryHook;
+    // Tests see the one warning that backups cannot be written.
+    std::function<void(const QString& text)> warningHook;
     std::function<void(TEditeur&)> onEditorCreated;
 
     // The status bar's "Ligne L, colonne C" of the active editor (empty without one).
@@ -142,6 +145,8 @@ private:
     void openRecent(const QString& path);
     TEditeur* bringToFront(const QString& path); // the editor of that file, if open
     TEditeur* openExample(const QString& path);
+    // Says once, the first time backups turn out to be impossible, that they are and why.
+    void warnBackupsOff();
 
     QMdiArea* mdiArea_;
     QLabel* StatusLine;
@@ -168,6 +173,8 @@ private:
     std::unique_ptr<RecoveryStore> recovery_;
     QTimer* backupTimer_;
     int nextBackupId_ = 0;
+    QString backupProblem_; // why no backup can be written, while none can
+    bool backupWarningGiven_ = false;
     TTableSymboles* tableSymboles_ = nullptr;
     TVariable* variable_ = nullptr;
     TParametres* parametres_ = nullptr;

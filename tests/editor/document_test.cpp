@@ -213,4 +213,28 @@ TEST(Document, LoadingRefusesWhatCannotBeEditedAndSaysWhyInFrench) {
     EXPECT_FALSE(loadSource(names.string(), error));
     EXPECT_NE(error.find("(Ł中)"), std::string::npos) << error;
     EXPECT_EQ(readAll(names), "Program noms;\n{ Łukasz 中 été Ł }\n");
+    // A UTF-16 file, with or without its byte-order mark, in either byte order, is refused
+    // with what to do, rather than read as 8-bit text that fails at its first line.
+    auto utf16 = [](const std::string& ascii, bool bigEndian, bool mark) {
+        std::string bytes = mark ? (bigEndian ? "\xFE\xFF" : "\xFF\xFE") : "";
+        for (char c : ascii) bytes += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+        return bytes;
+    };
+    const fs::path wide = dir.path / "large.pas";
+    for (const bool bigEndian : {false, true})
+        for (const bool mark : {false, true}) {
+            std::ofstream(wide, std::ios::binary) << utf16("Program large;\r\nbegin\r\nend.\r\n", bigEndian, mark);
+            EXPECT_FALSE(loadSource(wide.string(), error));
+            EXPECT_NE(error.find("large.pas : fichier en UTF-16 : enregistrez-le en UTF-8"), std::string::npos) << error;
+        }
+    // A short program, and one in Windows-1252 full of accents, are still programs.
+    std::ofstream(wide, std::ios::binary) << "P\r\n\xE9\xE8\xE0\r\n";
+    EXPECT_TRUE(loadSource(wide.string(), error)) << error;
+    // A file of one line of megabytes is no program, and would hold the editor for long.
+    const fs::path longLine = dir.path / "ligne.pas";
+    std::ofstream(longLine, std::ios::binary) << "Program ligne;\r\n{ " << std::string(60000, 'x') << " }\r\n";
+    EXPECT_TRUE(loadSource(longLine.string(), error)) << error;
+    std::ofstream(longLine, std::ios::binary) << "Program ligne;\r\n{ " << std::string(7 << 20, 'x') << " }\r\n";
+    EXPECT_FALSE(loadSource(longLine.string(), error));
+    EXPECT_NE(error.find("ligne.pas a une ligne de plus de"), std::string::npos) << error;
 }

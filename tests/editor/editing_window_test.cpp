@@ -4,16 +4,22 @@
 #include "generators.h"
 #include "teditor.h"
 #include "tform12.h"
+#include "text.h"
 #include "tform3.h"
 #include "whenshown.h"
 
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QFile>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 
@@ -250,4 +256,71 @@ TEST_F(Editing, ThePickListsMoveTheCaretOrInsertAWord) {
     editor.Instructions();
     EXPECT_TRUE(text().startsWith("End.End. P;"));
     EXPECT_EQ(windows.MotsCle->ItemIndex(), -1);
+}
+
+// Characters that Windows-1252 cannot keep never get into a program, however they come
+// (typed, composed, pasted, replaced, generated, recovered), and the message names them:
+// what the window shows is what a save writes. Those it can keep go in as usual.
+TEST_F(Editing, CharactersTheEditorCannotKeepAreRefusedWithTheirNames) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("latin.pas");
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("Program latin;\r\n{ caf\xE9 }\r\n"); // Windows-1252
+    }
+    ASSERT_TRUE(editor.OpenFile(path));
+    ASSERT_EQ(editor.encoding(), editor::Encoding::Windows1252);
+    editor.Memo1->Select(14, 0); // the end of the first line
+    auto type = [this](const QString& text) {
+        QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, text);
+        QApplication::sendEvent(editor.Memo1, &key);
+    };
+    type(QStringLiteral("Ω"));
+    QInputMethodEvent composed;
+    composed.setCommitString(QStringLiteral("π"));
+    QApplication::sendEvent(editor.Memo1, &composed);
+    QApplication::clipboard()->setText(QStringLiteral("{Ωπ中}"));
+    editor.Coller();
+    EXPECT_EQ(text(), QStringLiteral("Program latin;\n{ café }"));
+    ASSERT_EQ(messages.size(), 3);
+    EXPECT_TRUE(messages[0].contains(QStringLiteral("(Ω)")));
+    EXPECT_TRUE(messages[1].contains(QStringLiteral("(π)")));
+    EXPECT_TRUE(messages[2].contains(QStringLiteral("(Ωπ中)")));
+
+    type(QStringLiteral("€"));
+    QApplication::clipboard()->setText(QStringLiteral(" «œ»"));
+    editor.Coller();
+    TFindDialog& replace = *editor.ReplaceDialog1;
+    replace.setFindText(QStringLiteral("café"));
+    replace.replaceEdit->setText(QStringLiteral("καφές"));
+    replace.replaceAllButton->click();
+    whenShown<TFileIO>([](TFileIO& d) {
+        d.Edit1->setText("F");
+        d.Edit2->setText(QStringLiteral("'données→.txt'"));
+        d.Button1->click();
+    });
+    editor.Ecriref();
+    EXPECT_EQ(text(), QStringLiteral("Program latin;€ «œ»\n{ café }"));
+    ASSERT_EQ(messages.size(), 5);
+    EXPECT_TRUE(messages[3].contains(QStringLiteral("(καφές)")));
+    EXPECT_TRUE(messages[4].contains(QStringLiteral("(→)")));
+
+    // Saved in the file's own encoding, it reads back as the window shows it.
+    ASSERT_TRUE(editor.Enregistrer());
+    std::string error;
+    const auto saved = editor::loadSource(path.toStdString(), error);
+    ASSERT_TRUE(saved) << error;
+    EXPECT_EQ(saved->encoding, editor::Encoding::Windows1252);
+    EXPECT_EQ(editor.lines().join('\n'), QString::fromStdString(cp1252ToUtf8(saved->lines[0] + "\n" + saved->lines[1])));
+
+    // A backup of an older version may hold them: each becomes "?", and the user is told.
+    editor.RestoreText(path, editor::Encoding::Utf8, QStringLiteral("Program latin;\n{ Ω = 1 }"));
+    EXPECT_EQ(text(), QStringLiteral("Program latin;\n{ ? = 1 }"));
+    ASSERT_EQ(messages.size(), 6);
+    EXPECT_TRUE(messages[5].contains(QStringLiteral("(Ω)")));
+    ASSERT_TRUE(editor.Enregistrer());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("Program latin;\r\n{ ? = 1 }\r\n"));
 }

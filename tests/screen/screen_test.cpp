@@ -1,9 +1,12 @@
 #include "recording_platform.h"
+#include "watchdog.h"
 #include "tform12.h"
 #include "tform3.h"
+#include "zoom.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -11,11 +14,20 @@
 #include <QPrinter>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSettings>
+#include <QThread>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace zef;
 using namespace zef::testing;
@@ -248,7 +260,9 @@ TEST_F(ScreenWindow, ALongRunScrollsAndEverythingKeptCanBeCopiedAndSaved) {
         const QImage piece(n == 1 ? dir.filePath("ecran.png") : dir.filePath(QStringLiteral("ecran-%1.png").arg(n)));
         ASSERT_FALSE(piece.isNull()) << n;
         height += piece.height();
-        if (n == pictures) EXPECT_GT(darkPixels(piece, piece.rect()), 10); // the last lines
+        if (n == pictures) {
+            EXPECT_GT(darkPixels(piece, piece.rect()), 10); // the last lines
+        }
     }
     EXPECT_GE(height, lastRow);
 
@@ -263,4 +277,80 @@ TEST_F(ScreenWindow, ALongRunScrollsAndEverythingKeptCanBeCopiedAndSaved) {
     EXPECT_EQ(screen.scrollTop(), 0);
     EXPECT_FALSE(screen.scrollBar()->isVisible());
     EXPECT_EQ(screen.record().plainText(), "seul");
+}
+
+// A zoom setting that does not read as a number means the default zoom (before, the
+// smallest); a settings file that is not a regular file (a named pipe) is not read at all,
+// instead of holding the IDE at its start.
+TEST(Zoom, ASettingThatDoesNotReadMeansTheDefault) {
+    {
+        QSettings settings;
+        settings.setValue("zoom/editeur", 2.0);
+    }
+    EXPECT_EQ(zoom::load("editeur"), 2.0);
+    QString path;
+    {
+        QSettings settings;
+        settings.setValue("zoom/editeur", "abc");
+        path = settings.fileName();
+    }
+    EXPECT_EQ(zoom::load("editeur"), 1.0);
+
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_EQ(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        zoom::save("ecran", 1.5);
+        _exit(zoom::load("ecran") == 1.0 ? 0 : 1);
+    }
+    int status = -1;
+    QDeadlineTimer cap(60000);
+    while (waitpid(child, &status, WNOHANG) == 0 && !cap.hasExpired()) QThread::msleep(2);
+    if (cap.hasExpired()) {
+        kill(child, SIGKILL);
+        waitpid(child, &status, 0);
+        ADD_FAILURE() << "the settings file was read";
+    } else {
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    QFile::remove(path);
+}
+
+// A program writing to a named pipe whose reader does not read: the window goes on living
+// (its timers run, so it repaints), and the stop command ends the wait with an
+// input/output error instead of waiting for the reader. Without a reader, REWRITE fails
+// at once.
+TEST_F(ScreenWindow, ANamedPipeNeverHoldsTheWindow) {
+    QTemporaryDir dir;
+    const QString pipe = dir.filePath("tube");
+    ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    const std::vector<std::string> program = {"PROGRAM Tube;", "VAR F: TEXTFILE;", "VAR S: STRING;",
+                                              "VAR I: INTEGER;", "BEGIN", "  S := '" + pipe.toStdString() + "';",
+                                              "  ASSIGN(F,S);", "  REWRITE(F);", "  FOR I:=1 TO 100000 DO",
+                                              "  WRITELN(F,'une ligne pour remplir le tube');", "END."};
+    Watchdog watchdog("the screen window on a named pipe");
+    EXPECT_EQ(run(program), StatusStop);
+    EXPECT_EQ(boxes, QStringList{"Erreur Entrée/Sortie"});
+
+    const int reader = ::open(QFile::encodeName(pipe).constData(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    const int capacity = fcntl(reader, F_GETPIPE_SZ);
+    QTimer stop;
+    int ticks = 0;
+    QObject::connect(&stop, &QTimer::timeout, [&] {
+        int queued = 0;
+        ioctl(reader, FIONREAD, &queued);
+        ++ticks;
+        if (queued >= capacity) screen.requestInterrupt(); // as Ctrl+F2 or Escape
+    });
+    stop.start(5);
+    try {
+        run(program);
+        ADD_FAILURE() << "the run went on as if everything had been written";
+    } catch (const RunAbandoned& e) {
+        EXPECT_EQ(QString::fromStdString(cp1252ToUtf8(e.what())), "Erreur E/S 29");
+    }
+    EXPECT_GT(ticks, 0);
+    EXPECT_FALSE(screen.running());
+    ::close(reader);
 }

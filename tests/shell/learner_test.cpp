@@ -23,6 +23,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSet>
+#include <QStandardPaths>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTemporaryDir>
@@ -31,6 +32,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -185,6 +189,83 @@ TEST_F(Learner, DocumentsLeftUnsavedByACrashAreOfferedBack) {
     EXPECT_EQ(QDir(root.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), 2); // running + next
 }
 
+// The backup folder is a place others may have touched. A session folder that is a link is
+// never entered (before, "Abandonner" deleted everything in the folder it led to); a backup
+// that is a link, a pipe or a file too large is not read, and the recovery question says
+// so; "Abandonner" removes only the backups that were read, and nothing the user owns.
+TEST_F(Learner, TheBackupFolderIsNeverFollowedOutOfItself) {
+    QTemporaryDir user;
+    const QDir mine(user.path());
+    auto writeFile = [](const QString& path, const QByteArray& bytes) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    };
+    writeFile(mine.filePath("precieux.txt"), "mon travail");
+    writeFile(mine.filePath("9.zefsauve"), R"({"path":"/tmp/autre.pas","caption":"","encoding":"utf-8","text":"x"})");
+    const QDir root(form.recoveryStore()->root());
+    ASSERT_TRUE(QFile::link(user.path(), root.filePath("session-1-lien")));
+    ASSERT_TRUE(root.mkdir("session-2-fini"));
+    const QDir ended(root.filePath("session-2-fini"));
+    writeFile(ended.filePath("1.zefsauve"),
+              R"({"path":"/tmp/sauve.pas","caption":"","encoding":"utf-8","text":"Program sauve;"})");
+    writeFile(mine.filePath("enorme"), "");
+    std::filesystem::resize_file(mine.filePath("enorme").toStdString(), 64 << 20);
+    ASSERT_TRUE(QFile::link(mine.filePath("enorme"), ended.filePath("2.zefsauve")));
+    ASSERT_TRUE(QFile::link(mine.filePath("precieux.txt"), ended.filePath("3.zefsauve")));
+    ASSERT_EQ(mkfifo(QFile::encodeName(ended.filePath("4.zefsauve")).constData(), 0600), 0);
+    writeFile(ended.filePath("5.zefsauve"), "");
+    std::filesystem::resize_file(ended.filePath("5.zefsauve").toStdString(), 64 << 20);
+
+    QStringList offered, noted;
+    form.recoveryHook = [&](const QStringList& names, const QStringList& notes) {
+        offered = names;
+        noted = notes;
+        return false; // "Abandonner"
+    };
+    form.offerRecovery();
+    EXPECT_EQ(offered, QStringList{"/tmp/sauve.pas"});
+    ASSERT_EQ(noted.size(), 4);
+    EXPECT_TRUE(noted[0].startsWith(ended.filePath("2.zefsauve") + " : c'est un lien symbolique"));
+    EXPECT_TRUE(noted[1].startsWith(ended.filePath("3.zefsauve") + " : c'est un lien symbolique"));
+    EXPECT_TRUE(noted[2].startsWith(ended.filePath("4.zefsauve") + " : ce n'est pas un fichier ordinaire"));
+    EXPECT_TRUE(noted[3].startsWith(ended.filePath("5.zefsauve") + " : fichier trop gros"));
+
+    // Nothing of the user's went, and of the crashed session only the backup that was read.
+    EXPECT_EQ(mine.entryList(QDir::Files | QDir::NoDotAndDotDot).size(), 3);
+    EXPECT_TRUE(QFileInfo(root.filePath("session-1-lien")).isSymLink());
+    EXPECT_EQ(ended.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot),
+              (QStringList{"2.zefsauve", "3.zefsauve", "4.zefsauve", "5.zefsauve"}));
+    QFile::remove(root.filePath("session-1-lien"));
+    QDir(ended).removeRecursively();
+}
+
+// Backups that cannot be written are said once, with the reason, not switched off in
+// silence.
+TEST_F(Learner, BackupsThatCannotBeWrittenAreSaidOnce) {
+    QTemporaryDir data;
+    const QByteArray previous = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", data.path().toUtf8());
+    const QString root = QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)).filePath("recuperation");
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(root).path()));
+    QFile(root).open(QIODevice::WriteOnly); // a file where the folder should be
+    {
+        TMainForm other;
+        QStringList warnings;
+        other.warningHook = [&](const QString& text) { warnings << text; };
+        other.onEditorCreated = [](TEditeur& e) { e.questionHook = [](const QString&) { return int(QMessageBox::No); }; };
+        EXPECT_EQ(other.recoveryStore(), nullptr);
+        other.offerRecovery();
+        TEditeur* e = other.FileNew();
+        e->Memo1->insertPlainText("{ modifié }");
+        EXPECT_FALSE(other.backupDocuments());
+        ASSERT_EQ(warnings.size(), 1);
+        EXPECT_TRUE(warnings[0].contains(QDir::toNativeSeparators(root) + " : ce n'est pas un dossier"));
+        other.close();
+    }
+    qputenv("XDG_DATA_HOME", previous);
+}
+
 TEST_F(Learner, TheFrameBacksUpModifiedDocumentsAndRestoresThem) {
     RecoveryStore* store = form.recoveryStore();
     ASSERT_NE(store, nullptr);
@@ -203,8 +284,9 @@ TEST_F(Learner, TheFrameBacksUpModifiedDocumentsAndRestoresThem) {
     answers = {QMessageBox::No, QMessageBox::No};
     form.close();
     QStringList offered;
-    form.recoveryHook = [&](const QStringList& names) {
+    form.recoveryHook = [&](const QStringList& names, const QStringList& notes) {
         offered = names;
+        EXPECT_TRUE(notes.isEmpty());
         return true;
     };
     form.offerRecovery();
@@ -214,7 +296,7 @@ TEST_F(Learner, TheFrameBacksUpModifiedDocumentsAndRestoresThem) {
     EXPECT_EQ(restored->plainText(), "Program perdu;\nbegin\nend.");
     EXPECT_EQ(restored->DocumentPath, "/tmp/perdu.pas");
     EXPECT_TRUE(restored->Memo1->document()->isModified());
-    form.recoveryHook = [&](const QStringList&) {
+    form.recoveryHook = [&](const QStringList&, const QStringList&) {
         ADD_FAILURE() << "offered twice";
         return false;
     };
