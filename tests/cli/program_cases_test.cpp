@@ -17,6 +17,7 @@
 // A section's text ends with a line end unless its header ends with " -n". Lines before
 // the first section are a description.
 #include "messages.h"
+#include "scratch.h"
 
 #include <gtest/gtest.h>
 
@@ -32,6 +33,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <map>
 #include <sstream>
 
@@ -148,9 +150,8 @@ class ProgramCase : public testing::TestWithParam<std::string> {};
 
 TEST_P(ProgramCase, RunsAsExpected) {
     const auto sections = parseCase(readFile(casesDir() / (GetParam() + ".case")));
-    const fs::path dir = fs::temp_directory_path() / ("zefcase-" + GetParam() + "-" + std::to_string(getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+    zef::testing::ScratchFolder scratch("zefcase-" + GetParam());
+    const fs::path& dir = scratch.path();
     writeFile(dir / "stdin.txt", "");
 
     std::vector<std::string> args;
@@ -197,7 +198,10 @@ TEST_P(ProgramCase, RunsAsExpected) {
             EXPECT_EQ(readFile(dir / "printer.txt"), withCrLf(s.text)) << "printer";
         }
     }
-    if (!HasFailure()) fs::remove_all(dir);
+    if (HasFailure()) {
+        scratch.keep();
+        std::cout << "the run's folder stays in " << dir << "\n";
+    }
 }
 
 // Every message of the catalogue is shown, at its line, by some case program: a message no
@@ -235,7 +239,8 @@ TEST(Messages, EveryMessageIsShownAtItsLineBySomeCase) {
 
 // The command line itself: usage errors, unreadable programs, help, version.
 TEST(ZefrunCommandLine, ExitStatusesOfTheCommandLine) {
-    const fs::path dir = fs::temp_directory_path() / ("zefcli-" + std::to_string(getpid()));
+    const zef::testing::ScratchFolder scratch("zefcli");
+    const fs::path& dir = scratch.path();
     fs::create_directories(dir / "dossier");
     writeFile(dir / "stdin.txt", "");
     writeFile(dir / "p.pas", "PROGRAM P;\r\nVAR S: STRING;\r\nBEGIN\r\n  S := PARAMSTR(0);\r\n  WRITELN(S);\r\nEND.\r\n");
@@ -273,7 +278,6 @@ TEST(ZefrunCommandLine, ExitStatusesOfTheCommandLine) {
     const RunResult run = runZefrun(dir, {(dir / "p.pas").string()});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "p.pas\n");
-    fs::remove_all(dir);
 }
 
 // Whether the process has its handler for the signal, which /proc tells as a bit of
@@ -293,8 +297,8 @@ bool waitUntilCaught(pid_t pid, int signal) {
 // Ctrl+C stops a running program, and one waiting for input, with status 130. The signal
 // comes as soon as zefrun can take it: however early, a read must not swallow it.
 TEST(ZefrunCommandLine, CtrlCInterruptsTheRun) {
-    const fs::path dir = fs::temp_directory_path() / ("zefint-" + std::to_string(getpid()));
-    fs::create_directories(dir);
+    const zef::testing::ScratchFolder scratch("zefint");
+    const fs::path& dir = scratch.path();
     writeFile(dir / "boucle.pas", "PROGRAM Boucle;\r\nBEGIN\r\nEncore:\r\n  GOTO Encore;\r\nEND.\r\n");
     writeFile(dir / "lire.pas", "PROGRAM Lire;\r\nVAR S: STRING;\r\nBEGIN\r\n  READLN(S);\r\nEND.\r\n");
     for (const char* program : {"boucle.pas", "lire.pas"}) {
@@ -320,15 +324,14 @@ TEST(ZefrunCommandLine, CtrlCInterruptsTheRun) {
         EXPECT_EQ(WEXITSTATUS(wstatus), 130) << program;
         EXPECT_NE(readFile(dir / "stderr.txt").find("Exécution interrompue"), std::string::npos) << program;
     }
-    fs::remove_all(dir);
 }
 
 // Standard output that cannot be written stops the run with 74 and a French reason; a
 // reader that went away ends it quietly with 141; the printer on a full disk loses nothing
 // silently.
 TEST(ZefrunOutput, WriteErrorsAreReported) {
-    const fs::path dir = fs::temp_directory_path() / ("zefout-" + std::to_string(getpid()));
-    fs::create_directories(dir);
+    const zef::testing::ScratchFolder scratch("zefout");
+    const fs::path& dir = scratch.path();
     writeFile(dir / "stdin.txt", "");
     writeFile(dir / "p.pas", "PROGRAM P;\r\nVAR I: INTEGER;\r\nBEGIN\r\n  FOR I:=1 TO 30000 DO\r\n  WRITELN('ligne');\r\nEND.\r\n");
     const int full = open("/dev/full", O_WRONLY);
@@ -351,15 +354,14 @@ TEST(ZefrunOutput, WriteErrorsAreReported) {
     EXPECT_EQ(printer.out, "fini\n");
     EXPECT_EQ(printer.err, "prn.pas:9: Erreur E/S 29\n");
     EXPECT_EQ(printer.status, 2);
-    fs::remove_all(dir);
 }
 
 // SIGTERM while stdout is blocked: what was written reaches the reader whole and in order,
 // files left open are closed with all their lines, and the status says so. (Ctrl+C there
 // drops what stdout cannot take: zefrun_pressure_test shows it.)
 TEST(ZefrunOutput, SigtermKeepsEverythingWritten) {
-    const fs::path dir = fs::temp_directory_path() / ("zefsig-" + std::to_string(getpid()));
-    fs::create_directories(dir);
+    const zef::testing::ScratchFolder scratch("zefsig");
+    const fs::path& dir = scratch.path();
     writeFile(dir / "stdin.txt", "");
     writeFile(dir / "p.pas", "PROGRAM P;\r\nVAR F: TEXTFILE;\r\nVAR I: INTEGER;\r\nBEGIN\r\n"
                              "  ASSIGN(F,'trace.txt');\r\n  REWRITE(F);\r\n  FOR I:=1 TO 100000000 DO\r\n  BEGIN\r\n"
@@ -393,7 +395,6 @@ TEST(ZefrunOutput, SigtermKeepsEverythingWritten) {
                     file.ends_with(std::to_string(expected) + "\r\n")) << "signal " << signal;
         EXPECT_EQ(status, 143);
     }
-    fs::remove_all(dir);
 }
 
 // Inputs that are large but legitimate take linear time: leading blank lines before the
@@ -401,9 +402,9 @@ TEST(ZefrunOutput, SigtermKeepsEverythingWritten) {
 // run, a quarter and the whole, so that a busy machine slows both alike: linear work
 // grows about four times, the quadratic work this once was sixteen times.
 TEST(ZefrunCommandLine, LongInputsTakeLinearTime) {
-    const fs::path dir = fs::temp_directory_path() / ("zeflong-" + std::to_string(getpid()));
+    const zef::testing::ScratchFolder scratch("zeflong");
+    const fs::path& dir = scratch.path();
     auto cpuSeconds = [&](int blankLines, std::size_t inputBytes) {
-        fs::create_directories(dir);
         std::string blank;
         for (int i = 0; i < blankLines; ++i) blank += "\r\n";
         writeFile(dir / "p.pas",
@@ -418,7 +419,6 @@ TEST(ZefrunCommandLine, LongInputsTakeLinearTime) {
         auto seconds = [](const rusage& u) {
             return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
         };
-        fs::remove_all(dir);
         return seconds(after) - seconds(before);
     };
     // The smaller size is large enough that starting the process does not decide it.

@@ -32,6 +32,18 @@ TEST(Cp1252, FileTextIsUtf8WhenValidElseWindows1252) {
     EXPECT_TRUE(isValidUtf8("été"));
 }
 
+// The code points UTF-8 may not carry: the surrogates (U+D800 to U+DFFF, halves of UTF-16
+// pairs) and whatever lies beyond U+10FFFF. A file holding them is not UTF-8, and its bytes
+// are read as Windows-1252; their neighbours are ordinary characters.
+TEST(Cp1252, SurrogatesAndCodePointsBeyondUnicodeAreNotUtf8) {
+    for (const char* invalid : {"\xED\xA0\x80", "\xED\xBF\xBF", "\xF4\x90\x80\x80"})
+        EXPECT_FALSE(isValidUtf8(invalid)) << invalid;
+    for (const char* valid : {"\xED\x9F\xBF", "\xEE\x80\x80", "\xF4\x8F\xBF\xBF"})
+        EXPECT_TRUE(isValidUtf8(valid)) << valid;
+    EXPECT_EQ(decodeFileText("a\xED\xA0\x80"), "a\xED\xA0\x80");
+    EXPECT_EQ(utf8ToCp1252("a\xED\xA0\x80" "b"), "a???b");
+}
+
 TEST(Text, TrimCountsEveryCharacterUpToTheSpaceAsBlank) {
     EXPECT_EQ(trim(" \t\x01 abc \r\n"), "abc");
     EXPECT_EQ(trim("\xA0x\xA0"), "\xA0x\xA0"); // 8-bit characters are not blanks

@@ -1,5 +1,6 @@
 #include "document.h"
 
+#include "scratch.h"
 #include "text.h"
 
 #include <gtest/gtest.h>
@@ -26,11 +27,8 @@ std::string readAll(const fs::path& p) {
 }
 
 struct TempDir {
-    TempDir() : path(fs::temp_directory_path() / ("zef-doc-" + std::to_string(::getpid()))) {
-        fs::create_directories(path);
-    }
-    ~TempDir() { fs::remove_all(path); }
-    fs::path path;
+    zef::testing::ScratchFolder scratch{"zef-doc"};
+    const fs::path& path = scratch.path();
 };
 
 } // namespace

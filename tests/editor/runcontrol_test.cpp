@@ -2,6 +2,7 @@
 
 #include "document.h"
 #include "recording_platform.h"
+#include "scratch.h"
 
 #include <gtest/gtest.h>
 
@@ -170,7 +171,9 @@ TEST_F(RunControlTest, AnErrorPutsTheCaretOnTheFailingLineAndAnAbandonedRunMarks
 // Stepping never changes what the program does: stepped to its end, a program that writes
 // a file and several screen lines leaves the same file and the same screen as a run.
 TEST(Stepping, SteppedToItsEndAProgramLeavesTheFileAndScreenOfARun) {
-    const auto path = std::filesystem::temp_directory_path() / ("ZEFSTEP" + std::to_string(getpid()) + ".TXT");
+    // The name is upper-cased by ASSIGN, as a literal name always is.
+    const ScratchFolder scratch("zef-step");
+    const auto path = scratch / "ECRIT.TXT";
     auto outcome = [&](bool stepped) {
         Harness h;
         RunState state;
@@ -191,7 +194,6 @@ TEST(Stepping, SteppedToItsEndAProgramLeavesTheFileAndScreenOfARun) {
     const std::string run = outcome(false);
     EXPECT_EQ(run, "1\n2\n3\nfin\n|1\r\n2\r\n3\r\n|0");
     EXPECT_EQ(outcome(true), run);
-    std::filesystem::remove(path);
 }
 
 // Memory that runs out during a run ends that run only, reported like other abandoned runs.

@@ -156,7 +156,12 @@ std::vector<std::string_view> splitAt(std::string_view data, char separator, std
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     // Files the programs write land in a scratch folder of their own.
-    const fs::path scratch = fs::temp_directory_path() / ("zef-fuzz-" + std::to_string(getpid()));
+    std::string pattern = (fs::temp_directory_path() / "zef-fuzz-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) {
+        std::fprintf(stderr, "zef-fuzz : impossible de créer %s\n", pattern.c_str());
+        std::abort();
+    }
+    const fs::path scratch = pattern;
     fs::create_directories(scratch / "a" / "b");
     // libFuzzer itself writes new inputs into the first corpus folder, and what it finds
     // under the artifact prefix (the current folder without one).

@@ -2,6 +2,7 @@
 // NUL byte, a declaration list longer than the symbol table, and an interrupt that must be
 // honoured at once, wherever the run is.
 #include "recording_platform.h"
+#include "scratch.h"
 
 #include <gtest/gtest.h>
 
@@ -26,10 +27,8 @@ public:
 } // namespace
 
 TEST(Limits, ANameHidingANulByteActsOnNoFile) {
-    const fs::path dir = fs::temp_directory_path() / ("zef-nul-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    const fs::path before = fs::current_path();
-    fs::current_path(dir);
+    const ScratchFolder dir("zef-nul");
+    const CurrentFolder inside(dir.path());
     std::ofstream("notes.txt") << "garde";
     const std::vector<std::pair<std::string, std::string>> statements = {
         {"DELETEFILE S;", "Fichier notes.txt"},
@@ -51,8 +50,6 @@ TEST(Limits, ANameHidingANulByteActsOnNoFile) {
     in >> kept;
     EXPECT_EQ(kept, "garde");
     EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 1);
-    fs::current_path(before);
-    fs::remove_all(dir);
 }
 
 TEST(Limits, AFullSymbolTableIsReportedOnce) {

@@ -104,33 +104,18 @@ TEST_P(PrePassErrors, StopAtTheLineAtFault) {
     EXPECT_EQ(h.line, GetParam().line);
 }
 
+// The prepass_ case files show each message of the pre-pass at its line; these are the
+// variants they do not write out.
 INSTANTIATE_TEST_SUITE_P(
     Messages, PrePassErrors,
     ::testing::Values(
-        PrePassError{{"BEGIN", "END."}, "Mot réservé PROGRAM manquant", 0},
         PrePassError{{"", ""}, "Mot réservé PROGRAM manquant", 0},
-        PrePassError{{"PROGRAM T", "BEGIN", "END."}, "Manque ; en fin de ligne", 0},
-        PrePassError{{"PROGRAM T;", "VAR I: INTEGER", "BEGIN", "END."}, "Manque ; en fin de ligne", 1},
-        PrePassError{{"PROGRAM T;", "VAR UNNOMBEAUCOUPTROPLONG: INTEGER;", "BEGIN", "END."},
-                     "Nom trop long (20 maxi)", 1},
-        PrePassError{{"PROGRAM T;", "VAR 1A: INTEGER;", "BEGIN", "END."},
-                     "Caractère non valide (A-Z,a-z)", 1},
-        PrePassError{{"PROGRAM T;", "BEGIN", "10:", "END."}, "Caractère non valide (A-Z,a-z)", 2},
-        PrePassError{{"PROGRAM T;", "VAR I: INTEGER;", "VAR I: REAL;", "BEGIN", "END."},
-                     "Symbole déjà défini", 2},
-        PrePassError{{"PROGRAM T;", "PROCEDURE X;", "BEGIN", "END;", "BEGIN", "X:", "Y:", "Y:", "END."},
-                     "Identificateur dupliqué", 7},
         PrePassError{{"PROGRAM T;", "PROCEDURE X;", "  NOP;", "VAR X: INTEGER;", "BEGIN", "END."},
                      "Symbole déjà défini", 3},
-        PrePassError{{"PROGRAM T;", "VAR I INTEGER;", "BEGIN", "END."}, "Erreur de syntaxe (manque :)", 1},
-        PrePassError{{"PROGRAM T;", "VAR T[X]: INTEGER;", "BEGIN", "END."}, "Erreur de syntaxe", 1},
-        PrePassError{{"PROGRAM T;", "VAR T[0]: INTEGER;", "BEGIN", "END."}, "Erreur de syntaxe", 1},
         PrePassError{{"PROGRAM T;", "VAR T[2001]: INTEGER;", "BEGIN", "END."}, "Trop de variables", 1},
         PrePassError{{"PROGRAM T;", "VAR F: ARRAY[3] OF TEXTFILE;", "VAR G: TEXTFILE;", "BEGIN", "END."},
                      "Trop de variables", 2},
-        PrePassError{{"PROGRAM T;", "BEGIN", "END;"}, "END. manquant", 2},
-        PrePassError{{"PROGRAM T;", "BEGIN", "END.", ""}, "END. manquant", 3},
-        PrePassError{{"PROGRAM T;", "  WRITELN('x');", "END;", "END."}, "BEGIN manquant", 0}));
+        PrePassError{{"PROGRAM T;", "BEGIN", "END;"}, "END. manquant", 2}));
 
 TEST(PrePass, StoresHoldTwoThousandSlotsEach) {
     Harness h;

@@ -3,6 +3,7 @@
 // can show, or is abandoned with the platform's report, and never crashes. The seeds are
 // fixed, so a failure is reproducible; the poll hook bounds every run.
 #include "recording_platform.h"
+#include "scratch.h"
 
 #include <gtest/gtest.h>
 
@@ -323,8 +324,8 @@ TEST_F(Robustness, OnlyRegularFilesAreReadAndNoneTooLarge) {
     EXPECT_EQ(h.messages.messages, std::vector<std::string>{"Erreur Entrée/Sortie"});
     EXPECT_EQ(h.line, 4);
 
-    const std::filesystem::path big = std::filesystem::temp_directory_path() /
-                                      ("zefbig-" + std::to_string(::getpid()) + ".txt");
+    const ScratchFolder scratch("zef-big");
+    const std::filesystem::path big = scratch / "gros.txt";
     { std::ofstream create(big); }
     std::filesystem::resize_file(big, MaxReadFileBytes + 1);
     Harness large;

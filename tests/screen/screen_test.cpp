@@ -114,8 +114,9 @@ TEST_F(ScreenWindow, AnEndlessLoopCanBeInterrupted) {
 }
 
 TEST_F(ScreenWindow, ThePrinterChannelPrintsOneJob) {
-    const QString pdf = QDir::tempPath() + "/zef-printer-test.pdf";
-    QFile::remove(pdf);
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString pdf = dir.filePath("imprimante.pdf");
     screen.printer().setOutputFile(pdf);
     EXPECT_EQ(run({"PROGRAM Essai;", "BEGIN", "  ASSIGNPRN(PRN);", "  REWRITE(PRN);",
                    "  WRITELN(PRN,'Bonjour');", "END."}),
@@ -124,8 +125,6 @@ TEST_F(ScreenWindow, ThePrinterChannelPrintsOneJob) {
     QFile f(pdf);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_TRUE(f.read(5).startsWith("%PDF"));
-    f.close();
-    QFile::remove(pdf);
 }
 
 TEST_F(ScreenWindow, StoppingAProgramThatWaitsForInputEndsTheWaitAtTheReadingLine) {

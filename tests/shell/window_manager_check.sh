@@ -3,7 +3,9 @@
 # the window manager's doing and an offscreen test cannot see them. A program that asks
 # for a line: while it waits, the screen window must be the active window and stand above
 # the frame, with its exact title; after Enter, the focus is back in the frame and the
-# screen window still stands above it. Skipped (77) when the tools are missing.
+# screen window still stands above it. Skipped (77) when the tools are missing, except
+# under CI (CI=true), where scripts/setup has installed them: there a missing tool fails
+# the check rather than hide it behind a skip.
 set -u
 ide=$(realpath "$1")
 unset DISPLAY
@@ -11,7 +13,13 @@ unset DISPLAY
 # offscreen one of the other tests), this check runs on the X server it starts.
 export QT_QPA_PLATFORM=xcb
 for tool in Xvfb openbox xdotool xprop; do
-  command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
+  command -v "$tool" >/dev/null && continue
+  if [ "${CI:-}" = true ]; then
+    echo "FAILED: $tool is not installed (scripts/setup installs it)"
+    exit 1
+  fi
+  echo "skipped: $tool is not installed"
+  exit 77
 done
 
 work=$(mktemp -d)

@@ -78,6 +78,7 @@ TEST(Calculator, RefusedKeysKeepTheCalculation) {
     Calculator e;
     type(e, "x", &messages);              // nothing to invert
     EXPECT_EQ(type(e, "0-4=s", &messages), "-4"); // no square root of -4
+    EXPECT_EQ(type(e, "c0s", &messages), "0");    // but one of 0
     type(e, "c100000000000000000000*100000000000000000000=", &messages);
     type(e, "c0," + std::string(38, '0') + "3x", &messages); // 1 / 3E-39 is beyond the range
     EXPECT_EQ(messages, (std::vector<std::string>{
@@ -213,6 +214,19 @@ TEST_F(ParisTime, ARefusedChangeSaysWhy) {
         EXPECT_NE(refused->find(part), std::string::npos) << *refused;
     }
     EXPECT_EQ(clock.set.size(), 1u) << "an impossible date never reaches the clock";
+}
+
+TEST_F(ParisTime, TheLastDayOfEveryMonthIsADate) {
+    model.activate({2026, 1, 15, 12, 0, 0});
+    std::vector<std::string> set;
+    for (const char* date : {"31/01/2026", "28/02/2026", "29/02/2024", "30/04/2026", "31/12/2026"}) {
+        model.date = date;
+        model.pressSet();
+        EXPECT_EQ(model.pressSet(), std::nullopt) << date;
+    }
+    for (const auto& d : clock.set) set.push_back(text(d));
+    EXPECT_EQ(set, (std::vector<std::string>{"2026-01-31 11:00:00", "2026-02-28 11:00:00", "2024-02-29 11:00:00",
+                                             "2026-04-30 10:00:00", "2026-12-31 11:00:00"}));
 }
 
 TEST(Calendar, MonthStepsKeepTheDayOrTakeTheLastOne) {
