@@ -150,7 +150,8 @@ std::string tableReport(const std::vector<ProgramResult>& results) {
                            std::string(widths[1] - widthOf(row[1]), ' ') + row[1] + "  " +
                            std::string(widths[2] - widthOf(row[2]), ' ') + row[2] + "  " + row[3];
         out += line + "\n";
-        if (r == 0) out += std::string(widths[0] + widths[1] + widths[2] + 4 + 2 + widths[3], '-') + "\n";
+        // The rule under the headings stops where a terminal line would.
+        if (r == 0) out += std::string(std::min<std::size_t>(widths[0] + widths[1] + widths[2] + 6 + widths[3], 79), '-') + "\n";
     }
     out += std::to_string(results.size()) + (results.size() > 1 ? " programmes, " : " programme, ") +
            std::to_string(programsPassed) + " entièrement réussi" + (programsPassed > 1 ? "s" : "") + " ; " +
