@@ -34,7 +34,7 @@ unsigned defaultJobs() {
 
 std::vector<ProgramResult> gradeAll(const std::vector<Submission>& submissions, const RunSettings& settings,
                                     unsigned jobs, const ProgressFunction& progress,
-                                    const std::atomic<bool>* stop) {
+                                    const std::atomic<bool>* stop, const ResultFunction& onResult) {
     std::vector<fs::path> programs;
     for (const Submission& submission : submissions) programs.push_back(submission.program);
     const std::vector<std::string> names = displayNames(programs);
@@ -66,6 +66,7 @@ std::vector<ProgramResult> gradeAll(const std::vector<Submission>& submissions, 
                                         submission.exercise->cases[c], settings, stop);
             std::lock_guard lock(reporting);
             results[p].cases[c] = std::move(result);
+            if (onResult) onResult(p, c, results[p].cases[c]);
             ++done;
             if (progress) progress(done, work.size());
         }

@@ -28,6 +28,9 @@ struct ProgramResult {
 // Called as runs finish, one call at a time (from the worker threads): the runs done so
 // far and the runs in all.
 using ProgressFunction = std::function<void(std::size_t done, std::size_t total)>;
+// Called with each result as its run finishes, one call at a time (from the worker
+// threads), before the progress call of the same run.
+using ResultFunction = std::function<void(std::size_t submission, std::size_t testCase, const CaseResult& result)>;
 
 // The number of runs at a time by default: one per processor this process may use.
 unsigned defaultJobs();
@@ -38,7 +41,7 @@ unsigned defaultJobs();
 // "correction arrêtée".
 std::vector<ProgramResult> gradeAll(const std::vector<Submission>& submissions, const RunSettings& settings,
                                     unsigned jobs, const ProgressFunction& progress = {},
-                                    const std::atomic<bool>* stop = nullptr);
+                                    const std::atomic<bool>* stop = nullptr, const ResultFunction& onResult = {});
 
 // Report names for programs: each file's name, or the path as given where two share one.
 std::vector<std::string> displayNames(const std::vector<std::filesystem::path>& programs);
