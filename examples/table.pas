@@ -2,9 +2,10 @@ PROGRAM Table;
 VAR F: TEXTFILE;
 VAR TITRE, S: STRING;
 VAR N, I, P, K, FIN: INTEGER;
-{ Exercice avec essais : le dossier table.essais/ tout à côté contient les essais. }
-{ Affiche le titre lu dans le fichier titre.txt, puis la table de multiplication }
-{ du nombre lu au clavier, jusqu'au paramètre d'exécution (10 sans paramètre). }
+{ Exercice avec essais : voir le dossier table.essais. }
+{ Affiche le titre lu dans titre.txt, puis la table }
+{ du nombre tapé, jusqu'au paramètre d'exécution }
+{ (jusqu'à 10 sans paramètre). }
 BEGIN
   ASSIGN(F,'titre.txt');
   RESET(F);

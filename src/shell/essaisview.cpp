@@ -78,6 +78,9 @@ TEssaisView::TEssaisView(QWidget* parent) : QWidget(parent) {
     lowerLayout->addWidget(detail_);
     lowerLayout->addWidget(sides, 1);
     split->addWidget(lower);
+    // The outputs side by side need more room than the list of cases.
+    split->setStretchFactor(0, 1);
+    split->setStretchFactor(1, 2);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(summary_);
