@@ -39,10 +39,11 @@ test: build asan
 package: build
 	@cmake --build $(BUILD) --target package
 
-# The loop programs of bench/loops with zefrun, CPython and yabasic (when installed): CPU
-# times and ratios in one table.
+# The loop programs of bench/loops and the learner programs of bench/learners with zefrun,
+# Debian's CPython (without the PYTHON* variables) and yabasic (when installed): CPU times
+# and ratios in one table.
 bench: build
-	@python3 bench/loops/run.py $(BUILD)/src/cli/zefrun
+	@env -u PYTHONPATH -u PYTHONHOME $$( [ -x /usr/bin/python3 ] && echo /usr/bin/python3 || echo python3 ) bench/loops/run.py $(BUILD)/src/cli/zefrun
 
 # libFuzzer over the interpreter (clang, AddressSanitizer + UndefinedBehaviorSanitizer) for
 # FUZZ_SECONDS, from the example programs and the case files, then over the editor's

@@ -6,12 +6,39 @@
 #include <cerrno>
 #include <climits>
 #include <csignal>
+#include <functional>
 #include <poll.h>
 #include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace zef {
+
+namespace {
+
+// Waits until the descriptor is ready (or in error: the read or write that follows tells)
+// unless a stop was asked, and answers whether it is ready. Ctrl+C or SIGTERM must end the
+// wait even when it comes just before it starts: the two signals are held back while the
+// flag is checked, and ppoll lets them in only while it waits, so none can slip between
+// the check and the wait.
+bool waitUnlessStopped(pollfd& fd, const std::function<bool()>& stopped) {
+    sigset_t stops, previous;
+    sigemptyset(&stops);
+    sigaddset(&stops, SIGINT);
+    sigaddset(&stops, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stops, &previous);
+    bool ready = false;
+    while (!stopped()) {
+        if (ppoll(&fd, 1, nullptr, &previous) >= 0 || errno != EINTR) {
+            ready = true;
+            break;
+        }
+    }
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    return ready;
+}
+
+} // namespace
 
 OutputChannel::OutputChannel(int fd, const std::atomic<int>* signalled) : fd_(fd), signalled_(signalled) {
     struct stat info {};
@@ -40,22 +67,7 @@ bool OutputChannel::waitForRoom() {
         while (::poll(&room, 1, 0) < 0 && errno == EINTR) {}
         return room.revents != 0;
     }
-    // The stop signals are held back while the flag is checked, and ppoll lets them in
-    // only while it waits, so that none can slip between the check and the wait.
-    sigset_t stops, previous;
-    sigemptyset(&stops);
-    sigaddset(&stops, SIGINT);
-    sigaddset(&stops, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stops, &previous);
-    bool ready = false;
-    while (!interrupted()) {
-        if (ppoll(&room, 1, nullptr, &previous) >= 0 || errno != EINTR) {
-            ready = true; // room, or an error the write will tell
-            break;
-        }
-    }
-    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-    return ready;
+    return waitUnlessStopped(room, [this] { return interrupted(); });
 }
 
 bool OutputChannel::flush() {
@@ -78,24 +90,8 @@ bool OutputChannel::flush() {
 }
 
 bool TerminalScreen::waitForInput() const {
-    // Ctrl+C or SIGTERM must stop a read even when it comes just before the read starts:
-    // the two signals are held back while the flag is checked, and ppoll lets them in
-    // only while it waits, so none can slip between the check and the wait.
-    sigset_t stops, previous;
-    sigemptyset(&stops);
-    sigaddset(&stops, SIGINT);
-    sigaddset(&stops, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stops, &previous);
-    bool ready = false;
-    while (signalled_.load() == 0) {
-        pollfd input{STDIN_FILENO, POLLIN, 0};
-        if (ppoll(&input, 1, nullptr, &previous) >= 0 || errno != EINTR) {
-            ready = true; // readable, at its end, or in error: the read tells which
-            break;
-        }
-    }
-    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-    return ready;
+    pollfd input{STDIN_FILENO, POLLIN, 0};
+    return waitUnlessStopped(input, [this] { return signalled_.load() != 0; });
 }
 
 void FileLineList::deleteLines(int index, int count) {

@@ -65,10 +65,9 @@ void RunControl::Executer(EditorText& text) {
 
 void RunControl::Continuer2(EditorText& text) {
     if (state_.running) return;
-    if (state_.CurrentLine >= 0 && state_.CurrentLine < text.count()) {
-        const std::string line = text.line(state_.CurrentLine);
-        if (!line.empty() && line[0] == kStepMarker) text.setLine(state_.CurrentLine, line.substr(1));
-    }
+    // The step marker of the line where the run stopped comes off; so does any other (an
+    // undo in the editor can bring an old one back), which the run would read as text.
+    Raz(text);
     const std::int32_t status = exec(text);
     if (status < 0) return;
     if (state_.StepMode == 1 && status > 0 && status != StatusStepAtBlockEnd) markStep(text);

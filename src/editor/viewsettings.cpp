@@ -1,8 +1,9 @@
 #include "viewsettings.h"
 
+#include "settingsfile.h"
+
 #include <QApplication>
 #include <QFontDatabase>
-#include <QSettings>
 #include <QStyle>
 
 #include <algorithm>
@@ -10,17 +11,19 @@
 namespace zef::view {
 
 EditorView load() {
-    const QSettings settings;
     EditorView view;
-    view.lineNumbers = settings.value(QStringLiteral("editeur/numerosDeLigne"), view.lineNumbers).toBool();
-    view.fixedPitch = settings.value(QStringLiteral("editeur/chasseFixe"), view.fixedPitch).toBool();
+    const auto settings = openSettings();
+    if (!settings) return view;
+    view.lineNumbers = settings->value(QStringLiteral("editeur/numerosDeLigne"), view.lineNumbers).toBool();
+    view.fixedPitch = settings->value(QStringLiteral("editeur/chasseFixe"), view.fixedPitch).toBool();
     return view;
 }
 
 void save(const EditorView& view) {
-    QSettings settings;
-    settings.setValue(QStringLiteral("editeur/numerosDeLigne"), view.lineNumbers);
-    settings.setValue(QStringLiteral("editeur/chasseFixe"), view.fixedPitch);
+    const auto settings = openSettings();
+    if (!settings) return;
+    settings->setValue(QStringLiteral("editeur/numerosDeLigne"), view.lineNumbers);
+    settings->setValue(QStringLiteral("editeur/chasseFixe"), view.fixedPitch);
 }
 
 QFont editorFont(bool fixedPitch, double zoom) {

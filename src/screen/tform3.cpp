@@ -46,8 +46,13 @@ void showRunErrorBox(QWidget* parent, const QString& message, int line, const QS
                      const std::function<void(const QString& target)>& openHelp) {
     QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), message, QMessageBox::Ok, parent);
     box.setObjectName(QStringLiteral("RunErrorBox"));
+    // The message may quote the program (a name, a value): shown as it is, never as markup.
+    box.setTextFormat(Qt::PlainText);
+    // The line goes as rich text that holds it escaped, so that "<", ">" and "&" of the
+    // program show as themselves whatever the label makes of the text.
     if (line > 0)
-        box.setInformativeText(QStringLiteral("Ligne %1 : %2").arg(line).arg(lineText.trimmed()).toHtmlEscaped());
+        box.setInformativeText(QStringLiteral("<p>%1</p>")
+                                   .arg(QStringLiteral("Ligne %1 : %2").arg(line).arg(lineText.trimmed()).toHtmlEscaped()));
     QPushButton* help = openHelp ? box.addButton(QStringLiteral("Aide sur ce message"), QMessageBox::HelpRole)
                                  : nullptr;
     box.setDefaultButton(QMessageBox::Ok);
@@ -305,8 +310,10 @@ void TForm3::showMessage(const std::string& text) {
 
 void TForm3::showError(const std::string& text) {
     if (messageBoxHook) return messageBoxHook(fromCp1252(text));
-    // Shown once the run has returned, with the line, the caret already on it.
-    runErrors_ << fromCp1252(text);
+    // An error of a run is shown once the run has returned, with the line, the caret
+    // already on it; one outside a run (a variable examined) at once.
+    if (running_) runErrors_ << fromCp1252(text);
+    else showErrorBox(this, fromCp1252(text));
 }
 
 bool TForm3::poll() {
@@ -377,18 +384,36 @@ void TForm3::setZoom(double factor) {
 
 void TForm3::copyText() { QApplication::clipboard()->setText(record_.plainText()); }
 
-int TForm3::savePicture(const QString& path) {
+QStringList TForm3::picturePaths(const QString& path, int* pieceUnits, qreal* scale) const {
     // At twice the screen scale where the size allows, so that the text stays sharp when the
     // picture is printed or projected. A drawing taller than one picture can reasonably be
-    // (a long run scrolls far) is cut into pictures of that height, so that everything
-    // kept is saved without holding gigabytes of pixels.
+    // (a long run scrolls far) is cut into pictures of that height, none over 64 million
+    // pixels, so that everything kept is saved without holding gigabytes of pixels.
     constexpr int kMaxPictureHeight = 16384;
+    constexpr qint64 kMaxPixels = 64ll << 20;
     const QRect area = drawingArea();
-    const qreal scale = std::clamp(4096.0 / std::max(area.width(), area.height()), 1.0, 2.0);
-    const int pieceUnits = int(kMaxPictureHeight / scale);
-    const int pieces = std::max(1, (area.height() + pieceUnits - 1) / pieceUnits);
+    const qreal s = std::clamp(4096.0 / std::max(area.width(), area.height()), 1.0, 2.0);
+    const qreal widthPixels = std::max(1.0, area.width() * s);
+    const int units = std::max(1, int(std::min<qreal>(kMaxPictureHeight, kMaxPixels / widthPixels) / s));
+    const int pieces = std::max(1, (area.height() + units - 1) / units);
+    if (pieceUnits) *pieceUnits = units;
+    if (scale) *scale = s;
     const QFileInfo info(path);
-    for (int n = 0; n < pieces; ++n) {
+    QStringList paths{path};
+    for (int n = 2; n <= pieces; ++n)
+        paths << info.dir().filePath(QStringLiteral("%1-%2.%3")
+                                         .arg(info.completeBaseName())
+                                         .arg(n)
+                                         .arg(info.suffix().isEmpty() ? QStringLiteral("png") : info.suffix()));
+    return paths;
+}
+
+int TForm3::savePicture(const QString& path) {
+    int pieceUnits = 0;
+    qreal scale = 1;
+    const QStringList paths = picturePaths(path, &pieceUnits, &scale);
+    const QRect area = drawingArea();
+    for (int n = 0; n < paths.size(); ++n) {
         const QRect piece(0, n * pieceUnits, area.width(), std::min(pieceUnits, area.height() - n * pieceUnits));
         QImage image((piece.size() * scale).expandedTo(QSize(1, 1)), QImage::Format_RGB32);
         if (image.isNull()) return 0;
@@ -398,15 +423,9 @@ int TForm3::savePicture(const QString& path) {
         p.translate(0, -piece.top());
         paintDrawing(p, piece);
         p.end();
-        const QString name = n == 0 ? path
-                                    : info.dir().filePath(QStringLiteral("%1-%2.%3")
-                                                              .arg(info.completeBaseName())
-                                                              .arg(n + 1)
-                                                              .arg(info.suffix().isEmpty() ? QStringLiteral("png")
-                                                                                           : info.suffix()));
-        if (!image.save(name, "PNG")) return 0;
+        if (!image.save(paths[n], "PNG")) return 0;
     }
-    return pieces;
+    return int(paths.size());
 }
 
 bool TForm3::printDrawing(QPrinter& printer) {
@@ -476,6 +495,20 @@ void TForm3::contextMenuEvent(QContextMenuEvent* event) {
                                                            QStringLiteral("ecran.png"),
                                                            QStringLiteral("Images PNG (*.png)"));
         if (path.isEmpty()) return;
+        // The file dialog asked about the first name only: the pictures after it replace no
+        // file of the learner's without asking.
+        QStringList existing;
+        for (const QString& other : picturePaths(path).mid(1))
+            if (QFileInfo::exists(other)) existing << QFileInfo(other).fileName();
+        if (!existing.isEmpty() &&
+            QMessageBox::question(this, QApplication::applicationName(),
+                                  QStringLiteral("L'écran est trop long pour une seule image. Les fichiers %1 "
+                                                 "existent déjà. Voulez-vous les remplacer ?")
+                                      .arg(existing.size() > 3 ? existing.mid(0, 3).join(QStringLiteral(", ")) +
+                                                                     QStringLiteral("...")
+                                                               : existing.join(QStringLiteral(", "))),
+                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
+            return;
         const int written = savePicture(path);
         if (written == 0)
             showErrorBox(this, QStringLiteral("Impossible d'enregistrer l'image %1").arg(path));

@@ -73,6 +73,9 @@ public:
     // several (path, then "-2", "-3"... before the extension). Answers how many were
     // written, 0 on failure.
     int savePicture(const QString& path);
+    // The files savePicture writes for that path, first the path itself; with the height
+    // of each picture in screen units and the scale of its pixels.
+    QStringList picturePaths(const QString& path, int* pieceUnits = nullptr, qreal* scale = nullptr) const;
     bool printDrawing(QPrinter& printer);
     std::function<QString()> savePictureHook;
     QFont screenFont() const { return font(); }

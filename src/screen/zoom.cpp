@@ -1,5 +1,7 @@
 #include "zoom.h"
 
+#include "settingsfile.h"
+
 #include <QKeyEvent>
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -17,18 +19,6 @@ namespace zef::zoom {
 namespace {
 constexpr std::array<double, 13> kSteps = {0.5, 0.67, 0.8, 0.9, 1.0, 1.1, 1.25, 1.5, 1.75, 2.0, 2.5, 3.0, 4.0};
 
-// The IDE's settings file (where QSettings would put it), opened only when it is a regular
-// file or not there yet: Qt reads it whole, and a named pipe or a device in its place
-// would hold the IDE at start. Only this one file is read, not the system-wide ones.
-std::unique_ptr<QSettings> openSettings() {
-    const QString organization = QCoreApplication::organizationName();
-    const QString path = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + '/' +
-                         (organization.isEmpty() ? QStringLiteral("Unknown Organization") : organization) + '/' +
-                         QCoreApplication::applicationName() + QStringLiteral(".conf");
-    const QFileInfo info(path);
-    if (info.exists() && !info.isFile()) return nullptr;
-    return std::make_unique<QSettings>(path, QSettings::IniFormat);
-}
 } // namespace
 
 double step(double current, int direction) {

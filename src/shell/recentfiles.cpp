@@ -1,14 +1,17 @@
 #include "recentfiles.h"
 
+#include "settingsfile.h"
+
 #include <QDir>
 #include <QFileInfo>
-#include <QSettings>
 
 namespace zef {
 
 RecentFiles::RecentFiles(QString key) : key_(std::move(key)) {
     // A settings file edited by hand may hold blanks, twins or too many entries.
-    for (const QString& path : QSettings().value(key_).toStringList()) {
+    const auto settings = openSettings();
+    const QStringList kept = settings ? settings->value(key_).toStringList() : QStringList();
+    for (const QString& path : kept) {
         if (path.isEmpty() || paths_.size() >= kMaximum) continue;
         const QString id = identity(path);
         if (!paths_.contains(id)) paths_ << id;
@@ -36,8 +39,7 @@ void RecentFiles::remove(const QString& path) {
 }
 
 void RecentFiles::save() const {
-    QSettings settings;
-    settings.setValue(key_, paths_);
+    if (const auto settings = openSettings()) settings->setValue(key_, paths_);
 }
 
 } // namespace zef

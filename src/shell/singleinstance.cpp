@@ -73,7 +73,10 @@ SingleInstance::HandOver SingleInstance::handOver(const QStringList& paths, int 
 bool SingleInstance::listen() {
     if (!frameAlive_) {
         // Whatever is left at the address answers nobody: a frame that crashed left it.
-        QLocalServer::removeServer(address_);
+        // Only the holder of the lock clears it: without the lock (it could not be had in
+        // time) another start may be about to listen there, and this frame starts on its
+        // own, listening only if the address is free.
+        if (lock_) QLocalServer::removeServer(address_);
         server_ = new QLocalServer(this);
         server_->setSocketOptions(QLocalServer::UserAccessOption);
         connect(server_, &QLocalServer::newConnection, this, [this] {

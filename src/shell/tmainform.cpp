@@ -166,7 +166,7 @@ void TMainForm::onEditor(void (TEditeur::*operation)()) {
 }
 
 void TMainForm::editCommand(void (TEditeur::*onProgram)(), void (*onLine)(QLineEdit&)) {
-    // The clipboard commands act where the keyboard is. With the keyboard in the frame they
+    // The editing commands act where the keyboard is. With the keyboard in the frame they
     // act on the active program; in another window (the screen, the help, a utility) on a
     // line of text that has it (the input line of a READ), never on a program hidden
     // behind that window. Ctrl+C on the screen window copies what it shows.

@@ -13,6 +13,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
@@ -44,9 +45,9 @@ void TMainForm::buildConveniences() {
     // Undo and redo at the top of "Edition", enabled while the active editor has something
     // to undo or redo. Ctrl+Y and Ctrl+Shift+Z both redo, as in most programs.
     undo_ = addItem(editMenu, "Annuler1", "&Annuler", "Annuler la dernière modification",
-                    [this] { onEditor(&TEditeur::Annuler); }, QKeySequence(Qt::CTRL | Qt::Key_Z));
+                    [this] { editCommand(&TEditeur::Annuler, [](QLineEdit& l) { l.undo(); }); }, QKeySequence(Qt::CTRL | Qt::Key_Z));
     redo_ = addItem(editMenu, "Retablir1", "&Rétablir", "Rétablir la modification annulée",
-                    [this] { onEditor(&TEditeur::Retablir); }, QKeySequence(Qt::CTRL | Qt::Key_Y));
+                    [this] { editCommand(&TEditeur::Retablir, [](QLineEdit& l) { l.redo(); }); }, QKeySequence(Qt::CTRL | Qt::Key_Y));
     redo_->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
     // Moved from the end of the menu to its top.
     QAction* cut = action("CutItem");
@@ -56,7 +57,7 @@ void TMainForm::buildConveniences() {
     }
     editMenu->insertSeparator(cut);
     childActions_.push_back(addItem(editMenu, "Allerligne1", "A&ller à la ligne...", "Aller à une ligne du programme",
-                                    [this] { onEditor(&TEditeur::AllerALaLigne); }, QKeySequence(Qt::CTRL | Qt::Key_G)));
+                                    [this] { editCommand(&TEditeur::AllerALaLigne, [](QLineEdit&) {}); }, QKeySequence(Qt::CTRL | Qt::Key_G)));
 
     // The usual keys of the file commands, where the design gives none.
     const std::pair<const char*, QKeySequence> keys[] = {

@@ -9,11 +9,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <random>
 #include <sstream>
 
@@ -251,9 +254,13 @@ struct Side {
             }
         }
         t << "\nfiles";
+        // In the order of their names: a folder lists its entries in an order of its own.
+        std::vector<std::string> files;
         for (const auto& f : fs::recursive_directory_iterator(dir))
-            t << " " << f.path().lexically_relative(dir)
-              << (f.is_regular_file() ? "=" + readFile(f.path()) : "");
+            files.push_back(f.path().lexically_relative(dir).string() +
+                            (f.is_regular_file() ? "=" + readFile(f.path()) : ""));
+        std::sort(files.begin(), files.end());
+        for (const auto& f : files) t << " " << f;
         return t.str();
     }
 
@@ -438,4 +445,146 @@ TEST(FastPath, ReadsTheLinesOncePerRunNotPerStatement) {
     EXPECT_EQ(screens[0], screens[1]);
     EXPECT_LT(reads[0], 10 * static_cast<int>(program.size()));
     EXPECT_GT(reads[1], 80000);
+}
+
+// ---- The recorded corpus ---------------------------------------------------------------
+//
+// Today's behaviour, kept as the guard of any rewrite of the interpreter: for every case
+// program and example, and for generated programs (some fed input), what a run and a
+// single-stepped run do after each call of the driver (screen, messages, status and line,
+// stacks, every variable, the files written; the statement and poll counts left out, as
+// they say how, not what). The recording, tests/interpreter/corpus.txt, holds a hash of
+// each program and of its behaviour: a program that changed (its generator was edited)
+// asks for a new recording, a behaviour that changed is a fault unless it is meant.
+//
+//   ZEF_CORPUS_LONG=1     all the recorded generated programs, not only the first thirtieth
+//   ZEF_CORPUS_RECORD=1   writes the recording instead of checking it (with LONG for all)
+namespace {
+
+constexpr int kCorpusGenerated = 1500; // of each generator, in the long pass
+
+bool corpusFlag(const char* name) {
+    const char* v = std::getenv(name);
+    return v && *v && std::string(v) != "0";
+}
+
+std::uint64_t fnv1a(std::string_view text) {
+    std::uint64_t h = 1469598103934665603ull;
+    for (unsigned char c : text) {
+        h ^= c;
+        h *= 1099511628211ull;
+    }
+    return h;
+}
+
+std::vector<Program> corpusPrograms(bool longPass) {
+    std::vector<Program> programs = casePrograms();
+    std::sort(programs.begin(), programs.end(),
+              [](const Program& a, const Program& b) { return a.name < b.name; });
+    const std::deque<std::string> input = {"12", "abc", "3,5", "", "-7", "fin", "2147483647"};
+    const int generated = longPass ? kCorpusGenerated : kCorpusGenerated / 30;
+    for (int seed = 1; seed <= generated; ++seed) {
+        std::mt19937 rng(static_cast<unsigned>(seed));
+        Program random("hasard-" + std::to_string(seed), robustnessProgram(rng));
+        if (seed % 3 == 0) random.input = input;
+        Program typed("boucles-" + std::to_string(seed), typedProgram(rng));
+        if (seed % 4 == 0) typed.input = input;
+        if (seed % 5 == 0) typed.locale = "en_US";
+        programs.push_back(std::move(random));
+        programs.push_back(std::move(typed));
+    }
+    return programs;
+}
+
+std::string programText(const Program& p) {
+    std::string text = p.locale + "\n" + p.arguments + "\n";
+    for (const auto& l : p.input) text += l + "\n";
+    text += "---\n";
+    for (const auto& l : p.lines) text += l + "\n";
+    return text;
+}
+
+// What the program does, run and then single-stepped, by the interpreter as the IDE and
+// zefrun use it.
+std::string behaviour(const Program& p, const fs::path& dir) {
+    std::string all;
+    for (const bool stepping : {false, true}) {
+        fs::remove_all(dir);
+        Side side(p, true, dir);
+        std::int32_t from = 0;
+        for (int call = 0; call < (stepping ? 300 : 3); ++call) {
+            std::string t = side.call(from, stepping);
+            // The counts of statements and polls say how the work was done, not what it did.
+            if (const auto at = t.find(" count "); at != std::string::npos)
+                if (const auto end = t.find(" begin ", at); end != std::string::npos) t.erase(at, end - at);
+            all += t + "\n";
+            if (startsWith(t, "abandoned") || startsWith(t, "status 0") || side.h.line >= side.h.lines.count())
+                break;
+            from = side.h.line;
+        }
+        all += "====\n";
+    }
+    return all;
+}
+
+} // namespace
+
+TEST(Corpus, BehaviourMatchesTheRecording) {
+    const fs::path recording = fs::path(ZEF_CASES_DIR).parent_path() / "interpreter" / "corpus.txt";
+    const bool record = corpusFlag("ZEF_CORPUS_RECORD"), longPass = corpusFlag("ZEF_CORPUS_LONG");
+    const fs::path previous = fs::current_path();
+    std::string pattern = (fs::temp_directory_path() / "zef-corpus-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    const fs::path root = pattern;
+    struct Restore {
+        fs::path previous, root;
+        ~Restore() {
+            fs::current_path(previous);
+            std::error_code ec;
+            fs::remove_all(root, ec);
+        }
+    } restore{previous, root};
+
+    std::map<std::string, std::pair<std::string, std::string>> recorded; // name -> hashes
+    if (!record) {
+        std::ifstream in(recording);
+        ASSERT_TRUE(in) << "no recording at " << recording;
+        std::string name, programHash, behaviourHash;
+        while (in >> name >> programHash >> behaviourHash) recorded[name] = {programHash, behaviourHash};
+    }
+    std::ostringstream out;
+    int checked = 0, differing = 0;
+    for (const Program& p : corpusPrograms(longPass || record)) {
+        auto hex = [](std::uint64_t h) {
+            char buffer[17];
+            std::snprintf(buffer, sizeof buffer, "%016llx", static_cast<unsigned long long>(h));
+            return std::string(buffer);
+        };
+        const std::string programHash = hex(fnv1a(programText(p)));
+        const std::string seen = behaviour(p, root / "run");
+        const std::string behaviourHash = hex(fnv1a(seen));
+        if (record) {
+            out << p.name << " " << programHash << " " << behaviourHash << "\n";
+            continue;
+        }
+        const auto it = recorded.find(p.name);
+        ASSERT_NE(it, recorded.end()) << p.name << " is not recorded: record the corpus again";
+        ASSERT_EQ(it->second.first, programHash)
+            << p.name << ": the program is not the one recorded (its generator changed?): record again";
+        ++checked;
+        if (it->second.second != behaviourHash && ++differing <= 3)
+            ADD_FAILURE() << p.name << " behaves otherwise than recorded. Now:\n"
+                          << seen.substr(0, 4000) << "\nProgram:\n"
+                          << programText(p);
+    }
+    if (record) {
+        fs::current_path(previous);
+        std::ofstream file(recording, std::ios::binary);
+        file << out.str();
+        std::printf("recorded to %s\n", recording.c_str());
+        return;
+    }
+    EXPECT_EQ(differing, 0);
+    EXPECT_GT(checked, 200);
+    std::printf("%d programs as recorded\n", checked);
 }

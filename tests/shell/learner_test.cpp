@@ -8,6 +8,7 @@
 #include "tform12.h"
 #include "tform3.h"
 #include "tmainform.h"
+#include "watchdog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -23,9 +24,11 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSet>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTextDocumentFragment>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWheelEvent>
@@ -34,6 +37,7 @@
 
 #include <filesystem>
 
+#include <sys/stat.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -351,14 +355,14 @@ TEST_F(Learner, AFreshRunStartsOnAClearScreenAndAContinuedRunKeepsIt) {
 // what it holds, and its help button opens the help at that message's entry.
 TEST_F(Learner, AnErrorBoxSaysWhereAndOpensTheHelpOnItsMessage) {
     form.screen().messageBoxHook = nullptr;
-    TEditeur* e = newDocument("Program un;\nvar I: integer;\nbegin\n  I := 1;\n»   writln(I);\nend.");
+    TEditeur* e = newDocument("Program un;\nvar I: integer;\nbegin\n  I := 1;\n»   writln('a>b & c<d');\nend.");
     QStringList seen;
     e->runErrorHook = [&](const QString& message, int line, const QString& text) {
         seen << QStringLiteral("%1|%2|%3").arg(message).arg(line).arg(text);
     };
     form.action("Excuter1")->trigger(); // stops at the breakpoint: no error
     form.action("Continuer2")->trigger();
-    EXPECT_EQ(seen, QStringList{"Identificateur inconnu|5|writln(I);"});
+    EXPECT_EQ(seen, QStringList{"Identificateur inconnu|5|writln('a>b & c<d');"});
     EXPECT_EQ(e->Memo1->textCursor().blockNumber(), 4);
 
     // The box itself, answered with its help button.
@@ -373,12 +377,14 @@ TEST_F(Learner, AnErrorBoxSaysWhereAndOpensTheHelpOnItsMessage) {
             box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         }
         if (!box) return;
-        informative = box->informativeText();
+        // What the label shows of it, rich text or plain.
+        const QString t = box->informativeText();
+        informative = Qt::mightBeRichText(t) ? QTextDocumentFragment::fromHtml(t).toPlainText() : t;
         for (QAbstractButton* b : box->buttons())
             if (b->text() == QStringLiteral("Aide sur ce message")) b->click();
     });
     form.action("Continuer2")->trigger();
-    EXPECT_TRUE(informative.contains(QStringLiteral("5")) && informative.contains(QStringLiteral("writln(I);")))
+    EXPECT_TRUE(informative.contains(QStringLiteral("5")) && informative.contains(QStringLiteral("writln('a>b & c<d');")))
         << informative.toStdString();
     THelpViewer& help = form.helpViewer();
     EXPECT_TRUE(help.isVisible());
@@ -404,6 +410,7 @@ TEST_F(Learner, ClipboardCommandsActWhereTheKeyboardIs) {
     ASSERT_EQ(QApplication::focusWidget(), &screen);
     form.action("PasteItem")->trigger();
     form.action("CutItem")->trigger();
+    form.action("Annuler1")->trigger(); // the typing behind could be undone: it is not
     EXPECT_EQ(e->plainText(), before);
     while (QApplication::focusWidget() != e->Memo1 && !cap.hasExpired()) {
         form.activateWindow();
@@ -413,4 +420,28 @@ TEST_F(Learner, ClipboardCommandsActWhereTheKeyboardIs) {
     ASSERT_EQ(QApplication::focusWidget(), e->Memo1);
     form.action("PasteItem")->trigger();
     EXPECT_TRUE(e->plainText().contains(QStringLiteral("1\n2\n3")));
+}
+
+// A named pipe in place of the settings file: the frame starts all the same (zoom, view
+// and recent files each read that file), with the defaults, and nothing waits for a
+// writer that never comes.
+TEST(Settings, ANamedPipeInPlaceOfTheSettingsFileDoesNotHoldTheStart) {
+    QString path;
+    {
+        QSettings settings;
+        settings.setValue("zoom/editeur", 2.0);
+        path = settings.fileName();
+    }
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_EQ(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    {
+        zef::testing::Watchdog watchdog("the settings file, a named pipe, was read at start");
+        TMainForm form;
+        form.show();
+        TEditeur* e = form.FileNew();
+        EXPECT_EQ(e->zoomFactor(), 1.0);
+        EXPECT_TRUE(form.recentFiles().isEmpty());
+        form.action("FileCloseItem")->trigger();
+    }
+    QFile::remove(path);
 }

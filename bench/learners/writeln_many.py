@@ -1,0 +1,2 @@
+for i in range(1, 1500001):
+    print(i)
