@@ -46,7 +46,15 @@ OutputChannel::OutputChannel(int fd, const std::atomic<int>* signalled) : fd_(fd
 }
 
 void OutputChannel::write(std::string_view bytes) {
-    if (error_.load() != 0 || dropped_) return; // nothing more reaches a broken output
+    if (error_.load() != 0 || dropped_ || limitReached_) return; // nothing more reaches a broken output
+    if (limit_ != 0 && bytes.size() > limit_ - accepted_) {
+        // What fits, without the first bytes of a character that would be cut.
+        std::size_t fits = static_cast<std::size_t>(limit_ - accepted_);
+        while (fits > 0 && (static_cast<unsigned char>(bytes[fits]) & 0xC0) == 0x80) --fits;
+        bytes = bytes.substr(0, fits);
+        limitReached_ = true;
+    }
+    accepted_ += bytes.size();
     buffer_.append(bytes);
     if (buffer_.size() >= 65536) flush();
 }

@@ -5,6 +5,7 @@
 #include "interpreter.h"
 
 #include <atomic>
+#include <cstdint>
 #include <csignal>
 #include <cstdio>
 #include <optional>
@@ -53,6 +54,11 @@ public:
     bool flush();
     int error() const { return error_.load(); }
     bool dropped() const { return dropped_; }
+    // At most `bytes` bytes ever reach the descriptor (0: no bound). The write that would
+    // pass the bound writes what fits, cut at a character boundary, and limitReached()
+    // then says so; nothing more is written.
+    void setLimit(std::uint64_t bytes) { limit_ = bytes; }
+    bool limitReached() const { return limitReached_; }
 
 private:
     // Waits until the descriptor takes more; false when Ctrl+C came first, or when, after
@@ -64,6 +70,8 @@ private:
     const std::atomic<int>* signalled_;
     bool regularFile_ = false; // a file on disk always has room: no wait, no small writes
     bool dropped_ = false;
+    std::uint64_t limit_ = 0, accepted_ = 0;
+    bool limitReached_ = false;
     std::string buffer_;
     std::atomic<int> error_{0};
 };
@@ -122,21 +130,40 @@ private:
     bool started_ = false; // later jobs of the same run are appended
 };
 
-// Stops the run at the next statement once a signal came or an output failed (standard
-// output, and the trace's stream when the run is traced).
+// Stops the run at the next statement once a signal came (SIGXCPU included, when the run
+// has a CPU time bound), an output failed (standard output, and the trace's stream when
+// the run is traced), standard output reached its bound, or the run its statement budget.
 class InterruptFlag : public PollHook {
 public:
     InterruptFlag(std::atomic<int>& signalled, const OutputChannel& out, const OutputChannel* trace = nullptr)
         : signalled_(signalled), out_(out), trace_(trace) {}
-    bool poll() override { return interruptPending(); }
+    // The run ends once `interpreter` has run `maxStatements` statements. The count is
+    // looked at in poll(), every few thousand statements, so that the statements
+    // themselves pay nothing: a run may go a poll interval beyond the budget.
+    void limitStatements(const Interpreter& interpreter, std::uint64_t maxStatements) {
+        interpreter_ = &interpreter;
+        maxStatements_ = maxStatements;
+    }
+    bool statementLimitReached() {
+        if (interpreter_ && interpreter_->statementsRun() >= maxStatements_) budgetSpent_ = true;
+        return budgetSpent_;
+    }
+    bool poll() override {
+        statementLimitReached();
+        return interruptPending();
+    }
     bool interruptPending() override {
-        return signalled_.load() != 0 || out_.error() != 0 || out_.dropped() || (trace_ && trace_->error() != 0);
+        return budgetSpent_ || signalled_.load() != 0 || out_.error() != 0 || out_.dropped() ||
+               out_.limitReached() || (trace_ && trace_->error() != 0);
     }
 
 private:
     std::atomic<int>& signalled_;
     const OutputChannel& out_;
     const OutputChannel* trace_;
+    const Interpreter* interpreter_ = nullptr;
+    std::uint64_t maxStatements_ = 0;
+    bool budgetSpent_ = false;
 };
 
 } // namespace zef

@@ -2,6 +2,7 @@
 
 #include "aboutbox.h"
 #include "debugwindows.h"
+#include "essaisview.h"
 #include "generators.h"
 #include "helpviewer.h"
 #include "qttext.h"
@@ -90,6 +91,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     generators_ = std::make_unique<GeneratorWindows>(this);
     buildMenus();
     buildDebuggingViews();
+    buildEssaisView();
     buildToolBar();
 
     StatusLine = new QLabel(this);
@@ -227,13 +229,19 @@ void TMainForm::buildMenus() {
     run->setObjectName("N4");
     child(addItem(run, "Excuter1", "&Exécuter", "Exécuter le programme", [this] { onEditor(&TEditeur::Executer); },
                   QKeySequence(Qt::Key_F9)));
+    child(addItem(run, "TesterEssais1", "Tester avec les e&ssais", "Exécuter le programme sur chacun de ses essais",
+                  [this] { TesterEssais(); }));
     run->addSeparator();
     child(addItem(run, "Pointdarrt1", "&Point d'arrêt", "Poser un point d'arrêt", [this] { onEditor(&TEditeur::Arret); },
                   QKeySequence(Qt::Key_F5)));
     child(addItem(run, "Continuer2", "&Continuer", "Continue l'éxécution", [this] { onEditor(&TEditeur::Continuer2); },
                   QKeySequence(Qt::Key_F7)));
-    // Stops a running program at the line it has reached.
-    child(addItem(run, "Arreter1", "Arrê&ter", "Arrêter le programme en cours", [this] { form3_->requestInterrupt(); },
+    // Stops a running program at the line it has reached, and the runs of "Tester avec les
+    // essais".
+    child(addItem(run, "Arreter1", "Arrê&ter", "Arrêter le programme en cours", [this] {
+                      form3_->requestInterrupt();
+                      if (essaisView_) essaisView_->stop();
+                  },
                   QKeySequence(Qt::CTRL | Qt::Key_F2)));
     Pasapas_ = child(addItem(run, "Pasapas", "&Mode pas à pas", "Exécute en pas à pas", [this] {
         if (TEditeur* e = activeEditor()) e->Pasapas(Pasapas_->isChecked());

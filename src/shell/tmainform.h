@@ -39,6 +39,7 @@ class TTableSymboles;
 class TVariable;
 class TParametres;
 class TVariablesView;
+class TEssaisView;
 struct GeneratorWindows;
 class TCalendrier;
 class THorloge;
@@ -88,6 +89,14 @@ public:
     TParametres& parametersWindow() const { return *parametres_; }
     QDockWidget* variablesDock() const { return variablesDock_; }
     TVariablesView& variablesView() const { return *variablesView_; }
+    // "Exécuter > Tester avec les essais" (tmainform_essais.cpp): the active program, as
+    // its editor holds it, on every case of its cases folder, shown in the "Essais" dock.
+    void TesterEssais();
+    QDockWidget* essaisDock() const { return essaisDock_; }
+    TEssaisView& essaisView() const { return *essaisView_; }
+    // Tests choose the cases folder without a dialog (empty: cancelled); given the folder
+    // proposed, NAME.essais beside the program.
+    std::function<QString(const QString& proposed)> casesFolderHook;
     // Tests answer the open dialog without a window, and give new editors their hooks.
     std::function<QString()> openFileHook;
     // Tests answer the recovery question without a window: the documents' names, and the
@@ -130,6 +139,9 @@ private:
     void cascade();
     void Timer1Timer();
     void buildDebuggingViews();
+    void buildEssaisView();
+    // The cases folder of a program: the one chosen for it before, else asked once.
+    QString casesFolderFor(const TEditeur& editor);
     // What every beginner's editor has (tmainform_conveniences.cpp): undo and redo, the
     // usual shortcuts, "Aller à la ligne...", the view commands, the caret's place in the
     // status bar, the first places of the editors and of the screen window.
@@ -180,6 +192,9 @@ private:
     TParametres* parametres_ = nullptr;
     QDockWidget* variablesDock_ = nullptr;
     TVariablesView* variablesView_ = nullptr;
+    QDockWidget* essaisDock_ = nullptr;
+    TEssaisView* essaisView_ = nullptr;
+    QPointer<TEditeur> essaisEditor_; // the editor whose program the Essais view shows
     std::unique_ptr<GeneratorWindows> generators_; // generator dialogs and pick lists
     QAction* undo_ = nullptr;
     QAction* redo_ = nullptr;

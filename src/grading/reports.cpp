@@ -1,0 +1,369 @@
+#include "reports.h"
+
+#include "text.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+
+namespace zef {
+
+namespace {
+
+// Outputs are UTF-8 as zefrun writes them; an expected output compared exactly may still
+// be Windows-1252, and is shown as such.
+std::string asUtf8(std::string_view text) { return isValidUtf8(text) ? std::string(text) : cp1252ToUtf8(text); }
+
+// Characters on a terminal, counted as code points.
+std::size_t widthOf(std::string_view utf8) {
+    return static_cast<std::size_t>(
+        std::count_if(utf8.begin(), utf8.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
+std::string shortened(std::string_view utf8, std::size_t maxChars) {
+    std::size_t chars = 0;
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        if ((static_cast<unsigned char>(utf8[i]) & 0xC0) == 0x80) continue;
+        if (chars++ == maxChars) return std::string(utf8.substr(0, i)) + "…";
+    }
+    return std::string(utf8);
+}
+
+std::string padded(const std::string& text, std::size_t width) {
+    return text + std::string(width > widthOf(text) ? width - widthOf(text) : 0, ' ');
+}
+
+// Text for XML and HTML: the five special characters as entities, and the control
+// characters XML 1.0 forbids shown as their Unicode pictures (␇ for BEL). In an attribute
+// the line ends and tabs become character references, so that a parser keeps them.
+std::string xmlText(std::string_view raw, bool attribute = false) {
+    const std::string text = asUtf8(raw);
+    std::string out;
+    out.reserve(text.size());
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        switch (ch) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        case '\'': out += "&#39;"; break;
+        case '\n': out += attribute ? "&#10;" : "\n"; break;
+        case '\r': out += attribute ? "&#13;" : "\r"; break;
+        case '\t': out += attribute ? "&#9;" : "\t"; break;
+        default:
+            if (c < 0x20) {
+                const char32_t picture = 0x2400 + c; // U+2400..U+241F, three bytes in UTF-8
+                out += static_cast<char>(0xE0 | (picture >> 12));
+                out += static_cast<char>(0x80 | ((picture >> 6) & 0x3F));
+                out += static_cast<char>(0x80 | (picture & 0x3F));
+            } else if (c == 0x7F) {
+                out += "\xE2\x90\xA1"; // ␡
+            } else {
+                out += ch;
+            }
+        }
+    }
+    return out;
+}
+
+std::string jsonString(std::string_view raw) {
+    const std::string text = asUtf8(raw);
+    std::string out = "\"";
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        switch (ch) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (c < 0x20 || c == 0x7F) {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+                out += escaped;
+            } else {
+                out += ch;
+            }
+        }
+    }
+    return out + "\"";
+}
+
+std::string csvField(std::string_view raw) {
+    const std::string text = asUtf8(raw);
+    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+    std::string out = "\"";
+    for (const char c : text) out += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return out + "\"";
+}
+
+std::string seconds(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f", value);
+    return text;
+}
+
+std::string firstFailureText(const ProgramResult& program) {
+    const CaseResult* failure = program.firstFailure();
+    return failure ? failure->caseName + " : " + verdictText(*failure) : std::string();
+}
+
+// The case names of all programs, in the order they first appear (programs graded on
+// their own exercises may have different cases).
+std::vector<std::string> allCaseNames(const std::vector<ProgramResult>& results) {
+    std::vector<std::string> names;
+    for (const ProgramResult& program : results)
+        for (const CaseResult& result : program.cases)
+            if (std::find(names.begin(), names.end(), result.caseName) == names.end()) names.push_back(result.caseName);
+    return names;
+}
+
+std::string withoutPasExtension(const std::string& name) {
+    return lowerAscii(name).ends_with(".pas") ? name.substr(0, name.size() - 4) : name;
+}
+
+} // namespace
+
+std::string tableReport(const std::vector<ProgramResult>& results) {
+    std::vector<std::vector<std::string>> rows{{"Programme", "Réussis", "Score", "Premier échec"}};
+    std::size_t runs = 0, passed = 0, programsPassed = 0;
+    for (const ProgramResult& program : results) {
+        const std::string failure = firstFailureText(program);
+        rows.push_back({program.name,
+                        std::to_string(program.passed()) + "/" + std::to_string(program.cases.size()),
+                        std::to_string(program.score()) + " %",
+                        failure.empty() ? std::string("—") : shortened(failure, 100)});
+        runs += program.cases.size();
+        passed += program.passed();
+        programsPassed += program.passed() == program.cases.size() ? 1 : 0;
+    }
+    std::vector<std::size_t> widths(4, 0);
+    for (const auto& row : rows)
+        for (std::size_t i = 0; i < row.size(); ++i) widths[i] = std::max(widths[i], widthOf(row[i]));
+    std::string out;
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        const auto& row = rows[r];
+        // Numbers are right-aligned under their headings.
+        std::string line = padded(row[0], widths[0]) + "  " +
+                           std::string(widths[1] - widthOf(row[1]), ' ') + row[1] + "  " +
+                           std::string(widths[2] - widthOf(row[2]), ' ') + row[2] + "  " + row[3];
+        out += line + "\n";
+        // The rule under the headings stops where a terminal line would.
+        if (r == 0) out += std::string(std::min<std::size_t>(widths[0] + widths[1] + widths[2] + 6 + widths[3], 79), '-') + "\n";
+    }
+    out += std::to_string(results.size()) + (results.size() > 1 ? " programmes, " : " programme, ") +
+           std::to_string(programsPassed) + " entièrement réussi" + (programsPassed > 1 ? "s" : "") + " ; " +
+           std::to_string(passed) + "/" + std::to_string(runs) + " exécutions réussies\n";
+    return out;
+}
+
+std::string csvReport(const std::vector<ProgramResult>& results) {
+    const std::vector<std::string> caseNames = allCaseNames(results);
+    std::string out = "Programme,Réussis,Essais,Score (%),Premier échec";
+    for (const std::string& name : caseNames) out += "," + csvField(name);
+    out += "\r\n";
+    for (const ProgramResult& program : results) {
+        out += csvField(program.name) + "," + std::to_string(program.passed()) + "," +
+               std::to_string(program.cases.size()) + "," + std::to_string(program.score()) + "," +
+               csvField(firstFailureText(program));
+        for (const std::string& name : caseNames) {
+            out += ",";
+            for (const CaseResult& result : program.cases)
+                if (result.caseName == name) out += csvField(verdictText(result));
+        }
+        out += "\r\n";
+    }
+    return out;
+}
+
+std::string junitReport(const std::vector<ProgramResult>& results) {
+    // A failure of the program is a <failure>; a run that could not be done, an <error>.
+    std::size_t tests = 0, failures = 0, errors = 0;
+    double total = 0;
+    std::string suites;
+    for (const ProgramResult& program : results) {
+        std::size_t suiteFailures = 0, suiteErrors = 0;
+        double suiteTime = 0;
+        std::string cases;
+        std::string className = withoutPasExtension(program.name);
+        std::replace(className.begin(), className.end(), '.', '_');
+        for (const CaseResult& result : program.cases) {
+            suiteTime += result.seconds;
+            cases += "    <testcase name=\"" + xmlText(result.caseName, true) + "\" classname=\"" +
+                     xmlText(className, true) + "\" time=\"" + seconds(result.seconds) + "\"";
+            if (result.passed()) {
+                cases += "/>\n";
+                continue;
+            }
+            const bool error = result.verdict == Verdict::NotRun;
+            (error ? suiteErrors : suiteFailures) += 1;
+            const char* element = error ? "error" : "failure";
+            cases += ">\n      <" + std::string(element) + " type=\"" + verdictKey(result.verdict) +
+                     "\" message=\"" + xmlText(verdictText(result), true) + "\">";
+            cases += xmlText("Attendu :\n" + shortened(asUtf8(result.expected), 65536) + "\nObtenu :\n" +
+                             shortened(asUtf8(result.obtained), 65536));
+            cases += "</" + std::string(element) + ">\n    </testcase>\n";
+        }
+        suites += "  <testsuite name=\"" + xmlText(program.name, true) + "\" tests=\"" +
+                  std::to_string(program.cases.size()) + "\" failures=\"" + std::to_string(suiteFailures) +
+                  "\" errors=\"" + std::to_string(suiteErrors) + "\" skipped=\"0\" time=\"" + seconds(suiteTime) +
+                  "\">\n    <properties>\n      <property name=\"programme\" value=\"" +
+                  xmlText(program.program.string(), true) + "\"/>\n      <property name=\"essais\" value=\"" +
+                  xmlText(program.casesFolder.string(), true) + "\"/>\n    </properties>\n" + cases +
+                  "  </testsuite>\n";
+        tests += program.cases.size();
+        failures += suiteFailures;
+        errors += suiteErrors;
+        total += suiteTime;
+    }
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<testsuites name=\"zefcorrige\" tests=\"" +
+           std::to_string(tests) + "\" failures=\"" + std::to_string(failures) + "\" errors=\"" +
+           std::to_string(errors) + "\" time=\"" + seconds(total) + "\">\n" + suites + "</testsuites>\n";
+}
+
+std::string jsonLinesReport(const std::vector<ProgramResult>& results) {
+    std::string out;
+    for (const ProgramResult& program : results) {
+        for (const CaseResult& result : program.cases) {
+            out += "{\"programme\":" + jsonString(program.name) + ",\"chemin\":" +
+                   jsonString(program.program.string()) + ",\"essais\":" + jsonString(program.casesFolder.string()) +
+                   ",\"essai\":" + jsonString(result.caseName) + ",\"reussi\":" + (result.passed() ? "true" : "false") +
+                   ",\"verdict\":" + jsonString(verdictName(result.verdict)) + ",\"cle\":" +
+                   jsonString(verdictKey(result.verdict)) + ",\"texte\":" + jsonString(verdictText(result));
+            if (result.verdict == Verdict::Error || result.verdict == Verdict::InputExhausted)
+                out += ",\"ligne\":" + std::to_string(result.line);
+            if (result.verdict == Verdict::Error || result.verdict == Verdict::NotRun)
+                out += ",\"message\":" + jsonString(result.message);
+            if (result.verdict == Verdict::WrongOutput) {
+                const Difference& d = result.difference;
+                out += ",\"ligne\":" + std::to_string(d.line) + ",\"ligne_attendue\":" +
+                       (d.expected ? jsonString(*d.expected) : std::string("null")) + ",\"ligne_obtenue\":" +
+                       (d.obtained ? jsonString(*d.obtained) : std::string("null"));
+            }
+            out += ",\"duree_s\":" + seconds(result.seconds) + "}\n";
+        }
+    }
+    return out;
+}
+
+namespace {
+
+constexpr std::size_t kShownLines = 400; // per output and case in the HTML page
+
+const char* kStyle = R"(
+body { font-family: sans-serif; margin: 2em; color: #222; }
+h1 { font-size: 1.6em; } h2 { font-size: 1.25em; margin-top: 2em; border-bottom: 1px solid #ccc; }
+table { border-collapse: collapse; }
+th, td { border: 1px solid #ccc; padding: 0.2em 0.5em; text-align: left; vertical-align: top; }
+th { background: #f0f0f0; }
+td.nombre { text-align: right; }
+.ok { color: #17692e; } .ko { color: #b3261e; }
+details { margin: 0.4em 0; } summary { cursor: pointer; }
+table.cote-a-cote { font-family: monospace; width: 100%; table-layout: fixed; }
+table.cote-a-cote td { white-space: pre-wrap; overflow-wrap: anywhere; }
+table.cote-a-cote td.num { width: 3.5em; text-align: right; color: #777; }
+tr.diff td { background: #fff1f0; }
+tr.premiere td { outline: 2px solid #b3261e; }
+mark { background: #ffb4ab; }
+.absent { color: #777; font-style: italic; }
+pre.erreurs { background: #fff8e1; padding: 0.5em; }
+)";
+
+std::string escapeHtml(std::string_view text) { return xmlText(text); }
+
+// One cell of a differing line: the part both lines share, then the rest marked.
+std::string markedCell(const std::string& line, const std::string& other) {
+    std::size_t common = 0;
+    while (common < line.size() && common < other.size() && line[common] == other[common]) ++common;
+    // Not inside a character: back to its first byte.
+    while (common > 0 && (static_cast<unsigned char>(line[common]) & 0xC0) == 0x80) --common;
+    if (common == line.size()) return escapeHtml(line);
+    return escapeHtml(line.substr(0, common)) + "<mark>" + escapeHtml(line.substr(common)) + "</mark>";
+}
+
+std::string sideBySide(const CaseResult& result, bool exact) {
+    const std::vector<std::string> want = comparedLines(result.expected, exact);
+    const std::vector<std::string> got = comparedLines(result.obtained, exact);
+    const std::size_t count = std::max(want.size(), got.size());
+    const int first = result.verdict == Verdict::WrongOutput ? result.difference.line : 0;
+    std::string out = "<table class=\"cote-a-cote\"><thead><tr><th class=\"num\">Ligne</th><th>Attendu</th>"
+                      "<th>Obtenu</th></tr></thead><tbody>\n";
+    for (std::size_t i = 0; i < std::min(count, kShownLines); ++i) {
+        const bool haveWant = i < want.size(), haveGot = i < got.size();
+        const bool differs = !haveWant || !haveGot || want[i] != got[i];
+        std::string classes = differs ? "diff" : "";
+        if (static_cast<int>(i) + 1 == first) classes += " premiere";
+        out += classes.empty() ? std::string("<tr>") : "<tr class=\"" + classes + "\">";
+        out += "<td class=\"num\">" + std::to_string(i + 1) + "</td>";
+        auto cell = [&](bool have, const std::vector<std::string>& lines, const std::vector<std::string>& others) {
+            if (!have) return std::string("<td class=\"absent\">(fin de la sortie)</td>");
+            const bool otherHas = i < others.size();
+            return "<td>" + (differs && otherHas ? markedCell(lines[i], others[i]) : escapeHtml(lines[i])) + "</td>";
+        };
+        out += cell(haveWant, want, got) + cell(haveGot, got, want) + "</tr>\n";
+    }
+    if (count > kShownLines)
+        out += "<tr><td class=\"num\"></td><td colspan=\"2\" class=\"absent\">… " +
+               std::to_string(count - kShownLines) + " lignes de plus</td></tr>\n";
+    out += "</tbody></table>\n";
+    return out;
+}
+
+} // namespace
+
+std::string htmlReport(const std::vector<ProgramResult>& results, bool exact) {
+    std::size_t runs = 0, passed = 0;
+    int scores = 0;
+    for (const ProgramResult& program : results) {
+        runs += program.cases.size();
+        passed += program.passed();
+        scores += program.score();
+    }
+    std::string out = "<!DOCTYPE html>\n<html lang=\"fr\" xmlns=\"http://www.w3.org/1999/xhtml\">\n<head>\n"
+                      "<meta charset=\"utf-8\"/>\n<title>Correction des essais</title>\n<style>" +
+                      std::string(kStyle) + "</style>\n</head>\n<body>\n<h1>Correction des essais</h1>\n";
+    out += "<p>" + std::to_string(results.size()) + (results.size() > 1 ? " programmes" : " programme") + ", " +
+           std::to_string(passed) + " exécutions réussies sur " + std::to_string(runs);
+    if (!results.empty())
+        out += " ; score moyen : " + std::to_string(scores / static_cast<int>(results.size())) + " %";
+    out += ". Comparaison " +
+           std::string(exact ? "exacte, octet par octet." :
+                               "sans tenir compte des fins de ligne, des espaces en fin de ligne ni des lignes "
+                               "vides à la fin.") + "</p>\n";
+    out += "<h2>Résumé de la classe</h2>\n<table class=\"resume\"><thead><tr><th>Programme</th><th>Réussis</th>"
+           "<th>Score</th><th>Premier échec</th></tr></thead><tbody>\n";
+    for (std::size_t p = 0; p < results.size(); ++p) {
+        const ProgramResult& program = results[p];
+        const std::string failure = firstFailureText(program);
+        out += "<tr><td><a href=\"#programme-" + std::to_string(p + 1) + "\">" + escapeHtml(program.name) +
+               "</a></td><td class=\"nombre\">" + std::to_string(program.passed()) + "/" +
+               std::to_string(program.cases.size()) + "</td><td class=\"nombre\">" + std::to_string(program.score()) +
+               " %</td><td" + (failure.empty() ? " class=\"ok\">—" : " class=\"ko\">" + escapeHtml(failure)) +
+               "</td></tr>\n";
+    }
+    out += "</tbody></table>\n";
+    for (std::size_t p = 0; p < results.size(); ++p) {
+        const ProgramResult& program = results[p];
+        out += "<section id=\"programme-" + std::to_string(p + 1) + "\">\n<h2>" + escapeHtml(program.name) + " : " +
+               std::to_string(program.passed()) + "/" + std::to_string(program.cases.size()) + " (" +
+               std::to_string(program.score()) + " %)</h2>\n";
+        out += "<p>Programme : " + escapeHtml(program.program.string()) + " — essais : " +
+               escapeHtml(program.casesFolder.string()) + "</p>\n";
+        for (const CaseResult& result : program.cases) {
+            const bool ok = result.passed();
+            out += std::string("<details") + (ok ? "" : " open=\"open\"") + "><summary><span class=\"" +
+                   (ok ? "ok\">✓" : "ko\">✗") + "</span> " + escapeHtml(result.caseName) + " : " +
+                   escapeHtml(verdictText(result)) + " <span class=\"absent\">(" + seconds(result.seconds) +
+                   " s)</span></summary>\n";
+            out += sideBySide(result, exact);
+            out += "</details>\n";
+        }
+        out += "</section>\n";
+    }
+    out += "</body>\n</html>\n";
+    return out;
+}
+
+} // namespace zef

@@ -1,0 +1,242 @@
+// zefcorrige as a teacher uses it: expected outputs written from a solution, a class
+// graded, each report read back by a parser of its format, the exit statuses, and the
+// progress bar that shows only on a terminal.
+#include "grading_support.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QString>
+#include <QXmlStreamReader>
+
+#include <gtest/gtest.h>
+
+#include <pty.h>
+
+using namespace grading_test;
+
+namespace {
+
+const fs::path kExamples = ZEF_EXAMPLES_DIR;
+
+Finished zefcorrige(std::vector<std::string> args) {
+    args.insert(args.begin(), ZEF_ZEFCORRIGE);
+    // Where the kernel cannot confine, grading runs unconfined; the confinement itself is
+    // shown by the runs' own tests.
+    args.insert(args.begin() + 1, "--sans-isolation");
+    return runCommand(args);
+}
+
+// The example exercise's inputs, parameters and data files, without its expected outputs.
+fs::path casesWithoutExpected(const TempDir& dir) {
+    const fs::path essais = dir / "essais";
+    fs::create_directories(essais);
+    for (const auto& entry : fs::directory_iterator(kExamples / "table.essais"))
+        if (entry.path().extension() != ".out")
+            fs::copy(entry.path(), essais / entry.path().filename(), fs::copy_options::recursive);
+    return essais;
+}
+
+// A class: the solution, a program that stops on an error, and one whose output holds
+// characters that every report must escape.
+fs::path classOfThree(const TempDir& dir) {
+    const fs::path copies = dir / "copies";
+    fs::create_directories(copies);
+    fs::copy_file(kExamples / "table.pas", copies / "a_juste.pas");
+    writeProgram(copies / "b_erreur.pas", {"PROGRAM Erreur;", "VAR N: INTEGER;", "BEGIN", "  N := INCONNU;", "END."});
+    writeProgram(copies / "c_bizarre.pas", {"PROGRAM Bizarre;", "VAR S: STRING;", "BEGIN", "  S := CHR(7);",
+                                            "  WRITELN('<&> \"guillemets\"');", "  WRITELN(S);", "END."});
+    writeFile(copies / "notes.txt", "not a program\n");
+    return copies;
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+// RFC 4180 records: fields separated by commas, quoted when they hold commas, quotes or
+// line ends, records ended by CR LF.
+std::vector<std::vector<std::string>> parseCsv(const std::string& text) {
+    std::vector<std::vector<std::string>> rows(1, std::vector<std::string>(1));
+    bool quoted = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (quoted) {
+            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') rows.back().back() += '"', ++i;
+            else if (c == '"') quoted = false;
+            else rows.back().back() += c;
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == ',') {
+            rows.back().emplace_back();
+        } else if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            ++i;
+            rows.emplace_back(1);
+        } else {
+            rows.back().back() += c;
+        }
+    }
+    if (rows.back().size() == 1 && rows.back()[0].empty()) rows.pop_back();
+    return rows;
+}
+
+} // namespace
+
+TEST(Zefcorrige, ExpectedOutputsFromTheSolutionThenTheSolutionScoresFull) {
+    TempDir dir;
+    const fs::path essais = casesWithoutExpected(dir);
+    // Without expected outputs there is nothing to grade against.
+    const Finished refused = zefcorrige({essais.string(), (kExamples / "table.pas").string()});
+    EXPECT_EQ(refused.status, 66);
+    EXPECT_NE(refused.err.find("--creer-attendus"), std::string::npos) << refused.err;
+
+    const Finished created = zefcorrige({"--creer-attendus", (kExamples / "table.pas").string(), essais.string()});
+    EXPECT_EQ(created.status, 0) << created.err;
+    std::size_t written = 0;
+    for (const auto& entry : fs::directory_iterator(essais)) written += entry.path().extension() == ".out" ? 1 : 0;
+    EXPECT_EQ(written, 4u);
+    EXPECT_EQ(readFile(essais / "02_neuf_jusqu_a_3.out"),
+              "Table de multiplication\nQuelle table ? 9\n9 x 1 = 9\n9 x 2 = 18\n9 x 3 = 27\n");
+
+    const Finished graded = zefcorrige({essais.string(), (kExamples / "table.pas").string()});
+    EXPECT_EQ(graded.status, 0) << graded.out << graded.err;
+    EXPECT_NE(graded.out.find("4/4"), std::string::npos) << graded.out;
+    EXPECT_NE(graded.out.find("100 %"), std::string::npos) << graded.out;
+    // Not on a terminal: no progress bar, nothing at all on stderr.
+    EXPECT_EQ(graded.err, "");
+
+    // The example exercise, found beside its program, passes as shipped.
+    const Finished example = zefcorrige({(kExamples / "table.pas").string()});
+    EXPECT_EQ(example.status, 0) << example.out << example.err;
+}
+
+TEST(Zefcorrige, EveryReportReadsBackWithAParserOfItsFormat) {
+    TempDir dir;
+    const fs::path copies = classOfThree(dir);
+    const fs::path csv = dir / "classe.csv", junit = dir / "classe.xml", html = dir / "classe.html";
+    const Finished graded = zefcorrige({"--json", "--csv", csv.string(), "--junit", junit.string(), "--html",
+                                        html.string(), "-j", "2", (kExamples / "table.essais").string(),
+                                        copies.string()});
+    EXPECT_EQ(graded.status, 1) << graded.err;
+
+    // JSON lines: one object per run, in the order of the programs and their cases.
+    const std::vector<std::string> lines = linesOf(graded.out);
+    ASSERT_EQ(lines.size(), 12u) << graded.out;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        QJsonParseError error{};
+        const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(lines[i]), &error);
+        ASSERT_EQ(error.error, QJsonParseError::NoError) << lines[i];
+        const QJsonObject run = document.object();
+        const char* programs[] = {"a_juste.pas", "b_erreur.pas", "c_bizarre.pas"};
+        EXPECT_EQ(run["programme"].toString().toStdString(), programs[i / 4]);
+        EXPECT_EQ(run["reussi"].toBool(), i < 4) << lines[i];
+        if (i / 4 == 1) {
+            EXPECT_EQ(run["verdict"].toString(), QString::fromUtf8("Erreur"));
+            EXPECT_EQ(run["ligne"].toInt(), 4);
+        }
+        if (i == 8) {
+            // The first line of the odd program, escaped and read back as written.
+            EXPECT_EQ(run["ligne_obtenue"].toString(), QString::fromUtf8("<&> \"guillemets\""));
+        }
+    }
+
+    // JUnit: one suite per program, one test case per case, a failure per failed run.
+    QXmlStreamReader xml(QByteArray::fromStdString(readFile(junit)));
+    int suites = 0, cases = 0, failures = 0, declaredFailures = 0;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement) continue;
+        if (xml.name() == u"testsuite") {
+            ++suites;
+            declaredFailures += xml.attributes().value("failures").toInt();
+        }
+        cases += xml.name() == u"testcase" ? 1 : 0;
+        failures += xml.name() == u"failure" ? 1 : 0;
+    }
+    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    EXPECT_EQ(suites, 3);
+    EXPECT_EQ(cases, 12);
+    EXPECT_EQ(failures, 8);
+    EXPECT_EQ(declaredFailures, 8);
+
+    // HTML: well-formed, one block per program and case, the odd characters as written.
+    QXmlStreamReader page(QByteArray::fromStdString(readFile(html)));
+    int blocks = 0, differingRows = 0;
+    bool oddTextShown = false;
+    while (!page.atEnd()) {
+        const auto token = page.readNext();
+        if (token == QXmlStreamReader::StartElement) {
+            blocks += page.name() == u"details" ? 1 : 0;
+            differingRows += page.name() == u"tr" && page.attributes().value("class").contains(u"diff") ? 1 : 0;
+        } else if (token == QXmlStreamReader::Characters) {
+            oddTextShown = oddTextShown || page.text().contains(u"<&> \"guillemets\"");
+        }
+    }
+    EXPECT_FALSE(page.hasError()) << page.errorString().toStdString();
+    EXPECT_EQ(blocks, 12);
+    EXPECT_GT(differingRows, 0);
+    EXPECT_TRUE(oddTextShown);
+
+    // CSV: a heading row, then one row per program with one verdict per case.
+    const auto rows = parseCsv(readFile(csv));
+    ASSERT_EQ(rows.size(), 4u) << readFile(csv);
+    EXPECT_EQ(rows[0].size(), 9u);
+    EXPECT_EQ(rows[1][0], "a_juste.pas");
+    EXPECT_EQ(rows[1][3], "100");
+    EXPECT_EQ(rows[2][1], "0");
+    EXPECT_EQ(rows[2][5].rfind("Erreur ligne 4 : ", 0), 0u) << rows[2][5];
+    for (const auto& row : rows) EXPECT_EQ(row.size(), rows[0].size());
+}
+
+TEST(Zefcorrige, ExitStatusesOfUsageAndInputs) {
+    TempDir dir;
+    const std::string table = (kExamples / "table.pas").string();
+    const std::string essais = (kExamples / "table.essais").string();
+    EXPECT_EQ(zefcorrige({}).status, 64);
+    EXPECT_EQ(zefcorrige({"--frobnique", essais, table}).status, 64);
+    EXPECT_EQ(zefcorrige({"-j", "0", essais, table}).status, 64);
+    EXPECT_EQ(zefcorrige({"--max-sortie", "beaucoup", essais, table}).status, 64);
+    EXPECT_EQ(zefcorrige({essais}).status, 64);
+    EXPECT_EQ(zefcorrige({essais, (dir / "absent.pas").string()}).status, 66);
+    EXPECT_EQ(zefcorrige({(dir / "absent.essais").string(), table}).status, 66);
+    fs::create_directories(dir / "vide");
+    EXPECT_EQ(zefcorrige({(dir / "vide").string(), table}).status, 66);
+    EXPECT_EQ(zefcorrige({essais, (dir / "vide").string()}).status, 66);
+    // A report that cannot be written is said, with its own status.
+    EXPECT_EQ(zefcorrige({"--csv", (dir / "absent" / "x.csv").string(), essais, table}).status, 74);
+    // Tight bounds turn the solution's runs into failures.
+    const Finished bounded = zefcorrige({"--json", "--max-sortie", "30", essais, table});
+    EXPECT_EQ(bounded.status, 1);
+    EXPECT_NE(bounded.out.find("\"verdict\":\"Sortie trop longue\""), std::string::npos) << bounded.out;
+}
+
+TEST(Zefcorrige, TheProgressBarShowsOnATerminalOnly) {
+    int master = -1, slave = -1;
+    ASSERT_EQ(openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, slave, 2);
+    posix_spawn_file_actions_addclose(&actions, master);
+    std::vector<std::string> args{ZEF_ZEFCORRIGE, "--sans-isolation", (kExamples / "table.pas").string()};
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    ASSERT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    close(slave);
+    // The terminal's side is read until the program has gone (EIO once no one holds it).
+    std::string shown;
+    char chunk[4096];
+    for (ssize_t n; (n = read(master, chunk, sizeof chunk)) > 0;) shown.append(chunk, static_cast<std::size_t>(n));
+    close(master);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_NE(shown.find("4/4 exécutions"), std::string::npos) << shown;
+    // The bar is erased at the end: the terminal's line is left clean.
+    EXPECT_NE(shown.rfind("\x1b[K"), std::string::npos) << shown;
+}
