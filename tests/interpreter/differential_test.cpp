@@ -181,9 +181,12 @@ std::string readFile(const fs::path& path) {
 
 std::vector<Program> casePrograms() {
     std::vector<Program> programs;
-    for (const auto& entry : fs::directory_iterator(ZEF_EXAMPLES_DIR))
+    for (const auto& entry : fs::directory_iterator(ZEF_EXAMPLES_DIR)) {
+        // The examples' programs only: an exercise's folder of cases stands beside its program.
+        if (!entry.is_regular_file() || entry.path().extension() != ".pas") continue;
         programs.emplace_back(entry.path().filename().string(),
                               splitLines(decodeFileText(readFile(entry.path()))));
+    }
     for (const auto& entry : fs::directory_iterator(ZEF_CASES_DIR)) {
         Program p(entry.path().filename().string());
         std::istringstream in(readFile(entry.path()));
