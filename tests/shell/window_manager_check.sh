@@ -75,7 +75,10 @@ begin
   writeln(S);
 end.
 PAS
-export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
+# Folders of its own, the runtime one too: no socket or lock of another start of the IDE
+# (left by an earlier check) can take this one's place.
+mkdir -m 700 "$work/runtime"
+export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/runtime"
 (cd "$work" && exec "$ide" lire.pas) >"$work/ide.log" 2>&1 &
 pids+=($!)
 
