@@ -74,7 +74,8 @@ TEST(Real48, FifteenDigitsTellEveryRealApart) {
     for (int n = 0; n < 200'000; ++n) {
         const std::uint64_t bits = rng();
         std::array<std::uint8_t, 6> bytes;
-        for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(bits >> (8 * i));
+        for (std::size_t i = 0; i < bytes.size(); ++i)
+            bytes[i] = static_cast<std::uint8_t>(bits >> (8 * i));
         if (bytes[0] == 0) bytes[0] = 1;
         const Real48 stored = Real48::fromBytes(bytes);
         const auto back = parseReal(formatReal(stored.toDouble(), ','), ',');

@@ -34,7 +34,8 @@ TEST(Fragments, LoopsAndConditionsFollowTheirTemplates) {
 TEST(Fragments, AMissingRequiredFieldGivesNoText) {
     EXPECT_EQ(ForFragment("", "1", "10"), "");
     // An operator index past the last one is no choice either.
-    for (const Condition& c : {Condition{"A", -1, "B"}, Condition{"", 2, "B"}, Condition{"A", 6, "B"}}) {
+    for (const Condition& c :
+         {Condition{"A", -1, "B"}, Condition{"", 2, "B"}, Condition{"A", 6, "B"}}) {
         EXPECT_EQ(WhileFragment(c), "");
         EXPECT_EQ(RepeatFragment(c), "");
         EXPECT_EQ(IfFragment(c, true), "");
@@ -51,7 +52,8 @@ TEST(Fragments, FilesOpenForReadingOrWritingEvenWithEmptyFields) {
 TEST(PickLists, TheKeywordListIsTheVocabularySortedWithoutRegardToCase) {
     const auto words = KeywordListEntries();
     const auto& vocabulary = zef::EditorVocabulary();
-    ASSERT_TRUE(std::is_permutation(words.begin(), words.end(), vocabulary.begin(), vocabulary.end()));
+    ASSERT_TRUE(
+        std::is_permutation(words.begin(), words.end(), vocabulary.begin(), vocabulary.end()));
     auto upper = [](std::string s) {
         for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
         return s;

@@ -31,38 +31,44 @@ struct Boundary {
 // the first file: they share slot 1 of their stores, so an element numbered by one of
 // them would read the integer I if its kind went unchecked.
 std::vector<std::string> program(const std::vector<std::string>& body) {
-    std::vector<std::string> lines = {"PROGRAM Bords;",       "VAR I, J: INTEGER;", "VAR R: REAL;",
-                                      "VAR C: CHAR;",         "VAR S, U: STRING;",  "VAR F: TEXTFILE;",
-                                      "VAR T: ARRAY[3] OF INTEGER;", "BEGIN"};
+    std::vector<std::string> lines = {"PROGRAM Bords;",
+                                      "VAR I, J: INTEGER;",
+                                      "VAR R: REAL;",
+                                      "VAR C: CHAR;",
+                                      "VAR S, U: STRING;",
+                                      "VAR F: TEXTFILE;",
+                                      "VAR T: ARRAY[3] OF INTEGER;",
+                                      "BEGIN"};
     lines.insert(lines.end(), body.begin(), body.end());
     lines.push_back("END.");
     return lines;
 }
 
 const Boundary kBoundaries[] = {
-    {"SQRT(0) is 0, as is the root of any value down to 0",
+    {"SQRT of 0 is 0, not an error",
      {"R := SQRT(0);", "WRITELN(R);", "R := 0,25;", "R := SQRT(R);", "WRITELN(R);"},
      "0\n0,5\n",
      ""},
     {"the largest and the smallest integers are results like any other",
-     {"I := 2147483647;", "J := I / 1;", "WRITELN(J);", "I := -2147483647;", "I := I - 1;", "J := I / 1;",
-      "WRITELN(J);", "R := 2147483647;", "J := INT(R);", "WRITELN(J);"},
+     {"I := 2147483647;", "J := I / 1;", "WRITELN(J);", "I := -2147483647;", "I := I - 1;",
+      "J := I / 1;", "WRITELN(J);", "R := 2147483647;", "J := INT(R);", "WRITELN(J);"},
      "2147483647\n-2147483648\n2147483647\n",
      ""},
     {"COPY from the last character gives that character; one past it, nothing",
-     {"S := 'abc';", "U := COPY(S,3,1);", "WRITELN(U);", "U := COPY('abc',3,5);", "WRITELN(U);", "I := 3;",
-      "U := COPY(S,I,1);", "WRITELN(U);", "U := COPY(S,4,1);", "WRITE('[');", "WRITE(U);", "WRITELN(']');"},
+     {"S := 'abc';", "U := COPY(S,3,1);", "WRITELN(U);", "U := COPY('abc',3,5);", "WRITELN(U);",
+      "I := 3;", "U := COPY(S,I,1);", "WRITELN(U);", "U := COPY(S,4,1);", "WRITE('[');",
+      "WRITE(U);", "WRITELN(']');"},
      "c\nc\nc\n[]\n",
      ""},
     {"a FOR loop runs its last pass, down as well as up, and once when its bounds meet",
-     {"FOR I:=3 DOWNTO 1 DO", "WRITE(I);", "WRITELN('.');", "FOR I:=1 TO 3 DO", "WRITE(I);", "WRITELN('.');",
-      "FOR I:=2 DOWNTO 2 DO", "WRITE(I);", "WRITELN('.');"},
+     {"FOR I:=3 DOWNTO 1 DO", "WRITE(I);", "WRITELN('.');", "FOR I:=1 TO 3 DO", "WRITE(I);",
+      "WRITELN('.');", "FOR I:=2 DOWNTO 2 DO", "WRITE(I);", "WRITELN('.');"},
      "321.\n123.\n2.\n",
      ""},
     {"each comparison below, at and above equality",
      {"FOR I:=1 TO 3 DO", "BEGIN", "IF I = 2 THEN", "WRITE('=');", "IF I <> 2 THEN", "WRITE('#');",
-      "IF I < 2 THEN", "WRITE('<');", "IF I > 2 THEN", "WRITE('>');", "IF I <= 2 THEN", "WRITE('(');",
-      "IF I >= 2 THEN", "WRITE(')');", "WRITELN('.');", "END;"},
+      "IF I < 2 THEN", "WRITE('<');", "IF I > 2 THEN", "WRITE('>');", "IF I <= 2 THEN",
+      "WRITE('(');", "IF I >= 2 THEN", "WRITE(')');", "WRITELN('.');", "END;"},
      "#<(.\n=().\n#>).\n",
      ""},
     {"texts compare right-aligned on their last sixteen characters, no fewer",
@@ -70,7 +76,8 @@ const Boundary kBoundaries[] = {
       "IF 'ABCDEFGHIJKLMNOP' = 'BBCDEFGHIJKLMNOP' THEN", "WRITE('b');",
       "IF 'ABCDEFGHIJKLMNOP' < 'BBCDEFGHIJKLMNOP' THEN", "WRITE('c');", "S := 'ABCDEFGHIJKLMNOP';",
       "U := 'BBCDEFGHIJKLMNOP';", "IF S <> U THEN", "WRITE('d');", "IF U > S THEN", "WRITE('e');",
-      "U := 'ABCDEFGHIJKLMNOQ';", "IF S = U THEN", "WRITE('f');", "IF S < U THEN", "WRITE('g');", "WRITELN('.');"},
+      "U := 'ABCDEFGHIJKLMNOQ';", "IF S = U THEN", "WRITE('f');", "IF S < U THEN", "WRITE('g');",
+      "WRITELN('.');"},
      "acdeg.\n",
      ""},
     {"a doubled quote in a condition's literal stands for one quote",
@@ -81,19 +88,34 @@ const Boundary kBoundaries[] = {
      {"it's"}},
     // An element's number is an integer variable or a number: a variable of any other kind
     // stops the statement before anything is read or stored.
-    {"a real numbering an element stored to", {"I := 2;", "T[R] := 7;", "WRITELN('jamais');"}, "",
+    {"a real numbering an element stored to",
+     {"I := 2;", "T[R] := 7;", "WRITELN('jamais');"},
+     "",
      "Indice de type incorrect"},
-    {"a char numbering an element stored to", {"I := 2;", "T[C] := 7;", "WRITELN('jamais');"}, "",
+    {"a char numbering an element stored to",
+     {"I := 2;", "T[C] := 7;", "WRITELN('jamais');"},
+     "",
      "Indice de type incorrect"},
-    {"a string numbering an element stored to", {"I := 2;", "T[S] := 7;", "WRITELN('jamais');"}, "",
+    {"a string numbering an element stored to",
+     {"I := 2;", "T[S] := 7;", "WRITELN('jamais');"},
+     "",
      "Indice de type incorrect"},
-    {"a file numbering an element stored to", {"I := 2;", "T[F] := 7;", "WRITELN('jamais');"}, "",
+    {"a file numbering an element stored to",
+     {"I := 2;", "T[F] := 7;", "WRITELN('jamais');"},
+     "",
      "Indice de type incorrect"},
-    {"a real numbering an element read", {"I := 2;", "J := T[R] + 1;", "WRITELN('jamais');"}, "",
+    {"a real numbering an element read",
+     {"I := 2;", "J := T[R] + 1;", "WRITELN('jamais');"},
+     "",
      "Indice de type incorrect"},
-    {"a char numbering an element read", {"I := 2;", "J := T[C];", "WRITELN('jamais');"}, "",
+    {"a char numbering an element read",
+     {"I := 2;", "J := T[C];", "WRITELN('jamais');"},
+     "",
      "Indice de type incorrect"},
-    {"an integer numbering an element", {"I := 3;", "T[I] := 7;", "J := T[I] + 1;", "WRITELN(J);"}, "8\n", ""},
+    {"an integer numbering an element",
+     {"I := 3;", "T[I] := 7;", "J := T[I] + 1;", "WRITELN(J);"},
+     "8\n",
+     ""},
 };
 
 } // namespace
@@ -105,7 +127,8 @@ TEST(Boundaries, EachRuleHoldsAtItsEdgeOnBothPaths) {
             h.interpreter->setFastForms(fast);
             h.screen.input = b.input;
             const std::int32_t status = h.run(program(b.body));
-            const std::string where = std::string(b.rule) + (fast ? " (fast forms)" : " (text path)");
+            const std::string where =
+                std::string(b.rule) + (fast ? " (fast forms)" : " (text path)");
             EXPECT_EQ(h.screen.text(), b.screen) << where;
             if (b.message.empty()) {
                 EXPECT_EQ(status, 0) << where;
@@ -133,7 +156,8 @@ TEST(Boundaries, FileStatementsOnTheWrongKindOfEntryFailAndLeaveItInPlace) {
     };
     for (const auto& [statement, message] : statements) {
         Harness h;
-        EXPECT_EQ(h.run({"PROGRAM Entrees;", "BEGIN", statement, "WRITELN('jamais');", "END."}), StatusStop)
+        EXPECT_EQ(h.run({"PROGRAM Entrees;", "BEGIN", statement, "WRITELN('jamais');", "END."}),
+                  StatusStop)
             << statement;
         EXPECT_EQ(h.messages.messages, std::vector<std::string>{message}) << statement;
         EXPECT_EQ(h.screen.text(), "") << statement;

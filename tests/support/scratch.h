@@ -15,9 +15,10 @@
 namespace zef::testing {
 
 class ScratchFolder {
-public:
+  public:
     explicit ScratchFolder(const std::string& prefix = "zef-test") {
-        std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();
         if (!mkdtemp(pattern.data())) throw std::runtime_error("no scratch folder: " + pattern);
         path_ = pattern;
     }
@@ -29,18 +30,21 @@ public:
     ScratchFolder& operator=(const ScratchFolder&) = delete;
 
     const std::filesystem::path& path() const { return path_; }
-    std::filesystem::path operator/(const std::filesystem::path& name) const { return path_ / name; }
+    std::filesystem::path operator/(const std::filesystem::path& name) const {
+        return path_ / name;
+    }
     // Leaves the folder in place, for a look at what a failed test left there.
     void keep() { kept_ = true; }
 
-private:
+  private:
     std::filesystem::path path_;
     bool kept_ = false;
 };
 
 class CurrentFolder {
-public:
-    explicit CurrentFolder(const std::filesystem::path& folder) : previous_(std::filesystem::current_path()) {
+  public:
+    explicit CurrentFolder(const std::filesystem::path& folder)
+        : previous_(std::filesystem::current_path()) {
         std::filesystem::current_path(folder);
     }
     ~CurrentFolder() {
@@ -50,7 +54,7 @@ public:
     CurrentFolder(const CurrentFolder&) = delete;
     CurrentFolder& operator=(const CurrentFolder&) = delete;
 
-private:
+  private:
     std::filesystem::path previous_;
 };
 

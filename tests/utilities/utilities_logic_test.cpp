@@ -216,17 +216,19 @@ TEST_F(ParisTime, ARefusedChangeSaysWhy) {
     EXPECT_EQ(clock.set.size(), 1u) << "an impossible date never reaches the clock";
 }
 
-TEST_F(ParisTime, TheLastDayOfEveryMonthIsADate) {
+TEST_F(ParisTime, TheLastDayOfAMonthIsADate) {
     model.activate({2026, 1, 15, 12, 0, 0});
     std::vector<std::string> set;
-    for (const char* date : {"31/01/2026", "28/02/2026", "29/02/2024", "30/04/2026", "31/12/2026"}) {
+    for (const char* date :
+         {"31/01/2026", "28/02/2026", "29/02/2024", "30/04/2026", "31/12/2026"}) {
         model.date = date;
         model.pressSet();
         EXPECT_EQ(model.pressSet(), std::nullopt) << date;
     }
     for (const auto& d : clock.set) set.push_back(text(d));
-    EXPECT_EQ(set, (std::vector<std::string>{"2026-01-31 11:00:00", "2026-02-28 11:00:00", "2024-02-29 11:00:00",
-                                             "2026-04-30 10:00:00", "2026-12-31 11:00:00"}));
+    EXPECT_EQ(set, (std::vector<std::string>{"2026-01-31 11:00:00", "2026-02-28 11:00:00",
+                                             "2024-02-29 11:00:00", "2026-04-30 10:00:00",
+                                             "2026-12-31 11:00:00"}));
 }
 
 TEST(Calendar, MonthStepsKeepTheDayOrTakeTheLastOne) {
