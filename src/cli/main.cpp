@@ -1,5 +1,6 @@
 // zefrun: runs one program of the language in a terminal or a pipe, with the same
 // interpreter as the IDE.
+#include "options.h"
 #include "terminal_platform.h"
 #include "trace.h"
 
@@ -135,18 +136,7 @@ int main(int argc, char** argv) {
     bool haveLocale = false, trace = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
-        auto value = [&](const std::string& option, std::string& out) {
-            if (a == option) {
-                if (i + 1 >= argc) return -1;
-                out = argv[++i];
-                return 1;
-            }
-            if (startsWith(a, option + "=")) {
-                out = a.substr(option.size() + 1);
-                return 1;
-            }
-            return 0;
-        };
+        auto value = [&](const char* option, std::string& out) { return optionValue(argc, argv, i, {option}, out); };
         int r;
         if (a == "--help" || a == "-h") {
             std::cout << kUsage;

@@ -1,6 +1,7 @@
 // zefcorrige: grades learners' programs on an exercise's test cases from a terminal, each
 // run through zefrun, confined, under bounds, several at a time; or writes the expected
 // outputs of the cases from a reference solution.
+#include "options.h"
 #include "exercise.h"
 #include "grader.h"
 #include "reports.h"
@@ -199,20 +200,8 @@ int main(int argc, char** argv) {
     std::vector<std::string> words;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
-        // "--option VALUE" or "--option=VALUE"; -1 when the value is missing.
         auto value = [&](std::initializer_list<const char*> names, std::string& out) {
-            for (const std::string name : names) {
-                if (a == name) {
-                    if (i + 1 >= argc) return -1;
-                    out = argv[++i];
-                    return 1;
-                }
-                if (startsWith(a, name + "=")) {
-                    out = a.substr(name.size() + 1);
-                    return 1;
-                }
-            }
-            return 0;
+            return optionValue(argc, argv, i, names, out);
         };
         std::string text;
         int r;
