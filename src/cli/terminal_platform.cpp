@@ -153,6 +153,8 @@ std::optional<std::string> TerminalScreen::nextInputLine(bool& gotLineEnd) {
         input_.erase(0, inputPos_);
         inputPos_ = 0;
         scanned = input_.size();
+        // About to wait for input: whoever gives it may be waiting for what was written.
+        out_.flush();
         if (!waitForInput()) throw InputInterrupted{};
         char chunk[65536];
         const ssize_t n = ::read(STDIN_FILENO, chunk, sizeof chunk);
@@ -172,7 +174,10 @@ std::optional<std::string> TerminalScreen::nextInputLine(bool& gotLineEnd) {
 }
 
 std::string TerminalScreen::readLine(int, int) {
-    out_.flush();
+    // A person at a terminal sees the prompt before typing; in a pipe the output waits
+    // until the reader has to wait for input (or the buffer fills), so that reading
+    // lines already given costs no write.
+    if (stdoutTty_ || stdinTty_) out_.flush();
     bool gotLineEnd = false;
     std::optional<std::string> bytes = nextInputLine(gotLineEnd);
     // A truncated input must not make a finite program read empty lines forever.

@@ -24,6 +24,7 @@
 #include <sys/resource.h>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <csignal>
 #include <sys/wait.h>
@@ -324,6 +325,56 @@ TEST(ZefrunCommandLine, CtrlCInterruptsTheRun) {
         EXPECT_EQ(WEXITSTATUS(wstatus), 130) << program;
         EXPECT_NE(readFile(dir / "stderr.txt").find("Exécution interrompue"), std::string::npos) << program;
     }
+}
+
+// A program in conversation over pipes: each question reaches the other side before zefrun
+// waits for its answer, although in a pipe the output is not written at every READ.
+TEST(ZefrunCommandLine, QuestionsReachAPipeBeforeTheAnswerIsAwaited) {
+    const zef::testing::ScratchFolder scratch("zefask");
+    const fs::path& dir = scratch.path();
+    writeFile(dir / "p.pas", "PROGRAM P;\r\nVAR I, N: INTEGER;\r\nBEGIN\r\n  FOR I:=1 TO 3 DO\r\n"
+                             "  BEGIN\r\n    WRITE('Nombre ?');\r\n    READLN(N);\r\n    N := N * 2;\r\n"
+                             "    WRITELN(N);\r\n  END;\r\nEND.\r\n");
+    int toChild[2], fromChild[2];
+    ASSERT_EQ(pipe(toChild), 0);
+    ASSERT_EQ(pipe(fromChild), 0);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (chdir(dir.c_str()) != 0) _exit(127);
+        dup2(toChild[0], 0);
+        dup2(fromChild[1], 1);
+        for (int fd : {toChild[0], toChild[1], fromChild[0], fromChild[1]}) close(fd);
+        execl(ZEF_ZEFRUN, ZEF_ZEFRUN, "p.pas", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(toChild[0]);
+    close(fromChild[1]);
+    // Reads until the text has come, for at most a minute: without it the question is lost.
+    std::string seen;
+    auto awaitText = [&](const std::string& text) {
+        const auto cap = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+        while (seen.find(text) == std::string::npos && std::chrono::steady_clock::now() < cap) {
+            pollfd ready{fromChild[0], POLLIN, 0};
+            if (poll(&ready, 1, 1000) <= 0) continue;
+            char chunk[256];
+            const ssize_t n = read(fromChild[0], chunk, sizeof chunk);
+            if (n <= 0) break;
+            seen.append(chunk, static_cast<std::size_t>(n));
+        }
+        return seen.find(text) != std::string::npos;
+    };
+    for (const char* answer : {"21", "5", "-4"}) {
+        ASSERT_TRUE(awaitText("Nombre ?")) << seen;
+        seen.erase(0, seen.find("Nombre ?") + 8);
+        const std::string line = std::string(answer) + "\n";
+        ASSERT_EQ(write(toChild[1], line.data(), line.size()), static_cast<ssize_t>(line.size()));
+    }
+    close(toChild[1]);
+    EXPECT_TRUE(awaitText("-8\n")) << seen;
+    int wstatus = 0;
+    waitpid(pid, &wstatus, 0);
+    close(fromChild[0]);
+    EXPECT_TRUE(WIFEXITED(wstatus) && WEXITSTATUS(wstatus) == 0);
 }
 
 // Standard output that cannot be written stops the run with 74 and a French reason; a
