@@ -46,6 +46,10 @@ void InterpreterPrivate::WriteStatement(const std::string& rawArgument, bool new
     std::string value = argument;
     ScalarValue(value);
     if (runStatus_ > 0) return;
+    drawValue(value, newLine);
+}
+
+void InterpreterPrivate::drawValue(const std::string& value, bool newLine) {
     if (platform_.screen) {
         platform_.screen->drawText(cursorX_, cursorY_, value);
         cursorX_ = advanced(cursorX_, platform_.screen->textWidth(value));
@@ -60,8 +64,10 @@ void InterpreterPrivate::ReadStatement(const std::string& rawArgument, bool newL
     const std::string name = upperAscii(trim(argument));
     const SymbolEntry* target = findSymbol(name);
     if (!target) return fail(Message::UnknownReadTarget, name);
-    const char kind = target->Kind;
-    const std::int32_t index = target->Index;
+    readFromScreen(target->Kind, target->Index, newLine);
+}
+
+void InterpreterPrivate::readFromScreen(char kind, std::int32_t index, bool newLine) {
     std::string typed;
     if (platform_.screen) {
         typed = platform_.screen->readLine(cursorX_, cursorY_);

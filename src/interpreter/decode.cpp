@@ -190,12 +190,29 @@ class Decoder {
         const std::string upper = upperAscii(operand);
         if (functionFor(upper) == Function::ParamCount) return std::nullopt;
         if (const auto open = operand.find('('); open != std::string::npos) {
-            if (functionFor(upper.substr(0, open)) != Function::Length) return std::nullopt;
-            auto inner = stringOperand(dropLast(operand.substr(open + 1)));
-            if (!inner) return std::nullopt;
-            o.kind = Operand::Kind::Length;
-            o.inner.push_back(std::move(*inner));
-            return o;
+            const auto function = functionFor(upper.substr(0, open));
+            if (!function) return std::nullopt;
+            const std::string argument = operand.substr(open + 1); // still ends with ")"
+            o.kind = Operand::Kind::Builtin;
+            o.function = *function;
+            switch (*function) {
+            case Function::Length:
+                return withArguments(o, {stringOperand(dropLast(argument))});
+            case Function::Pos: {
+                const std::string inner = dropLast(argument);
+                const auto comma = inner.find(',');
+                if (comma == std::string::npos) return std::nullopt;
+                return withArguments(o, {stringOperand(inner.substr(0, comma)),
+                                         stringOperand(inner.substr(comma + 1))});
+            }
+            case Function::Abs:
+            case Function::Int:
+            case Function::Ord:
+            case Function::Val:
+                return withArguments(o, {variableArgument(argument)});
+            default:
+                return std::nullopt;
+            }
         }
         return element(operand, 'I');
     }
@@ -214,10 +231,59 @@ class Decoder {
             return o;
         }
         if (const SymbolEntry* entry = find(operand)) return scalar(*entry, 'R');
-        if (functionFor(upperAscii(operand)) == Function::Random ||
-            operand.find('(') != std::string::npos)
-            return std::nullopt;
+        if (functionFor(upperAscii(operand)) == Function::Random) return std::nullopt;
+        if (const auto open = operand.find('('); open != std::string::npos) {
+            const auto function = functionFor(upperAscii(operand.substr(0, open)));
+            if (function != Function::Abs && function != Function::Sqrt && function != Function::Sin &&
+                function != Function::Cos && function != Function::Ln && function != Function::Exp)
+                return std::nullopt;
+            o.kind = Operand::Kind::Builtin;
+            o.function = *function;
+            return withArguments(o, {variableArgument(operand.substr(open + 1))});
+        }
         return element(operand, 'R');
+    }
+
+    // A built-in with its arguments, when every one of them has a form.
+    static std::optional<Operand> withArguments(Operand o, std::initializer_list<std::optional<Operand>> arguments) {
+        for (const auto& argument : arguments) {
+            if (!argument) return std::nullopt;
+            o.inner.push_back(*argument);
+        }
+        return o;
+    }
+
+    // The argument of ABS, INT, ORD, VAL, of the real built-ins, INTTOSTR, CHR and
+    // INTTOHEX when it is a variable: these read their argument's value text, which only a
+    // variable's value decides. A literal argument stays with the text path.
+    std::optional<Operand> variableArgument(const std::string& argument) const {
+        auto o = scalarOperand(dropLast(trim(argument)));
+        if (!o || o->kind == Operand::Kind::Text) return std::nullopt;
+        return o;
+    }
+
+    // ScalarValue's reading of an operand: a quoted literal (its first doubled quote made
+    // one), a number as written, or a variable reference. A number holding a character no
+    // number has gets no form.
+    std::optional<Operand> scalarOperand(const std::string& text) const {
+        if (text.empty()) return std::nullopt;
+        Operand o;
+        o.kind = Operand::Kind::Text;
+        if (text[0] == '\'') {
+            std::string rest = text.substr(1);
+            if (const auto pair = rest.find("''"); pair != std::string::npos) rest.erase(pair, 1);
+            if (rest.empty() || rest.back() != '\'') return std::nullopt;
+            rest.pop_back();
+            o.text = rest;
+            return o;
+        }
+        if (inSet(text[0], ".0123456789+-")) {
+            for (char c : text)
+                if (!inSet(c, ".-+1234567890")) return std::nullopt;
+            o.text = text;
+            return o;
+        }
+        return reference(trim(text));
     }
 
     // A variable of the given type, by its slot.
@@ -265,44 +331,40 @@ class Decoder {
     // back only to within its 15 digits, so its comparisons near a tie go to the text path.
     std::optional<Operand> conditionOperand(const std::string& text, bool& numeric) const {
         numeric = false;
-        if (text.empty()) return std::nullopt;
-        Operand o;
-        if (text[0] == '\'') {
-            std::string rest = text.substr(1);
-            if (const auto pair = rest.find("''"); pair != std::string::npos) rest.erase(pair, 1);
-            if (rest.empty() || rest.back() != '\'') return std::nullopt;
-            rest.pop_back();
-            o.kind = Operand::Kind::Text;
-            o.text = rest;
-            return o;
-        }
-        if (inSet(text[0], ".0123456789+-")) {
-            for (char c : text)
-                if (!inSet(c, ".-+1234567890")) return std::nullopt;
+        auto o = scalarOperand(text);
+        if (!o) return std::nullopt;
+        if (o->kind == Operand::Kind::Text) {
+            if (text[0] == '\'') return o;
             numeric = true;
-            o.kind = Operand::Kind::Text;
-            o.text = text;
             if (const auto i = parseInteger(text)) {
-                o.r = *i;
+                o->r = *i;
             } else {
                 auto d = parseReal(text, '.');
                 if (!d) d = parseReal(text, separator_);
                 if (!d) return std::nullopt;
-                o.r = *d;
+                o->r = *d;
             }
             return o;
         }
-        auto ref = reference(trim(text));
-        if (!ref) return std::nullopt;
-        numeric = ref->type == 'I' || ref->type == 'R';
-        ref->exactReading = ref->type != 'R';
-        return ref;
+        numeric = o->type == 'I' || o->type == 'R';
+        o->exactReading = o->type != 'R';
+        return o;
     }
 
     Condition condition(const std::string& text) const {
         Condition c;
         const std::string upper = upperAscii(text);
-        if (startsWith(upper, "NOT EOF(") || startsWith(upper, "EOF(")) return c;
+        if (startsWith(upper, "NOT EOF(") || startsWith(upper, "EOF(")) {
+            // FileEof's reading of the file variable's name.
+            const std::string argument = text.substr(text.find('(') + 1);
+            const SymbolEntry* entry = find(trim(upperAscii(dropLast(trim(argument)))));
+            if (!entry || entry->Kind != 'F') return c;
+            c.endOfFile = true;
+            c.negated = startsWith(upper, "NOT");
+            c.file = entry->Index;
+            c.valid = true;
+            return c;
+        }
         std::size_t at = std::string::npos;
         std::string op;
         if (!findComparison(text, at, op)) return c;
@@ -340,7 +402,7 @@ class Decoder {
         return c;
     }
 
-    // StringTerm: a string operand, or COPY(source,from,count).
+    // StringTerm: a string operand, or a string built-in of its arguments.
     std::optional<StringTerm> stringTerm(const std::string& operandText) const {
         const std::string operand = trim(operandText);
         const auto open = operand.find('(');
@@ -351,21 +413,41 @@ class Decoder {
             t.source = std::move(*o);
             return t;
         }
-        if (functionFor(upperAscii(operand.substr(0, open))) != Function::Copy) return std::nullopt;
+        t.function = functionFor(upperAscii(operand.substr(0, open)));
+        if (!t.function) return std::nullopt;
         const std::string inner = dropLast(operand.substr(open + 1));
-        const auto comma = inner.find(',');
-        if (comma == std::string::npos) return std::nullopt;
-        const std::string rest = inner.substr(comma + 1);
-        const auto comma2 = rest.find(',');
-        if (comma2 == std::string::npos) return std::nullopt;
-        auto source = stringOperand(inner.substr(0, comma));
-        auto from = integerValue(rest.substr(0, comma2));
-        auto count = integerValue(rest.substr(comma2 + 1));
-        if (!source || !from || !count) return std::nullopt;
-        t.copy = true;
+        std::optional<Operand> source;
+        switch (*t.function) {
+        case Function::Copy: {
+            const auto comma = inner.find(',');
+            if (comma == std::string::npos) return std::nullopt;
+            const std::string rest = inner.substr(comma + 1);
+            const auto comma2 = rest.find(',');
+            if (comma2 == std::string::npos) return std::nullopt;
+            source = stringOperand(inner.substr(0, comma));
+            auto from = integerValue(rest.substr(0, comma2));
+            auto count = integerValue(rest.substr(comma2 + 1));
+            if (!from || !count) return std::nullopt;
+            t.from = std::move(*from);
+            t.count = std::move(*count);
+            break;
+        }
+        case Function::IntToStr:
+        case Function::Chr:
+        case Function::IntToHex:
+            // The value text of a variable, read as a number.
+            source = scalarOperand(inner);
+            if (source && source->kind == Operand::Kind::Text) return std::nullopt;
+            break;
+        case Function::UpperCase:
+        case Function::LowerCase:
+            source = stringOperand(inner);
+            break;
+        default:
+            return std::nullopt;
+        }
+        if (!source) return std::nullopt;
         t.source = std::move(*source);
-        t.from = std::move(*from);
-        t.count = std::move(*count);
         return t;
     }
 
@@ -426,8 +508,12 @@ class Decoder {
 
 void FastPath::decode(const InterpreterPrivate& interpreter, DecodedLine& d) {
     decodeStatement(interpreter, d);
-    d.loopSafe = d.fast && !(d.statement == Statement::Assignment && d.destination.type != 'I' &&
-                             d.destination.type != 'R');
+    // A READ on the screen waits for the user and may be interrupted, and a number read
+    // may not convert: those report through the driver.
+    const bool reportsItself = (d.statement == Statement::Read || d.statement == Statement::Readln) &&
+                               (d.transfer.target == Transfer::Target::Screen ||
+                                (d.transfer.target == Transfer::Target::File && d.transfer.kind != 'S'));
+    d.loopSafe = d.fast && !reportsItself;
 }
 
 void FastPath::decodeStatement(const InterpreterPrivate& interpreter, DecodedLine& d) {
@@ -479,6 +565,68 @@ void FastPath::decodeStatement(const InterpreterPrivate& interpreter, DecodedLin
     case Statement::Assignment:
         d.fast = decoder.assignment(dropTrailing(text, ';'), d);
         return;
+    case Statement::Write:
+    case Statement::Writeln:
+    case Statement::Read:
+    case Statement::Readln: {
+        // WriteStatement and ReadStatement: the "(" after the keyword, the ")" as the last
+        // character; a destination before the first comma outside quotes.
+        const bool write = d.statement == Statement::Write || d.statement == Statement::Writeln;
+        Transfer& t = d.transfer;
+        const std::string inner = dropLast(trim(argument));
+        if (inner.empty()) {
+            t.target = Transfer::Target::LineOnly;
+            d.fast = true;
+            return;
+        }
+        std::string rest = inner;
+        if (const auto comma = InterpreterPrivate::destinationComma(inner); comma != std::string::npos) {
+            const std::string name = upperAscii(trim(inner.substr(0, comma)));
+            // WRITE to PRN is the printer's, whatever a variable of that name.
+            if (write && name == "PRN") return;
+            const SymbolEntry* file = decoder.find(name);
+            if (!file || file->Kind != 'F') return; // an error to report
+            t.target = Transfer::Target::File;
+            t.file = file->Index;
+            rest = inner.substr(comma + 1);
+            if (write) rest = trim(rest);
+        }
+        if (write) {
+            auto value = decoder.scalarOperand(rest);
+            if (!value) return;
+            t.value = std::move(*value);
+        } else {
+            const SymbolEntry* target = decoder.find(upperAscii(trim(rest)));
+            if (!target || !inSet(target->Kind, "CIRS")) return;
+            t.kind = target->Kind;
+            t.slot = target->Index;
+        }
+        d.fast = true;
+        return;
+    }
+    case Statement::For: {
+        // ForStatement's reading of the heading: the start value runs from ":=" to the first
+        // space, the limit from "TO " to "DO"; DOWNTO anywhere counts down.
+        const std::string heading = upperAscii(argument);
+        const auto assign = heading.find(":=");
+        if (assign == std::string::npos) return;
+        const SymbolEntry* counter = decoder.find(trim(heading.substr(0, assign)));
+        if (!counter || counter->Kind != 'I') return;
+        const std::string rest = heading.substr(assign + 2);
+        const auto to = rest.find("TO");
+        if (to == std::string::npos) return;
+        std::string limit = trim(to + 3 <= rest.size() ? rest.substr(to + 3) : std::string());
+        if (!endsWith(limit, "DO")) return;
+        auto first = decoder.integerValue(trim(rest.substr(0, rest.find(' '))));
+        auto last = decoder.integerValue(trim(limit.substr(0, limit.size() - 2)));
+        if (!first || !last) return;
+        d.heading.counter = counter->Index;
+        d.heading.start = std::move(*first);
+        d.heading.limit = std::move(*last);
+        d.heading.step = rest.find("DOWNTO") != std::string::npos ? -1 : 1;
+        d.fast = true;
+        return;
+    }
     default:
         return;
     }

@@ -32,7 +32,7 @@ bool findComparison(const std::string& condition, std::size_t& at, std::string& 
 
 // One operand as the fast path reads it, resolved against the symbol table once.
 struct Operand {
-    enum class Kind : char { None, Integer, Real, Text, Scalar, Element, Length };
+    enum class Kind : char { None, Integer, Real, Text, Scalar, Element, Builtin };
     Kind kind = Kind::None;
     char type = 0;          // of a variable: 'C' 'I' 'R' 'S'
     std::int32_t slot = 0;  // the variable's slot, or the array's first slot
@@ -42,8 +42,9 @@ struct Operand {
     std::int32_t i = 0;         // an integer literal
     double r = 0;               // a real literal, or the reading of a numeric literal
     bool exactReading = true;   // a condition operand whose text reads back to its value
-    std::string text;           // a string literal's value
-    std::vector<Operand> inner; // LENGTH's string operand
+    std::string text;           // a string literal's value, or a number as written
+    Function function = Function::Length; // a built-in's
+    std::vector<Operand> inner; // a built-in's arguments
 };
 
 enum class NumericOp : char { None, Add, Sub, Mul, Divide, IntDivide, Mod };
@@ -55,12 +56,33 @@ struct Condition {
     bool integers = false; // both operands read as integers, exactly
     Operand left, right;
     Comparison op = Comparison::Equal;
+    // EOF(F) and NOT EOF(F): the file variable's slot instead of a comparison.
+    bool endOfFile = false, negated = false;
+    std::int32_t file = 0;
 };
 
-// One term of a string expression: a string operand, or COPY of one.
+// One term of a string expression: a string operand, or a string built-in of its
+// arguments (COPY, INTTOSTR, CHR, INTTOHEX, UPPERCASE, LOWERCASE).
 struct StringTerm {
-    bool copy = false;
+    std::optional<Function> function;
     Operand source, from, count;
+};
+
+// Where WRITE, WRITELN, READ and READLN go, and what they write or read into.
+struct Transfer {
+    enum class Target : char { LineOnly, Screen, File };
+    Target target = Target::Screen;
+    std::int32_t file = 0; // the file variable's slot
+    Operand value;         // what WRITE writes
+    char kind = 0;         // what READ reads into: the variable's kind and slot
+    std::int32_t slot = 0;
+};
+
+// A FOR heading: the counter's slot, its first value and its limit, the step.
+struct ForHeading {
+    std::int32_t counter = 0;
+    Operand start, limit;
+    std::int32_t step = 1;
 };
 
 struct DecodedLine {
@@ -70,8 +92,8 @@ struct DecodedLine {
     bool marked = false;  // starts with the breakpoint marker
     bool decoded = false; // the fields below are filled (decoding waits for the first run)
     Statement statement = Statement::Nothing;
-    bool fast = false;       // a fast form exists
-    bool loopSafe = false;   // fast, and cannot fail once decided (no text is stored)
+    bool fast = false;     // a fast form exists
+    bool loopSafe = false; // fast, and never stops the run with a message once decided
     std::int32_t target = 0; // a CALL's procedure heading, a GOTO's label line
 
     // Assignment: the target and the expression of its type.
@@ -82,6 +104,9 @@ struct DecodedLine {
 
     // IF, WHILE and UNTIL.
     Condition condition;
+    // WRITE, WRITELN, READ, READLN.
+    Transfer transfer;
+    ForHeading heading;
 
     // Block structure, worked out on first use and valid for one generation of the lines.
     std::uint64_t memoGeneration = 0;

@@ -10,11 +10,12 @@
 #include "text.h"
 
 #include <cmath>
+#include <cstdio>
 
 namespace zef {
 namespace {
 
-const std::string kWend = "WEND", kUntil = "UNTIL", kEndSub = "ENDSUB";
+const std::string kWend = "WEND", kUntil = "UNTIL", kEndSub = "ENDSUB", kNext = "NEXT";
 
 // PushBlock without copying the terminator word when the entry holds it already.
 [[gnu::always_inline]] inline void pushBlock(std::array<BlockEntry, MaxBlockStack + 1>& stack,
@@ -60,15 +61,107 @@ class FastValues {
             out = in_.intStore_[static_cast<std::size_t>(slot)];
             return true;
         }
-        case Operand::Kind::Length: {
-            const std::string* s = string(o.inner.front());
-            if (!s) return false;
-            out = static_cast<std::int64_t>(s->size());
+        case Operand::Kind::Builtin:
+            return builtinInteger(o, out);
+        default:
+            return false;
+        }
+    }
+
+    // The integer built-ins on the stores' values. The text path reads the argument's value
+    // text: an integer's decimal text, a real's 15 digits (which read back as the same
+    // real), a character, a string. What only that text can decide goes back to it.
+    bool builtinInteger(const Operand& o, std::int64_t& out) const {
+        if (o.function == Function::Length || o.function == Function::Pos) {
+            const std::string* first = string(o.inner[0]);
+            if (!first) return false;
+            if (o.function == Function::Length) {
+                out = static_cast<std::int64_t>(first->size());
+                return true;
+            }
+            const std::string* haystack = string(o.inner[1]);
+            if (!haystack) return false;
+            const auto at = haystack->find(*first);
+            out = at == std::string::npos ? 0 : static_cast<std::int64_t>(at) + 1;
+            return true;
+        }
+        const Operand& argument = o.inner[0];
+        const std::int32_t slot = slotOf(argument);
+        if (!slot) return false;
+        const auto at = static_cast<std::size_t>(slot);
+        switch (argument.type) {
+        case 'I': {
+            const std::int32_t v = in_.intStore_[at];
+            if (o.function == Function::Abs) out = wrap(std::llabs(std::int64_t{v}));
+            else if (o.function == Function::Ord) out = v < 0 ? '-' : leadingDigit(v);
+            else out = v; // INT and VAL read an integer's text as itself
+            return true;
+        }
+        case 'R': {
+            if (o.function != Function::Int) return false;
+            const double n = std::nearbyint(in_.realStore_[at].toDouble());
+            if (!(n >= -2147483648.0 && n <= 2147483647.0)) return false;
+            out = static_cast<std::int64_t>(n);
+            return true;
+        }
+        case 'C':
+        case 'S': {
+            const std::string* s = argument.type == 'S' ? string(argument) : nullptr;
+            const std::string_view value =
+                s ? std::string_view(*s) : std::string_view(&in_.charStore_[at], 1);
+            if (argument.type == 'S' && !s) return false;
+            if (o.function == Function::Ord && !value.empty()) {
+                out = static_cast<unsigned char>(value[0]);
+                return true;
+            }
+            if (o.function != Function::Val) return false;
+            const auto i = parseInteger(value);
+            if (!i) return false;
+            out = *i;
             return true;
         }
         default:
             return false;
         }
+    }
+
+    static std::int64_t leadingDigit(std::int32_t v) {
+        while (v >= 10) v /= 10;
+        return '0' + v;
+    }
+
+    // The real built-ins on an integer or a real, computed on doubles and rounded to the
+    // 6-byte real; a value outside their domain or the format goes back to the text path.
+    bool builtinReal(const Operand& o, double& out) const {
+        const Operand& argument = o.inner[0];
+        double x = 0;
+        if (argument.type == 'I') {
+            std::int64_t i = 0;
+            if (!integer(argument, i)) return false;
+            x = static_cast<double>(i);
+        } else if (argument.type != 'R' || !real(argument, x)) {
+            return false;
+        }
+        double result = 0;
+        switch (o.function) {
+        case Function::Abs: result = std::fabs(x); break;
+        case Function::Sqrt:
+            if (x < 0) return false;
+            result = std::sqrt(x);
+            break;
+        case Function::Sin: result = std::sin(x); break;
+        case Function::Cos: result = std::cos(x); break;
+        case Function::Ln:
+            if (x <= 0) return false;
+            result = std::log(x);
+            break;
+        case Function::Exp: result = std::exp(x); break;
+        default: return false;
+        }
+        const auto stored = roundToReal48(result);
+        if (!stored) return false;
+        out = *stored;
+        return true;
     }
 
     [[gnu::always_inline]] inline bool real(const Operand& o, double& out) const {
@@ -85,6 +178,8 @@ class FastValues {
             out = in_.realStore_[static_cast<std::size_t>(slot)].toDouble();
             return true;
         }
+        case Operand::Kind::Builtin:
+            return builtinReal(o, out);
         default:
             return false;
         }
@@ -179,6 +274,12 @@ class FastValues {
 
     // 0 false, 1 true, 2 undecided.
     [[gnu::always_inline]] inline int holds(const Condition& c) const {
+        if (c.endOfFile) {
+            TextChannel* channel = in_.fileChannel(c.file);
+            bool atEnd = true;
+            if (!channel || channel->eof(atEnd) != IoOk) return 2;
+            return atEnd != c.negated ? 1 : 0;
+        }
         const int o = order(c);
         if (o == 2) return 2;
         switch (c.op) {
@@ -270,26 +371,115 @@ class FastValues {
             return true;
         }
         default: {
-            std::string value;
-            for (const StringTerm& t : d.terms) {
-                const std::string* s = string(t.source);
-                if (!s) return false;
-                if (!t.copy) {
-                    value += *s;
-                    continue;
-                }
-                std::int64_t from = 0, count = 0;
-                if (!integer(t.from, from) || !integer(t.count, count)) return false;
-                const std::int64_t start = from < 1 ? 1 : from;
-                if (start > static_cast<std::int64_t>(s->size()) || count < 0) continue;
-                value.append(*s, static_cast<std::size_t>(start - 1),
-                             static_cast<std::size_t>(count));
+            std::string& value = in_.scratch_;
+            value.clear();
+            for (const StringTerm& t : d.terms)
+                if (!appendTerm(t, value)) return false;
+            // The store's own checks decide before anything is stored: an empty CHAR, an
+            // element beyond the store, a text too long for the memory.
+            if (d.destination.type == 'C') {
+                if (value.empty() || slot > in_.charCount_) return false;
+                in_.charStore_[static_cast<std::size_t>(slot)] = value[0];
+                return true;
             }
-            // The store's own checks stay in force for texts.
-            in_.StoreValue(value, d.destination.type, slot);
+            if (slot >= static_cast<std::int64_t>(in_.stringStore_.size())) return false;
+            std::string& stored = in_.stringStore_[static_cast<std::size_t>(slot)];
+            const std::size_t total = in_.stringBytes_ - stored.size() + value.size();
+            if (value.size() > MaxStringLength || total > MaxStringBytes) return false;
+            stored.assign(value);
+            in_.stringBytes_ = total;
             return true;
         }
         }
+    }
+
+    // Appends one term of a string expression; false when the text path must decide.
+    bool appendTerm(const StringTerm& t, std::string& value) const {
+        if (!t.function) {
+            const std::string* s = string(t.source);
+            if (!s) return false;
+            value += *s;
+            return true;
+        }
+        switch (*t.function) {
+        case Function::Copy: {
+            const std::string* s = string(t.source);
+            std::int64_t from = 0, count = 0;
+            if (!s || !integer(t.from, from) || !integer(t.count, count)) return false;
+            const std::int64_t start = from < 1 ? 1 : from;
+            if (start > static_cast<std::int64_t>(s->size()) || count < 0) return true;
+            value.append(*s, static_cast<std::size_t>(start - 1), static_cast<std::size_t>(count));
+            return true;
+        }
+        case Function::UpperCase:
+        case Function::LowerCase: {
+            const std::string* s = string(t.source);
+            if (!s) return false;
+            value += *t.function == Function::UpperCase ? upperAscii(*s) : lowerAscii(*s);
+            return true;
+        }
+        case Function::IntToStr:
+            // An integer's or a real's value text, which always reads as a number.
+            if (t.source.type != 'I' && t.source.type != 'R') return false;
+            return appendText(t.source, value);
+        case Function::Chr:
+        case Function::IntToHex: {
+            if (t.source.type != 'I') return false;
+            std::int64_t i = 0;
+            if (!integer(t.source, i)) return false;
+            if (*t.function == Function::Chr) {
+                value += static_cast<char>(i & 0xFF);
+                return true;
+            }
+            char hex[16];
+            std::snprintf(hex, sizeof hex, "%X", static_cast<unsigned>(i));
+            value += hex;
+            return true;
+        }
+        default:
+            return false;
+        }
+    }
+
+    // Appends an operand's value text (see text()).
+    bool appendText(const Operand& o, std::string& out) const {
+        std::string piece;
+        if (!text(o, piece)) return false;
+        out += piece;
+        return true;
+    }
+
+    // WRITE and WRITELN: the value text goes to the screen or to an open file.
+    bool write(const Transfer& t, bool newLine) {
+        if (t.target == Transfer::Target::LineOnly) {
+            if (newLine) in_.moveCursorLine();
+            return true;
+        }
+        TextChannel* channel = nullptr;
+        if (t.target == Transfer::Target::File && !(channel = in_.fileChannel(t.file))) return false;
+        std::string& value = in_.scratch_;
+        if (!text(t.value, value)) return false;
+        if (channel) in_.writeToChannel(*channel, value, newLine);
+        else in_.drawValue(value, newLine);
+        return true;
+    }
+
+    // READ and READLN: a line of the screen or of a file into a variable.
+    bool read(const Transfer& t, bool newLine) {
+        switch (t.target) {
+        case Transfer::Target::LineOnly:
+            return true; // READ without a variable reads nothing
+        case Transfer::Target::Screen:
+            in_.readFromScreen(t.kind, t.slot, newLine);
+            return true;
+        case Transfer::Target::File: {
+            TextChannel* channel = in_.fileChannel(t.file);
+            if (!channel || (t.kind == 'S' && !in_.slotInStore('S', t.slot))) return false;
+            in_.readFromChannel(*channel, t.kind, t.slot, newLine);
+            return true;
+        }
+        }
+        return false;
     }
 
   private:
@@ -434,6 +624,28 @@ bool FastPath::run(InterpreterPrivate& in, DecodedProgram& program, DecodedLine&
     }
     case Statement::Assignment:
         return values.assign(d);
+    case Statement::Write:
+    case Statement::Writeln:
+        return values.write(d.transfer, d.statement == Statement::Writeln);
+    case Statement::Read:
+    case Statement::Readln:
+        return values.read(d.transfer, d.statement == Statement::Readln);
+    case Statement::For: {
+        // The counter takes its first value and the loop's frame goes on the value stack;
+        // the body always runs once, as there is no test before the first pass.
+        const ForHeading& h = d.heading;
+        std::int64_t first = 0, last = 0;
+        if (!values.integer(h.start, first) || !values.integer(h.limit, last)) return false;
+        const auto end = bodyEnd(current);
+        if (!end || h.counter > in.intCount_ || in.valueTop_ > MaxValueStack - 4 ||
+            in.blockTop_ >= MaxBlockStack)
+            return false;
+        in.intStore_[static_cast<std::size_t>(h.counter)] = static_cast<std::int32_t>(first);
+        for (const std::int32_t v : {current, h.counter, static_cast<std::int32_t>(last), h.step})
+            in.valueStack_[static_cast<std::size_t>(++in.valueTop_)] = v;
+        pushBlock(in.blockStack_, in.blockTop_, *end + 1, kNext);
+        return true;
+    }
     default:
         return false;
     }

@@ -12,8 +12,12 @@ namespace zef {
 namespace fs = std::filesystem;
 
 TextChannel* InterpreterPrivate::channelOf(const SymbolEntry& entry) {
-    if (entry.Kind != 'F' || !slotInStore('F', entry.Index)) return nullptr;
-    return &files_[static_cast<std::size_t>(entry.Index)];
+    return entry.Kind == 'F' ? fileChannel(entry.Index) : nullptr;
+}
+
+TextChannel* InterpreterPrivate::fileChannel(std::int32_t slot) {
+    if (!slotInStore('F', slot)) return nullptr;
+    return &files_[static_cast<std::size_t>(slot)];
 }
 
 void InterpreterPrivate::abandonIo(int error) {
@@ -85,8 +89,12 @@ void InterpreterPrivate::FileWrite(const std::string& argument, bool newLine) {
         if (!ok) abandonIo(IoWriteFault);
         return;
     }
-    int error = channel->write(value);
-    if (error == IoOk) error = newLine ? channel->writeLineEnd() : channel->flush();
+    writeToChannel(*channel, value, newLine);
+}
+
+void InterpreterPrivate::writeToChannel(TextChannel& channel, const std::string& value, bool newLine) {
+    int error = channel.write(value);
+    if (error == IoOk) error = newLine ? channel.writeLineEnd() : channel.flush();
     if (error != IoOk) abandonIo(error);
 }
 
@@ -100,9 +108,13 @@ void InterpreterPrivate::FileRead(const std::string& argument, bool newLine) {
     if (!target) return fail(Message::UnknownReadTarget, name);
     TextChannel* channel = channelOf(*entry);
     if (!channel) return fail(Message::FileVariableExpected);
+    readFromChannel(*channel, target->Kind, target->Index, newLine);
+}
+
+void InterpreterPrivate::readFromChannel(TextChannel& channel, char kind, std::int32_t slot, bool newLine) {
     std::string text;
-    if (const int error = channel->readLine(text, newLine); error != IoOk) abandonIo(error);
-    StoreValue(text, target->Kind, target->Index);
+    if (const int error = channel.readLine(text, newLine); error != IoOk) abandonIo(error);
+    StoreValue(text, kind, slot);
 }
 
 bool InterpreterPrivate::FileEof(const std::string& argument) {

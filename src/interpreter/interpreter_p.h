@@ -192,6 +192,14 @@ private:
     double RealBuiltin(const std::string& name, const std::string& argument);
     std::string builtinArgument(const std::string& argument);
     TextChannel* channelOf(const SymbolEntry& entry);
+    // The channel of a file variable's slot, nullptr when the slot is no file's.
+    TextChannel* fileChannel(std::int32_t slot);
+    // What WRITE, WRITELN, READ and READLN do once their operands are known, whether the
+    // text path or a decoded line found them.
+    void drawValue(const std::string& value, bool newLine);
+    void readFromScreen(char kind, std::int32_t slot, bool newLine);
+    void writeToChannel(TextChannel& channel, const std::string& value, bool newLine);
+    void readFromChannel(TextChannel& channel, char kind, std::int32_t slot, bool newLine);
     [[noreturn]] void abandonIo(int error);
     [[noreturn]] void abandonMemory();
     // A stop asked from outside (Ctrl+C, the IDE's interrupt), checked at every statement.
@@ -234,6 +242,7 @@ private:
     // The program's lines decoded for the fast path, kept from one call of Exec to the next.
     std::unique_ptr<DecodedProgram> decoded_;
     bool fastForms_ = true;
+    std::string scratch_; // the text a decoded statement builds, kept to save allocations
 };
 
 } // namespace zef
