@@ -162,6 +162,115 @@ std::vector<std::string> typedProgram(std::mt19937& rng) {
     return lines;
 }
 
+// Programs as learners write them: the built-in functions, READ and WRITE on the screen, a
+// file written and read back to its end, FOR headings of every kind; beside their near
+// misses (the square root of a negative number, VAL of a word, ORD of an empty text, a file
+// that is not open, a literal the text path reads on its own).
+std::vector<std::string> learnerProgram(std::mt19937& rng) {
+    auto pick = [&](const std::vector<std::string>& v) {
+        return v[std::uniform_int_distribution<std::size_t>(0, v.size() - 1)(rng)];
+    };
+    auto chance = [&](int percent) { return std::uniform_int_distribution<int>(0, 99)(rng) < percent; };
+    const std::vector<std::string> anything = {"I", "K", "N", "T[J]", "T[K]", "X", "TR[I]", "S",
+                                               "U", "TS[J]", "C", "3", "'7'", "-2"};
+    const std::vector<std::string> texts = {"S", "U", "TS[I]", "TS[K]", "'b'", "'x,y'", "'A''b'"};
+    auto statement = [&]() -> std::string {
+        switch (std::uniform_int_distribution<int>(0, 9)(rng)) {
+        case 0:
+            return pick({"K", "N", "T[I]"}) + " := " + pick({"ABS(", "INT(", "ORD(", "VAL("}) +
+                   pick(anything) + ")" + (chance(40) ? pick({" + ", " MOD ", " * "}) + pick({"I", "7"}) : "") + ";";
+        case 1:
+            return pick({"K", "N"}) + " := " +
+                   (chance(50) ? "POS(" + pick(texts) + "," + pick(texts) + ")" : "LENGTH(" + pick(texts) + ")") +
+                   (chance(30) ? " - 1" : "") + ";";
+        case 2:
+            return pick({"X", "Y", "TR[I]", "TR[K]"}) + " := " +
+                   pick({"SQRT(", "ABS(", "SIN(", "COS(", "LN(", "EXP("}) +
+                   pick({"X", "Y", "I", "K", "TR[J]", "S", "2", "T[I]"}) + ")" +
+                   (chance(40) ? pick({" * ", " + ", " / "}) + pick({"X", "2"}) : "") + ";";
+        case 3: {
+            const std::string function = pick({"INTTOSTR(", "CHR(", "INTTOHEX(", "UPPERCASE(", "LOWERCASE("});
+            const std::string argument = function == "UPPERCASE(" || function == "LOWERCASE("
+                                             ? pick(texts)
+                                             : pick({"I", "K", "X", "TR[J]", "S", "T[K]", "65", "N"});
+            return pick({"S", "U", "TS[I]", "C"}) + " := " + function + argument + ")" +
+                   (chance(40) ? " + " + pick(texts) : "") + ";";
+        }
+        case 4:
+            return pick({"WRITE(", "WRITELN("}) +
+                   pick({"I", "X", "S", "C", "T[K]", "TR[I]", "TS[I]", "'a,b'", "12", "1.5x", "N "}) + ");";
+        case 5:
+            return pick({"READ(", "READLN("}) + pick({"K", "X", "S", "C", "N", "T", "TS[1]"}) + ");";
+        case 6:
+            return pick({"WRITELN(F,", "WRITE(F,", "WRITELN(G,", "WRITELN(F, "}) +
+                   pick({"I", "X", "S", "T[K]", "'a,b'", "C"}) + ");";
+        case 7:
+            return pick({"READLN(F,", "READ(F,", "READLN(F, "}) + pick({"S", "K", "X", "C", "U"}) + ");";
+        case 8:
+            return pick({"REWRITE(F);", "RESET(F);", "CLOSE(F);", "WRITELN;", "READLN;", "WRITELN();"});
+        default:
+            return pick({"I := I + 1;", "K := K - 1;", "N := N + 2;", "S := S + 'z';"});
+        }
+    };
+    std::vector<std::string> lines = {"PROGRAM Eleve;",
+                                      "VAR I, J, K, N: INTEGER;",
+                                      "VAR X, Y: REAL;",
+                                      "VAR S, U: STRING;",
+                                      "VAR C: CHAR;",
+                                      "VAR T: ARRAY[5] OF INTEGER;",
+                                      "VAR TR: ARRAY[3] OF REAL;",
+                                      "VAR TS: ARRAY[3] OF STRING;",
+                                      "VAR F, G: TEXTFILE;",
+                                      "BEGIN",
+                                      "  I := 1;",
+                                      "  J := 2;",
+                                      "  K := " + pick({"3", "-4", "0"}) + ";",
+                                      "  X := " + pick({"2,25", "0", "-1,5", "1E30"}) + ";",
+                                      "  S := " + pick({"'abc'", "'42'", "''", "'x,y'"}) + ";",
+                                      "  U := '12';",
+                                      "  C := '7';",
+                                      "  ASSIGN(F,'eleve.txt');",
+                                      "  REWRITE(F);"};
+    std::function<void(int)> block = [&](int depth) {
+        const int n = std::uniform_int_distribution<int>(1, 5)(rng);
+        for (int k = 0; k < n; ++k) {
+            switch (depth > 1 ? 0 : std::uniform_int_distribution<int>(0, 5)(rng)) {
+            case 1:
+                lines.push_back("FOR " + pick({"I", "N", "J"}) + ":=" + pick({"1", "J", "T[K]", "-2", "K", "X"}) +
+                                pick({" TO ", " DOWNTO "}) + pick({"3", "K", "T[J]", "0", "N"}) + " DO");
+                break;
+            case 2:
+                lines.push_back(pick({"WHILE NOT EOF(F) DO", "WHILE NOT EOF(G) DO", "WHILE K < 6 DO"}));
+                lines.push_back("BEGIN");
+                block(depth + 1);
+                lines.push_back("  " + pick({"READLN(F,S);", "K := K + 1;", "READLN(F,U);"}));
+                lines.push_back("END;");
+                lines.push_back("WEND;");
+                continue;
+            case 3:
+                lines.push_back(pick({"IF EOF(F) THEN", "IF NOT EOF(F) THEN", "IF K > 2 THEN"}));
+                lines.push_back("  " + statement());
+                continue;
+            default:
+                break;
+            }
+            if (chance(30)) {
+                lines.push_back("BEGIN");
+                block(depth + 1);
+                lines.push_back("END;");
+            } else {
+                lines.push_back("  " + statement());
+            }
+        }
+    };
+    block(0);
+    lines.push_back("  CLOSE(F);");
+    lines.push_back("  RESET(F);");
+    block(0);
+    lines.push_back("END.");
+    return lines;
+}
+
 // The programs of the case files and the examples, with their input and parameters.
 struct Program {
     Program(std::string name, std::vector<std::string> lines = {})
@@ -370,7 +479,11 @@ TEST_F(Differential, RandomAndTypedPrograms) {
             Program typed{"typed " + std::to_string(round) + "/" + std::to_string(n),
                           typedProgram(rng)};
             typed.locale = n % 4 == 3 ? "en_US" : "fr_FR";
-            for (Program* p : {&random, &typed}) {
+            Program learner{"learner " + std::to_string(round) + "/" + std::to_string(n),
+                            learnerProgram(rng)};
+            learner.input = {"12", "abc", "3,5", "", "-7"};
+            learner.locale = n % 4 == 1 ? "en_US" : "fr_FR";
+            for (Program* p : {&random, &typed, &learner}) {
                 compare(*p, rng);
                 if (HasFailure()) return;
             }
@@ -495,6 +608,14 @@ std::vector<Program> corpusPrograms(bool longPass) {
         if (seed % 5 == 0) typed.locale = "en_US";
         programs.push_back(std::move(random));
         programs.push_back(std::move(typed));
+    }
+    // Learners' programs, from seeds of their own so that the ones above stay as recorded.
+    for (int seed = 1; seed <= generated; ++seed) {
+        std::mt19937 rng(static_cast<unsigned>(100000 + seed));
+        Program learner("eleve-" + std::to_string(seed), learnerProgram(rng));
+        if (seed % 2 == 0) learner.input = input;
+        if (seed % 5 == 0) learner.locale = "en_US";
+        programs.push_back(std::move(learner));
     }
     return programs;
 }
