@@ -3,7 +3,7 @@ VAR I, P, V, W, T: INTEGER;
 VAR S, U: STRING;
 BEGIN
   T := 0;
-  FOR I:=1 TO 450000 DO
+  FOR I:=1 TO 600000 DO
   BEGIN
     S := INTTOSTR(I);
     U := S + 'abc';

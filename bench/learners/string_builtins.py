@@ -1,5 +1,5 @@
 t = 0
-for i in range(1, 450001):
+for i in range(1, 600001):
     s = str(i)
     u = s + 'abc'
     u = u.upper()

@@ -3,7 +3,7 @@ VAR I, R, A, B: INTEGER;
 BEGIN
   A := 0;
   B := 0;
-  FOR I:=1 TO 2400000 DO
+  FOR I:=1 TO 3000000 DO
   BEGIN
     R := I MOD 3;
     IF R = 0 THEN

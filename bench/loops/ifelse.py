@@ -1,6 +1,6 @@
 a = 0
 b = 0
-for i in range(1, 2400001):
+for i in range(1, 3000001):
     r = i % 3
     if r == 0:
         a = a + 1

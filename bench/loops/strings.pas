@@ -4,7 +4,7 @@ VAR S, U: STRING;
 BEGIN
   S := 'abcdefghij';
   T := 0;
-  FOR I:=1 TO 1200000 DO
+  FOR I:=1 TO 1500000 DO
   BEGIN
     U := COPY(S,2,5);
     U := U + 'xyz';

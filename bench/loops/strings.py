@@ -1,6 +1,6 @@
 s = 'abcdefghij'
 t = 0
-for i in range(1, 1200001):
+for i in range(1, 1500001):
     u = s[1:6]
     u = u + 'xyz'
     n = len(u)

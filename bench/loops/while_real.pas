@@ -5,7 +5,7 @@ BEGIN
   I := 0;
   X := 0;
   Z := 0;
-  WHILE I < 400000 DO
+  WHILE I < 1600000 DO
   BEGIN
     X := X + 1,5;
     Y := X / 3;
