@@ -513,7 +513,8 @@ void FastPath::decode(const InterpreterPrivate& interpreter, DecodedLine& d) {
     const bool reportsItself = (d.statement == Statement::Read || d.statement == Statement::Readln) &&
                                (d.transfer.target == Transfer::Target::Screen ||
                                 (d.transfer.target == Transfer::Target::File && d.transfer.kind != 'S'));
-    d.loopSafe = d.fast && !reportsItself;
+    d.handler = handlerFor(d);
+    d.loopSafe = d.handler && !reportsItself;
 }
 
 void FastPath::decodeStatement(const InterpreterPrivate& interpreter, DecodedLine& d) {

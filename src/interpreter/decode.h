@@ -85,7 +85,13 @@ struct ForHeading {
     std::int32_t step = 1;
 };
 
+class InterpreterPrivate;
+class DecodedProgram;
+
 struct DecodedLine {
+    // Runs the line's fast form: true when it ran, false (nothing changed) when the text
+    // path must run it.
+    using Handler = bool (*)(InterpreterPrivate&, DecodedProgram&, DecodedLine&, std::int32_t&);
     std::string raw;      // the line as the editor holds it
     std::string text;     // the statement: the line without its breakpoint marker
     std::string prepared; // trimmed, tabs expanded, upper case: what the block scans read
@@ -94,6 +100,7 @@ struct DecodedLine {
     Statement statement = Statement::Nothing;
     bool fast = false;     // a fast form exists
     bool loopSafe = false; // fast, and never stops the run with a message once decided
+    Handler handler = nullptr; // the fast form, general or made for the line's shape
     std::int32_t target = 0; // a CALL's procedure heading, a GOTO's label line
 
     // Assignment: the target and the expression of its type.
@@ -189,8 +196,7 @@ class FastPath {
 
   private:
     static void decodeStatement(const InterpreterPrivate& interpreter, DecodedLine& line);
-    static bool runStatement(InterpreterPrivate& interpreter, DecodedProgram& program, DecodedLine& line,
-                             std::int32_t& current);
+    static DecodedLine::Handler handlerFor(const DecodedLine& line);
 };
 
 } // namespace zef

@@ -486,68 +486,90 @@ class FastValues {
     InterpreterPrivate& in_;
 };
 
-bool FastPath::run(InterpreterPrivate& in, DecodedProgram& program, DecodedLine& d,
-                   std::int32_t& current) {
-    return runStatement(in, program, d, current);
-}
+// The statements' fast forms, one function each, and forms made for the commonest shapes
+// of assignment and comparison on integers. Each does exactly what the general form does.
+class FastStatements {
+  public:
+    using Handler = DecodedLine::Handler;
 
-[[gnu::always_inline]] inline bool FastPath::runStatement(InterpreterPrivate& in, DecodedProgram& program,
-                                                          DecodedLine& d, std::int32_t& current) {
-    if (!d.decoded) decode(in, d);
-    if (!d.fast) return false;
-    if (d.memoGeneration != program.generation()) {
-        d.memoGeneration = program.generation();
-        d.bodyEndKnown = d.branchKnown = false;
+    // How an integer operand is read, for the forms made for one shape of statement.
+    enum class Mode : char { Literal, Scalar, Element, Other };
+    static Mode modeOf(const Operand& o) {
+        switch (o.kind) {
+        case Operand::Kind::Integer: return Mode::Literal;
+        case Operand::Kind::Scalar: return o.type == 'I' ? Mode::Scalar : Mode::Other;
+        case Operand::Kind::Element: return o.type == 'I' ? Mode::Element : Mode::Other;
+        default: return Mode::Other;
+        }
+    }
+
+    // The block structure of the line, worked out again once the lines have changed.
+    [[gnu::always_inline]] static inline void renew(DecodedProgram& program, DecodedLine& d) {
+        if (d.memoGeneration != program.generation()) {
+            d.memoGeneration = program.generation();
+            d.bodyEndKnown = d.branchKnown = false;
+        }
     }
     // The end of the body that starts below a heading, worked out once per generation.
-    auto bodyEnd = [&](std::int32_t heading) __attribute__((always_inline)) {
+    [[gnu::always_inline]] static inline std::optional<std::int32_t>
+    bodyEnd(DecodedProgram& program, DecodedLine& d, std::int32_t heading) {
         if (!d.bodyEndKnown) {
             d.bodyEnd = program.bodyEnd(heading);
             d.bodyEndKnown = true;
         }
         return d.bodyEnd;
-    };
-    auto room = [&] { return in.valueTop_ < MaxValueStack && in.blockTop_ < MaxBlockStack; };
-    FastValues values(in);
-    in.runStatus_ = StatusOk;
-    switch (d.statement) {
-    case Statement::Nothing:
+    }
+    static bool room(const InterpreterPrivate& in) {
+        return in.valueTop_ < MaxValueStack && in.blockTop_ < MaxBlockStack;
+    }
+
+    static bool nothing(InterpreterPrivate& in, DecodedProgram&, DecodedLine&, std::int32_t&) {
+        in.runStatus_ = StatusOk;
         return true;
-    case Statement::Begin:
+    }
+    static bool begin(InterpreterPrivate& in, DecodedProgram&, DecodedLine&, std::int32_t&) {
+        in.runStatus_ = StatusOk;
         ++in.beginDepth_;
         return true;
-    case Statement::End:
+    }
+    static bool end(InterpreterPrivate& in, DecodedProgram&, DecodedLine&, std::int32_t&) {
         if (in.beginDepth_ < 1) return false;
+        in.runStatus_ = StatusOk;
         --in.beginDepth_;
         return true;
-    case Statement::EndSub:
+    }
+    static bool endSub(InterpreterPrivate& in, DecodedProgram&, DecodedLine&, std::int32_t& current) {
         if (in.valueTop_ < 1) return false;
+        in.runStatus_ = StatusOk;
         current = in.valueStack_[static_cast<std::size_t>(in.valueTop_--)];
         in.PopBlock();
         return true;
-    case Statement::Call: {
-        const auto end = bodyEnd(d.target);
-        if (!end || !room()) return false;
+    }
+    static bool call(InterpreterPrivate& in, DecodedProgram& program, DecodedLine& d, std::int32_t& current) {
+        renew(program, d);
+        const auto end = bodyEnd(program, d, d.target);
+        if (!end || !room(in)) return false;
+        in.runStatus_ = StatusOk;
         in.valueStack_[static_cast<std::size_t>(++in.valueTop_)] = current;
         current = d.target;
         pushBlock(in.blockStack_, in.blockTop_, *end + 1, kEndSub);
         return true;
     }
-    case Statement::Goto:
+    static bool jump(InterpreterPrivate& in, DecodedProgram&, DecodedLine& d, std::int32_t& current) {
+        in.runStatus_ = StatusOk;
         current = d.target;
         return true;
-    case Statement::If: {
-        const int h = values.holds(d.condition);
-        if (h == 2) return false;
-        if (h == 1) return true;
+    }
+
+    // IF whose condition was found false: past the branch line, or to the ELSE after it.
+    static bool ifFalse(DecodedProgram& program, DecodedLine& d, std::int32_t& current) {
+        renew(program, d);
         if (!d.branchKnown) {
-            // Where a false condition leads: past the branch line, or to the ELSE after it.
             d.branchKnown = true;
             const std::string& next = program.prepared(current + 1);
             if (next != "BEGIN") {
-                d.branch =
-                    endsWith(next, ";") ? std::optional(current + 1) : program.elseAfter(current);
-            } else if (const auto end = bodyEnd(current); !end) {
+                d.branch = endsWith(next, ";") ? std::optional(current + 1) : program.elseAfter(current);
+            } else if (const auto end = bodyEnd(program, d, current); !end) {
                 d.branch = std::nullopt;
             } else {
                 d.branch = endsWith(program.line(*end).text, ";") ? end : program.elseAfter(*end);
@@ -557,45 +579,69 @@ bool FastPath::run(InterpreterPrivate& in, DecodedProgram& program, DecodedLine&
         current = *d.branch;
         return true;
     }
-    case Statement::Else: {
-        if (program.prepared(current + 1) != "BEGIN") {
-            current = current + 1;
-            return true;
-        }
-        const auto end = bodyEnd(current);
-        if (!end) return false;
-        current = *end;
+    template <class Holds>
+    [[gnu::always_inline]] static inline bool ifWith(InterpreterPrivate& in, DecodedProgram& program,
+                                                     DecodedLine& d, std::int32_t& current, Holds holds) {
+        const int h = holds();
+        if (h == 2) return false;
+        if (h == 0 && !ifFalse(program, d, current)) return false;
+        in.runStatus_ = StatusOk;
         return true;
     }
-    case Statement::While: {
-        const int h = values.holds(d.condition);
-        const auto end = bodyEnd(current);
+    template <class Holds>
+    [[gnu::always_inline]] static inline bool whileWith(InterpreterPrivate& in, DecodedProgram& program,
+                                                        DecodedLine& d, std::int32_t& current, Holds holds) {
+        renew(program, d);
+        const int h = holds();
+        const auto end = bodyEnd(program, d, current);
         if (h == 2 || !end) return false;
         if (h == 0) {
+            in.runStatus_ = StatusOk;
             current = *end + 1; // the closing line after the body is skipped as well
             return true;
         }
-        if (!room()) return false;
+        if (!room(in)) return false;
+        in.runStatus_ = StatusOk;
         in.valueStack_[static_cast<std::size_t>(++in.valueTop_)] = current;
         pushBlock(in.blockStack_, in.blockTop_, *end + 1, kWend);
         return true;
     }
-    case Statement::Wend: {
+    static bool ifAny(InterpreterPrivate& in, DecodedProgram& program, DecodedLine& d, std::int32_t& current) {
+        return ifWith(in, program, d, current, [&] { return FastValues(in).holds(d.condition); });
+    }
+    static bool whileAny(InterpreterPrivate& in, DecodedProgram& program, DecodedLine& d, std::int32_t& current) {
+        return whileWith(in, program, d, current, [&] { return FastValues(in).holds(d.condition); });
+    }
+    static bool elseBranch(InterpreterPrivate& in, DecodedProgram& program, DecodedLine& d, std::int32_t& current) {
+        renew(program, d);
+        if (program.prepared(current + 1) != "BEGIN") {
+            in.runStatus_ = StatusOk;
+            current = current + 1;
+            return true;
+        }
+        const auto end = bodyEnd(program, d, current);
+        if (!end) return false;
+        in.runStatus_ = StatusOk;
+        current = *end;
+        return true;
+    }
+    static bool wend(InterpreterPrivate& in, DecodedProgram&, DecodedLine&, std::int32_t& current) {
         if (in.valueTop_ < 1) return false;
+        in.runStatus_ = StatusOk;
         const std::int32_t whileLine = in.valueStack_[static_cast<std::size_t>(in.valueTop_--)];
         current = whileLine > INT32_MIN ? whileLine - 1 : INT32_MIN;
         in.PopBlock();
         return true;
     }
-    case Statement::Next: {
+    static bool next(InterpreterPrivate& in, DecodedProgram&, DecodedLine&, std::int32_t& current) {
         // The loop's frame stays on the value stack while the loop goes on.
         if (in.valueTop_ < 4) return false;
         const auto top = static_cast<std::size_t>(in.valueTop_);
         const std::int32_t step = in.valueStack_[top], limit = in.valueStack_[top - 1],
                            slot = in.valueStack_[top - 2], forLine = in.valueStack_[top - 3];
         if (slot < 1 || slot > in.intCount_) return false;
-        const std::int32_t value =
-            wrap(std::int64_t{in.intStore_[static_cast<std::size_t>(slot)]} + step);
+        in.runStatus_ = StatusOk;
+        const std::int32_t value = wrap(std::int64_t{in.intStore_[static_cast<std::size_t>(slot)]} + step);
         in.intStore_[static_cast<std::size_t>(slot)] = value;
         if ((step > 0 && value > limit) || (step < 0 && value < limit)) {
             in.valueTop_ -= 4;
@@ -605,15 +651,18 @@ bool FastPath::run(InterpreterPrivate& in, DecodedProgram& program, DecodedLine&
         current = forLine;
         return true;
     }
-    case Statement::Repeat:
-        if (!room()) return false;
+    static bool repeat(InterpreterPrivate& in, DecodedProgram&, DecodedLine&, std::int32_t& current) {
+        if (!room(in)) return false;
+        in.runStatus_ = StatusOk;
         in.valueStack_[static_cast<std::size_t>(++in.valueTop_)] = current;
         pushBlock(in.blockStack_, in.blockTop_, -99, kUntil);
         return true;
-    case Statement::Until: {
+    }
+    static bool until(InterpreterPrivate& in, DecodedProgram&, DecodedLine& d, std::int32_t& current) {
         if (in.valueTop_ < 1) return false;
-        const int h = values.holds(d.condition);
+        const int h = FastValues(in).holds(d.condition);
         if (h == 2) return false;
+        in.runStatus_ = StatusOk;
         if (h == 0) {
             current = in.valueStack_[static_cast<std::size_t>(in.valueTop_)];
             return true;
@@ -622,33 +671,215 @@ bool FastPath::run(InterpreterPrivate& in, DecodedProgram& program, DecodedLine&
         in.PopBlock();
         return true;
     }
-    case Statement::Assignment:
-        return values.assign(d);
-    case Statement::Write:
-    case Statement::Writeln:
-        return values.write(d.transfer, d.statement == Statement::Writeln);
-    case Statement::Read:
-    case Statement::Readln:
-        return values.read(d.transfer, d.statement == Statement::Readln);
-    case Statement::For: {
+    static bool assign(InterpreterPrivate& in, DecodedProgram&, DecodedLine& d, std::int32_t&) {
+        if (!FastValues(in).assign(d)) return false;
+        in.runStatus_ = StatusOk;
+        return true;
+    }
+    static bool write(InterpreterPrivate& in, DecodedProgram&, DecodedLine& d, std::int32_t&) {
+        in.runStatus_ = StatusOk;
+        return FastValues(in).write(d.transfer, d.statement == Statement::Writeln);
+    }
+    static bool read(InterpreterPrivate& in, DecodedProgram&, DecodedLine& d, std::int32_t&) {
+        in.runStatus_ = StatusOk;
+        return FastValues(in).read(d.transfer, d.statement == Statement::Readln);
+    }
+    static bool forEntry(InterpreterPrivate& in, DecodedProgram& program, DecodedLine& d, std::int32_t& current) {
         // The counter takes its first value and the loop's frame goes on the value stack;
         // the body always runs once, as there is no test before the first pass.
+        renew(program, d);
         const ForHeading& h = d.heading;
+        FastValues values(in);
         std::int64_t first = 0, last = 0;
         if (!values.integer(h.start, first) || !values.integer(h.limit, last)) return false;
-        const auto end = bodyEnd(current);
+        const auto end = bodyEnd(program, d, current);
         if (!end || h.counter > in.intCount_ || in.valueTop_ > MaxValueStack - 4 ||
             in.blockTop_ >= MaxBlockStack)
             return false;
+        in.runStatus_ = StatusOk;
         in.intStore_[static_cast<std::size_t>(h.counter)] = static_cast<std::int32_t>(first);
         for (const std::int32_t v : {current, h.counter, static_cast<std::int32_t>(last), h.step})
             in.valueStack_[static_cast<std::size_t>(++in.valueTop_)] = v;
         pushBlock(in.blockStack_, in.blockTop_, *end + 1, kNext);
         return true;
     }
-    default:
-        return false;
+
+    // ---- Forms made for one shape.
+
+    template <Mode M>
+    [[gnu::always_inline]] static inline bool integerOf(const InterpreterPrivate& in, const Operand& o,
+                                                        std::int64_t& out) {
+        if constexpr (M == Mode::Literal) {
+            out = o.i;
+        } else if constexpr (M == Mode::Scalar) {
+            out = in.intStore_[static_cast<std::size_t>(o.slot)];
+        } else {
+            const std::int64_t offset =
+                o.indexByVariable ? std::int64_t{in.intStore_[static_cast<std::size_t>(o.index)]} - 1 : o.index;
+            if (offset < 0 || offset >= o.count) return false;
+            out = in.intStore_[static_cast<std::size_t>(o.slot + offset)];
+        }
+        return true;
     }
+
+    // target := a op b on integers, the target a variable or an element.
+    template <NumericOp Op, Mode L, Mode R, bool ToElement>
+    static bool assignInteger(InterpreterPrivate& in, DecodedProgram&, DecodedLine& d, std::int32_t&) {
+        std::int64_t a = 0, b = 0;
+        if (!integerOf<L>(in, d.left, a) || !integerOf<R>(in, d.right, b)) return false;
+        std::int32_t slot = d.destination.slot;
+        if constexpr (ToElement) {
+            slot = FastValues(in).slotOf(d.destination);
+            if (!slot) return false;
+        }
+        std::int32_t result = 0;
+        if constexpr (Op == NumericOp::None) result = static_cast<std::int32_t>(a);
+        else if constexpr (Op == NumericOp::Add) result = wrap(a + b);
+        else if constexpr (Op == NumericOp::Sub) result = wrap(a - b);
+        else if constexpr (Op == NumericOp::Mul) result = wrap(a * b);
+        else {
+            if (b == 0) return false;
+            result = Op == NumericOp::Mod ? wrap(a % b) : wrap(a / b);
+        }
+        in.runStatus_ = StatusOk;
+        in.intStore_[static_cast<std::size_t>(slot)] = result;
+        return true;
+    }
+
+    template <Comparison C, Mode L, Mode R>
+    [[gnu::always_inline]] static inline int holdsInteger(const InterpreterPrivate& in, const Condition& c) {
+        std::int64_t a = 0, b = 0;
+        if (!integerOf<L>(in, c.left, a) || !integerOf<R>(in, c.right, b)) return 2;
+        if constexpr (C == Comparison::Equal) return a == b;
+        else if constexpr (C == Comparison::NotEqual) return a != b;
+        else if constexpr (C == Comparison::Less) return a < b;
+        else if constexpr (C == Comparison::Greater) return a > b;
+        else if constexpr (C == Comparison::LessEqual) return a <= b;
+        else return a >= b;
+    }
+    template <Comparison C, Mode L, Mode R>
+    static bool ifInteger(InterpreterPrivate& in, DecodedProgram& program, DecodedLine& d, std::int32_t& current) {
+        return ifWith(in, program, d, current, [&] { return holdsInteger<C, L, R>(in, d.condition); });
+    }
+    template <Comparison C, Mode L, Mode R>
+    static bool whileInteger(InterpreterPrivate& in, DecodedProgram& program, DecodedLine& d, std::int32_t& current) {
+        return whileWith(in, program, d, current, [&] { return holdsInteger<C, L, R>(in, d.condition); });
+    }
+
+    // The made form for a shape: the table is filled by instantiating each combination.
+    template <NumericOp Op, Mode L, Mode R>
+    static Handler assignFor(bool toElement) {
+        return toElement ? &assignInteger<Op, L, R, true> : &assignInteger<Op, L, R, false>;
+    }
+    template <NumericOp Op, Mode L>
+    static Handler assignFor(Mode r, bool toElement) {
+        switch (r) {
+        case Mode::Literal: return assignFor<Op, L, Mode::Literal>(toElement);
+        case Mode::Scalar: return assignFor<Op, L, Mode::Scalar>(toElement);
+        case Mode::Element: return assignFor<Op, L, Mode::Element>(toElement);
+        default: return nullptr;
+        }
+    }
+    template <NumericOp Op>
+    static Handler assignFor(Mode l, Mode r, bool toElement) {
+        switch (l) {
+        case Mode::Literal: return assignFor<Op, Mode::Literal>(r, toElement);
+        case Mode::Scalar: return assignFor<Op, Mode::Scalar>(r, toElement);
+        case Mode::Element: return assignFor<Op, Mode::Element>(r, toElement);
+        default: return nullptr;
+        }
+    }
+    static Handler integerAssignment(const DecodedLine& d) {
+        const Mode l = modeOf(d.left), r = modeOf(d.right);
+        const bool toElement = d.destination.kind == Operand::Kind::Element;
+        switch (d.op) {
+        case NumericOp::None: return assignFor<NumericOp::None>(l, r, toElement);
+        case NumericOp::Add: return assignFor<NumericOp::Add>(l, r, toElement);
+        case NumericOp::Sub: return assignFor<NumericOp::Sub>(l, r, toElement);
+        case NumericOp::Mul: return assignFor<NumericOp::Mul>(l, r, toElement);
+        case NumericOp::Mod: return assignFor<NumericOp::Mod>(l, r, toElement);
+        case NumericOp::IntDivide: return assignFor<NumericOp::IntDivide>(l, r, toElement);
+        default: return nullptr;
+        }
+    }
+
+    template <Comparison C, Mode L, Mode R>
+    static Handler conditionFor(Statement s) {
+        return s == Statement::If ? &ifInteger<C, L, R> : &whileInteger<C, L, R>;
+    }
+    template <Comparison C, Mode L>
+    static Handler conditionFor(Mode r, Statement s) {
+        switch (r) {
+        case Mode::Literal: return conditionFor<C, L, Mode::Literal>(s);
+        case Mode::Scalar: return conditionFor<C, L, Mode::Scalar>(s);
+        case Mode::Element: return conditionFor<C, L, Mode::Element>(s);
+        default: return nullptr;
+        }
+    }
+    template <Comparison C>
+    static Handler conditionFor(Mode l, Mode r, Statement s) {
+        switch (l) {
+        case Mode::Literal: return conditionFor<C, Mode::Literal>(r, s);
+        case Mode::Scalar: return conditionFor<C, Mode::Scalar>(r, s);
+        case Mode::Element: return conditionFor<C, Mode::Element>(r, s);
+        default: return nullptr;
+        }
+    }
+    static Handler integerCondition(const DecodedLine& d) {
+        const Condition& c = d.condition;
+        if (!c.numeric || !c.integers || c.endOfFile) return nullptr;
+        const Mode l = modeOf(c.left), r = modeOf(c.right);
+        switch (c.op) {
+        case Comparison::Equal: return conditionFor<Comparison::Equal>(l, r, d.statement);
+        case Comparison::NotEqual: return conditionFor<Comparison::NotEqual>(l, r, d.statement);
+        case Comparison::Less: return conditionFor<Comparison::Less>(l, r, d.statement);
+        case Comparison::Greater: return conditionFor<Comparison::Greater>(l, r, d.statement);
+        case Comparison::LessEqual: return conditionFor<Comparison::LessEqual>(l, r, d.statement);
+        case Comparison::GreaterEqual: return conditionFor<Comparison::GreaterEqual>(l, r, d.statement);
+        }
+        return nullptr;
+    }
+
+    // The form a decoded line runs with.
+    static Handler handlerFor(const DecodedLine& d) {
+        switch (d.statement) {
+        case Statement::Nothing: return &nothing;
+        case Statement::Begin: return &begin;
+        case Statement::End: return &end;
+        case Statement::EndSub: return &endSub;
+        case Statement::Call: return &call;
+        case Statement::Goto: return &jump;
+        case Statement::If:
+        case Statement::While:
+            if (const Handler h = integerCondition(d)) return h;
+            return d.statement == Statement::If ? &ifAny : &whileAny;
+        case Statement::Else: return &elseBranch;
+        case Statement::Wend: return &wend;
+        case Statement::Next: return &next;
+        case Statement::Repeat: return &repeat;
+        case Statement::Until: return &until;
+        case Statement::Assignment:
+            if (d.destination.type == 'I')
+                if (const Handler h = integerAssignment(d)) return h;
+            return &assign;
+        case Statement::Write:
+        case Statement::Writeln: return &write;
+        case Statement::Read:
+        case Statement::Readln: return &read;
+        case Statement::For: return &forEntry;
+        default: return nullptr;
+        }
+    }
+};
+
+DecodedLine::Handler FastPath::handlerFor(const DecodedLine& d) {
+    return d.fast ? FastStatements::handlerFor(d) : nullptr;
+}
+
+bool FastPath::run(InterpreterPrivate& in, DecodedProgram& program, DecodedLine& d,
+                   std::int32_t& current) {
+    if (!d.decoded) decode(in, d);
+    return d.handler && d.handler(in, program, d, current);
 }
 
 void FastPath::runWhileFast(InterpreterPrivate& in, DecodedProgram& program, std::int32_t count,
@@ -683,9 +914,9 @@ void FastPath::runWhileFast(InterpreterPrivate& in, DecodedProgram& program, std
             --at;
         }
         if (!d->decoded) decode(in, *d);
-        // A text stored may fail in the store: such statements go through the driver.
+        // A statement that may report an error of its own goes through the driver.
         const std::int32_t running = at; // a jump moves `at` to where it goes
-        if (!d->loopSafe || !runStatement(in, program, *d, at)) break;
+        if (!d->loopSafe || !d->handler(in, program, *d, at)) break;
         ran = running;
         --budget;
         ++in.statementsRun_;

@@ -169,6 +169,7 @@ public:
 private:
     friend class FastPath;
     friend class FastValues;
+    friend class FastStatements;
 
     // Shows the message (with its argument, 8-bit) and stops the statement.
     void fail(Message message, std::string_view argument8bit = {});
