@@ -45,6 +45,11 @@ DecodedLine fromText(const std::string& raw) {
 void DecodedProgram::clear() {
     lines_.clear();
     terminators_.clear();
+    // Decoded again against the next symbols: a procedure may be named like a closing word.
+    closings_[static_cast<std::size_t>(Closing::Next)] = fromText("NEXT");
+    closings_[static_cast<std::size_t>(Closing::Wend)] = fromText("WEND");
+    closings_[static_cast<std::size_t>(Closing::Until)] = fromText("UNTIL");
+    closings_[static_cast<std::size_t>(Closing::EndSub)] = fromText("ENDSUB");
     linesRevision_ = 0;
     ++generation_;
 }

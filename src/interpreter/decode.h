@@ -125,6 +125,7 @@ struct DecodedLine {
 
 class DecodedProgram {
   public:
+    DecodedProgram() { clear(); }
     // Takes the lines as they are now. A fresh run or a different symbol table drops every
     // decoded form; a line whose text changed is decoded again; any change drops the block
     // structure of every line. Lines whose revision is the one taken last time are not
@@ -135,7 +136,8 @@ class DecodedProgram {
     DecodedLine& line(std::int32_t index) { return lines_[static_cast<std::size_t>(index)]; }
     // The form of a loop's closing word run by the driver in place of a line: a short
     // search, as it happens at every turn of every loop.
-    DecodedLine& terminator(const std::string& word) {
+    DecodedLine& terminator(Closing closing, const std::string& word) {
+        if (closing != Closing::Other) return closings_[static_cast<std::size_t>(closing)];
         for (DecodedLine& t : terminators_)
             if (sameWord(t.text, word)) return t;
         return addTerminator(word);
@@ -168,7 +170,8 @@ class DecodedProgram {
     DecodedLine& addTerminator(const std::string& word);
 
     std::vector<DecodedLine> lines_;
-    std::vector<DecodedLine> terminators_;
+    std::vector<DecodedLine> terminators_; // words other than the four closing words
+    std::array<DecodedLine, 5> closings_;  // NEXT, WEND, UNTIL and ENDSUB, by Closing
     std::vector<SymbolEntry> symbols_;
     std::uint64_t generation_ = 1;
     std::uint64_t linesRevision_ = 0; // the revision of the lines last taken, 0 if unknown

@@ -101,7 +101,7 @@ void InterpreterPrivate::Exec(LineList& lines, std::int32_t& line, std::int32_t&
             return;
         }
         if (terminator) {
-            if (decoded) decoded = &decoded_->terminator(top->Terminator);
+            if (decoded) decoded = &decoded_->terminator(blockClosings_[static_cast<std::size_t>(blockTop_)], top->Terminator);
             else text = top->Terminator;
             --current;
         }

@@ -17,15 +17,6 @@ namespace {
 
 const std::string kWend = "WEND", kUntil = "UNTIL", kEndSub = "ENDSUB", kNext = "NEXT";
 
-// PushBlock without copying the terminator word when the entry holds it already.
-[[gnu::always_inline]] inline void pushBlock(std::array<BlockEntry, MaxBlockStack + 1>& stack,
-                                             int& top, std::int32_t resume,
-                                             const std::string& word) {
-    BlockEntry& e = stack[static_cast<std::size_t>(++top)];
-    e.ResumeLine = resume;
-    if (!DecodedProgram::sameWord(e.Terminator, word)) e.Terminator = word;
-}
-
 std::int32_t wrap(std::int64_t v) {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(v));
 }
@@ -492,6 +483,21 @@ class FastStatements {
   public:
     using Handler = DecodedLine::Handler;
 
+    // PushBlock without copying the closing word when the entry holds it already.
+    [[gnu::always_inline]] static inline void pushBlock(InterpreterPrivate& in, std::int32_t resume, Closing closing,
+                                                 const std::string& word) {
+        const auto top = static_cast<std::size_t>(++in.blockTop_);
+        BlockEntry& e = in.blockStack_[top];
+        e.ResumeLine = resume;
+        if (in.blockClosings_[top] != closing) {
+            e.Terminator = word;
+            in.blockClosings_[top] = closing;
+        }
+    }
+    [[gnu::always_inline]] static inline void popBlock(InterpreterPrivate& in) {
+        if (in.blockTop_ > 0) --in.blockTop_;
+    }
+
     // How an integer operand is read, for the forms made for one shape of statement.
     enum class Mode : char { Literal, Scalar, Element, Other };
     static Mode modeOf(const Operand& o) {
@@ -542,7 +548,7 @@ class FastStatements {
         if (in.valueTop_ < 1) return false;
         in.runStatus_ = StatusOk;
         current = in.valueStack_[static_cast<std::size_t>(in.valueTop_--)];
-        in.PopBlock();
+        popBlock(in);
         return true;
     }
     static bool call(InterpreterPrivate& in, DecodedProgram& program, DecodedLine& d, std::int32_t& current) {
@@ -552,7 +558,7 @@ class FastStatements {
         in.runStatus_ = StatusOk;
         in.valueStack_[static_cast<std::size_t>(++in.valueTop_)] = current;
         current = d.target;
-        pushBlock(in.blockStack_, in.blockTop_, *end + 1, kEndSub);
+        pushBlock(in, *end + 1, Closing::EndSub, kEndSub);
         return true;
     }
     static bool jump(InterpreterPrivate& in, DecodedProgram&, DecodedLine& d, std::int32_t& current) {
@@ -603,7 +609,7 @@ class FastStatements {
         if (!room(in)) return false;
         in.runStatus_ = StatusOk;
         in.valueStack_[static_cast<std::size_t>(++in.valueTop_)] = current;
-        pushBlock(in.blockStack_, in.blockTop_, *end + 1, kWend);
+        pushBlock(in, *end + 1, Closing::Wend, kWend);
         return true;
     }
     static bool ifAny(InterpreterPrivate& in, DecodedProgram& program, DecodedLine& d, std::int32_t& current) {
@@ -630,7 +636,7 @@ class FastStatements {
         in.runStatus_ = StatusOk;
         const std::int32_t whileLine = in.valueStack_[static_cast<std::size_t>(in.valueTop_--)];
         current = whileLine > INT32_MIN ? whileLine - 1 : INT32_MIN;
-        in.PopBlock();
+        popBlock(in);
         return true;
     }
     static bool next(InterpreterPrivate& in, DecodedProgram&, DecodedLine&, std::int32_t& current) {
@@ -645,7 +651,7 @@ class FastStatements {
         in.intStore_[static_cast<std::size_t>(slot)] = value;
         if ((step > 0 && value > limit) || (step < 0 && value < limit)) {
             in.valueTop_ -= 4;
-            in.PopBlock();
+            popBlock(in);
             return true;
         }
         current = forLine;
@@ -655,7 +661,7 @@ class FastStatements {
         if (!room(in)) return false;
         in.runStatus_ = StatusOk;
         in.valueStack_[static_cast<std::size_t>(++in.valueTop_)] = current;
-        pushBlock(in.blockStack_, in.blockTop_, -99, kUntil);
+        pushBlock(in, -99, Closing::Until, kUntil);
         return true;
     }
     static bool until(InterpreterPrivate& in, DecodedProgram&, DecodedLine& d, std::int32_t& current) {
@@ -668,7 +674,7 @@ class FastStatements {
             return true;
         }
         --in.valueTop_;
-        in.PopBlock();
+        popBlock(in);
         return true;
     }
     static bool assign(InterpreterPrivate& in, DecodedProgram&, DecodedLine& d, std::int32_t&) {
@@ -700,7 +706,7 @@ class FastStatements {
         in.intStore_[static_cast<std::size_t>(h.counter)] = static_cast<std::int32_t>(first);
         for (const std::int32_t v : {current, h.counter, static_cast<std::int32_t>(last), h.step})
             in.valueStack_[static_cast<std::size_t>(++in.valueTop_)] = v;
-        pushBlock(in.blockStack_, in.blockTop_, *end + 1, kNext);
+        pushBlock(in, *end + 1, Closing::Next, kNext);
         return true;
     }
 
@@ -892,36 +898,47 @@ void FastPath::runWhileFast(InterpreterPrivate& in, DecodedProgram& program, std
     unsigned budget = !polling                        ? ~0u
                       : sincePoll + 1 >= pollInterval ? 0
                                                       : pollInterval - 1 - sincePoll;
-    // A stop asked from outside (a signal, often while the driver's last statement was
-    // writing) is looked at first and then every 64 statements: the driver then stops at
-    // its next statement and names the line that ran last, as the text path does.
-    unsigned sinceInterruptCheck = 63;
-    while (static_cast<std::uint32_t>(line) < static_cast<std::uint32_t>(count) && budget > 0) {
-        if (++sinceInterruptCheck == 64) {
-            sinceInterruptCheck = 0;
-            if (in.interruptPending()) break;
+    // Statements run in rounds of at most 64. A stop asked from outside (a signal, often
+    // while the driver's last statement was writing) is looked at before each round: the
+    // driver then stops at its next statement and names the line that ran last, as the
+    // text path does.
+    bool handOver = false;
+    while (budget > 0 && !handOver && !in.interruptPending()) {
+        unsigned round = budget < 64 ? budget : 64;
+        budget -= round;
+        for (; round > 0; --round) {
+            if (static_cast<std::uint32_t>(line) >= static_cast<std::uint32_t>(count)) {
+                handOver = true;
+                break;
+            }
+            in.currentLine_ = line;
+            DecodedLine* d = &program.line(line);
+            if (d->marked && breakpoints && line != resume && in.breakpointStops(line)) {
+                handOver = true;
+                break;
+            }
+            std::int32_t at = line;
+            // On the resume line of the innermost block its closing word runs instead, as if
+            // written on the line before; entry 0 below the stack resumes at no line.
+            const BlockEntry& top = in.blockStack_[static_cast<std::size_t>(in.blockTop_)];
+            const bool terminator = top.ResumeLine == line;
+            if (terminator) {
+                d = &program.terminator(in.blockClosings_[static_cast<std::size_t>(in.blockTop_)], top.Terminator);
+                --at;
+            }
+            // A line not decoded yet, or one that may report an error of its own, goes
+            // through the driver.
+            const std::int32_t running = at; // a jump moves `at` to where it goes
+            if (!d->loopSafe || !d->handler(in, program, *d, at)) {
+                handOver = true;
+                break;
+            }
+            ran = running;
+            ++in.statementsRun_;
+            line = at >= count ? count : at + 1;
+            if (resume >= 0 && (line != resume || terminator)) resume = -1;
         }
-        in.currentLine_ = line;
-        DecodedLine* d = &program.line(line);
-        if (d->marked && breakpoints && line != resume && in.breakpointStops(line)) break;
-        std::int32_t at = line;
-        const bool terminator =
-            in.blockTop_ > 0 &&
-            in.blockStack_[static_cast<std::size_t>(in.blockTop_)].ResumeLine == line;
-        if (terminator) {
-            d = &program.terminator(
-                in.blockStack_[static_cast<std::size_t>(in.blockTop_)].Terminator);
-            --at;
-        }
-        if (!d->decoded) decode(in, *d);
-        // A statement that may report an error of its own goes through the driver.
-        const std::int32_t running = at; // a jump moves `at` to where it goes
-        if (!d->loopSafe || !d->handler(in, program, *d, at)) break;
-        ran = running;
-        --budget;
-        ++in.statementsRun_;
-        line = at >= count ? count : at + 1;
-        if (line != resume || terminator) resume = -1;
+        budget += round; // what the round left unused
     }
     if (polling) sincePoll = pollInterval - 1 - budget;
     current = line;

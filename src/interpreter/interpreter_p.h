@@ -14,6 +14,14 @@ namespace zef {
 
 class DecodedProgram;
 
+// The resume line of the entry below the block stack, which no line has.
+constexpr std::int32_t NoResumeLine = INT32_MIN;
+
+// The closing word of a block stack entry, kept beside the entry's text so that the
+// driver's loop finds the word's decoded form without comparing texts.
+enum class Closing : char { Other, Next, Wend, Until, EndSub };
+Closing closingOf(const std::string& word);
+
 // The printer channel: bound to the printer by ASSIGNPRN, open from REWRITE(PRN) to the
 // next CloseAll.
 struct PrinterChannel {
@@ -230,6 +238,7 @@ private:
     std::array<std::int32_t, MaxValueStack + 1> valueStack_{};
     int valueTop_ = 0;
     std::array<BlockEntry, MaxBlockStack + 1> blockStack_{};
+    std::array<Closing, MaxBlockStack + 1> blockClosings_{}; // of each entry's Terminator
     int blockTop_ = 0;
     std::int32_t beginDepth_ = 0;
 

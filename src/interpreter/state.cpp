@@ -27,6 +27,9 @@ std::uint32_t SystemClock::randomSeed() {
 
 InterpreterPrivate::InterpreterPrivate(Platform platform) : platform_(platform) {
     if (!platform_.clock) platform_.clock = &systemClock_;
+    // Entry 0 is never pushed: it stands below the stack, resuming at no line, so that the
+    // driver's loop can ask the top entry without asking first whether there is one.
+    blockStack_[0].ResumeLine = NoResumeLine;
     // A write that waits for a pipe's reader waits as long as the run may go on: the poll
     // hook keeps the IDE alive meanwhile, and an interrupt (Ctrl+F2, Escape, Ctrl+C) ends
     // the wait, the write failing with an input/output error.
@@ -162,6 +165,15 @@ void InterpreterPrivate::PushBlock(std::int32_t resumeLine, const std::string& t
         return;
     }
     blockStack_[++blockTop_] = {resumeLine, terminator};
+    blockClosings_[blockTop_] = closingOf(terminator);
+}
+
+Closing closingOf(const std::string& word) {
+    if (word == "NEXT") return Closing::Next;
+    if (word == "WEND") return Closing::Wend;
+    if (word == "UNTIL") return Closing::Until;
+    if (word == "ENDSUB") return Closing::EndSub;
+    return Closing::Other;
 }
 
 void InterpreterPrivate::PopBlock() {
