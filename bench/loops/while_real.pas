@@ -8,8 +8,8 @@ BEGIN
   WHILE I < 1600000 DO
   BEGIN
     X := X + 1,5;
-    Y := X / 3;
-    Z := Z + Y;
+    Y := X / 4;
+    Z := Y - Z;
     I := I + 1;
   END;
   WEND;

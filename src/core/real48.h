@@ -92,6 +92,10 @@ inline std::optional<Real48> Real48::fromDouble(double value) {
 }
 
 // The round trip through the format; nullopt when the value is too large for it.
-std::optional<double> roundToReal48(double value);
+[[gnu::always_inline]] inline std::optional<double> roundToReal48(double value) {
+    Real48 r;
+    if (!r.assign(value)) return std::nullopt;
+    return r.toDouble();
+}
 
 } // namespace zef

@@ -1,5 +1,8 @@
 #include "text.h"
 
+#include <cstdint>
+#include <cstring>
+
 #include <array>
 
 namespace zef {
@@ -67,6 +70,19 @@ bool decodeUtf8(std::string_view s, std::size_t& i, char32_t& cp) {
     return true;
 }
 
+// The end of the run of ASCII bytes that starts at `from`, eight bytes at a time: ASCII
+// reads the same in UTF-8 and in Windows-1252, so such runs are copied as they are.
+std::size_t asciiRunEnd(std::string_view s, std::size_t from) {
+    std::size_t i = from;
+    for (; i + 8 <= s.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, s.data() + i, 8);
+        if (word & 0x8080808080808080ull) break;
+    }
+    while (i < s.size() && static_cast<unsigned char>(s[i]) < 0x80) ++i;
+    return i;
+}
+
 } // namespace
 
 char32_t cp1252ToCodePoint(unsigned char c) {
@@ -74,10 +90,21 @@ char32_t cp1252ToCodePoint(unsigned char c) {
     return c;
 }
 
+void appendCp1252AsUtf8(std::string& out, std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const std::size_t end = asciiRunEnd(text, i);
+        out.append(text.data() + i, end - i);
+        if (end == text.size()) break;
+        appendUtf8(out, cp1252ToCodePoint(static_cast<unsigned char>(text[end])));
+        i = end + 1;
+    }
+}
+
 std::string cp1252ToUtf8(std::string_view text) {
     std::string out;
     out.reserve(text.size());
-    for (char c : text) appendUtf8(out, cp1252ToCodePoint(static_cast<unsigned char>(c)));
+    appendCp1252AsUtf8(out, text);
     return out;
 }
 
@@ -86,6 +113,9 @@ std::string utf8ToCp1252(std::string_view utf8) {
     out.reserve(utf8.size());
     std::size_t i = 0;
     while (i < utf8.size()) {
+        const std::size_t end = asciiRunEnd(utf8, i);
+        out.append(utf8.data() + i, end - i);
+        if ((i = end) == utf8.size()) break;
         char32_t cp;
         if (decodeUtf8(utf8, i, cp)) {
             out += codePointToCp1252(cp);
@@ -135,7 +165,7 @@ std::string utf16ToCp1252(std::u16string_view text) {
 bool isValidUtf8(std::string_view bytes) {
     std::size_t i = 0;
     char32_t cp;
-    while (i < bytes.size())
+    while ((i = asciiRunEnd(bytes, i)) < bytes.size())
         if (!decodeUtf8(bytes, i, cp)) return false;
     return true;
 }

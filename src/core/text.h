@@ -10,6 +10,7 @@ namespace zef {
 
 // Windows-1252 <-> UTF-8. Characters that Windows-1252 cannot hold become '?'.
 std::string cp1252ToUtf8(std::string_view text);
+void appendCp1252AsUtf8(std::string& out, std::string_view text);
 std::string utf8ToCp1252(std::string_view utf8);
 // Windows-1252 <-> UTF-16, for the windowing side.
 std::u16string cp1252ToUtf16(std::string_view text);

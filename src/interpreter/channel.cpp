@@ -165,10 +165,10 @@ int TextChannel::close() {
     return result;
 }
 
-int TextChannel::write(const std::string& text8bit) {
+int TextChannel::write(std::string_view text8bit) {
     if (mode_ == Mode::Closed) return IoFileNotOpen;
     if (mode_ != Mode::Writing) return IoNotOpenForOutput;
-    pending_ += cp1252ToUtf8(text8bit);
+    appendCp1252AsUtf8(pending_, text8bit);
     // Written in pieces of a few kilobytes, as stdio would.
     if (pending_.size() >= 8192 && !drain()) return IoWriteFault;
     return IoOk;
@@ -185,9 +185,11 @@ int TextChannel::flush() {
 int TextChannel::readLine(std::string& text8bit, bool passLineEnd) {
     if (mode_ == Mode::Closed) return IoFileNotOpen;
     if (mode_ != Mode::Reading) return IoNotOpenForInput;
-    const std::size_t end = content_.find_first_of("\r\n", pos_);
-    const std::size_t stop = end == std::string::npos ? content_.size() : end;
-    text8bit = content_.substr(pos_, stop - pos_);
+    // The line ends at the first CR or LF (a plain loop: the library's search for either
+    // of two characters looks each one up in the set).
+    std::size_t stop = pos_;
+    while (stop < content_.size() && content_[stop] != '\r' && content_[stop] != '\n') ++stop;
+    text8bit.assign(content_, pos_, stop - pos_); // keeps the capacity of the caller's text
     pos_ = stop;
     if (passLineEnd && pos_ < content_.size()) {
         if (content_[pos_] == '\r' && pos_ + 1 < content_.size() && content_[pos_ + 1] == '\n')

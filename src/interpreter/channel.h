@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace zef {
 
@@ -58,7 +59,7 @@ public:
     int openRead();
     int openWrite();
     int close();
-    int write(const std::string& text8bit);
+    int write(std::string_view text8bit);
     int writeLineEnd();
     int flush();
     // Reads up to the end of the current line; passLineEnd also moves past the line end.

@@ -9,6 +9,7 @@
 #include "real48.h"
 #include "text.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -216,9 +217,14 @@ class FastValues {
         case 'C':
             out.assign(1, in_.charStore_[static_cast<std::size_t>(slot)]);
             return true;
-        case 'I':
-            out = formatInteger(in_.intStore_[static_cast<std::size_t>(slot)]);
+        case 'I': {
+            // formatInteger's text, written into the caller's buffer.
+            char digits[16];
+            const auto end = std::to_chars(digits, digits + sizeof digits,
+                                           in_.intStore_[static_cast<std::size_t>(slot)]).ptr;
+            out.assign(digits, end);
             return true;
+        }
         case 'R':
             out = formatReal(in_.realStore_[static_cast<std::size_t>(slot)].toDouble(),
                              in_.platform_.regional.decimalSeparator);
@@ -498,13 +504,15 @@ class FastStatements {
         if (in.blockTop_ > 0) --in.blockTop_;
     }
 
-    // How an integer operand is read, for the forms made for one shape of statement.
-    enum class Mode : char { Literal, Scalar, Element, Other };
-    static Mode modeOf(const Operand& o) {
+    // How a numeric operand is read, for the forms made for one shape of statement.
+    enum class Mode : char { Literal, Scalar, Element, Builtin, Other };
+    static Mode modeOf(const Operand& o, char type) {
         switch (o.kind) {
-        case Operand::Kind::Integer: return Mode::Literal;
-        case Operand::Kind::Scalar: return o.type == 'I' ? Mode::Scalar : Mode::Other;
-        case Operand::Kind::Element: return o.type == 'I' ? Mode::Element : Mode::Other;
+        case Operand::Kind::Integer: return type == 'I' ? Mode::Literal : Mode::Other;
+        case Operand::Kind::Real: return type == 'R' ? Mode::Literal : Mode::Other;
+        case Operand::Kind::Scalar: return o.type == type ? Mode::Scalar : Mode::Other;
+        case Operand::Kind::Element: return o.type == type ? Mode::Element : Mode::Other;
+        case Operand::Kind::Builtin: return Mode::Builtin;
         default: return Mode::Other;
         }
     }
@@ -719,6 +727,8 @@ class FastStatements {
             out = o.i;
         } else if constexpr (M == Mode::Scalar) {
             out = in.intStore_[static_cast<std::size_t>(o.slot)];
+        } else if constexpr (M == Mode::Builtin) {
+            return FastValues(const_cast<InterpreterPrivate&>(in)).builtinInteger(o, out);
         } else {
             const std::int64_t offset =
                 o.indexByVariable ? std::int64_t{in.intStore_[static_cast<std::size_t>(o.index)]} - 1 : o.index;
@@ -752,6 +762,48 @@ class FastStatements {
         return true;
     }
 
+    template <Mode M>
+    [[gnu::always_inline]] static inline bool realOf(const InterpreterPrivate& in, const Operand& o, double& out) {
+        if constexpr (M == Mode::Literal) {
+            out = o.r;
+        } else if constexpr (M == Mode::Scalar) {
+            out = in.realStore_[static_cast<std::size_t>(o.slot)].toDouble();
+        } else if constexpr (M == Mode::Builtin) {
+            return FastValues(const_cast<InterpreterPrivate&>(in)).builtinReal(o, out);
+        } else {
+            const std::int64_t offset =
+                o.indexByVariable ? std::int64_t{in.intStore_[static_cast<std::size_t>(o.index)]} - 1 : o.index;
+            if (offset < 0 || offset >= o.count) return false;
+            out = in.realStore_[static_cast<std::size_t>(o.slot + offset)].toDouble();
+        }
+        return true;
+    }
+
+    // target := a op b on reals: computed on doubles, the result rounded into the 6-byte
+    // real as the text path's 15 digits would give it.
+    template <NumericOp Op, Mode L, Mode R, bool ToElement>
+    static bool assignReal(InterpreterPrivate& in, DecodedProgram&, DecodedLine& d, std::int32_t&) {
+        double a = 0, b = 0;
+        if (!realOf<L>(in, d.left, a) || !realOf<R>(in, d.right, b)) return false;
+        std::int32_t slot = d.destination.slot;
+        if constexpr (ToElement) {
+            slot = FastValues(in).slotOf(d.destination);
+            if (!slot) return false;
+        }
+        double result = a;
+        if constexpr (Op == NumericOp::Add) result = a + b;
+        else if constexpr (Op == NumericOp::Sub) result = a - b;
+        else if constexpr (Op == NumericOp::Mul) result = a * b;
+        else if constexpr (Op == NumericOp::Divide) {
+            if (b == 0) return false;
+            result = a / b;
+        }
+        // Nothing is stored when the result does not fit.
+        if (!in.realStore_[static_cast<std::size_t>(slot)].assign(result)) return false;
+        in.runStatus_ = StatusOk;
+        return true;
+    }
+
     template <Comparison C, Mode L, Mode R>
     [[gnu::always_inline]] static inline int holdsInteger(const InterpreterPrivate& in, const Condition& c) {
         std::int64_t a = 0, b = 0;
@@ -773,38 +825,54 @@ class FastStatements {
     }
 
     // The made form for a shape: the table is filled by instantiating each combination.
-    template <NumericOp Op, Mode L, Mode R>
+    template <bool Real, NumericOp Op, Mode L, Mode R>
     static Handler assignFor(bool toElement) {
-        return toElement ? &assignInteger<Op, L, R, true> : &assignInteger<Op, L, R, false>;
+        if constexpr (Real)
+            return toElement ? &assignReal<Op, L, R, true> : &assignReal<Op, L, R, false>;
+        else
+            return toElement ? &assignInteger<Op, L, R, true> : &assignInteger<Op, L, R, false>;
     }
-    template <NumericOp Op, Mode L>
+    template <bool Real, NumericOp Op, Mode L>
     static Handler assignFor(Mode r, bool toElement) {
         switch (r) {
-        case Mode::Literal: return assignFor<Op, L, Mode::Literal>(toElement);
-        case Mode::Scalar: return assignFor<Op, L, Mode::Scalar>(toElement);
-        case Mode::Element: return assignFor<Op, L, Mode::Element>(toElement);
+        case Mode::Literal: return assignFor<Real, Op, L, Mode::Literal>(toElement);
+        case Mode::Scalar: return assignFor<Real, Op, L, Mode::Scalar>(toElement);
+        case Mode::Element: return assignFor<Real, Op, L, Mode::Element>(toElement);
+        case Mode::Builtin: return assignFor<Real, Op, L, Mode::Builtin>(toElement);
         default: return nullptr;
         }
     }
-    template <NumericOp Op>
+    template <bool Real, NumericOp Op>
     static Handler assignFor(Mode l, Mode r, bool toElement) {
         switch (l) {
-        case Mode::Literal: return assignFor<Op, Mode::Literal>(r, toElement);
-        case Mode::Scalar: return assignFor<Op, Mode::Scalar>(r, toElement);
-        case Mode::Element: return assignFor<Op, Mode::Element>(r, toElement);
+        case Mode::Literal: return assignFor<Real, Op, Mode::Literal>(r, toElement);
+        case Mode::Scalar: return assignFor<Real, Op, Mode::Scalar>(r, toElement);
+        case Mode::Element: return assignFor<Real, Op, Mode::Element>(r, toElement);
+        case Mode::Builtin: return assignFor<Real, Op, Mode::Builtin>(r, toElement);
         default: return nullptr;
         }
     }
-    static Handler integerAssignment(const DecodedLine& d) {
-        const Mode l = modeOf(d.left), r = modeOf(d.right);
+    static Handler numericAssignment(const DecodedLine& d) {
+        const char type = d.destination.type;
+        const Mode l = modeOf(d.left, type), r = modeOf(d.right, type);
         const bool toElement = d.destination.kind == Operand::Kind::Element;
+        if (type == 'R') {
+            switch (d.op) {
+            case NumericOp::None: return assignFor<true, NumericOp::None>(l, r, toElement);
+            case NumericOp::Add: return assignFor<true, NumericOp::Add>(l, r, toElement);
+            case NumericOp::Sub: return assignFor<true, NumericOp::Sub>(l, r, toElement);
+            case NumericOp::Mul: return assignFor<true, NumericOp::Mul>(l, r, toElement);
+            case NumericOp::Divide: return assignFor<true, NumericOp::Divide>(l, r, toElement);
+            default: return nullptr;
+            }
+        }
         switch (d.op) {
-        case NumericOp::None: return assignFor<NumericOp::None>(l, r, toElement);
-        case NumericOp::Add: return assignFor<NumericOp::Add>(l, r, toElement);
-        case NumericOp::Sub: return assignFor<NumericOp::Sub>(l, r, toElement);
-        case NumericOp::Mul: return assignFor<NumericOp::Mul>(l, r, toElement);
-        case NumericOp::Mod: return assignFor<NumericOp::Mod>(l, r, toElement);
-        case NumericOp::IntDivide: return assignFor<NumericOp::IntDivide>(l, r, toElement);
+        case NumericOp::None: return assignFor<false, NumericOp::None>(l, r, toElement);
+        case NumericOp::Add: return assignFor<false, NumericOp::Add>(l, r, toElement);
+        case NumericOp::Sub: return assignFor<false, NumericOp::Sub>(l, r, toElement);
+        case NumericOp::Mul: return assignFor<false, NumericOp::Mul>(l, r, toElement);
+        case NumericOp::Mod: return assignFor<false, NumericOp::Mod>(l, r, toElement);
+        case NumericOp::IntDivide: return assignFor<false, NumericOp::IntDivide>(l, r, toElement);
         default: return nullptr;
         }
     }
@@ -834,7 +902,8 @@ class FastStatements {
     static Handler integerCondition(const DecodedLine& d) {
         const Condition& c = d.condition;
         if (!c.numeric || !c.integers || c.endOfFile) return nullptr;
-        const Mode l = modeOf(c.left), r = modeOf(c.right);
+        const Mode l = modeOf(c.left, 'I'), r = modeOf(c.right, 'I');
+        if (l == Mode::Builtin || r == Mode::Builtin) return nullptr;
         switch (c.op) {
         case Comparison::Equal: return conditionFor<Comparison::Equal>(l, r, d.statement);
         case Comparison::NotEqual: return conditionFor<Comparison::NotEqual>(l, r, d.statement);
@@ -865,8 +934,8 @@ class FastStatements {
         case Statement::Repeat: return &repeat;
         case Statement::Until: return &until;
         case Statement::Assignment:
-            if (d.destination.type == 'I')
-                if (const Handler h = integerAssignment(d)) return h;
+            if (d.destination.type == 'I' || d.destination.type == 'R')
+                if (const Handler h = numericAssignment(d)) return h;
             return &assign;
         case Statement::Write:
         case Statement::Writeln: return &write;

@@ -15,10 +15,6 @@ TextChannel* InterpreterPrivate::channelOf(const SymbolEntry& entry) {
     return entry.Kind == 'F' ? fileChannel(entry.Index) : nullptr;
 }
 
-TextChannel* InterpreterPrivate::fileChannel(std::int32_t slot) {
-    if (!slotInStore('F', slot)) return nullptr;
-    return &files_[static_cast<std::size_t>(slot)];
-}
 
 void InterpreterPrivate::abandonIo(int error) {
     runStatus_ = StatusStop;
@@ -112,7 +108,7 @@ void InterpreterPrivate::FileRead(const std::string& argument, bool newLine) {
 }
 
 void InterpreterPrivate::readFromChannel(TextChannel& channel, char kind, std::int32_t slot, bool newLine) {
-    std::string text;
+    std::string& text = scratch_;
     if (const int error = channel.readLine(text, newLine); error != IoOk) abandonIo(error);
     StoreValue(text, kind, slot);
 }

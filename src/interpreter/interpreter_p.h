@@ -188,7 +188,17 @@ private:
     // element offset (checked against the declared size).
     bool resolveReference(const std::string& text, std::string& lookupName, char& kind,
                           std::int32_t& slot, bool& found);
-    bool slotInStore(char kind, std::int64_t slot) const;
+    // Whether a slot of the given kind exists in its store.
+    bool slotInStore(char kind, std::int64_t slot) const {
+        switch (kind) {
+        case 'C': return slot >= 1 && slot <= charCount_;
+        case 'I': return slot >= 1 && slot <= intCount_;
+        case 'R': return slot >= 1 && slot <= realCount_;
+        case 'S': return slot >= 1 && slot < static_cast<std::int64_t>(stringStore_.size());
+        case 'F': return slot >= 1 && slot <= fileCount_ && slot <= MaxFiles;
+        default: return false;
+        }
+    }
     std::string formatValue(const SlotValue& v) const;
     bool isNumericOperand(const std::string& operand);
     // The destination of WRITE and the source of READ end at the first "," outside single
@@ -202,7 +212,9 @@ private:
     std::string builtinArgument(const std::string& argument);
     TextChannel* channelOf(const SymbolEntry& entry);
     // The channel of a file variable's slot, nullptr when the slot is no file's.
-    TextChannel* fileChannel(std::int32_t slot);
+    TextChannel* fileChannel(std::int32_t slot) {
+        return slotInStore('F', slot) ? &files_[static_cast<std::size_t>(slot)] : nullptr;
+    }
     // What WRITE, WRITELN, READ and READLN do once their operands are known, whether the
     // text path or a decoded line found them.
     void drawValue(const std::string& value, bool newLine);

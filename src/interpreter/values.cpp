@@ -25,17 +25,6 @@ std::int64_t InterpreterPrivate::Indice(const std::string& indexText) {
     return 0;
 }
 
-bool InterpreterPrivate::slotInStore(char kind, std::int64_t slot) const {
-    switch (kind) {
-    case 'C': return slot >= 1 && slot <= charCount_;
-    case 'I': return slot >= 1 && slot <= intCount_;
-    case 'R': return slot >= 1 && slot <= realCount_;
-    case 'S': return slot >= 1 && slot < static_cast<std::int64_t>(stringStore_.size());
-    case 'F': return slot >= 1 && slot <= fileCount_ && slot <= MaxFiles;
-    default: return false;
-    }
-}
-
 SlotValue InterpreterPrivate::LitValeur(std::int32_t slot, char kind) const {
     SlotValue v;
     if (!slotInStore(kind, slot)) return v;
