@@ -89,9 +89,11 @@ class InterpreterPrivate;
 class DecodedProgram;
 
 struct DecodedLine {
-    // Runs the line's fast form: true when it ran, false (nothing changed) when the text
-    // path must run it.
-    using Handler = bool (*)(InterpreterPrivate&, DecodedProgram&, DecodedLine&, std::int32_t&);
+    // Runs the line's fast form from the line `current`: the line it leaves the run at (the
+    // driver goes on after it), or HandBack, with nothing changed, when the text path must
+    // run it.
+    using Handler = std::int64_t (*)(InterpreterPrivate&, DecodedProgram&, DecodedLine&, std::int32_t current);
+    static constexpr std::int64_t HandBack = INT64_MIN;
     std::string raw;      // the line as the editor holds it
     std::string text;     // the statement: the line without its breakpoint marker
     std::string prepared; // trimmed, tabs expanded, upper case: what the block scans read
@@ -194,7 +196,7 @@ class FastPath {
     // it stops at the first statement the driver must run itself, with the same
     // bookkeeping the driver keeps (current line, statement count, poll counter).
     static void runWhileFast(InterpreterPrivate& interpreter, DecodedProgram& program, std::int32_t count,
-                             std::int32_t& current, std::int32_t& resumeAt, unsigned& sincePoll,
+                             std::int32_t& current, std::int32_t resumeAt, unsigned& sincePoll,
                              unsigned pollInterval, std::int32_t& ran);
 
   private:

@@ -489,6 +489,13 @@ class FastStatements {
   public:
     using Handler = DecodedLine::Handler;
 
+    // A statement's form as the loop calls it: the line it leaves `current` at, or
+    // HandBack. The form itself is inlined here, so that `current` stays in a register.
+    template <bool (*Form)(InterpreterPrivate&, DecodedProgram&, DecodedLine&, std::int32_t&)>
+    static std::int64_t adapt(InterpreterPrivate& in, DecodedProgram& program, DecodedLine& d, std::int32_t current) {
+        return Form(in, program, d, current) ? std::int64_t{current} : DecodedLine::HandBack;
+    }
+
     // PushBlock without copying the closing word when the entry holds it already.
     [[gnu::always_inline]] static inline void pushBlock(InterpreterPrivate& in, std::int32_t resume, Closing closing,
                                                  const std::string& word) {
@@ -537,29 +544,29 @@ class FastStatements {
         return in.valueTop_ < MaxValueStack && in.blockTop_ < MaxBlockStack;
     }
 
-    static bool nothing(InterpreterPrivate& in, DecodedProgram&, DecodedLine&, std::int32_t&) {
+    [[gnu::always_inline]] static inline bool nothing(InterpreterPrivate& in, DecodedProgram&, DecodedLine&, std::int32_t&) {
         in.runStatus_ = StatusOk;
         return true;
     }
-    static bool begin(InterpreterPrivate& in, DecodedProgram&, DecodedLine&, std::int32_t&) {
+    [[gnu::always_inline]] static inline bool begin(InterpreterPrivate& in, DecodedProgram&, DecodedLine&, std::int32_t&) {
         in.runStatus_ = StatusOk;
         ++in.beginDepth_;
         return true;
     }
-    static bool end(InterpreterPrivate& in, DecodedProgram&, DecodedLine&, std::int32_t&) {
+    [[gnu::always_inline]] static inline bool end(InterpreterPrivate& in, DecodedProgram&, DecodedLine&, std::int32_t&) {
         if (in.beginDepth_ < 1) return false;
         in.runStatus_ = StatusOk;
         --in.beginDepth_;
         return true;
     }
-    static bool endSub(InterpreterPrivate& in, DecodedProgram&, DecodedLine&, std::int32_t& current) {
+    [[gnu::always_inline]] static inline bool endSub(InterpreterPrivate& in, DecodedProgram&, DecodedLine&, std::int32_t& current) {
         if (in.valueTop_ < 1) return false;
         in.runStatus_ = StatusOk;
         current = in.valueStack_[static_cast<std::size_t>(in.valueTop_--)];
         popBlock(in);
         return true;
     }
-    static bool call(InterpreterPrivate& in, DecodedProgram& program, DecodedLine& d, std::int32_t& current) {
+    [[gnu::always_inline]] static inline bool call(InterpreterPrivate& in, DecodedProgram& program, DecodedLine& d, std::int32_t& current) {
         renew(program, d);
         const auto end = bodyEnd(program, d, d.target);
         if (!end || !room(in)) return false;
@@ -569,7 +576,7 @@ class FastStatements {
         pushBlock(in, *end + 1, Closing::EndSub, kEndSub);
         return true;
     }
-    static bool jump(InterpreterPrivate& in, DecodedProgram&, DecodedLine& d, std::int32_t& current) {
+    [[gnu::always_inline]] static inline bool jump(InterpreterPrivate& in, DecodedProgram&, DecodedLine& d, std::int32_t& current) {
         in.runStatus_ = StatusOk;
         current = d.target;
         return true;
@@ -620,13 +627,13 @@ class FastStatements {
         pushBlock(in, *end + 1, Closing::Wend, kWend);
         return true;
     }
-    static bool ifAny(InterpreterPrivate& in, DecodedProgram& program, DecodedLine& d, std::int32_t& current) {
+    [[gnu::always_inline]] static inline bool ifAny(InterpreterPrivate& in, DecodedProgram& program, DecodedLine& d, std::int32_t& current) {
         return ifWith(in, program, d, current, [&] { return FastValues(in).holds(d.condition); });
     }
-    static bool whileAny(InterpreterPrivate& in, DecodedProgram& program, DecodedLine& d, std::int32_t& current) {
+    [[gnu::always_inline]] static inline bool whileAny(InterpreterPrivate& in, DecodedProgram& program, DecodedLine& d, std::int32_t& current) {
         return whileWith(in, program, d, current, [&] { return FastValues(in).holds(d.condition); });
     }
-    static bool elseBranch(InterpreterPrivate& in, DecodedProgram& program, DecodedLine& d, std::int32_t& current) {
+    [[gnu::always_inline]] static inline bool elseBranch(InterpreterPrivate& in, DecodedProgram& program, DecodedLine& d, std::int32_t& current) {
         renew(program, d);
         if (program.prepared(current + 1) != "BEGIN") {
             in.runStatus_ = StatusOk;
@@ -639,7 +646,7 @@ class FastStatements {
         current = *end;
         return true;
     }
-    static bool wend(InterpreterPrivate& in, DecodedProgram&, DecodedLine&, std::int32_t& current) {
+    [[gnu::always_inline]] static inline bool wend(InterpreterPrivate& in, DecodedProgram&, DecodedLine&, std::int32_t& current) {
         if (in.valueTop_ < 1) return false;
         in.runStatus_ = StatusOk;
         const std::int32_t whileLine = in.valueStack_[static_cast<std::size_t>(in.valueTop_--)];
@@ -647,7 +654,7 @@ class FastStatements {
         popBlock(in);
         return true;
     }
-    static bool next(InterpreterPrivate& in, DecodedProgram&, DecodedLine&, std::int32_t& current) {
+    [[gnu::always_inline]] static inline bool next(InterpreterPrivate& in, DecodedProgram&, DecodedLine&, std::int32_t& current) {
         // The loop's frame stays on the value stack while the loop goes on.
         if (in.valueTop_ < 4) return false;
         const auto top = static_cast<std::size_t>(in.valueTop_);
@@ -665,14 +672,14 @@ class FastStatements {
         current = forLine;
         return true;
     }
-    static bool repeat(InterpreterPrivate& in, DecodedProgram&, DecodedLine&, std::int32_t& current) {
+    [[gnu::always_inline]] static inline bool repeat(InterpreterPrivate& in, DecodedProgram&, DecodedLine&, std::int32_t& current) {
         if (!room(in)) return false;
         in.runStatus_ = StatusOk;
         in.valueStack_[static_cast<std::size_t>(++in.valueTop_)] = current;
         pushBlock(in, -99, Closing::Until, kUntil);
         return true;
     }
-    static bool until(InterpreterPrivate& in, DecodedProgram&, DecodedLine& d, std::int32_t& current) {
+    [[gnu::always_inline]] static inline bool until(InterpreterPrivate& in, DecodedProgram&, DecodedLine& d, std::int32_t& current) {
         if (in.valueTop_ < 1) return false;
         const int h = FastValues(in).holds(d.condition);
         if (h == 2) return false;
@@ -685,20 +692,20 @@ class FastStatements {
         popBlock(in);
         return true;
     }
-    static bool assign(InterpreterPrivate& in, DecodedProgram&, DecodedLine& d, std::int32_t&) {
+    [[gnu::always_inline]] static inline bool assign(InterpreterPrivate& in, DecodedProgram&, DecodedLine& d, std::int32_t&) {
         if (!FastValues(in).assign(d)) return false;
         in.runStatus_ = StatusOk;
         return true;
     }
-    static bool write(InterpreterPrivate& in, DecodedProgram&, DecodedLine& d, std::int32_t&) {
+    [[gnu::always_inline]] static inline bool write(InterpreterPrivate& in, DecodedProgram&, DecodedLine& d, std::int32_t&) {
         in.runStatus_ = StatusOk;
         return FastValues(in).write(d.transfer, d.statement == Statement::Writeln);
     }
-    static bool read(InterpreterPrivate& in, DecodedProgram&, DecodedLine& d, std::int32_t&) {
+    [[gnu::always_inline]] static inline bool read(InterpreterPrivate& in, DecodedProgram&, DecodedLine& d, std::int32_t&) {
         in.runStatus_ = StatusOk;
         return FastValues(in).read(d.transfer, d.statement == Statement::Readln);
     }
-    static bool forEntry(InterpreterPrivate& in, DecodedProgram& program, DecodedLine& d, std::int32_t& current) {
+    [[gnu::always_inline]] static inline bool forEntry(InterpreterPrivate& in, DecodedProgram& program, DecodedLine& d, std::int32_t& current) {
         // The counter takes its first value and the loop's frame goes on the value stack;
         // the body always runs once, as there is no test before the first pass.
         renew(program, d);
@@ -740,7 +747,7 @@ class FastStatements {
 
     // target := a op b on integers, the target a variable or an element.
     template <NumericOp Op, Mode L, Mode R, bool ToElement>
-    static bool assignInteger(InterpreterPrivate& in, DecodedProgram&, DecodedLine& d, std::int32_t&) {
+    [[gnu::always_inline]] static inline bool assignInteger(InterpreterPrivate& in, DecodedProgram&, DecodedLine& d, std::int32_t&) {
         std::int64_t a = 0, b = 0;
         if (!integerOf<L>(in, d.left, a) || !integerOf<R>(in, d.right, b)) return false;
         std::int32_t slot = d.destination.slot;
@@ -782,7 +789,7 @@ class FastStatements {
     // target := a op b on reals: computed on doubles, the result rounded into the 6-byte
     // real as the text path's 15 digits would give it.
     template <NumericOp Op, Mode L, Mode R, bool ToElement>
-    static bool assignReal(InterpreterPrivate& in, DecodedProgram&, DecodedLine& d, std::int32_t&) {
+    [[gnu::always_inline]] static inline bool assignReal(InterpreterPrivate& in, DecodedProgram&, DecodedLine& d, std::int32_t&) {
         double a = 0, b = 0;
         if (!realOf<L>(in, d.left, a) || !realOf<R>(in, d.right, b)) return false;
         std::int32_t slot = d.destination.slot;
@@ -816,11 +823,11 @@ class FastStatements {
         else return a >= b;
     }
     template <Comparison C, Mode L, Mode R>
-    static bool ifInteger(InterpreterPrivate& in, DecodedProgram& program, DecodedLine& d, std::int32_t& current) {
+    [[gnu::always_inline]] static inline bool ifInteger(InterpreterPrivate& in, DecodedProgram& program, DecodedLine& d, std::int32_t& current) {
         return ifWith(in, program, d, current, [&] { return holdsInteger<C, L, R>(in, d.condition); });
     }
     template <Comparison C, Mode L, Mode R>
-    static bool whileInteger(InterpreterPrivate& in, DecodedProgram& program, DecodedLine& d, std::int32_t& current) {
+    [[gnu::always_inline]] static inline bool whileInteger(InterpreterPrivate& in, DecodedProgram& program, DecodedLine& d, std::int32_t& current) {
         return whileWith(in, program, d, current, [&] { return holdsInteger<C, L, R>(in, d.condition); });
     }
 
@@ -828,9 +835,9 @@ class FastStatements {
     template <bool Real, NumericOp Op, Mode L, Mode R>
     static Handler assignFor(bool toElement) {
         if constexpr (Real)
-            return toElement ? &assignReal<Op, L, R, true> : &assignReal<Op, L, R, false>;
+            return toElement ? &adapt<&assignReal<Op, L, R, true>> : &adapt<&assignReal<Op, L, R, false>>;
         else
-            return toElement ? &assignInteger<Op, L, R, true> : &assignInteger<Op, L, R, false>;
+            return toElement ? &adapt<&assignInteger<Op, L, R, true>> : &adapt<&assignInteger<Op, L, R, false>>;
     }
     template <bool Real, NumericOp Op, Mode L>
     static Handler assignFor(Mode r, bool toElement) {
@@ -879,7 +886,7 @@ class FastStatements {
 
     template <Comparison C, Mode L, Mode R>
     static Handler conditionFor(Statement s) {
-        return s == Statement::If ? &ifInteger<C, L, R> : &whileInteger<C, L, R>;
+        return s == Statement::If ? &adapt<&ifInteger<C, L, R>> : &adapt<&whileInteger<C, L, R>>;
     }
     template <Comparison C, Mode L>
     static Handler conditionFor(Mode r, Statement s) {
@@ -918,30 +925,30 @@ class FastStatements {
     // The form a decoded line runs with.
     static Handler handlerFor(const DecodedLine& d) {
         switch (d.statement) {
-        case Statement::Nothing: return &nothing;
-        case Statement::Begin: return &begin;
-        case Statement::End: return &end;
-        case Statement::EndSub: return &endSub;
-        case Statement::Call: return &call;
-        case Statement::Goto: return &jump;
+        case Statement::Nothing: return &adapt<&nothing>;
+        case Statement::Begin: return &adapt<&begin>;
+        case Statement::End: return &adapt<&end>;
+        case Statement::EndSub: return &adapt<&endSub>;
+        case Statement::Call: return &adapt<&call>;
+        case Statement::Goto: return &adapt<&jump>;
         case Statement::If:
         case Statement::While:
             if (const Handler h = integerCondition(d)) return h;
-            return d.statement == Statement::If ? &ifAny : &whileAny;
-        case Statement::Else: return &elseBranch;
-        case Statement::Wend: return &wend;
-        case Statement::Next: return &next;
-        case Statement::Repeat: return &repeat;
-        case Statement::Until: return &until;
+            return d.statement == Statement::If ? &adapt<&ifAny> : &adapt<&whileAny>;
+        case Statement::Else: return &adapt<&elseBranch>;
+        case Statement::Wend: return &adapt<&wend>;
+        case Statement::Next: return &adapt<&next>;
+        case Statement::Repeat: return &adapt<&repeat>;
+        case Statement::Until: return &adapt<&until>;
         case Statement::Assignment:
             if (d.destination.type == 'I' || d.destination.type == 'R')
                 if (const Handler h = numericAssignment(d)) return h;
-            return &assign;
+            return &adapt<&assign>;
         case Statement::Write:
-        case Statement::Writeln: return &write;
+        case Statement::Writeln: return &adapt<&write>;
         case Statement::Read:
-        case Statement::Readln: return &read;
-        case Statement::For: return &forEntry;
+        case Statement::Readln: return &adapt<&read>;
+        case Statement::For: return &adapt<&forEntry>;
         default: return nullptr;
         }
     }
@@ -954,15 +961,22 @@ DecodedLine::Handler FastPath::handlerFor(const DecodedLine& d) {
 bool FastPath::run(InterpreterPrivate& in, DecodedProgram& program, DecodedLine& d,
                    std::int32_t& current) {
     if (!d.decoded) decode(in, d);
-    return d.handler && d.handler(in, program, d, current);
+    if (!d.handler) return false;
+    const std::int64_t next = d.handler(in, program, d, current);
+    if (next == DecodedLine::HandBack) return false;
+    current = static_cast<std::int32_t>(next);
+    return true;
 }
 
 void FastPath::runWhileFast(InterpreterPrivate& in, DecodedProgram& program, std::int32_t count,
-                            std::int32_t& current, std::int32_t& resumeAt, unsigned& sincePoll,
+                            std::int32_t& current, std::int32_t resumeAt, unsigned& sincePoll,
                             unsigned pollInterval, std::int32_t& ran) {
     // The driver's counters in locals, written back whenever the loop hands over. The poll
     // is due when the counter reaches the interval: the driver runs that statement.
-    std::int32_t line = current, resume = resumeAt;
+    // A continued run's first line does not stop at its own breakpoint: the driver runs it,
+    // and whatever brings the run back to it without another line in between.
+    if (resumeAt >= 0) return;
+    std::int32_t line = current;
     const bool polling = in.platform_.poll != nullptr, breakpoints = in.breakpoints_;
     unsigned budget = !polling                        ? ~0u
                       : sincePoll + 1 >= pollInterval ? 0
@@ -982,7 +996,7 @@ void FastPath::runWhileFast(InterpreterPrivate& in, DecodedProgram& program, std
             }
             in.currentLine_ = line;
             DecodedLine* d = &program.line(line);
-            if (d->marked && breakpoints && line != resume && in.breakpointStops(line)) {
+            if (d->marked && breakpoints && in.breakpointStops(line)) {
                 handOver = true;
                 break;
             }
@@ -997,21 +1011,24 @@ void FastPath::runWhileFast(InterpreterPrivate& in, DecodedProgram& program, std
             }
             // A line not decoded yet, or one that may report an error of its own, goes
             // through the driver.
-            const std::int32_t running = at; // a jump moves `at` to where it goes
-            if (!d->loopSafe || !d->handler(in, program, *d, at)) {
+            if (!d->loopSafe) {
                 handOver = true;
                 break;
             }
-            ran = running;
+            const std::int64_t next = d->handler(in, program, *d, at);
+            if (next == DecodedLine::HandBack) {
+                handOver = true;
+                break;
+            }
+            ran = at;
+            at = static_cast<std::int32_t>(next);
             ++in.statementsRun_;
             line = at >= count ? count : at + 1;
-            if (resume >= 0 && (line != resume || terminator)) resume = -1;
         }
         budget += round; // what the round left unused
     }
     if (polling) sincePoll = pollInterval - 1 - budget;
     current = line;
-    resumeAt = resume;
 }
 
 } // namespace zef
