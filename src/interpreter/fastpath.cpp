@@ -367,27 +367,45 @@ class FastValues {
             in_.realStore_[static_cast<std::size_t>(slot)] = stored;
             return true;
         }
-        default: {
-            std::string& value = in_.scratch_;
-            value.clear();
-            for (const StringTerm& t : d.terms)
-                if (!appendTerm(t, value)) return false;
-            // The store's own checks decide before anything is stored: an empty CHAR, an
-            // element beyond the store, a text too long for the memory.
-            if (d.destination.type == 'C') {
-                if (value.empty() || slot > in_.charCount_) return false;
-                in_.charStore_[static_cast<std::size_t>(slot)] = value[0];
+        default:
+            return assignText(d, slot);
+        }
+    }
+
+    // A string or character target: the terms are joined in the interpreter's scratch text,
+    // then copied into the store, whose room is kept from one statement to the next. The
+    // store's own checks decide before anything is stored: an empty CHAR, an element
+    // beyond the store, a text too long for the memory.
+    [[gnu::always_inline]] inline bool assignText(const DecodedLine& d, std::int32_t slot) {
+        // S := S + T, the commonest way to build a text: T is added in place.
+        if (d.destination.type == 'S' && d.terms.size() == 2 && !d.terms[0].function &&
+            !d.terms[1].function && slot < static_cast<std::int64_t>(in_.stringStore_.size())) {
+            std::string& stored = in_.stringStore_[static_cast<std::size_t>(slot)];
+            const std::string* tail = string(d.terms[1].source);
+            if (string(d.terms[0].source) == &stored && tail) {
+                const std::size_t size = stored.size() + tail->size();
+                if (size > MaxStringLength || in_.stringBytes_ + tail->size() > MaxStringBytes) return false;
+                in_.stringBytes_ += tail->size();
+                stored.append(*tail); // a text added to itself is copied first by the library
                 return true;
             }
-            if (slot >= static_cast<std::int64_t>(in_.stringStore_.size())) return false;
-            std::string& stored = in_.stringStore_[static_cast<std::size_t>(slot)];
-            const std::size_t total = in_.stringBytes_ - stored.size() + value.size();
-            if (value.size() > MaxStringLength || total > MaxStringBytes) return false;
-            stored.assign(value);
-            in_.stringBytes_ = total;
+        }
+        std::string& value = in_.scratch_;
+        value.clear();
+        for (const StringTerm& t : d.terms)
+            if (!appendTerm(t, value)) return false;
+        if (d.destination.type == 'C') {
+            if (value.empty() || slot > in_.charCount_) return false;
+            in_.charStore_[static_cast<std::size_t>(slot)] = value[0];
             return true;
         }
-        }
+        if (slot >= static_cast<std::int64_t>(in_.stringStore_.size())) return false;
+        std::string& stored = in_.stringStore_[static_cast<std::size_t>(slot)];
+        const std::size_t total = in_.stringBytes_ - stored.size() + value.size();
+        if (value.size() > MaxStringLength || total > MaxStringBytes) return false;
+        stored.assign(value);
+        in_.stringBytes_ = total;
+        return true;
     }
 
     // Appends one term of a string expression; false when the text path must decide.
@@ -697,6 +715,13 @@ class FastStatements {
         in.runStatus_ = StatusOk;
         return true;
     }
+    [[gnu::always_inline]] static inline bool assignText(InterpreterPrivate& in, DecodedProgram&, DecodedLine& d, std::int32_t&) {
+        FastValues values(in);
+        const std::int32_t slot = values.slotOf(d.destination);
+        if (!slot || !values.assignText(d, slot)) return false;
+        in.runStatus_ = StatusOk;
+        return true;
+    }
     [[gnu::always_inline]] static inline bool write(InterpreterPrivate& in, DecodedProgram&, DecodedLine& d, std::int32_t&) {
         in.runStatus_ = StatusOk;
         return FastValues(in).write(d.transfer, d.statement == Statement::Writeln);
@@ -943,6 +968,7 @@ class FastStatements {
         case Statement::Assignment:
             if (d.destination.type == 'I' || d.destination.type == 'R')
                 if (const Handler h = numericAssignment(d)) return h;
+            if (d.destination.type == 'S' || d.destination.type == 'C') return &adapt<&assignText>;
             return &adapt<&assign>;
         case Statement::Write:
         case Statement::Writeln: return &adapt<&write>;
