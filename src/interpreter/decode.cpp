@@ -530,6 +530,9 @@ void FastPath::decodeStatement(const InterpreterPrivate& interpreter, DecodedLin
     const std::string upper = upperAscii(text);
     std::string keyword, argument;
     d.statement = interpreter.classifyStatement(upper, text, keyword, argument);
+    d.keyword = keyword;
+    d.argument = argument;
+    d.statementText = text;
     // The lines that do nothing, BEGIN, ENDSUB and END have their fast forms as they are.
     if (d.statement == Statement::Nothing || d.statement == Statement::Begin ||
         d.statement == Statement::EndSub || d.statement == Statement::End)

@@ -100,6 +100,8 @@ struct DecodedLine {
     bool marked = false;  // starts with the breakpoint marker
     bool decoded = false; // the fields below are filled (decoding waits for the first run)
     Statement statement = Statement::Nothing;
+    // How classifyStatement read the line: the text path runs it from these.
+    std::string keyword, argument, statementText;
     bool fast = false;     // a fast form exists
     bool loopSafe = false; // fast, and never stops the run with a message once decided
     Handler handler = nullptr; // the fast form, general or made for the line's shape

@@ -106,8 +106,13 @@ void InterpreterPrivate::Exec(LineList& lines, std::int32_t& line, std::int32_t&
             --current;
         }
         ran = current;
-        if (!decoded || !FastPath::run(*this, *decoded_, *decoded, current))
-            DispatchStatement(lines, decoded ? decoded->text : text, current);
+        // A decoded line that has no fast form, or whose fast form hands it back, runs on
+        // the text path from the reading the decoder made of it.
+        if (!decoded)
+            DispatchStatement(lines, text, current);
+        else if (!FastPath::run(*this, *decoded_, *decoded, current))
+            RunStatement(lines, decoded->statement, decoded->keyword, decoded->argument, decoded->statementText,
+                         current);
         ++statementsRun_;
         // A line taken from the value stack may be any number: once past the last line the
         // run is over, and the line number must not run beyond its range.
@@ -188,11 +193,17 @@ Statement InterpreterPrivate::classifyStatement(const std::string& upper, const 
 
 void InterpreterPrivate::DispatchStatement(const LineList& lines, const std::string& statement,
                                     std::int32_t& line) {
-    runStatus_ = StatusOk;
     const std::string text = trim(tabsToSpaces(statement));
     const std::string upper = upperAscii(text);
     std::string keyword, argument;
-    switch (classifyStatement(upper, text, keyword, argument)) {
+    const Statement kind = classifyStatement(upper, text, keyword, argument);
+    RunStatement(lines, kind, keyword, argument, text, line);
+}
+
+void InterpreterPrivate::RunStatement(const LineList& lines, Statement statement, const std::string& keyword,
+                                      const std::string& argument, const std::string& text, std::int32_t& line) {
+    runStatus_ = StatusOk;
+    switch (statement) {
     case Statement::Nothing: return;
     case Statement::Begin: ++beginDepth_; return;
     case Statement::EndSub: {

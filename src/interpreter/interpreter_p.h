@@ -110,6 +110,10 @@ public:
     // sets the run status.
     const SymbolEntry* findSymbol(const std::string& upperName) const;
     void DispatchStatement(const LineList& lines, const std::string& text, std::int32_t& line);
+    // Runs a statement already read by classifyStatement: its kind, first word, argument
+    // and trimmed text.
+    void RunStatement(const LineList& lines, Statement statement, const std::string& keyword,
+                      const std::string& argument, const std::string& text, std::int32_t& line);
     void CallProcedure(const LineList& lines, const std::string& name, std::int32_t& line);
     void GotoLabel(const std::string& label, std::int32_t& line);
     void ExitProcedure(std::int32_t& line);
