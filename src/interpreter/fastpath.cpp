@@ -864,13 +864,16 @@ class FastStatements {
         else
             return toElement ? &adapt<&assignInteger<Op, L, R, true>> : &adapt<&assignInteger<Op, L, R, false>>;
     }
+    // The shapes made: a variable, an element or a literal on each side (an operation on
+    // two literals is rare enough for the general form), and a built-in alone.
     template <bool Real, NumericOp Op, Mode L>
     static Handler assignFor(Mode r, bool toElement) {
         switch (r) {
-        case Mode::Literal: return assignFor<Real, Op, L, Mode::Literal>(toElement);
+        case Mode::Literal:
+            if constexpr (L == Mode::Literal && Op != NumericOp::None) return nullptr;
+            else return assignFor<Real, Op, L, Mode::Literal>(toElement);
         case Mode::Scalar: return assignFor<Real, Op, L, Mode::Scalar>(toElement);
         case Mode::Element: return assignFor<Real, Op, L, Mode::Element>(toElement);
-        case Mode::Builtin: return assignFor<Real, Op, L, Mode::Builtin>(toElement);
         default: return nullptr;
         }
     }
@@ -880,7 +883,9 @@ class FastStatements {
         case Mode::Literal: return assignFor<Real, Op, Mode::Literal>(r, toElement);
         case Mode::Scalar: return assignFor<Real, Op, Mode::Scalar>(r, toElement);
         case Mode::Element: return assignFor<Real, Op, Mode::Element>(r, toElement);
-        case Mode::Builtin: return assignFor<Real, Op, Mode::Builtin>(r, toElement);
+        case Mode::Builtin:
+            if constexpr (Op == NumericOp::None) return assignFor<Real, Op, Mode::Builtin, Mode::Literal>(toElement);
+            else return nullptr;
         default: return nullptr;
         }
     }
@@ -916,7 +921,9 @@ class FastStatements {
     template <Comparison C, Mode L>
     static Handler conditionFor(Mode r, Statement s) {
         switch (r) {
-        case Mode::Literal: return conditionFor<C, L, Mode::Literal>(s);
+        case Mode::Literal:
+            if constexpr (L == Mode::Literal) return nullptr;
+            else return conditionFor<C, L, Mode::Literal>(s);
         case Mode::Scalar: return conditionFor<C, L, Mode::Scalar>(s);
         case Mode::Element: return conditionFor<C, L, Mode::Element>(s);
         default: return nullptr;
