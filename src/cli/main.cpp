@@ -186,7 +186,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> lines = splitLines(decodeFileText(*bytes));
     // Breakpoint markers belong to the IDE; the run here never stops at them.
     for (auto& line : lines)
-        if (!line.empty() && static_cast<unsigned char>(line[0]) == 0xBB) line.erase(0, 1);
+        if (zef::hasBreakpointMarker(line)) line.erase(0, 1);
     FileLineList program(std::move(lines));
 
     if (!confineFolder.empty()) {

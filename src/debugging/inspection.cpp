@@ -31,14 +31,8 @@ std::vector<std::string> SymbolListing(const Interpreter& interpreter) {
     return rows;
 }
 
-std::string ValueText(const Interpreter& interpreter, const SlotValue& value) {
-    switch (value.kind) {
-    case 'C': return std::string(1, value.c);
-    case 'I': return formatInteger(value.i);
-    case 'R': return formatReal(value.r.toDouble(), interpreter.regional().decimalSeparator);
-    case 'S': return value.s;
-    default: return {};
-    }
+std::string ValueText(const Interpreter& interpreter, std::int32_t slot, char kind) {
+    return interpreter.ValueText(slot, kind);
 }
 
 std::string ExamineVariable(Interpreter& interpreter, const std::string& typed, bool* found) {
@@ -63,7 +57,7 @@ std::string ExamineVariable(Interpreter& interpreter, const std::string& typed, 
     const auto entry = std::find_if(interpreter.symbols().begin(), interpreter.symbols().end(),
                                     [&](const SymbolEntry& e) { return e.Name == name; });
     if (offset < 0 || offset >= entry->Count) return "Indice incorrect";
-    return ValueText(interpreter, interpreter.LitValeur(static_cast<std::int32_t>(index + offset), kind));
+    return ValueText(interpreter, static_cast<std::int32_t>(index + offset), kind);
 }
 
 void ApplyParameters(Interpreter& interpreter, bool accepted, const std::string& text) {

@@ -43,7 +43,7 @@ void VariablesSnapshot::refresh(const Interpreter& interpreter) {
         for (std::int32_t i = 0; i < count; ++i) {
             // A file shows what the examine window shows for it: its name.
             std::string value = entry.Kind == 'F' ? row.name
-                                                  : ValueText(interpreter, interpreter.LitValeur(entry.Index + i, entry.Kind));
+                                                  : ValueText(interpreter, entry.Index + i, entry.Kind);
             // A CHAR that was never given a value holds byte 0, which a font draws as a
             // box: the view shows it empty.
             if (entry.Kind == 'C' && value == std::string(1, '\0')) value.clear();

@@ -3,6 +3,8 @@
 // caret offsets (every line break counts as two characters) and safe loading and saving.
 #pragma once
 
+#include "interpreter.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -13,7 +15,7 @@
 namespace zef::editor {
 
 constexpr char kStepMarker = '\x95';  // "•": the next line to run in step mode
-constexpr char kBreakMarker = '\xBB'; // "»": a breakpoint
+constexpr char kBreakMarker = zef::BreakpointMarker; // "»": a breakpoint
 constexpr int kTemplateCaretOffset = 86;
 
 std::vector<std::string> templateLines();

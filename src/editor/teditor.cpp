@@ -183,7 +183,7 @@ bool TEditeur::SaveAs() {
     DocumentPath = path;
     text_->setLine(0, programLine);
     Memo1->document()->setModified(false);
-    const QString caption = QStringLiteral("ZuzOvozov - ") + QFileInfo(DocumentPath).fileName();
+    const QString caption = captionPrefix() + QFileInfo(DocumentPath).fileName();
     setWindowTitle(caption);
     emit captionChanged(caption);
     emit saved(DocumentPath);
@@ -308,7 +308,7 @@ QString TEditeur::documentName() const {
     if (!DocumentPath.isEmpty()) return QFileInfo(DocumentPath).fileName();
     // A new document is known by its title ("ZuzOvozov - PAS2.PAS").
     const QString title = caption();
-    const QString prefix = QStringLiteral("ZuzOvozov - ");
+    const QString prefix = captionPrefix();
     return title.startsWith(prefix) ? title.mid(prefix.size()) : title;
 }
 

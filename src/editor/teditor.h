@@ -26,6 +26,11 @@ class TFindDialog;
 struct GeneratorWindows;
 struct GeneratedText;
 
+// The start of every document window's caption, as the interpreter gives it to the screen.
+inline QString captionPrefix() {
+    return QString::fromLatin1(zef::CaptionPrefix.data(), static_cast<qsizetype>(zef::CaptionPrefix.size()));
+}
+
 class TEditeur : public QWidget {
     Q_OBJECT
 public:

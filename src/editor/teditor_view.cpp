@@ -16,7 +16,7 @@ namespace zef {
 
 namespace {
 const QString kModifiedMark = QStringLiteral("[*]");
-const QString kCaptionPrefix = QStringLiteral("ZuzOvozov - ");
+const QString kCaptionPrefix = captionPrefix();
 } // namespace
 
 void TEditeur::setUpView() {

@@ -9,7 +9,6 @@
 namespace zef {
 namespace {
 
-std::string preparedLine(const std::string& text) { return upperAscii(trim(tabsToSpaces(text))); }
 
 } // namespace
 

@@ -27,16 +27,16 @@ bool sameSymbols(const std::vector<SymbolEntry>& a, const std::vector<SymbolEntr
 }
 
 std::string withoutMarker(const std::string& raw) {
-    if (!raw.empty() && static_cast<unsigned char>(raw[0]) == 0xBB) return raw.substr(1);
+    if (hasBreakpointMarker(raw)) return raw.substr(1);
     return raw;
 }
 
 DecodedLine fromText(const std::string& raw) {
     DecodedLine d;
     d.raw = raw;
-    d.marked = !raw.empty() && static_cast<unsigned char>(raw[0]) == 0xBB;
+    d.marked = hasBreakpointMarker(raw);
     d.text = withoutMarker(raw);
-    d.prepared = upperAscii(trim(tabsToSpaces(d.text)));
+    d.prepared = preparedLine(d.text);
     return d;
 }
 
@@ -116,10 +116,6 @@ std::optional<std::int32_t> DecodedProgram::elseAfter(std::int32_t line) const {
 
 namespace zef {
 namespace {
-
-bool inSet(char c, std::string_view set) {
-    return set.find(c) != std::string_view::npos;
-}
 
 class Decoder {
   public:
@@ -473,9 +469,6 @@ class Decoder {
                 {"MOD", NumericOp::Mod}};
             const auto op = ops.find(s.op);
             if (op == ops.end()) return false;
-            // On reals the backslash and MOD give 0; that rare case stays with the text path.
-            if (!integer && (op->second == NumericOp::IntDivide || op->second == NumericOp::Mod))
-                return false;
             d.op = op->second;
             auto a = integer ? integerOperand(s.left) : realOperand(s.left);
             auto b = integer ? integerOperand(s.right) : realOperand(s.right);

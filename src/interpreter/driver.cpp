@@ -11,11 +11,6 @@ namespace {
 
 constexpr unsigned kPollInterval = 2048; // statements between two calls of the poll hook
 
-bool isLabelLine(const std::string& text) {
-    const auto colon = text.find(':');
-    return colon != std::string::npos && colon == text.size() - 1;
-}
-
 } // namespace
 
 void InterpreterPrivate::Exec(LineList& lines, std::int32_t& line, std::int32_t& step,
@@ -28,7 +23,7 @@ void InterpreterPrivate::Exec(LineList& lines, std::int32_t& line, std::int32_t&
     // (the next step, or going on after a breakpoint) keeps the cursor, the files and the
     // printer exactly as the stopped run left them.
     if (fresh) cursorX_ = cursorY_ = 0;
-    if (platform_.screen) platform_.screen->prepare(utf8ToCp1252("ZuzOvozov - ") + programName_);
+    if (platform_.screen) platform_.screen->prepare(std::string(CaptionPrefix) + programName_);
     if (fresh) {
         // Lines the previous run left in a file that cannot take them (a full disk) are
         // lost: the new run does not start over that in silence.
@@ -69,7 +64,7 @@ void InterpreterPrivate::Exec(LineList& lines, std::int32_t& line, std::int32_t&
         currentLine_ = current;
         DecodedLine* decoded = fastForms_ ? &decoded_->line(current) : nullptr;
         std::string text = decoded ? std::string() : lines.line(current);
-        if (decoded ? decoded->marked : !text.empty() && static_cast<unsigned char>(text[0]) == 0xBB) {
+        if (decoded ? decoded->marked : hasBreakpointMarker(text)) {
             // A breakpoint: stop before the marked line, as a single step would, except
             // where a continued run starts (it stopped here last time).
             if (breakpoints_ && current != resumeAt && breakpointStops(current)) {
@@ -291,13 +286,13 @@ void InterpreterPrivate::GotoLabel(const std::string& label, std::int32_t& line)
 void InterpreterPrivate::FindBodyEnd(const LineList& lines, std::int32_t& line) {
     const std::int32_t heading = line;
     if (heading + 1 >= lines.count()) return fail(Message::BeginWithoutEnd);
-    if (upperAscii(trim(tabsToSpaces(lineText(lines, heading + 1)))) != "BEGIN") {
+    if (preparedLine(lineText(lines, heading + 1)) != "BEGIN") {
         line = heading + 1;
         return;
     }
     int depth = 0;
     for (std::int32_t i = heading + 1; i < lines.count(); ++i) {
-        const std::string text = upperAscii(trim(tabsToSpaces(lineText(lines, i))));
+        const std::string text = preparedLine(lineText(lines, i));
         if (text == "BEGIN") ++depth;
         if (startsWith(text, "END")) --depth;
         if (depth == 0) {

@@ -18,9 +18,7 @@ namespace {
 
 const std::string kWend = "WEND", kUntil = "UNTIL", kEndSub = "ENDSUB", kNext = "NEXT";
 
-std::int32_t wrap(std::int64_t v) {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(v));
-}
+
 
 } // namespace
 
@@ -84,7 +82,7 @@ class FastValues {
         switch (argument.type) {
         case 'I': {
             const std::int32_t v = in_.intStore_[at];
-            if (o.function == Function::Abs) out = wrap(std::llabs(std::int64_t{v}));
+            if (o.function == Function::Abs) out = wrap32(std::llabs(std::int64_t{v}));
             else if (o.function == Function::Ord) out = v < 0 ? '-' : leadingDigit(v);
             else out = v; // INT and VAL read an integer's text as itself
             return true;
@@ -205,7 +203,7 @@ class FastValues {
         return real(o, out);
     }
 
-    // The text ScalarValue gives an operand, for comparisons of texts.
+    // The text ScalarValue gives an operand, for comparisons of texts and for WRITE.
     bool text(const Operand& o, std::string& out) const {
         if (o.kind == Operand::Kind::Text) {
             out = o.text;
@@ -213,31 +211,10 @@ class FastValues {
         }
         const std::int32_t slot = slotOf(o);
         if (!slot) return false;
-        switch (o.type) {
-        case 'C':
-            out.assign(1, in_.charStore_[static_cast<std::size_t>(slot)]);
-            return true;
-        case 'I': {
-            // formatInteger's text, written into the caller's buffer.
-            char digits[16];
-            const auto end = std::to_chars(digits, digits + sizeof digits,
-                                           in_.intStore_[static_cast<std::size_t>(slot)]).ptr;
-            out.assign(digits, end);
-            return true;
-        }
-        case 'R':
-            out = formatReal(in_.realStore_[static_cast<std::size_t>(slot)].toDouble(),
-                             in_.platform_.regional.decimalSeparator);
-            return true;
-        case 'S': {
-            const std::string* s = string(o);
-            if (!s) return false;
-            out = *s;
-            return true;
-        }
-        default:
-            return false;
-        }
+        // The one writer of a value's text; a string element beyond the store goes back.
+        if (o.type == 'S' && !string(o)) return false;
+        in_.writeValueText(o.type, slot, out);
+        return true;
     }
 
     // -1, 0 or 1, or 2 when the text path must decide.
@@ -309,21 +286,21 @@ class FastValues {
                 result = static_cast<std::int32_t>(a);
                 break;
             case NumericOp::Add:
-                result = wrap(a + b);
+                result = wrap32(a + b);
                 break;
             case NumericOp::Sub:
-                result = wrap(a - b);
+                result = wrap32(a - b);
                 break;
             case NumericOp::Mul:
-                result = wrap(a * b);
+                result = wrap32(a * b);
                 break;
             case NumericOp::IntDivide:
                 if (b == 0) return false;
-                result = wrap(a / b);
+                result = wrap32(a / b);
                 break;
             case NumericOp::Mod:
                 if (b == 0) return false;
-                result = wrap(a % b);
+                result = wrap32(a % b);
                 break;
             case NumericOp::Divide: {
                 if (b == 0) return false;
@@ -357,8 +334,10 @@ class FastValues {
                 if (b == 0) return false;
                 result = a / b;
                 break;
-            default:
-                return false;
+            case NumericOp::IntDivide:
+            case NumericOp::Mod:
+                result = 0; // on reals the backslash and MOD give 0, their operands read all the same
+                break;
             }
             // The text path writes the rounded value with 15 digits and reads it back: that
             // gives the same six bytes, as 15 digits tell every 40-bit significand apart.
@@ -680,7 +659,7 @@ class FastStatements {
                            slot = in.valueStack_[top - 2], forLine = in.valueStack_[top - 3];
         if (slot < 1 || slot > in.intCount_) return false;
         in.runStatus_ = StatusOk;
-        const std::int32_t value = wrap(std::int64_t{in.intStore_[static_cast<std::size_t>(slot)]} + step);
+        const std::int32_t value = wrap32(std::int64_t{in.intStore_[static_cast<std::size_t>(slot)]} + step);
         in.intStore_[static_cast<std::size_t>(slot)] = value;
         if ((step > 0 && value > limit) || (step < 0 && value < limit)) {
             in.valueTop_ -= 4;
@@ -782,12 +761,12 @@ class FastStatements {
         }
         std::int32_t result = 0;
         if constexpr (Op == NumericOp::None) result = static_cast<std::int32_t>(a);
-        else if constexpr (Op == NumericOp::Add) result = wrap(a + b);
-        else if constexpr (Op == NumericOp::Sub) result = wrap(a - b);
-        else if constexpr (Op == NumericOp::Mul) result = wrap(a * b);
+        else if constexpr (Op == NumericOp::Add) result = wrap32(a + b);
+        else if constexpr (Op == NumericOp::Sub) result = wrap32(a - b);
+        else if constexpr (Op == NumericOp::Mul) result = wrap32(a * b);
         else {
             if (b == 0) return false;
-            result = Op == NumericOp::Mod ? wrap(a % b) : wrap(a / b);
+            result = Op == NumericOp::Mod ? wrap32(a % b) : wrap32(a / b);
         }
         in.runStatus_ = StatusOk;
         in.intStore_[static_cast<std::size_t>(slot)] = result;
@@ -829,6 +808,8 @@ class FastStatements {
         else if constexpr (Op == NumericOp::Divide) {
             if (b == 0) return false;
             result = a / b;
+        } else if constexpr (Op == NumericOp::IntDivide || Op == NumericOp::Mod) {
+            result = 0; // on reals the backslash and MOD give 0, their operands read all the same
         }
         // Nothing is stored when the result does not fit.
         if (!in.realStore_[static_cast<std::size_t>(slot)].assign(result)) return false;
@@ -900,6 +881,8 @@ class FastStatements {
             case NumericOp::Sub: return assignFor<true, NumericOp::Sub>(l, r, toElement);
             case NumericOp::Mul: return assignFor<true, NumericOp::Mul>(l, r, toElement);
             case NumericOp::Divide: return assignFor<true, NumericOp::Divide>(l, r, toElement);
+            case NumericOp::IntDivide: return assignFor<true, NumericOp::IntDivide>(l, r, toElement);
+            case NumericOp::Mod: return assignFor<true, NumericOp::Mod>(l, r, toElement);
             default: return nullptr;
             }
         }

@@ -14,6 +14,11 @@ int Interpreter::CloseAll() { return d_->CloseAll(); }
 void Interpreter::ChercheEtiq(std::string& name, char& kind, std::int32_t& index) { d_->ChercheEtiq(name, kind, index); }
 std::int64_t Interpreter::Indice(const std::string& indexText) { return d_->Indice(indexText); }
 SlotValue Interpreter::LitValeur(std::int32_t slot, char kind) const { return d_->LitValeur(slot, kind); }
+std::string Interpreter::ValueText(std::int32_t slot, char kind) const {
+    std::string text;
+    d_->writeValueText(kind, slot, text);
+    return text;
+}
 
 void Interpreter::setRunArguments(const std::string& text) { d_->setRunArguments(text); }
 const std::string& Interpreter::runArguments() const { return d_->runArguments(); }

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zef {
@@ -36,6 +37,13 @@ constexpr int MaxBlockStack = 30;
 constexpr int MaxArguments = 10;
 constexpr int LineHeight = 18;
 constexpr int ColumnWidth = 8;
+
+// A line that starts with this byte ("»" in Windows-1252) carries a breakpoint; the byte is
+// not part of the program.
+constexpr char BreakpointMarker = '\xBB';
+inline bool hasBreakpointMarker(std::string_view line) { return !line.empty() && line[0] == BreakpointMarker; }
+// The start of a document window's caption and of the screen window's, before the name.
+constexpr std::string_view CaptionPrefix = "ZuzOvozov - ";
 
 struct SymbolEntry {
     std::string Name; // upper case; arrays end with "[", labels with ":"
@@ -76,6 +84,10 @@ public:
     void ChercheEtiq(std::string& name, char& kind, std::int32_t& index);
     std::int64_t Indice(const std::string& indexText);
     SlotValue LitValeur(std::int32_t slot, char kind) const;
+    // The text a slot's value reads as in the program (WRITE, comparisons of texts): the
+    // character, the decimal integer, the real with 15 digits and the regional separator,
+    // the string; empty for a slot outside its store.
+    std::string ValueText(std::int32_t slot, char kind) const;
 
     // Run parameters (the parameters window's text), kept for the application's life;
     // splitArguments turns them into the words PARAMCOUNT and PARAMSTR give.

@@ -6,6 +6,8 @@
 #include "interpreter.h"
 #include "vocabulary.h"
 
+#include "text.h"
+
 #include <array>
 #include <memory>
 #include <random>
@@ -13,6 +15,18 @@
 namespace zef {
 
 class DecodedProgram;
+
+// How the block scans and the classification read a line: tabs as spaces, trimmed, in
+// upper case.
+inline std::string preparedLine(std::string_view line) { return upperAscii(trim(tabsToSpaces(line))); }
+// A label's line: its only colon is its last character.
+inline bool isLabelLine(std::string_view text) {
+    const auto colon = text.find(':');
+    return colon != std::string_view::npos && colon == text.size() - 1;
+}
+// An integer result kept to its 32 bits, as the machine's arithmetic wraps round.
+inline std::int32_t wrap32(std::int64_t v) { return static_cast<std::int32_t>(static_cast<std::uint32_t>(v)); }
+inline bool inSet(char c, std::string_view set) { return set.find(c) != std::string_view::npos; }
 
 // The resume line of the entry below the block stack, which no line has.
 constexpr std::int32_t NoResumeLine = INT32_MIN;
@@ -45,6 +59,8 @@ public:
     void ChercheEtiq(std::string& name, char& kind, std::int32_t& index);
     std::int64_t Indice(const std::string& indexText);
     SlotValue LitValeur(std::int32_t slot, char kind) const;
+    // The one writer of a value's text (see Interpreter::ValueText), into `out`.
+    void writeValueText(char kind, std::int64_t slot, std::string& out) const;
 
     // Run parameters (the parameters window's text), kept for the application's life.
     void setRunArguments(const std::string& text) { runArguments_ = text; }
@@ -203,7 +219,6 @@ private:
         default: return false;
         }
     }
-    std::string formatValue(const SlotValue& v) const;
     bool isNumericOperand(const std::string& operand);
     // The destination of WRITE and the source of READ end at the first "," outside single
     // quotes, so that a literal may hold a comma.

@@ -12,7 +12,6 @@
 namespace zef {
 namespace {
 
-bool inSet(char c, std::string_view set) { return set.find(c) != std::string_view::npos; }
 
 // Integer division by a real quotient rounded to the nearest integer, a half going to the
 // even neighbour; nullopt when the result does not fit in 32 bits.
@@ -23,7 +22,6 @@ std::optional<std::int32_t> roundHalfEven(double value) {
     return static_cast<std::int32_t>(r);
 }
 
-std::int32_t wrap(std::int64_t v) { return static_cast<std::int32_t>(static_cast<std::uint32_t>(v)); }
 
 } // namespace
 
@@ -67,16 +65,16 @@ void InterpreterPrivate::IntegerExpression(std::string& text) {
     if (runStatus_ > 0) return;
     std::int32_t result = 0;
     if (s.op.empty()) result = static_cast<std::int32_t>(a);
-    else if (s.op == "+") result = wrap(a + b);
-    else if (s.op == "-") result = wrap(a - b);
-    else if (s.op == "*") result = wrap(a * b);
+    else if (s.op == "+") result = wrap32(a + b);
+    else if (s.op == "-") result = wrap32(a - b);
+    else if (s.op == "*") result = wrap32(a * b);
     else if (s.op == "\\" || s.op == "MOD") {
         // Division by zero stops the run without a message of its own.
         if (b == 0) {
             runStatus_ = StatusStop;
             return;
         }
-        result = s.op == "MOD" ? wrap(a % b) : wrap(a / b);
+        result = s.op == "MOD" ? wrap32(a % b) : wrap32(a / b);
     } else if (s.op == "/") {
         const auto q = b == 0 ? std::nullopt : roundHalfEven(double(a) / double(b));
         if (!q) {
@@ -194,7 +192,7 @@ std::int32_t InterpreterPrivate::IntegerBuiltin(const std::string& name, const s
     }
     const auto i = parseInteger(value);
     if (!i) return failed();
-    if (function == Function::Abs) return wrap(std::llabs(*i));
+    if (function == Function::Abs) return wrap32(std::llabs(*i));
     return *i;
 }
 

@@ -10,12 +10,6 @@
 namespace zef {
 namespace {
 
-std::string prepared(const std::string& line) { return upperAscii(trim(tabsToSpaces(line))); }
-
-bool isLabelText(const std::string& text) {
-    const auto colon = text.find(':');
-    return colon != std::string::npos && colon == text.size() - 1;
-}
 
 } // namespace
 
@@ -27,7 +21,7 @@ void InterpreterPrivate::DeclarePass(LineList& lines, std::int32_t& errorLine) {
     std::int32_t blank = 0;
     while (blank < lines.count() && trim(tabsToSpaces(lineText(lines, blank))).empty()) ++blank;
     if (blank > 0) lines.deleteLines(0, blank);
-    if (lines.count() == 0 || prepared(lineText(lines, 0)).substr(0, 7) != "PROGRAM") {
+    if (lines.count() == 0 || preparedLine(lineText(lines, 0)).substr(0, 7) != "PROGRAM") {
         fail(Message::MissingProgram);
         errorLine = 0;
         return;
@@ -41,18 +35,18 @@ void InterpreterPrivate::DeclarePass(LineList& lines, std::int32_t& errorLine) {
             errorLine = i;
             return;
         }
-        std::string text = prepared(lineText(lines, i));
+        std::string text = preparedLine(lineText(lines, i));
         if (text.empty() || startsWith(text, "{") || text == "BEGIN" || text == "END." ||
             endsWith(text, "THEN") || endsWith(text, "DO") || startsWith(text, "REPEAT"))
             checkEndings = false;
         if (checkEndings && !text.empty() && text.back() != ';') {
-            if (prepared(lineText(lines, i + 1)) != "ELSE") fail(Message::MissingSemicolon);
+            if (preparedLine(lineText(lines, i + 1)) != "ELSE") fail(Message::MissingSemicolon);
         }
         text = dropTrailing(text, ';');
         // An end-of-line comment is cut off; what is left is not trimmed again, so a label
         // followed by a comment ends with a blank and is no label.
         if (const auto brace = text.find('{'); brace != std::string::npos) text.erase(brace);
-        if (isLabelText(text)) RegisterLabel(text, 'L', i);
+        if (isLabelLine(text)) RegisterLabel(text, 'L', i);
         if (startsWith(text, "PROCEDURE")) RegisterLabel(trim(text.substr(std::min<std::size_t>(9, text.size()))), 'P', i);
         if (startsWith(text, "VAR")) DeclareVariables(trim(text.substr(3)));
         if (runStatus_ > 0) {
@@ -156,7 +150,7 @@ void InterpreterPrivate::FindMainBegin(const LineList& lines, std::int32_t& begi
     int counter = 0;
     bool endSeen = false;
     for (std::int32_t i = lines.count() - 1; i >= 0; --i) {
-        const std::string text = prepared(lineText(lines, i));
+        const std::string text = preparedLine(lineText(lines, i));
         if (text == "END.") {
             ++counter;
             endSeen = true;

@@ -49,7 +49,7 @@ void InterpreterPrivate::fail(Message message, std::string_view argument8bit) {
 std::string InterpreterPrivate::lineText(const LineList& lines, std::int32_t index) {
     if (index < 0 || index >= lines.count()) return {};
     std::string text = lines.line(index);
-    if (!text.empty() && static_cast<unsigned char>(text[0]) == 0xBB) text.erase(0, 1);
+    if (hasBreakpointMarker(text)) text.erase(0, 1);
     return text;
 }
 

@@ -5,6 +5,8 @@
 #include "numtext.h"
 #include "text.h"
 
+#include <charconv>
+
 namespace zef {
 namespace {
 
@@ -39,13 +41,22 @@ SlotValue InterpreterPrivate::LitValeur(std::int32_t slot, char kind) const {
     return v;
 }
 
-std::string InterpreterPrivate::formatValue(const SlotValue& v) const {
-    switch (v.kind) {
-    case 'C': return std::string(1, v.c);
-    case 'I': return formatInteger(v.i);
-    case 'R': return formatReal(v.r.toDouble(), platform_.regional.decimalSeparator);
-    case 'S': return v.s;
-    default: return {};
+void InterpreterPrivate::writeValueText(char kind, std::int64_t slot, std::string& out) const {
+    if (!slotInStore(kind, slot)) {
+        out.clear();
+        return;
+    }
+    const auto at = static_cast<std::size_t>(slot);
+    switch (kind) {
+    case 'C': out.assign(1, charStore_[at]); return;
+    case 'I': {
+        char digits[16];
+        out.assign(digits, std::to_chars(digits, digits + sizeof digits, intStore_[at]).ptr);
+        return;
+    }
+    case 'R': out = formatReal(realStore_[at].toDouble(), platform_.regional.decimalSeparator); return;
+    case 'S': out = stringStore_[at]; return;
+    default: out.clear();
     }
 }
 
@@ -148,7 +159,7 @@ void InterpreterPrivate::ScalarValue(std::string& text) {
         return;
     }
     if (kind == 'F' || kind == 'L' || kind == 'P' || kind == 0) return;
-    text = formatValue(LitValeur(slot, kind));
+    writeValueText(kind, slot, text);
 }
 
 void InterpreterPrivate::StringValue(std::string& text) {

@@ -433,7 +433,7 @@ TEditeur* TMainForm::createEditorChild(const QString& caption) {
 
 TEditeur* TMainForm::FileNew() {
     const int n = static_cast<int>(mdiArea_->subWindowList().size());
-    TEditeur* editor = createEditorChild(QStringLiteral("ZuzOvozov - PAS%1.PAS").arg(n + 1));
+    TEditeur* editor = createEditorChild((captionPrefix() + QStringLiteral("PAS%1.PAS")).arg(n + 1));
     editor->Memo1->Select(editor::kTemplateCaretOffset, 0);
     editor->Memo1->setFocus();
     return editor;
@@ -456,7 +456,7 @@ TEditeur* TMainForm::openPath(const QString& path) {
         rememberFile(open->DocumentPath);
         return open;
     }
-    TEditeur* editor = createEditorChild(QStringLiteral("ZuzOvozov - ") + QFileInfo(path).fileName());
+    TEditeur* editor = createEditorChild(captionPrefix() + QFileInfo(path).fileName());
     if (!editor->OpenFile(path)) {
         // Nothing was read: no window for it.
         if (auto* window = qobject_cast<QMdiSubWindow*>(editor->parentWidget())) window->close();
@@ -536,7 +536,7 @@ void TMainForm::offerRecovery() {
     }
     if (restore && !names.isEmpty()) {
         for (const DocumentBackup& b : found) {
-            TEditeur* e = createEditorChild(b.caption.isEmpty() ? QStringLiteral("ZuzOvozov - ") : b.caption);
+            TEditeur* e = createEditorChild(b.caption.isEmpty() ? captionPrefix() : b.caption);
             e->RestoreText(b.path, b.cp1252 ? editor::Encoding::Windows1252 : editor::Encoding::Utf8, b.text);
         }
         // Backed up again at once under this session; the old copies go only once the new

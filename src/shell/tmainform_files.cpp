@@ -44,7 +44,7 @@ void TMainForm::setExamplesFolder(const QString& folder) {
 }
 
 TEditeur* TMainForm::openExample(const QString& path) {
-    TEditeur* editor = createEditorChild(QStringLiteral("ZuzOvozov - ") + QFileInfo(path).fileName());
+    TEditeur* editor = createEditorChild(captionPrefix() + QFileInfo(path).fileName());
     if (!editor->OpenFile(path)) {
         if (auto* window = qobject_cast<QMdiSubWindow*>(editor->parentWidget())) window->close();
         return nullptr;
