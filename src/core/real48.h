@@ -19,9 +19,9 @@ public:
     // Rounds a working value into the format: the significand to 40 bits, a half of the
     // last place rounding up in magnitude. Too large (or not a number) fails; too small
     // becomes 0.
-    static std::optional<Real48> fromDouble(double value);
+    [[nodiscard]] static std::optional<Real48> fromDouble(double value);
     // The same rounding, in place; false (and nothing changed) where fromDouble fails.
-    bool assign(double value);
+    [[nodiscard]] bool assign(double value);
     // Exact: every 6-byte real is a double.
     double toDouble() const;
     // Both conversions work on the bits of the double, as the format is a double with a
@@ -92,7 +92,7 @@ inline std::optional<Real48> Real48::fromDouble(double value) {
 }
 
 // The round trip through the format; nullopt when the value is too large for it.
-[[gnu::always_inline]] inline std::optional<double> roundToReal48(double value) {
+[[nodiscard, gnu::always_inline]] inline std::optional<double> roundToReal48(double value) {
     Real48 r;
     if (!r.assign(value)) return std::nullopt;
     return r.toDouble();

@@ -77,7 +77,10 @@ TextChannel::~TextChannel() {
 }
 
 int TextChannel::openRead() {
-    if (mode_ != Mode::Closed) close();
+    // Lines still pending from the last opening that cannot be written are not lost in
+    // silence: the new opening fails instead.
+    if (mode_ != Mode::Closed)
+        if (const int error = close(); error != IoOk) return error;
     if (!validName(name_)) return IoFileNotFound;
     // Only a regular file is read: a directory, a device such as /dev/zero or a pipe would
     // never end or never answer.
@@ -95,7 +98,8 @@ int TextChannel::openRead() {
 }
 
 int TextChannel::openWrite() {
-    if (mode_ != Mode::Closed) close();
+    if (mode_ != Mode::Closed)
+        if (const int error = close(); error != IoOk) return error; // as in openRead
     if (!validName(name_)) return IoFileNotFound;
     const fs::path path = resolveProgramPath(name_);
     // O_NONBLOCK: a named pipe without a reader fails at once (ENXIO) instead of holding the

@@ -56,16 +56,16 @@ public:
     Mode mode() const { return mode_; }
 
     // Each returns an I/O error number, 0 on success.
-    int openRead();
-    int openWrite();
-    int close();
-    int write(std::string_view text8bit);
-    int writeLineEnd();
-    int flush();
+    [[nodiscard]] int openRead();
+    [[nodiscard]] int openWrite();
+    [[nodiscard]] int close();
+    [[nodiscard]] int write(std::string_view text8bit);
+    [[nodiscard]] int writeLineEnd();
+    [[nodiscard]] int flush();
     // Reads up to the end of the current line; passLineEnd also moves past the line end.
     // At the end of the file the text is empty.
-    int readLine(std::string& text8bit, bool passLineEnd);
-    int eof(bool& atEnd) const;
+    [[nodiscard]] int readLine(std::string& text8bit, bool passLineEnd);
+    [[nodiscard]] int eof(bool& atEnd) const;
 
 private:
     // Writes what is pending; false when the file cannot take it.

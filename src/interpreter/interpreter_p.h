@@ -101,7 +101,7 @@ public:
     int symbolPosition(const std::string& name) const; // 1-based, 0 when absent
     std::int32_t AllocateSlots(char kind, std::int32_t n);
     void PushValue(std::int32_t v);
-    bool PopValue(std::int32_t& v);
+    [[nodiscard]] bool PopValue(std::int32_t& v);
     void PushBlock(std::int32_t resumeLine, const std::string& terminator);
     void PopBlock();
     const BlockEntry* TopBlock() const;

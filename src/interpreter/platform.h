@@ -3,6 +3,7 @@
 // Every text crossing them is 8-bit Windows-1252.
 #pragma once
 
+#include "systemclock.h"
 #include "regional.h"
 
 #include <atomic>
@@ -76,13 +77,6 @@ public:
     virtual bool close() = 0;
 };
 
-class Clock {
-public:
-    virtual ~Clock() = default;
-    virtual DateTime now() = 0;
-    virtual std::uint32_t randomSeed() = 0;
-};
-
 // Called by the driver every few thousand statements; answering true interrupts the run.
 // The IDE repaints and processes its events there.
 class PollHook {
@@ -109,13 +103,6 @@ struct Platform {
 class RunAbandoned : public std::runtime_error {
 public:
     explicit RunAbandoned(const std::string& text) : std::runtime_error(text) {}
-};
-
-// The system clock, used when the platform gives none.
-class SystemClock : public Clock {
-public:
-    DateTime now() override;
-    std::uint32_t randomSeed() override;
 };
 
 } // namespace zef

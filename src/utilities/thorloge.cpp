@@ -1,6 +1,6 @@
 #include "thorloge.h"
 
-#include "platform.h"
+#include "systemclock.h"
 
 #include <QButtonGroup>
 #include <QDBusConnection>
