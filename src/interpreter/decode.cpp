@@ -37,6 +37,9 @@ DecodedLine fromText(const std::string& raw) {
     d.marked = hasBreakpointMarker(raw);
     d.text = withoutMarker(raw);
     d.prepared = preparedLine(d.text);
+    // Decoded when the driver's loop first comes to it, without leaving the loop.
+    d.loopSafe = true;
+    d.handler = &FastPath::decodeAndRun;
     return d;
 }
 
@@ -67,10 +70,11 @@ void DecodedProgram::refresh(const LineList& lines, const std::vector<SymbolEntr
     linesRevision_ = lines.revision();
     const auto n = static_cast<std::size_t>(std::max(0, lines.count()));
     bool changed = n != lines_.size();
+    const std::size_t kept = lines_.size();
     lines_.resize(n);
     for (std::size_t i = 0; i < n; ++i) {
         std::string raw = lines.line(static_cast<int>(i));
-        if (lines_[i].raw == raw) continue; // a new entry is an empty line already
+        if (i < kept && lines_[i].raw == raw) continue;
         lines_[i] = fromText(raw);
         changed = true;
     }

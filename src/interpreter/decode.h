@@ -189,6 +189,9 @@ namespace zef {
 class FastPath {
   public:
     static void decode(const InterpreterPrivate& interpreter, DecodedLine& line);
+    // The form of a line not decoded yet: decodes it, then runs its form when the loop may.
+    static std::int64_t decodeAndRun(InterpreterPrivate& interpreter, DecodedProgram& program, DecodedLine& line,
+                                     std::int32_t current);
     // Runs the statement when its fast form can decide it; false, with nothing changed,
     // hands the statement to the text path.
     static bool run(InterpreterPrivate& interpreter, DecodedProgram& program, DecodedLine& line,

@@ -974,6 +974,13 @@ DecodedLine::Handler FastPath::handlerFor(const DecodedLine& d) {
     return d.fast ? FastStatements::handlerFor(d) : nullptr;
 }
 
+std::int64_t FastPath::decodeAndRun(InterpreterPrivate& in, DecodedProgram& program, DecodedLine& d,
+                                    std::int32_t current) {
+    decode(in, d);
+    if (!d.loopSafe) return DecodedLine::HandBack;
+    return d.handler(in, program, d, current);
+}
+
 bool FastPath::run(InterpreterPrivate& in, DecodedProgram& program, DecodedLine& d,
                    std::int32_t& current) {
     if (!d.decoded) decode(in, d);
