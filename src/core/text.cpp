@@ -196,17 +196,25 @@ std::string trim(std::string_view text) {
     return std::string(text.substr(b, e - b));
 }
 
+void upperAsciiInPlace(std::string& text, std::size_t from) {
+    for (std::size_t i = from; i < text.size(); ++i)
+        if (text[i] >= 'a' && text[i] <= 'z') text[i] = static_cast<char>(text[i] - 'a' + 'A');
+}
+
 std::string upperAscii(std::string_view text) {
     std::string out(text);
-    for (char& c : out)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    upperAsciiInPlace(out);
     return out;
+}
+
+void lowerAsciiInPlace(std::string& text, std::size_t from) {
+    for (std::size_t i = from; i < text.size(); ++i)
+        if (text[i] >= 'A' && text[i] <= 'Z') text[i] = static_cast<char>(text[i] - 'A' + 'a');
 }
 
 std::string lowerAscii(std::string_view text) {
     std::string out(text);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    lowerAsciiInPlace(out);
     return out;
 }
 

@@ -34,6 +34,9 @@ std::string trimRight(std::string_view text);
 
 // Only a..z change case; accented letters stay as they are.
 std::string upperAscii(std::string_view text);
+// The same on the characters of `text` from `from` on, in place.
+void upperAsciiInPlace(std::string& text, std::size_t from = 0);
+void lowerAsciiInPlace(std::string& text, std::size_t from = 0);
 std::string lowerAscii(std::string_view text);
 std::string tabsToSpaces(std::string_view text);
 

@@ -213,7 +213,8 @@ class FastValues {
         if (!slot) return false;
         // The one writer of a value's text; a string element beyond the store goes back.
         if (o.type == 'S' && !string(o)) return false;
-        in_.writeValueText(o.type, slot, out);
+        out.clear();
+        in_.appendValueText(o.type, slot, out);
         return true;
     }
 
@@ -409,7 +410,10 @@ class FastValues {
         case Function::LowerCase: {
             const std::string* s = string(t.source);
             if (!s) return false;
-            value += *t.function == Function::UpperCase ? upperAscii(*s) : lowerAscii(*s);
+            const std::size_t from = value.size();
+            value += *s;
+            if (*t.function == Function::UpperCase) upperAsciiInPlace(value, from);
+            else lowerAsciiInPlace(value, from);
             return true;
         }
         case Function::IntToStr:
@@ -435,11 +439,11 @@ class FastValues {
         }
     }
 
-    // Appends an operand's value text (see text()).
+    // Appends a variable's value text (see text()).
     bool appendText(const Operand& o, std::string& out) const {
-        std::string piece;
-        if (!text(o, piece)) return false;
-        out += piece;
+        const std::int32_t slot = slotOf(o);
+        if (!slot) return false;
+        in_.appendValueText(o.type, slot, out);
         return true;
     }
 

@@ -16,7 +16,7 @@ std::int64_t Interpreter::Indice(const std::string& indexText) { return d_->Indi
 SlotValue Interpreter::LitValeur(std::int32_t slot, char kind) const { return d_->LitValeur(slot, kind); }
 std::string Interpreter::ValueText(std::int32_t slot, char kind) const {
     std::string text;
-    d_->writeValueText(kind, slot, text);
+    d_->appendValueText(kind, slot, text);
     return text;
 }
 

@@ -59,8 +59,8 @@ public:
     void ChercheEtiq(std::string& name, char& kind, std::int32_t& index);
     std::int64_t Indice(const std::string& indexText);
     SlotValue LitValeur(std::int32_t slot, char kind) const;
-    // The one writer of a value's text (see Interpreter::ValueText), into `out`.
-    void writeValueText(char kind, std::int64_t slot, std::string& out) const;
+    // The one writer of a value's text (see Interpreter::ValueText), added to `out`.
+    void appendValueText(char kind, std::int64_t slot, std::string& out) const;
 
     // Run parameters (the parameters window's text), kept for the application's life.
     void setRunArguments(const std::string& text) { runArguments_ = text; }

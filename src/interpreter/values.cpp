@@ -41,22 +41,19 @@ SlotValue InterpreterPrivate::LitValeur(std::int32_t slot, char kind) const {
     return v;
 }
 
-void InterpreterPrivate::writeValueText(char kind, std::int64_t slot, std::string& out) const {
-    if (!slotInStore(kind, slot)) {
-        out.clear();
-        return;
-    }
+void InterpreterPrivate::appendValueText(char kind, std::int64_t slot, std::string& out) const {
+    if (!slotInStore(kind, slot)) return;
     const auto at = static_cast<std::size_t>(slot);
     switch (kind) {
-    case 'C': out.assign(1, charStore_[at]); return;
+    case 'C': out += charStore_[at]; return;
     case 'I': {
         char digits[16];
-        out.assign(digits, std::to_chars(digits, digits + sizeof digits, intStore_[at]).ptr);
+        out.append(digits, std::to_chars(digits, digits + sizeof digits, intStore_[at]).ptr);
         return;
     }
-    case 'R': out = formatReal(realStore_[at].toDouble(), platform_.regional.decimalSeparator); return;
-    case 'S': out = stringStore_[at]; return;
-    default: out.clear();
+    case 'R': out += formatReal(realStore_[at].toDouble(), platform_.regional.decimalSeparator); return;
+    case 'S': out += stringStore_[at]; return;
+    default: return;
     }
 }
 
@@ -159,7 +156,8 @@ void InterpreterPrivate::ScalarValue(std::string& text) {
         return;
     }
     if (kind == 'F' || kind == 'L' || kind == 'P' || kind == 0) return;
-    writeValueText(kind, slot, text);
+    text.clear();
+    appendValueText(kind, slot, text);
 }
 
 void InterpreterPrivate::StringValue(std::string& text) {
