@@ -34,15 +34,30 @@ int rounds() {
     return v && std::atoi(v) > 0 ? std::atoi(v) : 1;
 }
 
+// The random choices of the program generators below.
+struct Choices {
+    std::mt19937& rng;
+    std::string pick(const std::vector<std::string>& v) {
+        return v[std::uniform_int_distribution<std::size_t>(0, v.size() - 1)(rng)];
+    }
+    bool chance(int percent) { return std::uniform_int_distribution<int>(0, 99)(rng) < percent; }
+    // A body: a BEGIN ... END block, or one statement.
+    void body(std::vector<std::string>& lines, const std::function<void()>& block,
+              const std::function<std::string()>& statement) {
+        if (chance(30)) {
+            lines.push_back("BEGIN");
+            block();
+            lines.push_back("END;");
+        } else {
+            lines.push_back("  " + statement());
+        }
+    }
+};
+
 // Typed programs whose statements mostly run: the shapes the fast path decodes, beside
 // near misses (an element out of range, a division by zero, a real near a tie).
 std::vector<std::string> typedProgram(std::mt19937& rng) {
-    auto pick = [&](const std::vector<std::string>& v) {
-        return v[std::uniform_int_distribution<std::size_t>(0, v.size() - 1)(rng)];
-    };
-    auto chance = [&](int percent) {
-        return std::uniform_int_distribution<int>(0, 99)(rng) < percent;
-    };
+    Choices c{rng};
     const std::vector<std::string> ints = {
         "I",    "J", "K",  "N", "T[1]",       "T[I]",      "T[J]",
         "T[6]", "3", "-2", "0", "2147483647", "LENGTH(S)", "LENGTH(TS[I])"};
@@ -60,25 +75,25 @@ std::vector<std::string> typedProgram(std::mt19937& rng) {
         switch (std::uniform_int_distribution<int>(0, 6)(rng)) {
         case 0:
         case 1:
-            return pick({"I", "J", "K", "N", "T[I]", "T[J]", "T[0]"}) + " := " + pick(ints) +
-                   pick({"", " + ", " - ", " * ", " \\ ", " MOD ", " / "}) + pick(ints) + ";";
+            return c.pick({"I", "J", "K", "N", "T[I]", "T[J]", "T[0]"}) + " := " + c.pick(ints) +
+                   c.pick({"", " + ", " - ", " * ", " \\ ", " MOD ", " / "}) + c.pick(ints) + ";";
         case 2:
-            return pick({"X", "Y", "TR[1]", "TR[I]"}) + " := " + pick(reals) +
-                   pick({"", " + ", " - ", " * ", " / "}) + pick(reals) + ";";
+            return c.pick({"X", "Y", "TR[1]", "TR[I]"}) + " := " + c.pick(reals) +
+                   c.pick({"", " + ", " - ", " * ", " / "}) + c.pick(reals) + ";";
         case 3:
-            return pick({"S", "U", "TS[I]", "C"}) + " := " + pick(strings) +
-                   (chance(50) ? " + " + pick(strings) : "") + ";";
+            return c.pick({"S", "U", "TS[I]", "C"}) + " := " + c.pick(strings) +
+                   (c.chance(50) ? " + " + c.pick(strings) : "") + ";";
         case 4:
-            return pick({"WRITELN(I);", "WRITE(X);", "WRITELN(S);", "WRITE(T[J]);", "P;", "Q;"});
+            return c.pick({"WRITELN(I);", "WRITE(X);", "WRITELN(S);", "WRITE(T[J]);", "P;", "Q;"});
         case 5:
-            return pick({"I := I + 1;", "J := J - 1;", "X := X * 1,5;", "S := S + 'z';"});
+            return c.pick({"I := I + 1;", "J := J - 1;", "X := X * 1,5;", "S := S + 'z';"});
         default:
-            return pick(robustnessStatements());
+            return c.pick(robustnessStatements());
         }
     };
     auto condition = [&]() {
-        return pick(compared) + pick({" = ", " <> ", " < ", " > ", " <= ", " >= "}) +
-               pick(compared);
+        return c.pick(compared) + c.pick({" = ", " <> ", " < ", " > ", " <= ", " >= "}) +
+               c.pick(compared);
     };
     std::vector<std::string> lines = {"PROGRAM Boucles;",
                                       "VAR I, J, K, N: INTEGER;",
@@ -108,14 +123,14 @@ std::vector<std::string> typedProgram(std::mt19937& rng) {
             const int shape = depth > 2 ? 0 : std::uniform_int_distribution<int>(0, 7)(rng);
             switch (shape) {
             case 1:
-                lines.push_back("FOR " + pick({"I", "K", "N"}) + ":=" + pick({"1", "J", "3"}) +
-                                pick({" TO ", " DOWNTO "}) + pick({"4", "1", "K"}) + " DO");
+                lines.push_back("FOR " + c.pick({"I", "K", "N"}) + ":=" + c.pick({"1", "J", "3"}) +
+                                c.pick({" TO ", " DOWNTO "}) + c.pick({"4", "1", "K"}) + " DO");
                 break;
             case 2:
                 lines.push_back("WHILE " + condition() + " DO");
                 lines.push_back("BEGIN");
                 block(depth + 1);
-                lines.push_back("  " + pick({"I := I + 1;", "J := J + 1;", "X := X + 1;"}));
+                lines.push_back("  " + c.pick({"I := I + 1;", "J := J + 1;", "X := X + 1;"}));
                 lines.push_back("END;");
                 lines.push_back("WEND;");
                 continue;
@@ -127,7 +142,7 @@ std::vector<std::string> typedProgram(std::mt19937& rng) {
                 continue;
             case 4:
                 lines.push_back("IF " + condition() + " THEN");
-                if (chance(50)) {
+                if (c.chance(50)) {
                     lines.push_back("  " + statement());
                     continue;
                 }
@@ -138,23 +153,17 @@ std::vector<std::string> typedProgram(std::mt19937& rng) {
                 lines.push_back("IF " + condition() + " THEN");
                 lines.push_back("BEGIN");
                 block(depth + 1);
-                lines.push_back(chance(50) ? "END;" : "END");
+                lines.push_back(c.chance(50) ? "END;" : "END");
                 if (lines.back() == "END;") continue;
                 lines.push_back("ELSE");
                 break;
             case 6:
-                lines.push_back(pick({"Ici:", "GOTO Ici;", "BREAK;", "P;"}));
+                lines.push_back(c.pick({"Ici:", "GOTO Ici;", "BREAK;", "P;"}));
                 continue;
             default:
                 break;
             }
-            if (chance(30)) {
-                lines.push_back("BEGIN");
-                block(depth + 1);
-                lines.push_back("END;");
-            } else {
-                lines.push_back("  " + statement());
-            }
+            c.body(lines, [&] { block(depth + 1); }, statement);
         }
     };
     block(0);
@@ -167,49 +176,46 @@ std::vector<std::string> typedProgram(std::mt19937& rng) {
 // misses (the square root of a negative number, VAL of a word, ORD of an empty text, a file
 // that is not open, a literal the text path reads on its own).
 std::vector<std::string> learnerProgram(std::mt19937& rng) {
-    auto pick = [&](const std::vector<std::string>& v) {
-        return v[std::uniform_int_distribution<std::size_t>(0, v.size() - 1)(rng)];
-    };
-    auto chance = [&](int percent) { return std::uniform_int_distribution<int>(0, 99)(rng) < percent; };
+    Choices c{rng};
     const std::vector<std::string> anything = {"I", "K", "N", "T[J]", "T[K]", "X", "TR[I]", "S",
                                                "U", "TS[J]", "C", "3", "'7'", "-2"};
     const std::vector<std::string> texts = {"S", "U", "TS[I]", "TS[K]", "'b'", "'x,y'", "'A''b'"};
     auto statement = [&]() -> std::string {
         switch (std::uniform_int_distribution<int>(0, 9)(rng)) {
         case 0:
-            return pick({"K", "N", "T[I]"}) + " := " + pick({"ABS(", "INT(", "ORD(", "VAL("}) +
-                   pick(anything) + ")" + (chance(40) ? pick({" + ", " MOD ", " * "}) + pick({"I", "7"}) : "") + ";";
+            return c.pick({"K", "N", "T[I]"}) + " := " + c.pick({"ABS(", "INT(", "ORD(", "VAL("}) +
+                   c.pick(anything) + ")" + (c.chance(40) ? c.pick({" + ", " MOD ", " * "}) + c.pick({"I", "7"}) : "") + ";";
         case 1:
-            return pick({"K", "N"}) + " := " +
-                   (chance(50) ? "POS(" + pick(texts) + "," + pick(texts) + ")" : "LENGTH(" + pick(texts) + ")") +
-                   (chance(30) ? " - 1" : "") + ";";
+            return c.pick({"K", "N"}) + " := " +
+                   (c.chance(50) ? "POS(" + c.pick(texts) + "," + c.pick(texts) + ")" : "LENGTH(" + c.pick(texts) + ")") +
+                   (c.chance(30) ? " - 1" : "") + ";";
         case 2:
-            return pick({"X", "Y", "TR[I]", "TR[K]"}) + " := " +
-                   pick({"SQRT(", "ABS(", "SIN(", "COS(", "LN(", "EXP("}) +
-                   pick({"X", "Y", "I", "K", "TR[J]", "S", "2", "T[I]"}) + ")" +
-                   (chance(40) ? pick({" * ", " + ", " / "}) + pick({"X", "2"}) : "") + ";";
+            return c.pick({"X", "Y", "TR[I]", "TR[K]"}) + " := " +
+                   c.pick({"SQRT(", "ABS(", "SIN(", "COS(", "LN(", "EXP("}) +
+                   c.pick({"X", "Y", "I", "K", "TR[J]", "S", "2", "T[I]"}) + ")" +
+                   (c.chance(40) ? c.pick({" * ", " + ", " / "}) + c.pick({"X", "2"}) : "") + ";";
         case 3: {
-            const std::string function = pick({"INTTOSTR(", "CHR(", "INTTOHEX(", "UPPERCASE(", "LOWERCASE("});
+            const std::string function = c.pick({"INTTOSTR(", "CHR(", "INTTOHEX(", "UPPERCASE(", "LOWERCASE("});
             const std::string argument = function == "UPPERCASE(" || function == "LOWERCASE("
-                                             ? pick(texts)
-                                             : pick({"I", "K", "X", "TR[J]", "S", "T[K]", "65", "N"});
-            return pick({"S", "U", "TS[I]", "C"}) + " := " + function + argument + ")" +
-                   (chance(40) ? " + " + pick(texts) : "") + ";";
+                                             ? c.pick(texts)
+                                             : c.pick({"I", "K", "X", "TR[J]", "S", "T[K]", "65", "N"});
+            return c.pick({"S", "U", "TS[I]", "C"}) + " := " + function + argument + ")" +
+                   (c.chance(40) ? " + " + c.pick(texts) : "") + ";";
         }
         case 4:
-            return pick({"WRITE(", "WRITELN("}) +
-                   pick({"I", "X", "S", "C", "T[K]", "TR[I]", "TS[I]", "'a,b'", "12", "1.5x", "N "}) + ");";
+            return c.pick({"WRITE(", "WRITELN("}) +
+                   c.pick({"I", "X", "S", "C", "T[K]", "TR[I]", "TS[I]", "'a,b'", "12", "1.5x", "N "}) + ");";
         case 5:
-            return pick({"READ(", "READLN("}) + pick({"K", "X", "S", "C", "N", "T", "TS[1]"}) + ");";
+            return c.pick({"READ(", "READLN("}) + c.pick({"K", "X", "S", "C", "N", "T", "TS[1]"}) + ");";
         case 6:
-            return pick({"WRITELN(F,", "WRITE(F,", "WRITELN(G,", "WRITELN(F, "}) +
-                   pick({"I", "X", "S", "T[K]", "'a,b'", "C"}) + ");";
+            return c.pick({"WRITELN(F,", "WRITE(F,", "WRITELN(G,", "WRITELN(F, "}) +
+                   c.pick({"I", "X", "S", "T[K]", "'a,b'", "C"}) + ");";
         case 7:
-            return pick({"READLN(F,", "READ(F,", "READLN(F, "}) + pick({"S", "K", "X", "C", "U"}) + ");";
+            return c.pick({"READLN(F,", "READ(F,", "READLN(F, "}) + c.pick({"S", "K", "X", "C", "U"}) + ");";
         case 8:
-            return pick({"REWRITE(F);", "RESET(F);", "CLOSE(F);", "WRITELN;", "READLN;", "WRITELN();"});
+            return c.pick({"REWRITE(F);", "RESET(F);", "CLOSE(F);", "WRITELN;", "READLN;", "WRITELN();"});
         default:
-            return pick({"I := I + 1;", "K := K - 1;", "N := N + 2;", "S := S + 'z';"});
+            return c.pick({"I := I + 1;", "K := K - 1;", "N := N + 2;", "S := S + 'z';"});
         }
     };
     std::vector<std::string> lines = {"PROGRAM Eleve;",
@@ -224,9 +230,9 @@ std::vector<std::string> learnerProgram(std::mt19937& rng) {
                                       "BEGIN",
                                       "  I := 1;",
                                       "  J := 2;",
-                                      "  K := " + pick({"3", "-4", "0"}) + ";",
-                                      "  X := " + pick({"2,25", "0", "-1,5", "1E30"}) + ";",
-                                      "  S := " + pick({"'abc'", "'42'", "''", "'x,y'"}) + ";",
+                                      "  K := " + c.pick({"3", "-4", "0"}) + ";",
+                                      "  X := " + c.pick({"2,25", "0", "-1,5", "1E30"}) + ";",
+                                      "  S := " + c.pick({"'abc'", "'42'", "''", "'x,y'"}) + ";",
                                       "  U := '12';",
                                       "  C := '7';",
                                       "  ASSIGN(F,'eleve.txt');",
@@ -236,31 +242,25 @@ std::vector<std::string> learnerProgram(std::mt19937& rng) {
         for (int k = 0; k < n; ++k) {
             switch (depth > 1 ? 0 : std::uniform_int_distribution<int>(0, 5)(rng)) {
             case 1:
-                lines.push_back("FOR " + pick({"I", "N", "J"}) + ":=" + pick({"1", "J", "T[K]", "-2", "K", "X"}) +
-                                pick({" TO ", " DOWNTO "}) + pick({"3", "K", "T[J]", "0", "N"}) + " DO");
+                lines.push_back("FOR " + c.pick({"I", "N", "J"}) + ":=" + c.pick({"1", "J", "T[K]", "-2", "K", "X"}) +
+                                c.pick({" TO ", " DOWNTO "}) + c.pick({"3", "K", "T[J]", "0", "N"}) + " DO");
                 break;
             case 2:
-                lines.push_back(pick({"WHILE NOT EOF(F) DO", "WHILE NOT EOF(G) DO", "WHILE K < 6 DO"}));
+                lines.push_back(c.pick({"WHILE NOT EOF(F) DO", "WHILE NOT EOF(G) DO", "WHILE K < 6 DO"}));
                 lines.push_back("BEGIN");
                 block(depth + 1);
-                lines.push_back("  " + pick({"READLN(F,S);", "K := K + 1;", "READLN(F,U);"}));
+                lines.push_back("  " + c.pick({"READLN(F,S);", "K := K + 1;", "READLN(F,U);"}));
                 lines.push_back("END;");
                 lines.push_back("WEND;");
                 continue;
             case 3:
-                lines.push_back(pick({"IF EOF(F) THEN", "IF NOT EOF(F) THEN", "IF K > 2 THEN"}));
+                lines.push_back(c.pick({"IF EOF(F) THEN", "IF NOT EOF(F) THEN", "IF K > 2 THEN"}));
                 lines.push_back("  " + statement());
                 continue;
             default:
                 break;
             }
-            if (chance(30)) {
-                lines.push_back("BEGIN");
-                block(depth + 1);
-                lines.push_back("END;");
-            } else {
-                lines.push_back("  " + statement());
-            }
+            c.body(lines, [&] { block(depth + 1); }, statement);
         }
     };
     block(0);
