@@ -11,12 +11,14 @@ namespace zef::debugging {
 std::vector<std::string> SymbolListing(const Interpreter& interpreter) {
     // The counters in the order of the rows below; an entry of an unknown kind counts
     // nowhere.
-    constexpr std::array<char, 7> kinds{'P', 'L', 'S', 'C', 'I', 'R', 'F'};
+    constexpr std::array<SymbolKind, 7> kinds{SymbolKind::Procedure, SymbolKind::Label, SymbolKind::String,
+                                              SymbolKind::Char,      SymbolKind::Integer, SymbolKind::Real,
+                                              SymbolKind::File};
     std::array<int, kinds.size()> counts{};
     std::vector<std::string> rows;
     for (const SymbolEntry& entry : interpreter.symbols()) {
         std::string row = entry.Name + " , ";
-        if (entry.Kind != 0) row += entry.Kind;
+        if (entry.Kind != SymbolKind::None) row += kindLetter(entry.Kind);
         rows.push_back(row + " , " + formatInteger(entry.Index));
         if (const auto k = std::find(kinds.begin(), kinds.end(), entry.Kind); k != kinds.end())
             ++counts[static_cast<std::size_t>(k - kinds.begin())];
@@ -31,7 +33,7 @@ std::vector<std::string> SymbolListing(const Interpreter& interpreter) {
     return rows;
 }
 
-std::string ValueText(const Interpreter& interpreter, std::int32_t slot, char kind) {
+std::string ValueText(const Interpreter& interpreter, std::int32_t slot, SymbolKind kind) {
     return interpreter.ValueText(slot, kind);
 }
 
@@ -48,12 +50,12 @@ std::string ExamineVariable(Interpreter& interpreter, const std::string& typed, 
         offset = interpreter.Indice(element);
         if (interpreter.runStatus() > 0) return {}; // the index's own message has been shown
     }
-    char kind = 0;
+    SymbolKind kind = SymbolKind::None;
     std::int32_t index = 0;
     interpreter.ChercheEtiq(name, kind, index);
     if (interpreter.runStatus() > 0) return "Variable inconnue";
     if (found) *found = true;
-    if (kind != 'I' && kind != 'R' && kind != 'C' && kind != 'S') return element.empty() ? typed : element;
+    if (!holdsValue(kind)) return element.empty() ? typed : element;
     const auto entry = std::find_if(interpreter.symbols().begin(), interpreter.symbols().end(),
                                     [&](const SymbolEntry& e) { return e.Name == name; });
     if (offset < 0 || offset >= entry->Count) return "Indice incorrect";

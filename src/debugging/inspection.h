@@ -16,7 +16,7 @@ std::vector<std::string> SymbolListing(const Interpreter& interpreter);
 
 // The text of one value as the examine window shows it: a decimal integer, a real in the
 // general format with the regional separator, the character, the string.
-std::string ValueText(const Interpreter& interpreter, std::int32_t slot, char kind);
+std::string ValueText(const Interpreter& interpreter, std::int32_t slot, SymbolKind kind);
 
 // Examines what the user typed: a name (any letter case) or an element, T[3] or T[I]. Gives
 // the text of the result field: the value, "Erreur de syntaxe" for an element without "]",

@@ -8,13 +8,13 @@
 namespace zef::debugging {
 namespace {
 
-const char* frenchType(char kind) {
+const char* frenchType(SymbolKind kind) {
     switch (kind) {
-    case 'I': return "Entier";
-    case 'R': return "Réel";
-    case 'C': return "Caractère";
-    case 'S': return "Chaîne";
-    case 'F': return "Fichier";
+    case SymbolKind::Integer: return "Entier";
+    case SymbolKind::Real: return "Réel";
+    case SymbolKind::Char: return "Caractère";
+    case SymbolKind::String: return "Chaîne";
+    case SymbolKind::File: return "Fichier";
     default: return nullptr; // labels, procedures: not variables
     }
 }
@@ -42,11 +42,11 @@ void VariablesSnapshot::refresh(const Interpreter& interpreter) {
         row.values.reserve(static_cast<std::size_t>(count));
         for (std::int32_t i = 0; i < count; ++i) {
             // A file shows what the examine window shows for it: its name.
-            std::string value = entry.Kind == 'F' ? row.name
+            std::string value = entry.Kind == SymbolKind::File ? row.name
                                                   : ValueText(interpreter, entry.Index + i, entry.Kind);
             // A CHAR that was never given a value holds byte 0, which a font draws as a
             // box: the view shows it empty.
-            if (entry.Kind == 'C' && value == std::string(1, '\0')) value.clear();
+            if (entry.Kind == SymbolKind::Char && value == std::string(1, '\0')) value.clear();
             row.values.push_back(std::move(value));
         }
         row.changed.assign(row.values.size(), false);

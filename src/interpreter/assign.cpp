@@ -29,15 +29,15 @@ void InterpreterPrivate::AssignStatement(const std::string& line) {
         return;
     }
     if (offset < 0 || offset >= entry->Count) return fail(Message::BadIndex);
-    const char kind = entry->Kind;
+    const SymbolKind kind = entry->Kind;
     const std::int32_t index = entry->Index;
 
     std::string value = trim(cut255(line.substr(assign + 2)));
     switch (kind) {
-    case 'C':
-    case 'S': StringExpression(value); break;
-    case 'I': IntegerExpression(value); break;
-    case 'R': RealExpression(value); break;
+    case SymbolKind::Char:
+    case SymbolKind::String: StringExpression(value); break;
+    case SymbolKind::Integer: IntegerExpression(value); break;
+    case SymbolKind::Real: RealExpression(value); break;
     default: return; // files, labels and procedures take no value
     }
     if (runStatus_ == StatusOk) StoreValue(value, kind, static_cast<std::int32_t>(index + offset));

@@ -67,7 +67,7 @@ void InterpreterPrivate::ReadStatement(const std::string& rawArgument, bool newL
     readFromScreen(target->Kind, target->Index, newLine);
 }
 
-void InterpreterPrivate::readFromScreen(char kind, std::int32_t index, bool newLine) {
+void InterpreterPrivate::readFromScreen(SymbolKind kind, std::int32_t index, bool newLine) {
     std::string typed;
     if (platform_.screen) {
         typed = platform_.screen->readLine(cursorX_, cursorY_);

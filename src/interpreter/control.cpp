@@ -64,7 +64,7 @@ void InterpreterPrivate::ForStatement(const LineList& lines, const std::string& 
     if (assign == std::string::npos) return fail(Message::ForHeadingSyntax);
     const SymbolEntry* counter = findSymbol(trim(text.substr(0, assign)));
     if (!counter) return fail(Message::ForUnknownCounter);
-    if (counter->Kind != 'I') return fail(Message::ForCounterNotInteger);
+    if (counter->Kind != SymbolKind::Integer) return fail(Message::ForCounterNotInteger);
     const std::int32_t slot = counter->Index;
     const std::string rest = text.substr(assign + 2);
     if (rest.find("DOWNTO") != std::string::npos) stepText = "-1";
@@ -82,7 +82,7 @@ void InterpreterPrivate::ForStatement(const LineList& lines, const std::string& 
     const auto limit = parseInteger(limitText);
     const auto step = parseInteger(stepText);
     if (!limit || !step) return fail(Message::ForBoundsIncompatible);
-    StoreValue(start, 'I', slot);
+    StoreValue(start, SymbolKind::Integer, slot);
     if (runStatus_ > 0) return;
     // No test before the first pass: the body always runs at least once.
     for (std::int32_t v : {line, slot, *limit, *step}) {
@@ -103,10 +103,10 @@ void InterpreterPrivate::NextStatement(std::int32_t& line) {
     ok = PopValue(slot) && ok;
     ok = PopValue(forLine) && ok;
     if (!ok) return;
-    if (!slotInStore('I', slot)) return fail(Message::StackEmpty); // not a FOR frame
+    if (!slotInStore(SymbolKind::Integer, slot)) return fail(Message::StackEmpty); // not a FOR frame
     const std::int32_t value = static_cast<std::int32_t>(
         static_cast<std::uint32_t>(intStore_[slot]) + static_cast<std::uint32_t>(step));
-    StoreValue(formatInteger(value), 'I', slot);
+    StoreValue(formatInteger(value), SymbolKind::Integer, slot);
     if (runStatus_ > 0) return;
     if ((step > 0 && value > limit) || (step < 0 && value < limit)) {
         PopBlock(); // the loop is over; the line after the body now runs as itself

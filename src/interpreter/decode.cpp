@@ -141,7 +141,7 @@ class Decoder {
                                           ? std::string()
                                           : text.substr(open + 1, close - open - 1);
             if (const SymbolEntry* entry = find(index)) {
-                if (entry->Kind != 'I' || entry->Index < 1) return std::nullopt;
+                if (entry->Kind != SymbolKind::Integer || entry->Index < 1) return std::nullopt;
                 o.indexByVariable = true;
                 o.index = entry->Index;
             } else if (const auto value = parseInteger(index)) {
@@ -153,7 +153,7 @@ class Decoder {
             name = text.substr(0, open + 1);
         }
         const SymbolEntry* entry = find(name);
-        if (!entry || !inSet(entry->Kind, "CIRS") || entry->Index < 1) return std::nullopt;
+        if (!entry || !holdsValue(entry->Kind) || entry->Index < 1) return std::nullopt;
         o.kind = open == std::string::npos ? Operand::Kind::Scalar : Operand::Kind::Element;
         o.type = entry->Kind;
         o.slot = entry->Index;
@@ -175,7 +175,7 @@ class Decoder {
             return o;
         }
         auto o = reference(text);
-        if (!o || o->type != 'S') return std::nullopt;
+        if (!o || o->type != SymbolKind::String) return std::nullopt;
         return o;
     }
 
@@ -191,7 +191,7 @@ class Decoder {
             o.i = *v;
             return o;
         }
-        if (const SymbolEntry* entry = find(operand)) return scalar(*entry, 'I');
+        if (const SymbolEntry* entry = find(operand)) return scalar(*entry, SymbolKind::Integer);
         const std::string upper = upperAscii(operand);
         if (functionFor(upper) == Function::ParamCount) return std::nullopt;
         if (const auto open = operand.find('('); open != std::string::npos) {
@@ -219,7 +219,7 @@ class Decoder {
                 return std::nullopt;
             }
         }
-        return element(operand, 'I');
+        return element(operand, SymbolKind::Integer);
     }
 
     // RealOperand: a number in the regional form, a real variable or element.
@@ -235,7 +235,7 @@ class Decoder {
             o.r = *r;
             return o;
         }
-        if (const SymbolEntry* entry = find(operand)) return scalar(*entry, 'R');
+        if (const SymbolEntry* entry = find(operand)) return scalar(*entry, SymbolKind::Real);
         if (functionFor(upperAscii(operand)) == Function::Random) return std::nullopt;
         if (const auto open = operand.find('('); open != std::string::npos) {
             const auto function = functionFor(upperAscii(operand.substr(0, open)));
@@ -246,7 +246,7 @@ class Decoder {
             o.function = *function;
             return withArguments(o, {variableArgument(operand.substr(open + 1))});
         }
-        return element(operand, 'R');
+        return element(operand, SymbolKind::Real);
     }
 
     // A built-in with its arguments, when every one of them has a form.
@@ -292,7 +292,7 @@ class Decoder {
     }
 
     // A variable of the given type, by its slot.
-    static std::optional<Operand> scalar(const SymbolEntry& entry, char type) {
+    static std::optional<Operand> scalar(const SymbolEntry& entry, SymbolKind type) {
         if (entry.Kind != type || entry.Index < 1) return std::nullopt;
         Operand o;
         o.kind = Operand::Kind::Scalar;
@@ -302,7 +302,7 @@ class Decoder {
     }
 
     // numericElement: name[index] of an array of the given kind, with its "]".
-    std::optional<Operand> element(const std::string& operand, char kind) const {
+    std::optional<Operand> element(const std::string& operand, SymbolKind kind) const {
         const auto open = operand.find('[');
         if (open == std::string::npos) return std::nullopt;
         const SymbolEntry* entry = find(operand.substr(0, open + 1));
@@ -327,7 +327,7 @@ class Decoder {
             return o;
         }
         auto o = reference(trim(text));
-        if (!o || o->type != 'I') return std::nullopt;
+        if (!o || o->type != SymbolKind::Integer) return std::nullopt;
         return o;
     }
 
@@ -351,8 +351,8 @@ class Decoder {
             }
             return o;
         }
-        numeric = o->type == 'I' || o->type == 'R';
-        o->exactReading = o->type != 'R';
+        numeric = o->type == SymbolKind::Integer || o->type == SymbolKind::Real;
+        o->exactReading = o->type != SymbolKind::Real;
         return o;
     }
 
@@ -363,7 +363,7 @@ class Decoder {
             // FileEof's reading of the file variable's name.
             const std::string argument = text.substr(text.find('(') + 1);
             const SymbolEntry* entry = find(trim(upperAscii(dropLast(trim(argument)))));
-            if (!entry || entry->Kind != 'F') return c;
+            if (!entry || entry->Kind != SymbolKind::File) return c;
             c.endOfFile = true;
             c.negated = startsWith(upper, "NOT");
             c.file = entry->Index;
@@ -382,7 +382,7 @@ class Decoder {
         c.numeric = leftNumeric && rightNumeric;
         // Integer literals and integer variables read back exactly as the integers they are.
         auto integral = [](const Operand& o, bool isLiteral) {
-            return isLiteral ? o.kind == Operand::Kind::Integer : o.type == 'I';
+            return isLiteral ? o.kind == Operand::Kind::Integer : o.type == SymbolKind::Integer;
         };
         if (c.numeric) {
             for (Operand* o : {&c.left, &c.right}) {
@@ -464,9 +464,9 @@ class Decoder {
         if (!target) return false;
         d.destination = std::move(*target);
         const std::string value = trim(cut255(line.substr(assign + 2)));
-        if (d.destination.type == 'I' || d.destination.type == 'R') {
+        if (d.destination.type == SymbolKind::Integer || d.destination.type == SymbolKind::Real) {
             const InterpreterPrivate::Split s = InterpreterPrivate::SplitOperator(value);
-            const bool integer = d.destination.type == 'I';
+            const bool integer = d.destination.type == SymbolKind::Integer;
             static const std::map<std::string, NumericOp> ops = {
                 {"", NumericOp::None},  {"+", NumericOp::Add},    {"-", NumericOp::Sub},
                 {"*", NumericOp::Mul},  {"/", NumericOp::Divide}, {"\\", NumericOp::IntDivide},
@@ -514,7 +514,7 @@ void FastPath::decode(const InterpreterPrivate& interpreter, DecodedLine& d) {
     // may not convert: those report through the driver.
     const bool reportsItself = (d.statement == Statement::Read || d.statement == Statement::Readln) &&
                                (d.transfer.target == Transfer::Target::Screen ||
-                                (d.transfer.target == Transfer::Target::File && d.transfer.kind != 'S'));
+                                (d.transfer.target == Transfer::Target::File && d.transfer.kind != SymbolKind::String));
     d.handler = handlerFor(d);
     d.loopSafe = d.handler && !reportsItself;
 }
@@ -542,7 +542,7 @@ void FastPath::decodeStatement(const InterpreterPrivate& interpreter, DecodedLin
         const std::string name =
             upperAscii(trim(argument)) + (d.statement == Statement::Goto ? ":" : "");
         const SymbolEntry* entry = decoder.find(name);
-        d.fast = entry && entry->Kind == (d.statement == Statement::Goto ? 'L' : 'P');
+        d.fast = entry && entry->Kind == (d.statement == Statement::Goto ? SymbolKind::Label : SymbolKind::Procedure);
         if (d.fast) d.target = entry->Index;
         return;
     }
@@ -591,7 +591,7 @@ void FastPath::decodeStatement(const InterpreterPrivate& interpreter, DecodedLin
             // WRITE to PRN is the printer's, whatever a variable of that name.
             if (write && name == "PRN") return;
             const SymbolEntry* file = decoder.find(name);
-            if (!file || file->Kind != 'F') return; // an error to report
+            if (!file || file->Kind != SymbolKind::File) return; // an error to report
             t.target = Transfer::Target::File;
             t.file = file->Index;
             rest = inner.substr(comma + 1);
@@ -603,7 +603,7 @@ void FastPath::decodeStatement(const InterpreterPrivate& interpreter, DecodedLin
             t.value = std::move(*value);
         } else {
             const SymbolEntry* target = decoder.find(upperAscii(trim(rest)));
-            if (!target || !inSet(target->Kind, "CIRS")) return;
+            if (!target || !holdsValue(target->Kind)) return;
             t.kind = target->Kind;
             t.slot = target->Index;
         }
@@ -617,7 +617,7 @@ void FastPath::decodeStatement(const InterpreterPrivate& interpreter, DecodedLin
         const auto assign = heading.find(":=");
         if (assign == std::string::npos) return;
         const SymbolEntry* counter = decoder.find(trim(heading.substr(0, assign)));
-        if (!counter || counter->Kind != 'I') return;
+        if (!counter || counter->Kind != SymbolKind::Integer) return;
         const std::string rest = heading.substr(assign + 2);
         const auto to = rest.find("TO");
         if (to == std::string::npos) return;

@@ -34,7 +34,7 @@ bool findComparison(const std::string& condition, std::size_t& at, std::string& 
 struct Operand {
     enum class Kind : char { None, Integer, Real, Text, Scalar, Element, Builtin };
     Kind kind = Kind::None;
-    char type = 0;          // of a variable: 'C' 'I' 'R' 'S'
+    SymbolKind type = SymbolKind::None; // of a variable
     std::int32_t slot = 0;  // the variable's slot, or the array's first slot
     std::int32_t count = 1; // the array's declared size
     bool indexByVariable = false;
@@ -74,7 +74,7 @@ struct Transfer {
     Target target = Target::Screen;
     std::int32_t file = 0; // the file variable's slot
     Operand value;         // what WRITE writes
-    char kind = 0;         // what READ reads into: the variable's kind and slot
+    SymbolKind kind = SymbolKind::None; // what READ reads into: the variable's kind and slot
     std::int32_t slot = 0;
 };
 

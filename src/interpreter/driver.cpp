@@ -178,7 +178,7 @@ Statement InterpreterPrivate::classifyStatement(const std::string& upper, const 
 
     splitStatement(upper, text, keyword, argument);
     if (argument.empty()) {
-        if (const SymbolEntry* entry = findSymbol(keyword); entry && entry->Kind == 'P') {
+        if (const SymbolEntry* entry = findSymbol(keyword); entry && entry->Kind == SymbolKind::Procedure) {
             argument = keyword;
             keyword = "CALL";
         }
@@ -248,7 +248,7 @@ void InterpreterPrivate::RunStatement(const LineList& lines, Statement statement
 void InterpreterPrivate::CallProcedure(const LineList& lines, const std::string& rawName,
                                 std::int32_t& line) {
     const SymbolEntry* procedure = findSymbol(upperAscii(trim(rawName)));
-    if (!procedure || procedure->Kind != 'P') return fail(Message::ProcedureNotFound);
+    if (!procedure || procedure->Kind != SymbolKind::Procedure) return fail(Message::ProcedureNotFound);
     const std::int32_t index = procedure->Index;
     const std::int32_t callLine = line;
     PushValue(callLine);
@@ -279,7 +279,7 @@ void InterpreterPrivate::ExitProcedure(std::int32_t& line) {
 
 void InterpreterPrivate::GotoLabel(const std::string& label, std::int32_t& line) {
     const SymbolEntry* target = findSymbol(upperAscii(trim(label)) + ":");
-    if (!target || target->Kind != 'L') return fail(Message::LabelNotFound);
+    if (!target || target->Kind != SymbolKind::Label) return fail(Message::LabelNotFound);
     line = target->Index;
 }
 

@@ -80,26 +80,26 @@ class FastValues {
         if (!slot) return false;
         const auto at = static_cast<std::size_t>(slot);
         switch (argument.type) {
-        case 'I': {
+        case SymbolKind::Integer: {
             const std::int32_t v = in_.intStore_[at];
             if (o.function == Function::Abs) out = wrap32(std::llabs(std::int64_t{v}));
             else if (o.function == Function::Ord) out = v < 0 ? '-' : leadingDigit(v);
             else out = v; // INT and VAL read an integer's text as itself
             return true;
         }
-        case 'R': {
+        case SymbolKind::Real: {
             if (o.function != Function::Int) return false;
             const double n = std::nearbyint(in_.realStore_[at].toDouble());
             if (!(n >= -2147483648.0 && n <= 2147483647.0)) return false;
             out = static_cast<std::int64_t>(n);
             return true;
         }
-        case 'C':
-        case 'S': {
-            const std::string* s = argument.type == 'S' ? string(argument) : nullptr;
+        case SymbolKind::Char:
+        case SymbolKind::String: {
+            const std::string* s = argument.type == SymbolKind::String ? string(argument) : nullptr;
             const std::string_view value =
                 s ? std::string_view(*s) : std::string_view(&in_.charStore_[at], 1);
-            if (argument.type == 'S' && !s) return false;
+            if (argument.type == SymbolKind::String && !s) return false;
             if (o.function == Function::Ord && !value.empty()) {
                 out = static_cast<unsigned char>(value[0]);
                 return true;
@@ -125,11 +125,11 @@ class FastValues {
     bool builtinReal(const Operand& o, double& out) const {
         const Operand& argument = o.inner[0];
         double x = 0;
-        if (argument.type == 'I') {
+        if (argument.type == SymbolKind::Integer) {
             std::int64_t i = 0;
             if (!integer(argument, i)) return false;
             x = static_cast<double>(i);
-        } else if (argument.type != 'R' || !real(argument, x)) {
+        } else if (argument.type != SymbolKind::Real || !real(argument, x)) {
             return false;
         }
         double result = 0;
@@ -194,7 +194,7 @@ class FastValues {
             out = o.i;
             return true;
         }
-        if (o.type == 'I') {
+        if (o.type == SymbolKind::Integer) {
             std::int64_t i = 0;
             if (!integer(o, i)) return false;
             out = static_cast<double>(i);
@@ -212,7 +212,7 @@ class FastValues {
         const std::int32_t slot = slotOf(o);
         if (!slot) return false;
         // The one writer of a value's text; a string element beyond the store goes back.
-        if (o.type == 'S' && !string(o)) return false;
+        if (o.type == SymbolKind::String && !string(o)) return false;
         out.clear();
         in_.appendValueText(o.type, slot, out);
         return true;
@@ -278,7 +278,7 @@ class FastValues {
         const std::int32_t slot = slotOf(d.destination);
         if (!slot) return false;
         switch (d.destination.type) {
-        case 'I': {
+        case SymbolKind::Integer: {
             std::int64_t a = 0, b = 0;
             if (!integer(d.left, a) || !integer(d.right, b)) return false;
             std::int32_t result = 0;
@@ -314,7 +314,7 @@ class FastValues {
             in_.intStore_[static_cast<std::size_t>(slot)] = result;
             return true;
         }
-        case 'R': {
+        case SymbolKind::Real: {
             double a = 0, b = 0;
             if (!real(d.left, a) || !real(d.right, b)) return false;
             double result = 0;
@@ -358,7 +358,7 @@ class FastValues {
     // beyond the store, a text too long for the memory.
     [[gnu::always_inline]] inline bool assignText(const DecodedLine& d, std::int32_t slot) {
         // S := S + T, the commonest way to build a text: T is added in place.
-        if (d.destination.type == 'S' && d.terms.size() == 2 && !d.terms[0].function &&
+        if (d.destination.type == SymbolKind::String && d.terms.size() == 2 && !d.terms[0].function &&
             !d.terms[1].function && slot < static_cast<std::int64_t>(in_.stringStore_.size())) {
             std::string& stored = in_.stringStore_[static_cast<std::size_t>(slot)];
             const std::string* tail = string(d.terms[1].source);
@@ -374,7 +374,7 @@ class FastValues {
         value.clear();
         for (const StringTerm& t : d.terms)
             if (!appendTerm(t, value)) return false;
-        if (d.destination.type == 'C') {
+        if (d.destination.type == SymbolKind::Char) {
             if (value.empty() || slot > in_.charCount_) return false;
             in_.charStore_[static_cast<std::size_t>(slot)] = value[0];
             return true;
@@ -418,11 +418,11 @@ class FastValues {
         }
         case Function::IntToStr:
             // An integer's or a real's value text, which always reads as a number.
-            if (t.source.type != 'I' && t.source.type != 'R') return false;
+            if (t.source.type != SymbolKind::Integer && t.source.type != SymbolKind::Real) return false;
             return appendText(t.source, value);
         case Function::Chr:
         case Function::IntToHex: {
-            if (t.source.type != 'I') return false;
+            if (t.source.type != SymbolKind::Integer) return false;
             std::int64_t i = 0;
             if (!integer(t.source, i)) return false;
             if (*t.function == Function::Chr) {
@@ -472,7 +472,7 @@ class FastValues {
             return true;
         case Transfer::Target::File: {
             TextChannel* channel = in_.fileChannel(t.file);
-            if (!channel || (t.kind == 'S' && !in_.slotInStore('S', t.slot))) return false;
+            if (!channel || (t.kind == SymbolKind::String && !in_.slotInStore(SymbolKind::String, t.slot))) return false;
             in_.readFromChannel(*channel, t.kind, t.slot, newLine);
             return true;
         }
@@ -514,10 +514,10 @@ class FastStatements {
 
     // How a numeric operand is read, for the forms made for one shape of statement.
     enum class Mode : char { Literal, Scalar, Element, Builtin, Other };
-    static Mode modeOf(const Operand& o, char type) {
+    static Mode modeOf(const Operand& o, SymbolKind type) {
         switch (o.kind) {
-        case Operand::Kind::Integer: return type == 'I' ? Mode::Literal : Mode::Other;
-        case Operand::Kind::Real: return type == 'R' ? Mode::Literal : Mode::Other;
+        case Operand::Kind::Integer: return type == SymbolKind::Integer ? Mode::Literal : Mode::Other;
+        case Operand::Kind::Real: return type == SymbolKind::Real ? Mode::Literal : Mode::Other;
         case Operand::Kind::Scalar: return o.type == type ? Mode::Scalar : Mode::Other;
         case Operand::Kind::Element: return o.type == type ? Mode::Element : Mode::Other;
         case Operand::Kind::Builtin: return Mode::Builtin;
@@ -875,10 +875,10 @@ class FastStatements {
         }
     }
     static Handler numericAssignment(const DecodedLine& d) {
-        const char type = d.destination.type;
+        const SymbolKind type = d.destination.type;
         const Mode l = modeOf(d.left, type), r = modeOf(d.right, type);
         const bool toElement = d.destination.kind == Operand::Kind::Element;
-        if (type == 'R') {
+        if (type == SymbolKind::Real) {
             switch (d.op) {
             case NumericOp::None: return assignFor<true, NumericOp::None>(l, r, toElement);
             case NumericOp::Add: return assignFor<true, NumericOp::Add>(l, r, toElement);
@@ -928,7 +928,7 @@ class FastStatements {
     static Handler integerCondition(const DecodedLine& d) {
         const Condition& c = d.condition;
         if (!c.numeric || !c.integers || c.endOfFile) return nullptr;
-        const Mode l = modeOf(c.left, 'I'), r = modeOf(c.right, 'I');
+        const Mode l = modeOf(c.left, SymbolKind::Integer), r = modeOf(c.right, SymbolKind::Integer);
         if (l == Mode::Builtin || r == Mode::Builtin) return nullptr;
         switch (c.op) {
         case Comparison::Equal: return conditionFor<Comparison::Equal>(l, r, d.statement);
@@ -960,9 +960,9 @@ class FastStatements {
         case Statement::Repeat: return &adapt<&repeat>;
         case Statement::Until: return &adapt<&until>;
         case Statement::Assignment:
-            if (d.destination.type == 'I' || d.destination.type == 'R')
+            if (d.destination.type == SymbolKind::Integer || d.destination.type == SymbolKind::Real)
                 if (const Handler h = numericAssignment(d)) return h;
-            if (d.destination.type == 'S' || d.destination.type == 'C') return &adapt<&assignText>;
+            if (d.destination.type == SymbolKind::String || d.destination.type == SymbolKind::Char) return &adapt<&assignText>;
             return &adapt<&assign>;
         case Statement::Write:
         case Statement::Writeln: return &adapt<&write>;

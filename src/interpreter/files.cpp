@@ -12,7 +12,7 @@ namespace zef {
 namespace fs = std::filesystem;
 
 TextChannel* InterpreterPrivate::channelOf(const SymbolEntry& entry) {
-    return entry.Kind == 'F' ? fileChannel(entry.Index) : nullptr;
+    return entry.Kind == SymbolKind::File ? fileChannel(entry.Index) : nullptr;
 }
 
 
@@ -107,7 +107,7 @@ void InterpreterPrivate::FileRead(const std::string& argument, bool newLine) {
     readFromChannel(*channel, target->Kind, target->Index, newLine);
 }
 
-void InterpreterPrivate::readFromChannel(TextChannel& channel, char kind, std::int32_t slot, bool newLine) {
+void InterpreterPrivate::readFromChannel(TextChannel& channel, SymbolKind kind, std::int32_t slot, bool newLine) {
     std::string& text = scratch_;
     if (const int error = channel.readLine(text, newLine); error != IoOk) abandonIo(error);
     StoreValue(text, kind, slot);

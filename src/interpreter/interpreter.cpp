@@ -11,10 +11,10 @@ void Interpreter::Exec(LineList& lines, std::int32_t& line, std::int32_t& step, 
     d_->Exec(lines, line, step, outStatus);
 }
 int Interpreter::CloseAll() { return d_->CloseAll(); }
-void Interpreter::ChercheEtiq(std::string& name, char& kind, std::int32_t& index) { d_->ChercheEtiq(name, kind, index); }
+void Interpreter::ChercheEtiq(std::string& name, SymbolKind& kind, std::int32_t& index) { d_->ChercheEtiq(name, kind, index); }
 std::int64_t Interpreter::Indice(const std::string& indexText) { return d_->Indice(indexText); }
-SlotValue Interpreter::LitValeur(std::int32_t slot, char kind) const { return d_->LitValeur(slot, kind); }
-std::string Interpreter::ValueText(std::int32_t slot, char kind) const {
+SlotValue Interpreter::LitValeur(std::int32_t slot, SymbolKind kind) const { return d_->LitValeur(slot, kind); }
+std::string Interpreter::ValueText(std::int32_t slot, SymbolKind kind) const {
     std::string text;
     d_->appendValueText(kind, slot, text);
     return text;

@@ -45,9 +45,29 @@ inline bool hasBreakpointMarker(std::string_view line) { return !line.empty() &&
 // The start of a document window's caption and of the screen window's, before the name.
 constexpr std::string_view CaptionPrefix = "ZuzOvozov - ";
 
+// What a name stands for: a variable of one of the five types, a label or a procedure.
+// A variable's kind is also the kind of its slots. Each kind keeps the letter the symbol
+// listing shows for it.
+enum class SymbolKind : char {
+    None = 0, // a variable of a type the interpreter does not know
+    Char = 'C',
+    Integer = 'I',
+    Real = 'R',
+    String = 'S',
+    File = 'F',
+    Label = 'L',
+    Procedure = 'P',
+};
+constexpr char kindLetter(SymbolKind kind) { return static_cast<char>(kind); }
+// The kinds whose slots hold a value a statement can read or store.
+constexpr bool holdsValue(SymbolKind kind) {
+    return kind == SymbolKind::Char || kind == SymbolKind::Integer || kind == SymbolKind::Real ||
+           kind == SymbolKind::String;
+}
+
 struct SymbolEntry {
     std::string Name; // upper case; arrays end with "[", labels with ":"
-    char Kind = 0;    // 'C' 'I' 'R' 'S' 'F' variables, 'L' label, 'P' procedure, 0 unknown type
+    SymbolKind Kind = SymbolKind::None;
     std::int32_t Index = 0; // first store slot, or the line of a label or procedure
     std::int32_t Count = 1; // number of elements of a variable
 };
@@ -59,7 +79,7 @@ struct BlockEntry {
 
 // The value of one store slot, as read by LitValeur.
 struct SlotValue {
-    char kind = 0;
+    SymbolKind kind = SymbolKind::None;
     char c = 0;
     std::int32_t i = 0;
     Real48 r;
@@ -81,13 +101,13 @@ public:
     void Exec(LineList& lines, std::int32_t& line, std::int32_t& step, std::int32_t& outStatus);
     int CloseAll();
     // A name's kind and index; the run status says whether the name was found.
-    void ChercheEtiq(std::string& name, char& kind, std::int32_t& index);
+    void ChercheEtiq(std::string& name, SymbolKind& kind, std::int32_t& index);
     std::int64_t Indice(const std::string& indexText);
-    SlotValue LitValeur(std::int32_t slot, char kind) const;
+    SlotValue LitValeur(std::int32_t slot, SymbolKind kind) const;
     // The text a slot's value reads as in the program (WRITE, comparisons of texts): the
     // character, the decimal integer, the real with 15 digits and the regional separator,
     // the string; empty for a slot outside its store.
-    std::string ValueText(std::int32_t slot, char kind) const;
+    std::string ValueText(std::int32_t slot, SymbolKind kind) const;
 
     // Run parameters (the parameters window's text), kept for the application's life;
     // splitArguments turns them into the words PARAMCOUNT and PARAMSTR give.

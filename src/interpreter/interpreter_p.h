@@ -56,11 +56,11 @@ public:
     // Runs (line = 0) or continues (line > 0) the program; see the driver.
     void Exec(LineList& lines, std::int32_t& line, std::int32_t& step, std::int32_t& outStatus);
     int CloseAll();
-    void ChercheEtiq(std::string& name, char& kind, std::int32_t& index);
+    void ChercheEtiq(std::string& name, SymbolKind& kind, std::int32_t& index);
     std::int64_t Indice(const std::string& indexText);
-    SlotValue LitValeur(std::int32_t slot, char kind) const;
+    SlotValue LitValeur(std::int32_t slot, SymbolKind kind) const;
     // The one writer of a value's text (see Interpreter::ValueText), added to `out`.
-    void appendValueText(char kind, std::int64_t slot, std::string& out) const;
+    void appendValueText(SymbolKind kind, std::int64_t slot, std::string& out) const;
 
     // Run parameters (the parameters window's text), kept for the application's life.
     void setRunArguments(const std::string& text) { runArguments_ = text; }
@@ -99,7 +99,7 @@ public:
     // State and tables.
     void ResetTables();
     int symbolPosition(const std::string& name) const; // 1-based, 0 when absent
-    std::int32_t AllocateSlots(char kind, std::int32_t n);
+    std::int32_t AllocateSlots(SymbolKind kind, std::int32_t n);
     void PushValue(std::int32_t v);
     [[nodiscard]] bool PopValue(std::int32_t& v);
     void PushBlock(std::int32_t resumeLine, const std::string& terminator);
@@ -109,9 +109,9 @@ public:
     // Pre-pass.
     void DeclarePass(LineList& lines, std::int32_t& errorLine);
     void FindMainBegin(const LineList& lines, std::int32_t& beginLine);
-    void RegisterLabel(const std::string& name, char kind, std::int32_t line);
+    void RegisterLabel(const std::string& name, SymbolKind kind, std::int32_t line);
     void DeclareVariables(const std::string& text);
-    void DeclareName(const std::string& name, char kind);
+    void DeclareName(const std::string& name, SymbolKind kind);
     static std::string RewriteArray(const std::string& text);
 
     // Driver and dispatch.
@@ -142,7 +142,7 @@ public:
     bool breakpointStops(std::int32_t line) const;
 
     // Values.
-    void StoreValue(const std::string& value, char kind, std::int32_t slot);
+    void StoreValue(const std::string& value, SymbolKind kind, std::int32_t slot);
     void ScalarValue(std::string& text);
     void StringValue(std::string& text);
 
@@ -206,16 +206,16 @@ private:
     static std::string lineText(const LineList& lines, std::int32_t index);
     // A variable reference: a name, or name[index]. On success gives the symbol and the
     // element offset (checked against the declared size).
-    bool resolveReference(const std::string& text, std::string& lookupName, char& kind,
+    bool resolveReference(const std::string& text, std::string& lookupName, SymbolKind& kind,
                           std::int32_t& slot, bool& found);
     // Whether a slot of the given kind exists in its store.
-    bool slotInStore(char kind, std::int64_t slot) const {
+    bool slotInStore(SymbolKind kind, std::int64_t slot) const {
         switch (kind) {
-        case 'C': return slot >= 1 && slot <= charCount_;
-        case 'I': return slot >= 1 && slot <= intCount_;
-        case 'R': return slot >= 1 && slot <= realCount_;
-        case 'S': return slot >= 1 && slot < static_cast<std::int64_t>(stringStore_.size());
-        case 'F': return slot >= 1 && slot <= fileCount_ && slot <= MaxFiles;
+        case SymbolKind::Char: return slot >= 1 && slot <= charCount_;
+        case SymbolKind::Integer: return slot >= 1 && slot <= intCount_;
+        case SymbolKind::Real: return slot >= 1 && slot <= realCount_;
+        case SymbolKind::String: return slot >= 1 && slot < static_cast<std::int64_t>(stringStore_.size());
+        case SymbolKind::File: return slot >= 1 && slot <= fileCount_ && slot <= MaxFiles;
         default: return false;
         }
     }
@@ -225,21 +225,21 @@ private:
     static std::size_t destinationComma(const std::string& argument);
     // An element of an array of the given kind in a numeric operand: the slot, or 0 after
     // reporting why not.
-    std::int32_t numericElement(const std::string& operand, std::size_t open, char kind);
+    std::int32_t numericElement(const std::string& operand, std::size_t open, SymbolKind kind);
     std::int32_t IntegerBuiltin(const std::string& name, const std::string& argument);
     double RealBuiltin(const std::string& name, const std::string& argument);
     std::string builtinArgument(const std::string& argument);
     TextChannel* channelOf(const SymbolEntry& entry);
     // The channel of a file variable's slot, nullptr when the slot is no file's.
     TextChannel* fileChannel(std::int32_t slot) {
-        return slotInStore('F', slot) ? &files_[static_cast<std::size_t>(slot)] : nullptr;
+        return slotInStore(SymbolKind::File, slot) ? &files_[static_cast<std::size_t>(slot)] : nullptr;
     }
     // What WRITE, WRITELN, READ and READLN do once their operands are known, whether the
     // text path or a decoded line found them.
     void drawValue(const std::string& value, bool newLine);
-    void readFromScreen(char kind, std::int32_t slot, bool newLine);
+    void readFromScreen(SymbolKind kind, std::int32_t slot, bool newLine);
     void writeToChannel(TextChannel& channel, const std::string& value, bool newLine);
-    void readFromChannel(TextChannel& channel, char kind, std::int32_t slot, bool newLine);
+    void readFromChannel(TextChannel& channel, SymbolKind kind, std::int32_t slot, bool newLine);
     [[noreturn]] void abandonIo(int error);
     [[noreturn]] void abandonMemory();
     // A stop asked from outside (Ctrl+C, the IDE's interrupt), checked at every statement.

@@ -98,11 +98,11 @@ std::int32_t InterpreterPrivate::IntegerOperand(const std::string& operandText) 
     }
     const std::string upper = upperAscii(operand);
     if (const SymbolEntry* entry = findSymbol(upper)) {
-        if (entry->Kind != 'I') {
+        if (entry->Kind != SymbolKind::Integer) {
             fail(Message::OperandType);
             return 0;
         }
-        return LitValeur(entry->Index, 'I').i;
+        return LitValeur(entry->Index, SymbolKind::Integer).i;
     }
     if (functionFor(upper) == Function::ParamCount) {
         splitArguments();
@@ -111,14 +111,14 @@ std::int32_t InterpreterPrivate::IntegerOperand(const std::string& operandText) 
     if (const auto open = operand.find('('); open != std::string::npos)
         return IntegerBuiltin(upper.substr(0, open), operand.substr(open + 1));
     if (const auto open = operand.find('['); open != std::string::npos) {
-        const std::int32_t slot = numericElement(operand, open, 'I');
-        return slot ? LitValeur(slot, 'I').i : 0;
+        const std::int32_t slot = numericElement(operand, open, SymbolKind::Integer);
+        return slot ? LitValeur(slot, SymbolKind::Integer).i : 0;
     }
     fail(Message::ExpressionError);
     return 0;
 }
 
-std::int32_t InterpreterPrivate::numericElement(const std::string& operand, std::size_t open, char kind) {
+std::int32_t InterpreterPrivate::numericElement(const std::string& operand, std::size_t open, SymbolKind kind) {
     const SymbolEntry* entry = findSymbol(upperAscii(operand.substr(0, open + 1)));
     if (!entry) {
         fail(Message::UnknownStatement);
@@ -133,7 +133,7 @@ std::int32_t InterpreterPrivate::numericElement(const std::string& operand, std:
         return 0;
     }
     std::string name;
-    char k = 0;
+    SymbolKind k = SymbolKind::None;
     std::int32_t slot = 0;
     bool found = false;
     return resolveReference(operand, name, k, slot, found) ? slot : 0;
@@ -237,11 +237,11 @@ double InterpreterPrivate::RealOperand(const std::string& operandText) {
     }
     const std::string upper = upperAscii(operand);
     if (const SymbolEntry* entry = findSymbol(upper)) {
-        if (entry->Kind != 'R') {
+        if (entry->Kind != SymbolKind::Real) {
             fail(Message::OperandType);
             return 0;
         }
-        return LitValeur(entry->Index, 'R').r.toDouble();
+        return LitValeur(entry->Index, SymbolKind::Real).r.toDouble();
     }
     if (functionFor(upper) == Function::Random) {
         // 39 random bits: every value is exact in the 6-byte format and stays below 1.
@@ -251,8 +251,8 @@ double InterpreterPrivate::RealOperand(const std::string& operandText) {
     if (const auto open = operand.find('('); open != std::string::npos)
         return RealBuiltin(upper.substr(0, open), operand.substr(open + 1));
     if (const auto open = operand.find('['); open != std::string::npos) {
-        const std::int32_t slot = numericElement(operand, open, 'R');
-        return slot ? LitValeur(slot, 'R').r.toDouble() : 0;
+        const std::int32_t slot = numericElement(operand, open, SymbolKind::Real);
+        return slot ? LitValeur(slot, SymbolKind::Real).r.toDouble() : 0;
     }
     fail(Message::ExpressionError);
     return 0;

@@ -46,8 +46,8 @@ void InterpreterPrivate::DeclarePass(LineList& lines, std::int32_t& errorLine) {
         // An end-of-line comment is cut off; what is left is not trimmed again, so a label
         // followed by a comment ends with a blank and is no label.
         if (const auto brace = text.find('{'); brace != std::string::npos) text.erase(brace);
-        if (isLabelLine(text)) RegisterLabel(text, 'L', i);
-        if (startsWith(text, "PROCEDURE")) RegisterLabel(trim(text.substr(std::min<std::size_t>(9, text.size()))), 'P', i);
+        if (isLabelLine(text)) RegisterLabel(text, SymbolKind::Label, i);
+        if (startsWith(text, "PROCEDURE")) RegisterLabel(trim(text.substr(std::min<std::size_t>(9, text.size()))), SymbolKind::Procedure, i);
         if (startsWith(text, "VAR")) DeclareVariables(trim(text.substr(3)));
         if (runStatus_ > 0) {
             errorLine = i;
@@ -56,7 +56,7 @@ void InterpreterPrivate::DeclarePass(LineList& lines, std::int32_t& errorLine) {
     }
 }
 
-void InterpreterPrivate::RegisterLabel(const std::string& name, char kind, std::int32_t line) {
+void InterpreterPrivate::RegisterLabel(const std::string& name, SymbolKind kind, std::int32_t line) {
     if (name.size() > 20) return fail(Message::NameTooLong);
     if (name.empty() || name[0] < 'A' || name[0] > 'Z')
         return fail(Message::InvalidNameCharacter);
@@ -91,12 +91,12 @@ void InterpreterPrivate::DeclareVariables(const std::string& text) {
     if (colon == std::string::npos) return fail(Message::DeclarationWithoutColon);
     const std::string type = trim(t.substr(colon + 1, 20));
     const std::string names = trim(t.substr(0, colon));
-    char kind = 0;
-    if (startsWith(type, "STRING")) kind = 'S';
-    else if (startsWith(type, "REAL")) kind = 'R';
-    else if (startsWith(type, "INTEGER")) kind = 'I';
-    else if (startsWith(type, "CHAR")) kind = 'C';
-    else if (type == "TEXTFILE") kind = 'F';
+    SymbolKind kind = SymbolKind::None;
+    if (startsWith(type, "STRING")) kind = SymbolKind::String;
+    else if (startsWith(type, "REAL")) kind = SymbolKind::Real;
+    else if (startsWith(type, "INTEGER")) kind = SymbolKind::Integer;
+    else if (startsWith(type, "CHAR")) kind = SymbolKind::Char;
+    else if (type == "TEXTFILE") kind = SymbolKind::File;
     std::size_t start = 0;
     while (true) {
         const auto comma = names.find(',', start);
@@ -112,7 +112,7 @@ void InterpreterPrivate::DeclareVariables(const std::string& text) {
     }
 }
 
-void InterpreterPrivate::DeclareName(const std::string& rawName, char kind) {
+void InterpreterPrivate::DeclareName(const std::string& rawName, SymbolKind kind) {
     if (rawName.size() > 20) return fail(Message::NameTooLong);
     if (!rawName.empty() && (rawName[0] < 'A' || rawName[0] > 'Z'))
         return fail(Message::InvalidNameCharacter);
@@ -138,7 +138,7 @@ void InterpreterPrivate::DeclareName(const std::string& rawName, char kind) {
     if (symbolPosition(name) > 0) return fail(Message::DuplicateVariable);
     if (symbols_.size() >= MaxSymbols) return fail(Message::SymbolTableFull);
     std::int32_t first = 0;
-    if (kind != 0) {
+    if (kind != SymbolKind::None) {
         first = AllocateSlots(kind, count);
         if (first == 0) return; // "Trop de variables": nothing is entered
     }

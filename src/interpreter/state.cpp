@@ -61,7 +61,7 @@ const SymbolEntry* InterpreterPrivate::findSymbol(const std::string& upperName) 
     return nullptr;
 }
 
-void InterpreterPrivate::ChercheEtiq(std::string& name, char& kind, std::int32_t& index) {
+void InterpreterPrivate::ChercheEtiq(std::string& name, SymbolKind& kind, std::int32_t& index) {
     name = upperAscii(name);
     index = -1;
     runStatus_ = StatusStop;
@@ -78,7 +78,7 @@ int InterpreterPrivate::symbolPosition(const std::string& name) const {
     return 0;
 }
 
-std::int32_t InterpreterPrivate::AllocateSlots(char kind, std::int32_t n) {
+std::int32_t InterpreterPrivate::AllocateSlots(SymbolKind kind, std::int32_t n) {
     auto bump = [&](std::int32_t& used, std::int32_t limit) -> std::int32_t {
         if (n < 1 || used + static_cast<std::int64_t>(n) > limit) {
             fail(Message::TooManyVariables);
@@ -89,27 +89,27 @@ std::int32_t InterpreterPrivate::AllocateSlots(char kind, std::int32_t n) {
         return first;
     };
     switch (kind) {
-    case 'C': {
+    case SymbolKind::Char: {
         const auto first = bump(charCount_, MaxScalarSlots);
         if (first) charStore_[first] = 0;
         return first;
     }
-    case 'I': {
+    case SymbolKind::Integer: {
         const auto first = bump(intCount_, MaxScalarSlots);
         if (first) intStore_[first] = 0;
         return first;
     }
-    case 'R': {
+    case SymbolKind::Real: {
         const auto first = bump(realCount_, MaxScalarSlots);
         if (first) realStore_[first] = Real48();
         return first;
     }
-    case 'F': {
+    case SymbolKind::File: {
         const auto first = bump(fileCount_, MaxFiles);
         if (first) files_[first].bind("");
         return first;
     }
-    case 'S': {
+    case SymbolKind::String: {
         // The string store grows with the program, up to a bound that keeps a declaration
         // such as S[999999999] from exhausting the memory.
         if (n < 1 || stringStore_.size() + static_cast<std::size_t>(n) > MaxStringSlots + 1u) {

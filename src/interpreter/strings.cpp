@@ -130,7 +130,7 @@ bool InterpreterPrivate::isNumericOperand(const std::string& operand) {
     const auto open = operand.find('[');
     const std::string name = upperAscii(open == std::string::npos ? operand : operand.substr(0, open + 1));
     const SymbolEntry* entry = findSymbol(name);
-    return entry && (entry->Kind == 'I' || entry->Kind == 'R');
+    return entry && (entry->Kind == SymbolKind::Integer || entry->Kind == SymbolKind::Real);
 }
 
 bool findComparison(const std::string& condition, std::size_t& at, std::string& op) {

@@ -18,7 +18,7 @@ std::int64_t InterpreterPrivate::Indice(const std::string& indexText) {
     // An index is read afresh: it leaves the run status clear unless it is wrong itself.
     runStatus_ = StatusOk;
     if (const SymbolEntry* entry = findSymbol(upperAscii(indexText))) {
-        if (entry->Kind == 'I' && slotInStore('I', entry->Index)) return std::int64_t{intStore_[entry->Index]} - 1;
+        if (entry->Kind == SymbolKind::Integer && slotInStore(SymbolKind::Integer, entry->Index)) return std::int64_t{intStore_[entry->Index]} - 1;
         fail(Message::IndexNotInteger);
         return 0;
     }
@@ -27,32 +27,32 @@ std::int64_t InterpreterPrivate::Indice(const std::string& indexText) {
     return 0;
 }
 
-SlotValue InterpreterPrivate::LitValeur(std::int32_t slot, char kind) const {
+SlotValue InterpreterPrivate::LitValeur(std::int32_t slot, SymbolKind kind) const {
     SlotValue v;
     if (!slotInStore(kind, slot)) return v;
     v.kind = kind;
     switch (kind) {
-    case 'C': v.c = charStore_[slot]; break;
-    case 'I': v.i = intStore_[slot]; break;
-    case 'R': v.r = realStore_[slot]; break;
-    case 'S': v.s = stringStore_[static_cast<std::size_t>(slot)]; break;
-    default: v.kind = 0;
+    case SymbolKind::Char: v.c = charStore_[slot]; break;
+    case SymbolKind::Integer: v.i = intStore_[slot]; break;
+    case SymbolKind::Real: v.r = realStore_[slot]; break;
+    case SymbolKind::String: v.s = stringStore_[static_cast<std::size_t>(slot)]; break;
+    default: v.kind = SymbolKind::None;
     }
     return v;
 }
 
-void InterpreterPrivate::appendValueText(char kind, std::int64_t slot, std::string& out) const {
+void InterpreterPrivate::appendValueText(SymbolKind kind, std::int64_t slot, std::string& out) const {
     if (!slotInStore(kind, slot)) return;
     const auto at = static_cast<std::size_t>(slot);
     switch (kind) {
-    case 'C': out += charStore_[at]; return;
-    case 'I': {
+    case SymbolKind::Char: out += charStore_[at]; return;
+    case SymbolKind::Integer: {
         char digits[16];
         out.append(digits, std::to_chars(digits, digits + sizeof digits, intStore_[at]).ptr);
         return;
     }
-    case 'R': out += formatReal(realStore_[at].toDouble(), platform_.regional.decimalSeparator); return;
-    case 'S': out += stringStore_[at]; return;
+    case SymbolKind::Real: out += formatReal(realStore_[at].toDouble(), platform_.regional.decimalSeparator); return;
+    case SymbolKind::String: out += stringStore_[at]; return;
     default: return;
     }
 }
@@ -62,26 +62,26 @@ void InterpreterPrivate::abandonMemory() {
     throw RunAbandoned(messageFor(Message::OutOfMemory));
 }
 
-void InterpreterPrivate::StoreValue(const std::string& value, char kind, std::int32_t slot) {
-    if (kind != 'C' && kind != 'I' && kind != 'R' && kind != 'S') return;
+void InterpreterPrivate::StoreValue(const std::string& value, SymbolKind kind, std::int32_t slot) {
+    if (!holdsValue(kind)) return;
     if (!slotInStore(kind, slot)) return fail(Message::BadIndex);
     switch (kind) {
-    case 'C':
+    case SymbolKind::Char:
         if (value.empty()) return fail(Message::ConversionError);
         charStore_[slot] = value[0];
         return;
-    case 'I':
+    case SymbolKind::Integer:
         if (const auto i = parseInteger(value)) intStore_[slot] = *i;
         else fail(Message::ConversionError);
         return;
-    case 'R': {
+    case SymbolKind::Real: {
         const auto d = parseReal(value, platform_.regional.decimalSeparator);
         const auto r = d ? Real48::fromDouble(*d) : std::nullopt;
         if (r) realStore_[slot] = *r;
         else fail(Message::ConversionError);
         return;
     }
-    case 'S': {
+    case SymbolKind::String: {
         std::string& stored = stringStore_[static_cast<std::size_t>(slot)];
         const std::size_t total = stringBytes_ - stored.size() + value.size();
         if (value.size() > MaxStringLength || total > MaxStringBytes) abandonMemory();
@@ -89,13 +89,14 @@ void InterpreterPrivate::StoreValue(const std::string& value, char kind, std::in
         stringBytes_ = total;
         return;
     }
+    default: return;
     }
 }
 
 // Resolves a variable reference, a name or name[index]: the name as looked up (upper case,
 // with its "[" for an element), the symbol's kind and the slot of the value. An element
 // number outside the declared size is refused: it would reach a neighbouring variable.
-bool InterpreterPrivate::resolveReference(const std::string& text, std::string& lookupName, char& kind,
+bool InterpreterPrivate::resolveReference(const std::string& text, std::string& lookupName, SymbolKind& kind,
                                    std::int32_t& slot, bool& found) {
     found = false;
     std::int64_t offset = 0;
@@ -148,14 +149,14 @@ void InterpreterPrivate::ScalarValue(std::string& text) {
         return;
     }
     std::string name;
-    char kind = 0;
+    SymbolKind kind = SymbolKind::None;
     std::int32_t slot = 0;
     bool found = false;
     if (!resolveReference(trim(text), name, kind, slot, found)) {
         if (!found && runStatus_ > 0 && !name.empty()) fail(Message::UnknownIdentifier, name);
         return;
     }
-    if (kind == 'F' || kind == 'L' || kind == 'P' || kind == 0) return;
+    if (!holdsValue(kind)) return;
     text.clear();
     appendValueText(kind, slot, text);
 }
@@ -169,7 +170,7 @@ void InterpreterPrivate::StringValue(std::string& text) {
         return;
     }
     std::string name;
-    char kind = 0;
+    SymbolKind kind = SymbolKind::None;
     std::int32_t slot = 0;
     bool found = false;
     if (!resolveReference(text, name, kind, slot, found)) {
@@ -180,7 +181,7 @@ void InterpreterPrivate::StringValue(std::string& text) {
         }
         return;
     }
-    if (kind != 'S') return fail(Message::NotAString);
+    if (kind != SymbolKind::String) return fail(Message::NotAString);
     text = stringStore_[static_cast<std::size_t>(slot)];
 }
 

@@ -125,7 +125,7 @@ TEST_F(RunControlTest, TogglingBreakpointsWhileSteppingChangesNeitherTheRunNorTh
     // the marked last line.
     control.Continuer2(text);
     EXPECT_EQ(state.CurrentLine, 4);
-    EXPECT_EQ(h.interpreter->LitValeur(2, 'I').i, 1);
+    EXPECT_EQ(h.interpreter->LitValeur(2, SymbolKind::Integer).i, 1);
     control.Continuer2(text);
     EXPECT_EQ(state.CurrentLine, 6);
     EXPECT_EQ(h.screen.text(), "3\n");
@@ -143,7 +143,7 @@ TEST_F(RunControlTest, ABreakpointStopsTheRunWithTheCaretOnItsLine) {
     EXPECT_EQ(text.caretOffset, offsetOfLine(text.lines, 5));
     // The marked line also closes the loop (it runs as NEXT there) but only stops the run
     // once, when the loop is over and its own statement is next.
-    EXPECT_EQ(h.interpreter->LitValeur(2, 'I').i, 3); // S: both passes are done
+    EXPECT_EQ(h.interpreter->LitValeur(2, SymbolKind::Integer).i, 3); // S: both passes are done
     EXPECT_EQ(h.screen.text(), "");
     control.Continuer2(text);
     EXPECT_EQ(h.messages.messages, std::vector<std::string>{});

@@ -46,8 +46,8 @@ TEST(Console, ReadPlacesTheInputLineAtTheCursorAndDrawsWhatWasTyped) {
     Harness h;
     h.screen.input = {"12", "Zo\xE9", "abc"};
     EXPECT_EQ(h.run(body({"WRITE('Nombre ');", "READ(I);", "READLN(s);", "READ(I);"})), 1);
-    EXPECT_EQ(h.interpreter->LitValeur(1, 'I').i, 12);
-    EXPECT_EQ(h.interpreter->LitValeur(1, 'S').s, "Zo\xE9");
+    EXPECT_EQ(h.interpreter->LitValeur(1, SymbolKind::Integer).i, 12);
+    EXPECT_EQ(h.interpreter->LitValeur(1, SymbolKind::String).s, "Zo\xE9");
     ASSERT_EQ(h.screen.inputPositions.size(), 3u);
     EXPECT_EQ(h.screen.inputPositions[0].x, 49);
     EXPECT_EQ(h.screen.inputPositions[1].x, 63); // READ stays on the line

@@ -360,7 +360,7 @@ struct Side {
         t << "\nslots";
         for (const auto& s : in.symbols()) {
             for (std::int32_t k = 0;
-                 s.Kind && s.Kind != 'L' && s.Kind != 'P' && s.Kind != 'F' && k < s.Count; ++k) {
+                 holdsValue(s.Kind) && k < s.Count; ++k) {
                 const SlotValue v = in.LitValeur(s.Index + k, s.Kind);
                 t << " " << v.c << v.i << "/" << v.r.toDouble() << "/" << v.s;
             }

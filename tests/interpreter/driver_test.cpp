@@ -14,7 +14,7 @@ TEST(Driver, NormalEndLeavesTheLineOnTheMainBegin) {
     EXPECT_EQ(h.screen.caption, "ZuzOvozov - TEST.PAS");
     // Continuing from there runs the main program again with the current values.
     EXPECT_EQ(h.exec(h.line), 0);
-    EXPECT_EQ(h.interpreter->LitValeur(1, 'I').i, 2);
+    EXPECT_EQ(h.interpreter->LitValeur(1, SymbolKind::Integer).i, 2);
     // A continued run past the last line ends at once.
     EXPECT_EQ(h.exec(99), 0);
 }
@@ -152,7 +152,7 @@ TEST(Driver, StackLimits) {
                      "  P;", "END;", "BEGIN", "  P;", "END."}),
               1);
     EXPECT_EQ(h.messages.messages, std::vector<std::string>{"Pile saturée"});
-    EXPECT_EQ(h.interpreter->LitValeur(1, 'I').i, 30);
+    EXPECT_EQ(h.interpreter->LitValeur(1, SymbolKind::Integer).i, 30);
     EXPECT_EQ(h.line, 5);
 
     Harness v;
@@ -178,7 +178,7 @@ TEST(Driver, DispatcherOddities) {
               1);
     EXPECT_EQ(h.messages.messages, std::vector<std::string>{"END sans BEGIN"});
     EXPECT_EQ(h.line, 7);
-    EXPECT_EQ(h.interpreter->LitValeur(1, 'I').i, 0);
+    EXPECT_EQ(h.interpreter->LitValeur(1, SymbolKind::Integer).i, 0);
 
     // A label written with ";" is a label for the pre-pass but an assignment when run.
     Harness l;

@@ -36,15 +36,15 @@ TEST(PrePass, DeclarationsGetConsecutiveSlotsPerStore) {
     EXPECT_EQ(symbol(in, "J")->Index, 2);
     EXPECT_EQ(symbol(in, "K")->Index, 3);
     // The string store's entry 0 is a placeholder, so the first string gets slot 1.
-    EXPECT_EQ(symbol(in, "S")->Kind, 'S');
+    EXPECT_EQ(symbol(in, "S")->Kind, SymbolKind::String);
     EXPECT_EQ(symbol(in, "S")->Index, 1);
     EXPECT_EQ(symbol(in, "T")->Index, 2);
-    EXPECT_EQ(symbol(in, "X")->Kind, 'R'); // a prefix of the type word is enough
+    EXPECT_EQ(symbol(in, "X")->Kind, SymbolKind::Real); // a prefix of the type word is enough
     // An array is entered with its "[" and takes as many slots as it has elements.
     EXPECT_EQ(symbol(in, "TAB[")->Index, 4);
     EXPECT_EQ(symbol(in, "TAB[")->Count, 10);
     EXPECT_EQ(symbol(in, "L")->Index, 14);
-    EXPECT_EQ(symbol(in, "F")->Kind, 0); // unknown type word: entered silently
+    EXPECT_EQ(symbol(in, "F")->Kind, SymbolKind::None); // unknown type word: entered silently
     // "A, B: ARRAY[5] OF REAL" declares A as a plain real and B as an array.
     EXPECT_EQ(symbol(in, "A")->Index, 2);
     EXPECT_EQ(symbol(in, "B[")->Index, 3);
@@ -65,9 +65,9 @@ TEST(PrePass, LabelsAndProcedures) {
     h.run({"PROGRAM T;", "PROCEDURE Un;", "  WRITELN('x');", "BEGIN", "Debut:", "Suite: { note }",
            "END."});
     const Interpreter& in = *h.interpreter;
-    EXPECT_EQ(symbol(in, "UN")->Kind, 'P');
+    EXPECT_EQ(symbol(in, "UN")->Kind, SymbolKind::Procedure);
     EXPECT_EQ(symbol(in, "UN")->Index, 1);
-    EXPECT_EQ(symbol(in, "DEBUT:")->Kind, 'L');
+    EXPECT_EQ(symbol(in, "DEBUT:")->Kind, SymbolKind::Label);
     EXPECT_EQ(symbol(in, "DEBUT:")->Index, 4);
     // A label followed by a comment ends with a blank before the comment: no label.
     EXPECT_EQ(symbol(in, "SUITE:"), nullptr);
@@ -145,10 +145,10 @@ TEST(PrePass, OnlyTheFirstSlotOfANewVariableIsCleared) {
     h.run(lines);
     h.run(lines);
     const auto& t = *symbol(*h.interpreter, "T[");
-    EXPECT_EQ(h.interpreter->LitValeur(t.Index, 'I').i, 5);      // cleared, then +5
-    EXPECT_EQ(h.interpreter->LitValeur(t.Index + 1, 'I').i, 14); // kept from the first run
+    EXPECT_EQ(h.interpreter->LitValeur(t.Index, SymbolKind::Integer).i, 5);      // cleared, then +5
+    EXPECT_EQ(h.interpreter->LitValeur(t.Index + 1, SymbolKind::Integer).i, 14); // kept from the first run
     // Strings always start again as one space.
-    EXPECT_EQ(h.interpreter->LitValeur(symbol(*h.interpreter, "S[")->Index + 1, 'S').s, " x");
+    EXPECT_EQ(h.interpreter->LitValeur(symbol(*h.interpreter, "S[")->Index + 1, SymbolKind::String).s, " x");
 }
 
 TEST(PrePass, LineEndCheckStopsAtTheFirstBodyLine) {

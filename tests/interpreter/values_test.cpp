@@ -99,35 +99,35 @@ TEST_F(Values, StringOperands) {
 
 TEST_F(Values, StoreConvertsByKindAndKeepsTheSlotOnFailure) {
     InterpreterPrivate& in = h.workings();
-    in.StoreValue("-17", 'I', 1);
-    EXPECT_EQ(in.LitValeur(1, 'I').i, -17);
-    in.StoreValue("abc", 'I', 1);
-    in.StoreValue("2,5", 'R', 1);
-    EXPECT_EQ(in.LitValeur(1, 'R').r.toDouble(), 2.5);
-    in.StoreValue("2.5", 'R', 1); // not the regional separator
-    in.StoreValue("1E39", 'R', 1); // too large for the 6-byte real
-    in.StoreValue("", 'C', 1);
-    in.StoreValue("hello", 'C', 1);
-    EXPECT_EQ(in.LitValeur(1, 'C').c, 'h');
-    EXPECT_EQ(in.LitValeur(1, 'I').i, -17);
-    EXPECT_EQ(in.LitValeur(1, 'R').r.toDouble(), 2.5);
+    in.StoreValue("-17", SymbolKind::Integer, 1);
+    EXPECT_EQ(in.LitValeur(1, SymbolKind::Integer).i, -17);
+    in.StoreValue("abc", SymbolKind::Integer, 1);
+    in.StoreValue("2,5", SymbolKind::Real, 1);
+    EXPECT_EQ(in.LitValeur(1, SymbolKind::Real).r.toDouble(), 2.5);
+    in.StoreValue("2.5", SymbolKind::Real, 1); // not the regional separator
+    in.StoreValue("1E39", SymbolKind::Real, 1); // too large for the 6-byte real
+    in.StoreValue("", SymbolKind::Char, 1);
+    in.StoreValue("hello", SymbolKind::Char, 1);
+    EXPECT_EQ(in.LitValeur(1, SymbolKind::Char).c, 'h');
+    EXPECT_EQ(in.LitValeur(1, SymbolKind::Integer).i, -17);
+    EXPECT_EQ(in.LitValeur(1, SymbolKind::Real).r.toDouble(), 2.5);
     EXPECT_EQ(messages(), std::vector<std::string>(4, "Erreur de conversion"));
 }
 
 TEST_F(Values, LookupUpperCasesTheCallersName) {
     std::string name = "s";
-    char kind = 0;
+    SymbolKind kind = SymbolKind::None;
     std::int32_t index = 0;
     h.interpreter->ChercheEtiq(name, kind, index);
     EXPECT_EQ(name, "S");
-    EXPECT_EQ(kind, 'S');
+    EXPECT_EQ(kind, SymbolKind::String);
     EXPECT_EQ(index, 1);
     EXPECT_EQ(h.interpreter->runStatus(), 0);
     name = "nothing";
-    kind = 'Q';
+    kind = SymbolKind::Label;
     h.interpreter->ChercheEtiq(name, kind, index);
     EXPECT_EQ(index, -1);
-    EXPECT_EQ(kind, 'Q'); // left as the caller had it
+    EXPECT_EQ(kind, SymbolKind::Label); // left as the caller had it
     EXPECT_EQ(h.interpreter->runStatus(), 1);
     EXPECT_TRUE(messages().empty()); // not found is silent
     EXPECT_EQ(h.interpreter->Indice("j"), 1);

@@ -98,7 +98,7 @@ TEST_F(ScreenWindow, ReadlnTakesWhatIsTypedInTheInputLine) {
                    "  WRITELN(S);", "END."}),
               0);
     EXPECT_FALSE(input.isVisible());
-    EXPECT_EQ(screen.interpreter().LitValeur(1, 'S').s, "Zo\xE9");
+    EXPECT_EQ(screen.interpreter().LitValeur(1, SymbolKind::String).s, "Zo\xE9");
     // The line was placed over the cursor, right after the prompt.
     const int promptWidth = QFontMetrics(screen.screenFont()).horizontalAdvance("Nom ? ");
     EXPECT_EQ(input.parentWidget(), &screen);
@@ -144,7 +144,7 @@ TEST_F(ScreenWindow, StoppingAProgramThatWaitsForInputEndsTheWaitAtTheReadingLin
         EXPECT_EQ(run({"PROGRAM Essai;", "VAR I: INTEGER;", "BEGIN", "  READLN(I);", "  WRITELN('fin');", "END."}), 1);
         EXPECT_EQ(line, 3);
         EXPECT_EQ(boxes, QStringList{QStringLiteral("Exécution interrompue")});
-        EXPECT_EQ(screen.interpreter().LitValeur(1, 'I').i, 0); // nothing stored
+        EXPECT_EQ(screen.interpreter().LitValeur(1, SymbolKind::Integer).i, 0); // nothing stored
         EXPECT_FALSE(input.isVisible());
     }
 }
@@ -213,7 +213,7 @@ TEST_F(ScreenWindow, TheInputLineStartsEmptyEachTimeTheWindowComesBack) {
     });
     run({"PROGRAM Essai;", "VAR I: INTEGER;", "BEGIN", "  READLN(I);", "END."});
     EXPECT_EQ(typed, "");
-    EXPECT_EQ(screen.interpreter().LitValeur(1, 'I').i, 42);
+    EXPECT_EQ(screen.interpreter().LitValeur(1, SymbolKind::Integer).i, 42);
 }
 
 // Output past the window's bottom is kept and the window follows it with its scroll bar;

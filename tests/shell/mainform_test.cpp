@@ -333,7 +333,7 @@ TEST_F(Ide, ReadlnTakesTheInputLine) {
     });
     trigger("Excuter1");
     EXPECT_TRUE(readOnlyDuringRun);
-    EXPECT_EQ(form.screen().interpreter().LitValeur(1, 'S').s, "Zo\xE9");
+    EXPECT_EQ(form.screen().interpreter().LitValeur(1, SymbolKind::String).s, "Zo\xE9");
     EXPECT_FALSE(e->Memo1->isReadOnly());
     EXPECT_EQ(lines(e).size(), 6); // the run removed the leading blank lines
 }
