@@ -2,27 +2,26 @@
 // every line whose first word is no statement keyword, so it also reports unknown
 // statements.
 #include "interpreter_p.h"
+#include "reading.h"
 
 #include "text.h"
 
 namespace zef {
 
 void InterpreterPrivate::AssignStatement(const std::string& line) {
-    const auto assign = line.find(":=");
-    if (assign == std::string::npos) {
+    const AssignmentText assignment = readAssignment(line);
+    if (!assignment.assigns) {
         if (line.find('=') != std::string::npos) return fail(Message::BadAssignment);
         return fail(Message::UnknownStatement);
     }
-    const std::string target = upperAscii(trim(line.substr(0, assign)));
-    std::string name = target;
+    const ReferenceText target = readReference(assignment.target);
     std::int64_t offset = 0;
-    if (const auto open = target.find('['); open != std::string::npos) {
-        const auto close = target.find(']', open + 1);
-        if (close == std::string::npos) return fail(Message::SyntaxError);
-        offset = Indice(target.substr(open + 1, close - open - 1));
+    if (target.element) {
+        if (!target.closed) return fail(Message::SyntaxError);
+        offset = Indice(target.index);
         if (runStatus_ > 0) return;
-        name = target.substr(0, open + 1);
     }
+    const std::string& name = target.name;
     const SymbolEntry* entry = findSymbol(name);
     if (!entry) {
         runStatus_ = StatusStop; // an unknown target stops the run without a message
@@ -32,7 +31,7 @@ void InterpreterPrivate::AssignStatement(const std::string& line) {
     const SymbolKind kind = entry->Kind;
     const std::int32_t index = entry->Index;
 
-    std::string value = trim(cut255(line.substr(assign + 2)));
+    std::string value = assignment.value;
     switch (kind) {
     case SymbolKind::Char:
     case SymbolKind::String: StringExpression(value); break;

@@ -8,15 +8,6 @@
 
 namespace zef {
 
-std::size_t InterpreterPrivate::destinationComma(const std::string& argument) {
-    bool inQuotes = false;
-    for (std::size_t i = 0; i < argument.size(); ++i) {
-        if (argument[i] == '\'') inQuotes = !inQuotes;
-        else if (argument[i] == ',' && !inQuotes) return i;
-    }
-    return std::string::npos;
-}
-
 namespace {
 
 // The cursor stops at the largest coordinate instead of wrapping round: a program that
@@ -34,16 +25,14 @@ void InterpreterPrivate::moveCursorLine() {
     if (platform_.screen) platform_.screen->cursorMoved(cursorX_, cursorY_, CursorMove::LineBreak);
 }
 
-void InterpreterPrivate::WriteStatement(const std::string& rawArgument, bool newLine) {
-    // The closing parenthesis is the argument's last character; the "(" must stand right
-    // after the keyword, else it stays part of the operand, which then fails.
-    const std::string argument = dropLast(trim(rawArgument));
-    if (argument.empty()) {
+void InterpreterPrivate::WriteStatement(const std::string& argument, bool newLine) {
+    TransferText transfer = readTransfer(argument, true);
+    if (transfer.empty) {
         if (newLine) moveCursorLine();
         return;
     }
-    if (destinationComma(argument) != std::string::npos) return FileWrite(argument, newLine);
-    std::string value = argument;
+    if (transfer.toDestination) return FileWrite(transfer, newLine);
+    std::string& value = transfer.operand;
     ScalarValue(value);
     if (runStatus_ > 0) return;
     drawValue(value, newLine);
@@ -57,11 +46,11 @@ void InterpreterPrivate::drawValue(const std::string& value, bool newLine) {
     if (newLine) moveCursorLine();
 }
 
-void InterpreterPrivate::ReadStatement(const std::string& rawArgument, bool newLine) {
-    const std::string argument = dropLast(trim(rawArgument));
-    if (argument.empty()) return;
-    if (destinationComma(argument) != std::string::npos) return FileRead(argument, newLine);
-    const std::string name = upperAscii(trim(argument));
+void InterpreterPrivate::ReadStatement(const std::string& argument, bool newLine) {
+    const TransferText transfer = readTransfer(argument, false);
+    if (transfer.empty) return;
+    if (transfer.toDestination) return FileRead(transfer, newLine);
+    const std::string& name = transfer.operand;
     const SymbolEntry* target = findSymbol(name);
     if (!target) return fail(Message::UnknownReadTarget, name);
     readFromScreen(target->Kind, target->Index, newLine);

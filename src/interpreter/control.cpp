@@ -13,41 +13,30 @@ namespace {
 } // namespace
 
 void InterpreterPrivate::FindElse(const LineList& lines, std::int32_t& line) {
-    // Nesting is not taken into account: the first ELSE line below wins.
-    for (std::int32_t i = line + 1; i < lines.count(); ++i) {
-        if (preparedLine(lineText(lines, i)) == "ELSE") {
-            line = i;
-            return;
-        }
-    }
-    fail(Message::MissingElse);
+    if (const auto at = scanElse(line, lines.count(), [&](std::int32_t i) { return preparedAt(lines, i); }))
+        line = *at;
+    else
+        fail(Message::MissingElse);
 }
 
 void InterpreterPrivate::IfStatement(const LineList& lines, const std::string& argument,
                               std::int32_t& line) {
-    // Whatever follows THEN on the IF line is ignored: the branch is the next line.
-    const auto then = upperAscii(argument).find("THEN");
-    if (then == std::string::npos) return fail(Message::MissingThen);
-    const bool holds = EvaluateCondition(trim(argument.substr(0, then)));
+    const auto condition = ifCondition(argument);
+    if (!condition) return fail(Message::MissingThen);
+    const bool holds = EvaluateCondition(*condition);
     if (runStatus_ > 0 || holds) return;
-    const std::int32_t ifLine = line;
-    const std::string next = preparedLine(lineText(lines, ifLine + 1));
-    if (next != "BEGIN") {
-        if (endsWith(next, ";")) line = ifLine + 1;
-        else FindElse(lines, line);
-        return;
-    }
-    std::int32_t end = ifLine;
-    FindBodyEnd(lines, end);
-    if (runStatus_ > 0) return;
-    line = end;
-    // The END line as written: a branch closed by END; has no ELSE.
-    if (!endsWith(lineText(lines, end), ";")) FindElse(lines, line);
+    const IfBranch branch = falseBranch(
+        line, lines.count(), [&](std::int32_t i) { return preparedAt(lines, i); },
+        [&](std::int32_t i) { return lineText(lines, i); },
+        [&](std::int32_t heading) { return bodyEndOf(lines, heading); });
+    line = branch.line;
+    if (branch.fault == IfBranch::Fault::NoEnd) fail(Message::BeginWithoutEnd);
+    if (branch.fault == IfBranch::Fault::NoElse) fail(Message::MissingElse);
 }
 
 void InterpreterPrivate::ElseStatement(const LineList& lines, std::int32_t& line) {
     // Reached after a THEN-branch ran: skip the ELSE-branch.
-    if (preparedLine(lineText(lines, line + 1)) == "BEGIN") {
+    if (preparedAt(lines, line + 1) == "BEGIN") {
         std::int32_t end = line;
         FindBodyEnd(lines, end);
         if (runStatus_ == StatusOk) line = end;
@@ -58,34 +47,27 @@ void InterpreterPrivate::ElseStatement(const LineList& lines, std::int32_t& line
 
 void InterpreterPrivate::ForStatement(const LineList& lines, const std::string& argument,
                                std::int32_t& line) {
-    const std::string text = upperAscii(argument);
-    std::string stepText = "1";
-    const auto assign = text.find(":=");
-    if (assign == std::string::npos) return fail(Message::ForHeadingSyntax);
-    const SymbolEntry* counter = findSymbol(trim(text.substr(0, assign)));
+    const ForHeadingText heading = readForHeading(argument);
+    if (!heading.assigns) return fail(Message::ForHeadingSyntax);
+    const SymbolEntry* counter = findSymbol(heading.counter);
     if (!counter) return fail(Message::ForUnknownCounter);
     if (counter->Kind != SymbolKind::Integer) return fail(Message::ForCounterNotInteger);
     const std::int32_t slot = counter->Index;
-    const std::string rest = text.substr(assign + 2);
-    if (rest.find("DOWNTO") != std::string::npos) stepText = "-1";
-    const auto to = rest.find("TO");
-    if (to == std::string::npos) return fail(Message::ForHeadingSyntax);
-    // The start value stands right after ":=", up to the first space.
-    std::string start = trim(rest.substr(0, rest.find(' ')));
+    if (!heading.hasTo) return fail(Message::ForHeadingSyntax);
+    std::string start = heading.start;
     ScalarValue(start);
     if (runStatus_ > 0) return;
-    std::string limitText = trim(to + 3 <= rest.size() ? rest.substr(to + 3) : std::string());
-    if (!endsWith(limitText, "DO")) return fail(Message::SyntaxError);
-    limitText = trim(limitText.substr(0, limitText.size() - 2));
+    if (!heading.endsWithDo) return fail(Message::SyntaxError);
+    std::string limitText = heading.limit;
     ScalarValue(limitText);
     if (runStatus_ > 0) return;
     const auto limit = parseInteger(limitText);
-    const auto step = parseInteger(stepText);
-    if (!limit || !step) return fail(Message::ForBoundsIncompatible);
+    if (!limit) return fail(Message::ForBoundsIncompatible);
+    const std::int32_t step = heading.downto ? -1 : 1;
     StoreValue(start, SymbolKind::Integer, slot);
     if (runStatus_ > 0) return;
     // No test before the first pass: the body always runs at least once.
-    for (std::int32_t v : {line, slot, *limit, *step}) {
+    for (std::int32_t v : {line, slot, *limit, step}) {
         PushValue(v);
         if (runStatus_ > 0) return;
     }
@@ -118,8 +100,9 @@ void InterpreterPrivate::NextStatement(std::int32_t& line) {
 
 void InterpreterPrivate::WhileStatement(const LineList& lines, const std::string& argument,
                                  std::int32_t& line) {
-    if (!endsWith(upperAscii(argument), "DO")) return fail(Message::SyntaxError);
-    const bool holds = EvaluateCondition(argument.substr(0, argument.size() - 2));
+    const auto condition = whileCondition(argument);
+    if (!condition) return fail(Message::SyntaxError);
+    const bool holds = EvaluateCondition(*condition);
     if (runStatus_ > 0) return;
     const std::int32_t whileLine = line;
     std::int32_t end = whileLine;
@@ -185,7 +168,7 @@ void InterpreterPrivate::BreakStatement(const LineList& lines, std::int32_t& lin
         std::int32_t v = 0;
         if (!PopValue(v)) return;
         for (std::int32_t i = line; i < lines.count(); ++i) {
-            if (startsWith(preparedLine(lineText(lines, i)), "UNTIL")) {
+            if (startsWith(preparedAt(lines, i), "UNTIL")) {
                 line = i;
                 return;
             }

@@ -9,7 +9,6 @@
 #include "text.h"
 
 #include <algorithm>
-#include <map>
 
 namespace zef {
 
@@ -96,22 +95,23 @@ const std::string& DecodedProgram::prepared(std::int32_t index) const {
 }
 
 std::optional<std::int32_t> DecodedProgram::bodyEnd(std::int32_t heading) const {
-    if (heading + 1 >= count()) return std::nullopt;
-    if (prepared(heading + 1) != "BEGIN") return heading + 1;
-    int depth = 0;
-    for (std::int32_t i = heading + 1; i < count(); ++i) {
-        const std::string& text = prepared(i);
-        if (text == "BEGIN") ++depth;
-        if (startsWith(text, "END")) --depth;
-        if (depth == 0) return i;
-    }
-    return std::nullopt;
+    return scanBodyEnd(heading, count(), [this](std::int32_t i) -> const std::string& { return prepared(i); });
 }
 
 std::optional<std::int32_t> DecodedProgram::elseAfter(std::int32_t line) const {
-    for (std::int32_t i = line + 1; i < count(); ++i)
-        if (prepared(i) == "ELSE") return i;
-    return std::nullopt;
+    return scanElse(line, count(), [this](std::int32_t i) -> const std::string& { return prepared(i); });
+}
+
+std::optional<std::int32_t> DecodedProgram::bodyEndMemo(std::int32_t heading) {
+    constexpr std::int32_t Unknown = INT32_MIN, None = -1;
+    if (heading < 0 || heading >= count()) return bodyEnd(heading);
+    if (bodyEndsGeneration_ != generation_ || bodyEnds_.size() != lines_.size()) {
+        bodyEnds_.assign(lines_.size(), Unknown);
+        bodyEndsGeneration_ = generation_;
+    }
+    std::int32_t& end = bodyEnds_[static_cast<std::size_t>(heading)];
+    if (end == Unknown) end = bodyEnd(heading).value_or(None);
+    return end == None ? std::nullopt : std::optional(end);
 }
 
 } // namespace zef
@@ -133,28 +133,22 @@ class Decoder {
     // an integer variable or a number; a number outside the declared size gets no form.
     std::optional<Operand> reference(const std::string& text) const {
         Operand o;
-        std::string name = text;
-        const auto open = text.find('[');
-        if (open != std::string::npos) {
-            const auto close = text.find(']', open + 1);
-            const std::string index = close == std::string::npos
-                                          ? std::string()
-                                          : text.substr(open + 1, close - open - 1);
-            if (const SymbolEntry* entry = find(index)) {
+        const ReferenceText r = readReference(text);
+        if (r.element) {
+            if (const SymbolEntry* entry = find(r.index)) {
                 if (entry->Kind != SymbolKind::Integer || entry->Index < 1) return std::nullopt;
                 o.indexByVariable = true;
                 o.index = entry->Index;
-            } else if (const auto value = parseInteger(index)) {
+            } else if (const auto value = parseInteger(r.index)) {
                 o.index = static_cast<std::int32_t>(std::int64_t{*value} - 1);
                 if (std::int64_t{*value} - 1 < 0) return std::nullopt;
             } else {
                 return std::nullopt;
             }
-            name = text.substr(0, open + 1);
         }
-        const SymbolEntry* entry = find(name);
+        const SymbolEntry* entry = find(r.name);
         if (!entry || !holdsValue(entry->Kind) || entry->Index < 1) return std::nullopt;
-        o.kind = open == std::string::npos ? Operand::Kind::Scalar : Operand::Kind::Element;
+        o.kind = r.element ? Operand::Kind::Element : Operand::Kind::Scalar;
         o.type = entry->Kind;
         o.slot = entry->Index;
         o.count = entry->Count;
@@ -168,10 +162,11 @@ class Decoder {
     std::optional<Operand> stringOperand(const std::string& text) const {
         if (text.empty()) return std::nullopt;
         if (text[0] == '\'') {
-            if (text.size() < 2 || text.back() != '\'') return std::nullopt;
+            auto value = quotedString(text);
+            if (!value) return std::nullopt;
             Operand o;
             o.kind = Operand::Kind::Text;
-            o.text = text.substr(1, text.size() - 2);
+            o.text = std::move(*value);
             return o;
         }
         auto o = reference(text);
@@ -179,74 +174,66 @@ class Decoder {
         return o;
     }
 
-    // IntegerOperand: a number, an integer variable or element, LENGTH of a string.
-    std::optional<Operand> integerOperand(const std::string& operandText) const {
-        const std::string operand = trim(operandText);
+    // IntegerOperand and RealOperand: a number, a variable, a built-in of its arguments, an
+    // element. PARAMCOUNT and RANDOM stay with the text path.
+    std::optional<Operand> numericOperand(const std::string& text, SymbolKind kind) const {
+        const auto r = in_.readNumericOperand(text, kind);
+        const bool integer = kind == SymbolKind::Integer;
         Operand o;
-        o.kind = Operand::Kind::Integer;
-        if (operand.empty()) return o;
-        if (inSet(operand[0], "0123456789+-")) {
-            const auto v = parseInteger(operand);
+        o.kind = integer ? Operand::Kind::Integer : Operand::Kind::Real;
+        switch (r.form) {
+        case InterpreterPrivate::NumericOperandText::Form::Empty: return o;
+        case InterpreterPrivate::NumericOperandText::Form::Number: {
+            if (integer) {
+                const auto v = parseInteger(r.operand);
+                if (!v) return std::nullopt;
+                o.i = *v;
+                return o;
+            }
+            const auto d = parseReal(r.operand, separator_);
+            const auto v = d ? roundToReal48(*d) : std::nullopt;
             if (!v) return std::nullopt;
-            o.i = *v;
+            o.r = *v;
             return o;
         }
-        if (const SymbolEntry* entry = find(operand)) return scalar(*entry, SymbolKind::Integer);
-        const std::string upper = upperAscii(operand);
-        if (functionFor(upper) == Function::ParamCount) return std::nullopt;
-        if (const auto open = operand.find('('); open != std::string::npos) {
-            const auto function = functionFor(upper.substr(0, open));
-            if (!function) return std::nullopt;
-            const std::string argument = operand.substr(open + 1); // still ends with ")"
+        case InterpreterPrivate::NumericOperandText::Form::Variable: return scalar(*r.entry, kind);
+        case InterpreterPrivate::NumericOperandText::Form::Call: {
+            if (!r.function) return std::nullopt;
             o.kind = Operand::Kind::Builtin;
-            o.function = *function;
-            switch (*function) {
+            o.function = *r.function;
+            const std::vector<std::string> arguments = builtinArguments(*r.function, r.argument);
+            switch (*r.function) {
             case Function::Length:
-                return withArguments(o, {stringOperand(dropLast(argument))});
-            case Function::Pos: {
-                const std::string inner = dropLast(argument);
-                const auto comma = inner.find(',');
-                if (comma == std::string::npos) return std::nullopt;
-                return withArguments(o, {stringOperand(inner.substr(0, comma)),
-                                         stringOperand(inner.substr(comma + 1))});
-            }
-            case Function::Abs:
+                if (!integer) return std::nullopt;
+                return withArguments(o, {stringOperand(arguments[0])});
+            case Function::Pos:
+                if (!integer || arguments.size() < 2) return std::nullopt;
+                return withArguments(o, {stringOperand(arguments[0]), stringOperand(arguments[1])});
+            case Function::Abs: return withArguments(o, {variableArgument(arguments[0])});
             case Function::Int:
             case Function::Ord:
             case Function::Val:
-                return withArguments(o, {variableArgument(argument)});
-            default:
-                return std::nullopt;
+                if (!integer) return std::nullopt;
+                return withArguments(o, {variableArgument(arguments[0])});
+            case Function::Sqrt:
+            case Function::Sin:
+            case Function::Cos:
+            case Function::Ln:
+            case Function::Exp:
+                if (integer) return std::nullopt;
+                return withArguments(o, {variableArgument(arguments[0])});
+            default: return std::nullopt;
             }
         }
-        return element(operand, SymbolKind::Integer);
-    }
-
-    // RealOperand: a number in the regional form, a real variable or element.
-    std::optional<Operand> realOperand(const std::string& operandText) const {
-        const std::string operand = trim(operandText);
-        Operand o;
-        o.kind = Operand::Kind::Real;
-        if (operand.empty()) return o;
-        if (inSet(operand[0], "0123456789+-.")) {
-            const auto d = parseReal(operand, separator_);
-            const auto r = d ? roundToReal48(*d) : std::nullopt;
-            if (!r) return std::nullopt;
-            o.r = *r;
-            return o;
+        case InterpreterPrivate::NumericOperandText::Form::Element: {
+            auto e = reference(r.operand);
+            if (!e || e->type != kind) return std::nullopt;
+            return e;
         }
-        if (const SymbolEntry* entry = find(operand)) return scalar(*entry, SymbolKind::Real);
-        if (functionFor(upperAscii(operand)) == Function::Random) return std::nullopt;
-        if (const auto open = operand.find('('); open != std::string::npos) {
-            const auto function = functionFor(upperAscii(operand.substr(0, open)));
-            if (function != Function::Abs && function != Function::Sqrt && function != Function::Sin &&
-                function != Function::Cos && function != Function::Ln && function != Function::Exp)
-                return std::nullopt;
-            o.kind = Operand::Kind::Builtin;
-            o.function = *function;
-            return withArguments(o, {variableArgument(operand.substr(open + 1))});
+        case InterpreterPrivate::NumericOperandText::Form::Nullary:
+        case InterpreterPrivate::NumericOperandText::Form::Unknown: return std::nullopt;
         }
-        return element(operand, SymbolKind::Real);
+        return std::nullopt;
     }
 
     // A built-in with its arguments, when every one of them has a form.
@@ -262,7 +249,7 @@ class Decoder {
     // INTTOHEX when it is a variable: these read their argument's value text, which only a
     // variable's value decides. A literal argument stays with the text path.
     std::optional<Operand> variableArgument(const std::string& argument) const {
-        auto o = scalarOperand(dropLast(trim(argument)));
+        auto o = scalarOperand(argument);
         if (!o || o->kind == Operand::Kind::Text) return std::nullopt;
         return o;
     }
@@ -275,16 +262,13 @@ class Decoder {
         Operand o;
         o.kind = Operand::Kind::Text;
         if (text[0] == '\'') {
-            std::string rest = text.substr(1);
-            if (const auto pair = rest.find("''"); pair != std::string::npos) rest.erase(pair, 1);
-            if (rest.empty() || rest.back() != '\'') return std::nullopt;
-            rest.pop_back();
-            o.text = rest;
+            auto value = quotedValue(text);
+            if (!value) return std::nullopt;
+            o.text = std::move(*value);
             return o;
         }
-        if (inSet(text[0], ".0123456789+-")) {
-            for (char c : text)
-                if (!inSet(c, ".-+1234567890")) return std::nullopt;
+        if (isNumberStart(text[0])) {
+            if (!isPlainNumber(text)) return std::nullopt;
             o.text = text;
             return o;
         }
@@ -301,24 +285,11 @@ class Decoder {
         return o;
     }
 
-    // numericElement: name[index] of an array of the given kind, with its "]".
-    std::optional<Operand> element(const std::string& operand, SymbolKind kind) const {
-        const auto open = operand.find('[');
-        if (open == std::string::npos) return std::nullopt;
-        const SymbolEntry* entry = find(operand.substr(0, open + 1));
-        if (!entry || entry->Kind != kind || operand.find(']', open) == std::string::npos)
-            return std::nullopt;
-        auto o = reference(operand);
-        if (!o || o->type != kind) return std::nullopt;
-        return o;
-    }
-
     // ScalarValue followed by a reading as an integer: a number or an integer variable.
     std::optional<Operand> integerValue(const std::string& text) const {
         if (text.empty() || text[0] == '\'') return std::nullopt;
-        if (inSet(text[0], ".0123456789+-")) {
-            for (char c : text)
-                if (!inSet(c, ".-+1234567890")) return std::nullopt;
+        if (isNumberStart(text[0])) {
+            if (!isPlainNumber(text)) return std::nullopt;
             const auto v = parseInteger(text);
             if (!v) return std::nullopt;
             Operand o;
@@ -358,24 +329,24 @@ class Decoder {
 
     Condition condition(const std::string& text) const {
         Condition c;
-        const std::string upper = upperAscii(text);
-        if (startsWith(upper, "NOT EOF(") || startsWith(upper, "EOF(")) {
-            // FileEof's reading of the file variable's name.
-            const std::string argument = text.substr(text.find('(') + 1);
-            const SymbolEntry* entry = find(trim(upperAscii(dropLast(trim(argument)))));
+        const ConditionText reading = readCondition(text);
+        switch (reading.form) {
+        case ConditionText::Form::NoOperator: return c;
+        case ConditionText::Form::EndOfFile:
+        case ConditionText::Form::NotEndOfFile: {
+            const SymbolEntry* entry = in_.findSymbol(reading.file);
             if (!entry || entry->Kind != SymbolKind::File) return c;
             c.endOfFile = true;
-            c.negated = startsWith(upper, "NOT");
+            c.negated = reading.form == ConditionText::Form::NotEndOfFile;
             c.file = entry->Index;
             c.valid = true;
             return c;
         }
-        std::size_t at = std::string::npos;
-        std::string op;
-        if (!findComparison(text, at, op)) return c;
+        case ConditionText::Form::Comparison: break;
+        }
         bool leftNumeric = false, rightNumeric = false;
-        auto left = conditionOperand(trim(text.substr(0, at)), leftNumeric);
-        auto right = conditionOperand(trim(text.substr(at + op.size())), rightNumeric);
+        auto left = conditionOperand(reading.left, leftNumeric);
+        auto right = conditionOperand(reading.right, rightNumeric);
         if (!left || !right) return c;
         c.left = std::move(*left);
         c.right = std::move(*right);
@@ -397,41 +368,31 @@ class Decoder {
                          integral(c.right, c.right.kind != Operand::Kind::Scalar &&
                                                c.right.kind != Operand::Kind::Element);
         }
-        c.op = op == "="    ? Comparison::Equal
-               : op == "<>" ? Comparison::NotEqual
-               : op == "<"  ? Comparison::Less
-               : op == ">"  ? Comparison::Greater
-               : op == "<=" ? Comparison::LessEqual
-                            : Comparison::GreaterEqual;
+        c.op = reading.op;
         c.valid = true;
         return c;
     }
 
     // StringTerm: a string operand, or a string built-in of its arguments.
     std::optional<StringTerm> stringTerm(const std::string& operandText) const {
-        const std::string operand = trim(operandText);
-        const auto open = operand.find('(');
+        const StringTermText term = readStringTerm(operandText);
         StringTerm t;
-        if ((!operand.empty() && operand[0] == '\'') || open == std::string::npos) {
-            auto o = stringOperand(operand);
+        if (!term.call) {
+            auto o = stringOperand(term.operand);
             if (!o) return std::nullopt;
             t.source = std::move(*o);
             return t;
         }
-        t.function = functionFor(upperAscii(operand.substr(0, open)));
+        t.function = term.function;
         if (!t.function) return std::nullopt;
-        const std::string inner = dropLast(operand.substr(open + 1));
+        const std::vector<std::string> arguments = builtinArguments(*t.function, term.argument);
         std::optional<Operand> source;
         switch (*t.function) {
         case Function::Copy: {
-            const auto comma = inner.find(',');
-            if (comma == std::string::npos) return std::nullopt;
-            const std::string rest = inner.substr(comma + 1);
-            const auto comma2 = rest.find(',');
-            if (comma2 == std::string::npos) return std::nullopt;
-            source = stringOperand(inner.substr(0, comma));
-            auto from = integerValue(rest.substr(0, comma2));
-            auto count = integerValue(rest.substr(comma2 + 1));
+            if (arguments.size() < 3) return std::nullopt;
+            source = stringOperand(arguments[0]);
+            auto from = integerValue(arguments[1]);
+            auto count = integerValue(arguments[2]);
             if (!from || !count) return std::nullopt;
             t.from = std::move(*from);
             t.count = std::move(*count);
@@ -441,12 +402,12 @@ class Decoder {
         case Function::Chr:
         case Function::IntToHex:
             // The value text of a variable, read as a number.
-            source = scalarOperand(inner);
+            source = scalarOperand(arguments[0]);
             if (source && source->kind == Operand::Kind::Text) return std::nullopt;
             break;
         case Function::UpperCase:
         case Function::LowerCase:
-            source = stringOperand(inner);
+            source = stringOperand(arguments[0]);
             break;
         default:
             return std::nullopt;
@@ -458,38 +419,24 @@ class Decoder {
 
     // AssignStatement: the target, then the expression of the target's type.
     bool assignment(const std::string& line, DecodedLine& d) const {
-        const auto assign = line.find(":=");
-        if (assign == std::string::npos) return false;
-        auto target = reference(upperAscii(trim(line.substr(0, assign))));
+        const AssignmentText a = readAssignment(line);
+        if (!a.assigns) return false;
+        auto target = reference(a.target);
         if (!target) return false;
         d.destination = std::move(*target);
-        const std::string value = trim(cut255(line.substr(assign + 2)));
+        const std::string& value = a.value;
         if (d.destination.type == SymbolKind::Integer || d.destination.type == SymbolKind::Real) {
             const InterpreterPrivate::Split s = InterpreterPrivate::SplitOperator(value);
-            const bool integer = d.destination.type == SymbolKind::Integer;
-            static const std::map<std::string, NumericOp> ops = {
-                {"", NumericOp::None},  {"+", NumericOp::Add},    {"-", NumericOp::Sub},
-                {"*", NumericOp::Mul},  {"/", NumericOp::Divide}, {"\\", NumericOp::IntDivide},
-                {"MOD", NumericOp::Mod}};
-            const auto op = ops.find(s.op);
-            if (op == ops.end()) return false;
-            d.op = op->second;
-            auto a = integer ? integerOperand(s.left) : realOperand(s.left);
-            auto b = integer ? integerOperand(s.right) : realOperand(s.right);
-            if (!a || !b) return false;
-            d.left = std::move(*a);
-            d.right = std::move(*b);
+            d.op = numericOpOf(s.op);
+            if (d.op == NumericOp::Power) return false;
+            auto l = numericOperand(s.left, d.destination.type);
+            auto r = numericOperand(s.right, d.destination.type);
+            if (!l || !r) return false;
+            d.left = std::move(*l);
+            d.right = std::move(*r);
             return true;
         }
-        // Strings: split at the last "+" outside quotes.
-        bool outside = true;
-        std::size_t plus = std::string::npos;
-        for (std::size_t i = 0; i < value.size(); ++i) {
-            if (value[i] == '\'')
-                outside = !outside;
-            else if (value[i] == '+' && outside)
-                plus = i;
-        }
+        const std::size_t plus = stringPlus(value);
         auto first = stringTerm(plus == std::string::npos ? value : value.substr(0, plus));
         if (!first) return false;
         d.terms.push_back(std::move(*first));
@@ -539,29 +486,23 @@ void FastPath::decodeStatement(const InterpreterPrivate& interpreter, DecodedLin
     switch (d.statement) {
     case Statement::Call:
     case Statement::Goto: {
-        const std::string name =
-            upperAscii(trim(argument)) + (d.statement == Statement::Goto ? ":" : "");
-        const SymbolEntry* entry = decoder.find(name);
-        d.fast = entry && entry->Kind == (d.statement == Statement::Goto ? SymbolKind::Label : SymbolKind::Procedure);
+        const bool jump = d.statement == Statement::Goto;
+        const SymbolEntry* entry = interpreter.findSymbol(jump ? labelName(argument) : procedureName(argument));
+        d.fast = entry && entry->Kind == (jump ? SymbolKind::Label : SymbolKind::Procedure);
         if (d.fast) d.target = entry->Index;
         return;
     }
-    case Statement::If: {
-        const auto then = upperAscii(argument).find("THEN");
-        if (then == std::string::npos) return;
-        d.condition = decoder.condition(trim(argument.substr(0, then)));
+    case Statement::If:
+    case Statement::While:
+    case Statement::Until: {
+        const auto condition = d.statement == Statement::If      ? ifCondition(argument)
+                               : d.statement == Statement::While ? whileCondition(argument)
+                                                                 : std::optional(argument);
+        if (!condition) return;
+        d.condition = decoder.condition(*condition);
         d.fast = d.condition.valid;
         return;
     }
-    case Statement::While:
-        if (!endsWith(upperAscii(argument), "DO")) return;
-        d.condition = decoder.condition(argument.substr(0, argument.size() - 2));
-        d.fast = d.condition.valid;
-        return;
-    case Statement::Until:
-        d.condition = decoder.condition(argument);
-        d.fast = d.condition.valid;
-        return;
     case Statement::Else:
     case Statement::Next:
     case Statement::Wend:
@@ -575,34 +516,28 @@ void FastPath::decodeStatement(const InterpreterPrivate& interpreter, DecodedLin
     case Statement::Writeln:
     case Statement::Read:
     case Statement::Readln: {
-        // WriteStatement and ReadStatement: the "(" after the keyword, the ")" as the last
-        // character; a destination before the first comma outside quotes.
         const bool write = d.statement == Statement::Write || d.statement == Statement::Writeln;
         Transfer& t = d.transfer;
-        const std::string inner = dropLast(trim(argument));
-        if (inner.empty()) {
+        const TransferText reading = readTransfer(argument, write);
+        if (reading.empty) {
             t.target = Transfer::Target::LineOnly;
             d.fast = true;
             return;
         }
-        std::string rest = inner;
-        if (const auto comma = InterpreterPrivate::destinationComma(inner); comma != std::string::npos) {
-            const std::string name = upperAscii(trim(inner.substr(0, comma)));
+        if (reading.toDestination) {
             // WRITE to PRN is the printer's, whatever a variable of that name.
-            if (write && name == "PRN") return;
-            const SymbolEntry* file = decoder.find(name);
+            if (write && reading.destination == "PRN") return;
+            const SymbolEntry* file = interpreter.findSymbol(reading.destination);
             if (!file || file->Kind != SymbolKind::File) return; // an error to report
             t.target = Transfer::Target::File;
             t.file = file->Index;
-            rest = inner.substr(comma + 1);
-            if (write) rest = trim(rest);
         }
         if (write) {
-            auto value = decoder.scalarOperand(rest);
+            auto value = decoder.scalarOperand(reading.operand);
             if (!value) return;
             t.value = std::move(*value);
         } else {
-            const SymbolEntry* target = decoder.find(upperAscii(trim(rest)));
+            const SymbolEntry* target = interpreter.findSymbol(reading.operand);
             if (!target || !holdsValue(target->Kind)) return;
             t.kind = target->Kind;
             t.slot = target->Index;
@@ -611,25 +546,17 @@ void FastPath::decodeStatement(const InterpreterPrivate& interpreter, DecodedLin
         return;
     }
     case Statement::For: {
-        // ForStatement's reading of the heading: the start value runs from ":=" to the first
-        // space, the limit from "TO " to "DO"; DOWNTO anywhere counts down.
-        const std::string heading = upperAscii(argument);
-        const auto assign = heading.find(":=");
-        if (assign == std::string::npos) return;
-        const SymbolEntry* counter = decoder.find(trim(heading.substr(0, assign)));
+        const ForHeadingText heading = readForHeading(argument);
+        if (!heading.assigns || !heading.hasTo || !heading.endsWithDo) return;
+        const SymbolEntry* counter = interpreter.findSymbol(heading.counter);
         if (!counter || counter->Kind != SymbolKind::Integer) return;
-        const std::string rest = heading.substr(assign + 2);
-        const auto to = rest.find("TO");
-        if (to == std::string::npos) return;
-        std::string limit = trim(to + 3 <= rest.size() ? rest.substr(to + 3) : std::string());
-        if (!endsWith(limit, "DO")) return;
-        auto first = decoder.integerValue(trim(rest.substr(0, rest.find(' '))));
-        auto last = decoder.integerValue(trim(limit.substr(0, limit.size() - 2)));
+        auto first = decoder.integerValue(heading.start);
+        auto last = decoder.integerValue(heading.limit);
         if (!first || !last) return;
         d.heading.counter = counter->Index;
         d.heading.start = std::move(*first);
         d.heading.limit = std::move(*last);
-        d.heading.step = rest.find("DOWNTO") != std::string::npos ? -1 : 1;
+        d.heading.step = heading.downto ? -1 : 1;
         d.fast = true;
         return;
     }

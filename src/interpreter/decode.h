@@ -9,6 +9,7 @@
 #pragma once
 
 #include "interpreter_p.h"
+#include "reading.h"
 #include "vocabulary.h"
 
 #include <array>
@@ -20,15 +21,6 @@
 #include <vector>
 
 namespace zef {
-
-// How the text path and the decoder both read a line, so that they cannot disagree.
-// A statement's first word and the rest: the word ends at the first "(" or blank; the rest
-// keeps at most 255 characters and loses a final ";".
-void splitStatement(const std::string& upper, const std::string& text, std::string& keyword,
-                    std::string& argument);
-// A condition's comparison operator: the first "<=", ">=" or "<>" anywhere, else the first
-// "<", ">" or "=" outside quotes. Gives its position and text; false when there is none.
-bool findComparison(const std::string& condition, std::size_t& at, std::string& op);
 
 // One operand as the fast path reads it, resolved against the symbol table once.
 struct Operand {
@@ -46,9 +38,6 @@ struct Operand {
     Function function = Function::Length; // a built-in's
     std::vector<Operand> inner; // a built-in's arguments
 };
-
-enum class NumericOp : char { None, Add, Sub, Mul, Divide, IntDivide, Mod };
-enum class Comparison : char { Equal, NotEqual, Less, Greater, LessEqual, GreaterEqual };
 
 struct Condition {
     bool valid = false;
@@ -168,6 +157,8 @@ class DecodedProgram {
     // statement fails.
     std::optional<std::int32_t> bodyEnd(std::int32_t heading) const;
     std::optional<std::int32_t> elseAfter(std::int32_t line) const;
+    // bodyEnd, worked out once per generation of the lines: the text path's scans.
+    std::optional<std::int32_t> bodyEndMemo(std::int32_t heading);
     const std::string& prepared(std::int32_t index) const;
 
   private:
@@ -179,6 +170,8 @@ class DecodedProgram {
     std::vector<SymbolEntry> symbols_;
     std::uint64_t generation_ = 1;
     std::uint64_t linesRevision_ = 0; // the revision of the lines last taken, 0 if unknown
+    std::vector<std::int32_t> bodyEnds_;  // bodyEndMemo's answers, by heading
+    std::uint64_t bodyEndsGeneration_ = 0;
 };
 
 } // namespace zef

@@ -49,6 +49,13 @@ void InterpreterPrivate::Exec(LineList& lines, std::int32_t& line, std::int32_t&
         if (!decoded_) decoded_ = std::make_unique<DecodedProgram>();
         decoded_->refresh(lines, symbols_, fresh);
     }
+    // While this call runs, the text path reads the lines' block structure from the
+    // decoded program too.
+    struct Holding {
+        const LineList*& held;
+        ~Holding() { held = nullptr; }
+    } holding{decodedLines_};
+    if (fastForms_) decodedLines_ = &lines;
     const std::int32_t count = lines.count();
     std::int32_t current = line;
     // A continued run does not stop at the breakpoint of the line it starts at: it stopped
@@ -152,17 +159,6 @@ int InterpreterPrivate::CloseAll() {
     return result;
 }
 
-void splitStatement(const std::string& upper, const std::string& text, std::string& keyword,
-                    std::string& argument) {
-    const auto split = upper.find_first_of("( ");
-    if (split != std::string::npos) {
-        keyword = trim(upper.substr(0, split));
-        argument = dropTrailing(trim(cut255(text.substr(split + 1))), ';');
-    } else {
-        keyword = trim(dropTrailing(upper, ';'));
-    }
-}
-
 Statement InterpreterPrivate::classifyStatement(const std::string& upper, const std::string& text,
                                                 std::string& keyword, std::string& argument) const {
     if (text.empty() || isLabelLine(upper) || startsWith(upper, "PROGRAM") ||
@@ -247,7 +243,7 @@ void InterpreterPrivate::RunStatement(const LineList& lines, Statement statement
 
 void InterpreterPrivate::CallProcedure(const LineList& lines, const std::string& rawName,
                                 std::int32_t& line) {
-    const SymbolEntry* procedure = findSymbol(upperAscii(trim(rawName)));
+    const SymbolEntry* procedure = findSymbol(procedureName(rawName));
     if (!procedure || procedure->Kind != SymbolKind::Procedure) return fail(Message::ProcedureNotFound);
     const std::int32_t index = procedure->Index;
     const std::int32_t callLine = line;
@@ -278,29 +274,24 @@ void InterpreterPrivate::ExitProcedure(std::int32_t& line) {
 }
 
 void InterpreterPrivate::GotoLabel(const std::string& label, std::int32_t& line) {
-    const SymbolEntry* target = findSymbol(upperAscii(trim(label)) + ":");
+    const SymbolEntry* target = findSymbol(labelName(label));
     if (!target || target->Kind != SymbolKind::Label) return fail(Message::LabelNotFound);
     line = target->Index;
 }
 
 void InterpreterPrivate::FindBodyEnd(const LineList& lines, std::int32_t& line) {
-    const std::int32_t heading = line;
-    if (heading + 1 >= lines.count()) return fail(Message::BeginWithoutEnd);
-    if (preparedLine(lineText(lines, heading + 1)) != "BEGIN") {
-        line = heading + 1;
-        return;
-    }
-    int depth = 0;
-    for (std::int32_t i = heading + 1; i < lines.count(); ++i) {
-        const std::string text = preparedLine(lineText(lines, i));
-        if (text == "BEGIN") ++depth;
-        if (startsWith(text, "END")) --depth;
-        if (depth == 0) {
-            line = i;
-            return;
-        }
-    }
-    fail(Message::BeginWithoutEnd);
+    if (const auto end = bodyEndOf(lines, line)) line = *end;
+    else fail(Message::BeginWithoutEnd);
+}
+
+std::string InterpreterPrivate::preparedAt(const LineList& lines, std::int32_t index) const {
+    if (decodedLines_ == &lines) return decoded_->prepared(index);
+    return preparedLine(lineText(lines, index));
+}
+
+std::optional<std::int32_t> InterpreterPrivate::bodyEndOf(const LineList& lines, std::int32_t heading) {
+    if (decodedLines_ == &lines) return decoded_->bodyEndMemo(heading);
+    return scanBodyEnd(heading, lines.count(), [&](std::int32_t i) { return preparedAt(lines, i); });
 }
 
 } // namespace zef

@@ -71,8 +71,7 @@ class FastValues {
             }
             const std::string* haystack = string(o.inner[1]);
             if (!haystack) return false;
-            const auto at = haystack->find(*first);
-            out = at == std::string::npos ? 0 : static_cast<std::int64_t>(at) + 1;
+            out = positionOf(*first, *haystack);
             return true;
         }
         const Operand& argument = o.inner[0];
@@ -89,9 +88,9 @@ class FastValues {
         }
         case SymbolKind::Real: {
             if (o.function != Function::Int) return false;
-            const double n = std::nearbyint(in_.realStore_[at].toDouble());
-            if (!(n >= -2147483648.0 && n <= 2147483647.0)) return false;
-            out = static_cast<std::int64_t>(n);
+            const auto n = roundHalfEven(in_.realStore_[at].toDouble());
+            if (!n) return false;
+            out = *n;
             return true;
         }
         case SymbolKind::Char:
@@ -132,23 +131,9 @@ class FastValues {
         } else if (argument.type != SymbolKind::Real || !real(argument, x)) {
             return false;
         }
-        double result = 0;
-        switch (o.function) {
-        case Function::Abs: result = std::fabs(x); break;
-        case Function::Sqrt:
-            if (x < 0) return false;
-            result = std::sqrt(x);
-            break;
-        case Function::Sin: result = std::sin(x); break;
-        case Function::Cos: result = std::cos(x); break;
-        case Function::Ln:
-            if (x <= 0) return false;
-            result = std::log(x);
-            break;
-        case Function::Exp: result = std::exp(x); break;
-        default: return false;
-        }
-        const auto stored = roundToReal48(result);
+        const auto result = realFunction(o.function, x);
+        if (!result) return false;
+        const auto stored = roundToReal48(*result);
         if (!stored) return false;
         out = *stored;
         return true;
@@ -234,17 +219,7 @@ class FastValues {
         }
         std::string a, b;
         if (!text(c.left, a) || !text(c.right, b)) return 2;
-        // Right-aligned in 16 characters, compared by character code.
-        auto at = [](const std::string& v, std::size_t i) -> unsigned char {
-            const std::size_t n = v.size() >= 16 ? 16 : v.size();
-            if (i < 16 - n) return ' ';
-            return static_cast<unsigned char>(v[v.size() - 16 + i]);
-        };
-        for (std::size_t i = 0; i < 16; ++i) {
-            const unsigned char ca = at(a, i), cb = at(b, i);
-            if (ca != cb) return ca < cb ? -1 : 1;
-        }
-        return 0;
+        return compareAsFields(a, b);
     }
 
     // 0 false, 1 true, 2 undecided.
@@ -257,21 +232,7 @@ class FastValues {
         }
         const int o = order(c);
         if (o == 2) return 2;
-        switch (c.op) {
-        case Comparison::Equal:
-            return o == 0;
-        case Comparison::NotEqual:
-            return o != 0;
-        case Comparison::Less:
-            return o < 0;
-        case Comparison::Greater:
-            return o > 0;
-        case Comparison::LessEqual:
-            return o <= 0;
-        case Comparison::GreaterEqual:
-            return o >= 0;
-        }
-        return 2;
+        return satisfies(c.op, o);
     }
 
     [[gnu::always_inline]] inline bool assign(const DecodedLine& d) {
@@ -281,69 +242,20 @@ class FastValues {
         case SymbolKind::Integer: {
             std::int64_t a = 0, b = 0;
             if (!integer(d.left, a) || !integer(d.right, b)) return false;
-            std::int32_t result = 0;
-            switch (d.op) {
-            case NumericOp::None:
-                result = static_cast<std::int32_t>(a);
-                break;
-            case NumericOp::Add:
-                result = wrap32(a + b);
-                break;
-            case NumericOp::Sub:
-                result = wrap32(a - b);
-                break;
-            case NumericOp::Mul:
-                result = wrap32(a * b);
-                break;
-            case NumericOp::IntDivide:
-                if (b == 0) return false;
-                result = wrap32(a / b);
-                break;
-            case NumericOp::Mod:
-                if (b == 0) return false;
-                result = wrap32(a % b);
-                break;
-            case NumericOp::Divide: {
-                if (b == 0) return false;
-                const double q = std::nearbyint(double(a) / double(b));
-                if (!(q >= -2147483648.0 && q <= 2147483647.0)) return false;
-                result = static_cast<std::int32_t>(q);
-                break;
-            }
-            }
-            in_.intStore_[static_cast<std::size_t>(slot)] = result;
+            const auto result = integerOperation(d.op, a, b);
+            if (!result) return false;
+            in_.intStore_[static_cast<std::size_t>(slot)] = *result;
             return true;
         }
         case SymbolKind::Real: {
             double a = 0, b = 0;
             if (!real(d.left, a) || !real(d.right, b)) return false;
-            double result = 0;
-            switch (d.op) {
-            case NumericOp::None:
-                result = a;
-                break;
-            case NumericOp::Add:
-                result = a + b;
-                break;
-            case NumericOp::Sub:
-                result = a - b;
-                break;
-            case NumericOp::Mul:
-                result = a * b;
-                break;
-            case NumericOp::Divide:
-                if (b == 0) return false;
-                result = a / b;
-                break;
-            case NumericOp::IntDivide:
-            case NumericOp::Mod:
-                result = 0; // on reals the backslash and MOD give 0, their operands read all the same
-                break;
-            }
+            const auto result = realOperation(d.op, a, b);
+            if (!result) return false;
             // The text path writes the rounded value with 15 digits and reads it back: that
             // gives the same six bytes, as 15 digits tell every 40-bit significand apart.
             Real48 stored;
-            if (!stored.assign(result)) return false;
+            if (!stored.assign(*result)) return false;
             in_.realStore_[static_cast<std::size_t>(slot)] = stored;
             return true;
         }
@@ -401,9 +313,7 @@ class FastValues {
             const std::string* s = string(t.source);
             std::int64_t from = 0, count = 0;
             if (!s || !integer(t.from, from) || !integer(t.count, count)) return false;
-            const std::int64_t start = from < 1 ? 1 : from;
-            if (start > static_cast<std::int64_t>(s->size()) || count < 0) return true;
-            value.append(*s, static_cast<std::size_t>(start - 1), static_cast<std::size_t>(count));
+            appendCopy(value, *s, from, count);
             return true;
         }
         case Function::UpperCase:
@@ -425,13 +335,8 @@ class FastValues {
             if (t.source.type != SymbolKind::Integer) return false;
             std::int64_t i = 0;
             if (!integer(t.source, i)) return false;
-            if (*t.function == Function::Chr) {
-                value += static_cast<char>(i & 0xFF);
-                return true;
-            }
-            char hex[16];
-            std::snprintf(hex, sizeof hex, "%X", static_cast<unsigned>(i));
-            value += hex;
+            if (*t.function == Function::Chr) appendChr(value, i);
+            else appendHex(value, i);
             return true;
         }
         default:
@@ -588,14 +493,11 @@ class FastStatements {
         renew(program, d);
         if (!d.branchKnown) {
             d.branchKnown = true;
-            const std::string& next = program.prepared(current + 1);
-            if (next != "BEGIN") {
-                d.branch = endsWith(next, ";") ? std::optional(current + 1) : program.elseAfter(current);
-            } else if (const auto end = bodyEnd(program, d, current); !end) {
-                d.branch = std::nullopt;
-            } else {
-                d.branch = endsWith(program.line(*end).text, ";") ? end : program.elseAfter(*end);
-            }
+            const IfBranch branch = falseBranch(
+                current, program.count(), [&](std::int32_t i) -> const std::string& { return program.prepared(i); },
+                [&](std::int32_t i) -> const std::string& { return program.line(i).text; },
+                [&](std::int32_t heading) { return bodyEnd(program, d, heading); });
+            d.branch = branch.fault == IfBranch::Fault::None ? std::optional(branch.line) : std::nullopt;
         }
         if (!d.branch) return false;
         current = *d.branch;
@@ -763,17 +665,10 @@ class FastStatements {
             slot = FastValues(in).slotOf(d.destination);
             if (!slot) return false;
         }
-        std::int32_t result = 0;
-        if constexpr (Op == NumericOp::None) result = static_cast<std::int32_t>(a);
-        else if constexpr (Op == NumericOp::Add) result = wrap32(a + b);
-        else if constexpr (Op == NumericOp::Sub) result = wrap32(a - b);
-        else if constexpr (Op == NumericOp::Mul) result = wrap32(a * b);
-        else {
-            if (b == 0) return false;
-            result = Op == NumericOp::Mod ? wrap32(a % b) : wrap32(a / b);
-        }
+        const auto result = integerOperation(Op, a, b);
+        if (!result) return false;
         in.runStatus_ = StatusOk;
-        in.intStore_[static_cast<std::size_t>(slot)] = result;
+        in.intStore_[static_cast<std::size_t>(slot)] = *result;
         return true;
     }
 
@@ -805,18 +700,9 @@ class FastStatements {
             slot = FastValues(in).slotOf(d.destination);
             if (!slot) return false;
         }
-        double result = a;
-        if constexpr (Op == NumericOp::Add) result = a + b;
-        else if constexpr (Op == NumericOp::Sub) result = a - b;
-        else if constexpr (Op == NumericOp::Mul) result = a * b;
-        else if constexpr (Op == NumericOp::Divide) {
-            if (b == 0) return false;
-            result = a / b;
-        } else if constexpr (Op == NumericOp::IntDivide || Op == NumericOp::Mod) {
-            result = 0; // on reals the backslash and MOD give 0, their operands read all the same
-        }
+        const auto result = realOperation(Op, a, b);
         // Nothing is stored when the result does not fit.
-        if (!in.realStore_[static_cast<std::size_t>(slot)].assign(result)) return false;
+        if (!result || !in.realStore_[static_cast<std::size_t>(slot)].assign(*result)) return false;
         in.runStatus_ = StatusOk;
         return true;
     }
@@ -825,12 +711,7 @@ class FastStatements {
     [[gnu::always_inline]] static inline int holdsInteger(const InterpreterPrivate& in, const Condition& c) {
         std::int64_t a = 0, b = 0;
         if (!integerOf<L>(in, c.left, a) || !integerOf<R>(in, c.right, b)) return 2;
-        if constexpr (C == Comparison::Equal) return a == b;
-        else if constexpr (C == Comparison::NotEqual) return a != b;
-        else if constexpr (C == Comparison::Less) return a < b;
-        else if constexpr (C == Comparison::Greater) return a > b;
-        else if constexpr (C == Comparison::LessEqual) return a <= b;
-        else return a >= b;
+        return satisfies(C, a < b ? -1 : (a > b ? 1 : 0));
     }
     template <Comparison C, Mode L, Mode R>
     [[gnu::always_inline]] static inline bool ifInteger(InterpreterPrivate& in, DecodedProgram& program, DecodedLine& d, std::int32_t& current) {

@@ -22,7 +22,7 @@ void InterpreterPrivate::abandonIo(int error) {
 }
 
 void InterpreterPrivate::AssignFileStatement(const std::string& argument) {
-    const std::string text = upperAscii(trim(dropLast(argument)));
+    const std::string text = fileName(argument);
     const auto comma = text.find(',');
     if (comma == std::string::npos) return fail(Message::SyntaxError);
     // A literal name arrives upper-cased; a string variable gives its value as stored.
@@ -38,7 +38,7 @@ void InterpreterPrivate::AssignFileStatement(const std::string& argument) {
 void InterpreterPrivate::AssignPrnStatement() { printer_.bound = true; }
 
 void InterpreterPrivate::ResetStatement(const std::string& argument, bool rewrite) {
-    const std::string name = upperAscii(trim(dropLast(argument)));
+    const std::string name = fileName(argument);
     if (rewrite && name == "PRN") {
         if (!printer_.bound || !platform_.printer) return fail(Message::OpenFailed);
         if (printer_.open) {
@@ -58,17 +58,16 @@ void InterpreterPrivate::ResetStatement(const std::string& argument, bool rewrit
 }
 
 void InterpreterPrivate::CloseStatement(const std::string& argument) {
-    const std::string name = upperAscii(trim(dropLast(argument)));
+    const std::string name = fileName(argument);
     const SymbolEntry* entry = findSymbol(name);
     TextChannel* channel = entry ? channelOf(*entry) : nullptr;
     if (!channel) return fail(Message::FileVariableExpected);
     if (channel->close() != IoOk) fail(Message::CloseOrEofFailed);
 }
 
-void InterpreterPrivate::FileWrite(const std::string& argument, bool newLine) {
-    const auto comma = destinationComma(argument);
-    const std::string destination = upperAscii(trim(argument.substr(0, comma)));
-    std::string value = trim(argument.substr(comma + 1));
+void InterpreterPrivate::FileWrite(TransferText& transfer, bool newLine) {
+    const std::string& destination = transfer.destination;
+    std::string& value = transfer.operand;
     TextChannel* channel = nullptr;
     if (destination != "PRN") {
         const SymbolEntry* entry = findSymbol(destination);
@@ -94,12 +93,10 @@ void InterpreterPrivate::writeToChannel(TextChannel& channel, const std::string&
     if (error != IoOk) abandonIo(error);
 }
 
-void InterpreterPrivate::FileRead(const std::string& argument, bool newLine) {
-    const auto comma = destinationComma(argument);
-    const std::string source = upperAscii(trim(argument.substr(0, comma)));
-    const SymbolEntry* entry = findSymbol(source);
+void InterpreterPrivate::FileRead(const TransferText& transfer, bool newLine) {
+    const SymbolEntry* entry = findSymbol(transfer.destination);
     if (!entry) return fail(Message::UnknownFile);
-    const std::string name = upperAscii(trim(argument.substr(comma + 1)));
+    const std::string& name = transfer.operand;
     const SymbolEntry* target = findSymbol(name);
     if (!target) return fail(Message::UnknownReadTarget, name);
     TextChannel* channel = channelOf(*entry);
@@ -113,9 +110,8 @@ void InterpreterPrivate::readFromChannel(TextChannel& channel, SymbolKind kind, 
     StoreValue(text, kind, slot);
 }
 
-bool InterpreterPrivate::FileEof(const std::string& argument) {
-    const std::string name = upperAscii(dropLast(trim(argument)));
-    const SymbolEntry* entry = findSymbol(trim(name));
+bool InterpreterPrivate::FileEof(const std::string& name) {
+    const SymbolEntry* entry = findSymbol(name);
     TextChannel* channel = entry ? channelOf(*entry) : nullptr;
     if (!channel) {
         fail(Message::FileVariableExpected);

@@ -4,11 +4,14 @@
 #pragma once
 
 #include "interpreter.h"
+#include "reading.h"
 #include "vocabulary.h"
 
 #include "text.h"
 
 #include <array>
+#include <cmath>
+#include <cstdio>
 #include <memory>
 #include <random>
 
@@ -27,6 +30,90 @@ inline bool isLabelLine(std::string_view text) {
 // An integer result kept to its 32 bits, as the machine's arithmetic wraps round.
 inline std::int32_t wrap32(std::int64_t v) { return static_cast<std::int32_t>(static_cast<std::uint32_t>(v)); }
 inline bool inSet(char c, std::string_view set) { return set.find(c) != std::string_view::npos; }
+
+// A real rounded to the nearest integer, a half going to the even neighbour; nullopt when
+// the result does not fit in 32 bits.
+inline std::optional<std::int32_t> roundHalfEven(double value) {
+    const double r = std::nearbyint(value); // the default rounding mode: to nearest, ties even
+    if (!(r >= -2147483648.0 && r <= 2147483647.0)) return std::nullopt; // NaN as well
+    return static_cast<std::int32_t>(r);
+}
+
+// What the built-ins compute, whether their arguments come from value texts (the text path)
+// or from the stores (the decoded forms).
+// POS: where the needle first stands in the haystack, counted from 1; 0 when it does not.
+inline std::int32_t positionOf(std::string_view needle, std::string_view haystack) {
+    const auto at = haystack.find(needle);
+    return at == std::string_view::npos ? 0 : static_cast<std::int32_t>(at) + 1;
+}
+// ABS, SQRT, SIN, COS, LN and EXP of a real, before the result is rounded to the 6-byte
+// real; nullopt outside the function's domain.
+inline std::optional<double> realFunction(Function function, double x) {
+    switch (function) {
+    case Function::Abs: return std::fabs(x);
+    case Function::Sqrt: return x < 0 ? std::nullopt : std::optional(std::sqrt(x));
+    case Function::Sin: return std::sin(x);
+    case Function::Cos: return std::cos(x);
+    case Function::Ln: return x <= 0 ? std::nullopt : std::optional(std::log(x));
+    case Function::Exp: return std::exp(x);
+    default: return std::nullopt;
+    }
+}
+// COPY(s, from, count), added to out: `from` counts from 1 (below 1 it reads as 1); nothing
+// is taken when it lies past the end or when the count is negative.
+inline void appendCopy(std::string& out, std::string_view s, std::int64_t from, std::int64_t count) {
+    const std::int64_t start = from < 1 ? 1 : from;
+    if (start > static_cast<std::int64_t>(s.size()) || count < 0) return;
+    out.append(s.substr(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(count)));
+}
+// CHR and INTTOHEX of an integer, added to out: its low byte; its 32 bits in hexadecimal.
+inline void appendChr(std::string& out, std::int64_t i) { out += static_cast<char>(i & 0xFF); }
+inline void appendHex(std::string& out, std::int64_t i) {
+    char hex[16];
+    const int n = std::snprintf(hex, sizeof hex, "%X", static_cast<unsigned>(i));
+    out.append(hex, static_cast<std::size_t>(n));
+}
+
+// An operation on integers as the language computes it: the result wrapped round to 32
+// bits, "/" rounding its quotient to the nearest integer (a half to the even one), "**"
+// giving 0. nullopt stops the run: a division by zero, a quotient beyond 32 bits.
+[[gnu::always_inline]] inline std::optional<std::int32_t> integerOperation(NumericOp op, std::int64_t a,
+                                                                         std::int64_t b) {
+    switch (op) {
+    case NumericOp::None: return static_cast<std::int32_t>(a);
+    case NumericOp::Add: return wrap32(a + b);
+    case NumericOp::Sub: return wrap32(a - b);
+    case NumericOp::Mul: return wrap32(a * b);
+    case NumericOp::IntDivide:
+        if (b == 0) return std::nullopt;
+        return wrap32(a / b);
+    case NumericOp::Mod:
+        if (b == 0) return std::nullopt;
+        return wrap32(a % b);
+    case NumericOp::Divide:
+        if (b == 0) return std::nullopt;
+        return roundHalfEven(double(a) / double(b));
+    case NumericOp::Power: return 0;
+    }
+    return 0;
+}
+// An operation on reals before its rounding to the 6-byte real: the backslash, MOD and
+// "**" give 0. nullopt stops the run: a division by zero.
+[[gnu::always_inline]] inline std::optional<double> realOperation(NumericOp op, double a, double b) {
+    switch (op) {
+    case NumericOp::None: return a;
+    case NumericOp::Add: return a + b;
+    case NumericOp::Sub: return a - b;
+    case NumericOp::Mul: return a * b;
+    case NumericOp::Divide:
+        if (b == 0) return std::nullopt;
+        return a / b;
+    case NumericOp::IntDivide:
+    case NumericOp::Mod:
+    case NumericOp::Power: return 0;
+    }
+    return 0;
+}
 
 // The resume line of the entry below the block stack, which no line has.
 constexpr std::int32_t NoResumeLine = INT32_MIN;
@@ -156,6 +243,19 @@ public:
     void RealExpression(std::string& text);
     std::int32_t IntegerOperand(const std::string& operand);
     double RealOperand(const std::string& operand);
+    // How a numeric operand of an integer or real expression reads, in this order: nothing
+    // (0), a number, a variable, the function without argument (PARAMCOUNT, RANDOM), a
+    // call of a built-in, an array's element; anything else is no operand.
+    struct NumericOperandText {
+        enum class Form : char { Empty, Number, Variable, Nullary, Call, Element, Unknown };
+        Form form = Form::Empty;
+        std::string operand;                  // trimmed
+        const SymbolEntry* entry = nullptr;   // a variable's
+        std::optional<Function> function;     // a call's, if it names a built-in
+        std::string argument;                 // a call's, after "(" and still ending with ")"
+        std::size_t open = std::string::npos; // an element's "["
+    };
+    NumericOperandText readNumericOperand(const std::string& text, SymbolKind kind) const;
 
     // String expressions and conditions.
     void StringExpression(std::string& text);
@@ -174,9 +274,9 @@ public:
     void AssignPrnStatement();
     void ResetStatement(const std::string& argument, bool rewrite);
     void CloseStatement(const std::string& argument);
-    void FileWrite(const std::string& argument, bool newLine);
-    void FileRead(const std::string& argument, bool newLine);
-    bool FileEof(const std::string& argument);
+    void FileWrite(TransferText& transfer, bool newLine);
+    void FileRead(const TransferText& transfer, bool newLine);
+    bool FileEof(const std::string& name); // the file variable's name, upper case
     void DirectoryStatement(const std::string& keyword, const std::string& argument);
 
     // Assignment (the statement the dispatcher falls back on).
@@ -204,6 +304,11 @@ private:
     // A line of the program as the interpreter reads it: a breakpoint marker at its start is
     // not part of the program.
     static std::string lineText(const LineList& lines, std::int32_t index);
+    // Line `index` as the block scans read it (see preparedLine), and the end of the body
+    // below a heading (see scanBodyEnd): from the decoded program, worked out once per run,
+    // when it holds these lines.
+    std::string preparedAt(const LineList& lines, std::int32_t index) const;
+    std::optional<std::int32_t> bodyEndOf(const LineList& lines, std::int32_t heading);
     // A variable reference: a name, or name[index]. On success gives the symbol and the
     // element offset (checked against the declared size).
     bool resolveReference(const std::string& text, std::string& lookupName, SymbolKind& kind,
@@ -220,15 +325,12 @@ private:
         }
     }
     bool isNumericOperand(const std::string& operand);
-    // The destination of WRITE and the source of READ end at the first "," outside single
-    // quotes, so that a literal may hold a comma.
-    static std::size_t destinationComma(const std::string& argument);
     // An element of an array of the given kind in a numeric operand: the slot, or 0 after
     // reporting why not.
     std::int32_t numericElement(const std::string& operand, std::size_t open, SymbolKind kind);
-    std::int32_t IntegerBuiltin(const std::string& name, const std::string& argument);
-    double RealBuiltin(const std::string& name, const std::string& argument);
-    std::string builtinArgument(const std::string& argument);
+    std::int32_t IntegerBuiltin(std::optional<Function> function, const std::string& argument);
+    double RealBuiltin(std::optional<Function> function, const std::string& argument);
+    std::string builtinArgument(Function function, const std::string& argument);
     TextChannel* channelOf(const SymbolEntry& entry);
     // The channel of a file variable's slot, nullptr when the slot is no file's.
     TextChannel* fileChannel(std::int32_t slot) {
@@ -282,6 +384,7 @@ private:
 
     // The program's lines decoded for the fast path, kept from one call of Exec to the next.
     std::unique_ptr<DecodedProgram> decoded_;
+    const LineList* decodedLines_ = nullptr; // the lines decoded_ holds, while Exec runs them
     bool fastForms_ = true;
     std::string scratch_; // the text a decoded statement builds, kept to save allocations
 };

@@ -2,6 +2,7 @@
 // precedence, no chaining and no grouping; parentheses only enclose a built-in's argument.
 #include "interpreter_p.h"
 #include "vocabulary.h"
+#include "reading.h"
 
 #include "numtext.h"
 #include "text.h"
@@ -10,20 +11,6 @@
 #include <limits>
 
 namespace zef {
-namespace {
-
-
-// Integer division by a real quotient rounded to the nearest integer, a half going to the
-// even neighbour; nullopt when the result does not fit in 32 bits.
-std::optional<std::int32_t> roundHalfEven(double value) {
-    if (!std::isfinite(value)) return std::nullopt;
-    const double r = std::nearbyint(value); // the default rounding mode: to nearest, ties even
-    if (r < -2147483648.0 || r > 2147483647.0) return std::nullopt;
-    return static_cast<std::int32_t>(r);
-}
-
-
-} // namespace
 
 InterpreterPrivate::Split InterpreterPrivate::SplitOperator(const std::string& expression) {
     const std::string text = trim(expression);
@@ -63,58 +50,66 @@ void InterpreterPrivate::IntegerExpression(std::string& text) {
     if (runStatus_ > 0) return;
     const std::int64_t b = IntegerOperand(s.right);
     if (runStatus_ > 0) return;
-    std::int32_t result = 0;
-    if (s.op.empty()) result = static_cast<std::int32_t>(a);
-    else if (s.op == "+") result = wrap32(a + b);
-    else if (s.op == "-") result = wrap32(a - b);
-    else if (s.op == "*") result = wrap32(a * b);
-    else if (s.op == "\\" || s.op == "MOD") {
-        // Division by zero stops the run without a message of its own.
-        if (b == 0) {
-            runStatus_ = StatusStop;
-            return;
-        }
-        result = s.op == "MOD" ? wrap32(a % b) : wrap32(a / b);
-    } else if (s.op == "/") {
-        const auto q = b == 0 ? std::nullopt : roundHalfEven(double(a) / double(b));
-        if (!q) {
-            runStatus_ = StatusStop;
-            return;
-        }
-        result = *q;
+    // Division by zero stops the run without a message of its own.
+    const auto result = integerOperation(numericOpOf(s.op), a, b);
+    if (!result) {
+        runStatus_ = StatusStop;
+        return;
     }
-    text = formatInteger(result);
+    text = formatInteger(*result);
+}
+
+InterpreterPrivate::NumericOperandText InterpreterPrivate::readNumericOperand(const std::string& text,
+                                                                             SymbolKind kind) const {
+    NumericOperandText r;
+    using Form = NumericOperandText::Form;
+    r.operand = trim(text);
+    const std::string& operand = r.operand;
+    if (operand.empty()) return r;
+    const bool integer = kind == SymbolKind::Integer;
+    r.form = Form::Number;
+    if (inSet(operand[0], integer ? "0123456789+-" : "0123456789+-.")) return r;
+    const std::string upper = upperAscii(operand);
+    r.form = Form::Variable;
+    if ((r.entry = findSymbol(upper))) return r;
+    r.form = Form::Nullary;
+    if (functionFor(upper) == (integer ? Function::ParamCount : Function::Random)) return r;
+    r.form = Form::Call;
+    if (const auto open = operand.find('('); open != std::string::npos) {
+        r.function = functionFor(upper.substr(0, open));
+        r.argument = operand.substr(open + 1);
+        return r;
+    }
+    r.form = Form::Element;
+    if ((r.open = operand.find('[')) != std::string::npos) return r;
+    r.form = Form::Unknown;
+    return r;
 }
 
 std::int32_t InterpreterPrivate::IntegerOperand(const std::string& operandText) {
-    const std::string operand = trim(operandText);
-    if (operand.empty()) return 0;
-    if (inSet(operand[0], "0123456789+-")) {
+    const NumericOperandText r = readNumericOperand(operandText, SymbolKind::Integer);
+    switch (r.form) {
+    case NumericOperandText::Form::Empty: return 0;
+    case NumericOperandText::Form::Number:
         // A number that does not convert is not the interpreter's to handle: the run is
         // abandoned with the conversion's own report.
-        if (const auto v = parseInteger(operand)) return *v;
+        if (const auto v = parseInteger(r.operand)) return *v;
         runStatus_ = StatusStop;
-        throw RunAbandoned(messageFor(Message::NotAnInteger, operand));
-    }
-    const std::string upper = upperAscii(operand);
-    if (const SymbolEntry* entry = findSymbol(upper)) {
-        if (entry->Kind != SymbolKind::Integer) {
-            fail(Message::OperandType);
-            return 0;
-        }
-        return LitValeur(entry->Index, SymbolKind::Integer).i;
-    }
-    if (functionFor(upper) == Function::ParamCount) {
+        throw RunAbandoned(messageFor(Message::NotAnInteger, r.operand));
+    case NumericOperandText::Form::Variable:
+        if (r.entry->Kind != SymbolKind::Integer) break;
+        return LitValeur(r.entry->Index, SymbolKind::Integer).i;
+    case NumericOperandText::Form::Nullary:
         splitArguments();
         return argumentCount_;
-    }
-    if (const auto open = operand.find('('); open != std::string::npos)
-        return IntegerBuiltin(upper.substr(0, open), operand.substr(open + 1));
-    if (const auto open = operand.find('['); open != std::string::npos) {
-        const std::int32_t slot = numericElement(operand, open, SymbolKind::Integer);
+    case NumericOperandText::Form::Call: return IntegerBuiltin(r.function, r.argument);
+    case NumericOperandText::Form::Element: {
+        const std::int32_t slot = numericElement(r.operand, r.open, SymbolKind::Integer);
         return slot ? LitValeur(slot, SymbolKind::Integer).i : 0;
     }
-    fail(Message::ExpressionError);
+    case NumericOperandText::Form::Unknown: fail(Message::ExpressionError); return 0;
+    }
+    fail(Message::OperandType);
     return 0;
 }
 
@@ -140,42 +135,39 @@ std::int32_t InterpreterPrivate::numericElement(const std::string& operand, std:
 }
 
 // The argument of ABS, INT, ORD, VAL and of the real built-ins: one literal or one
-// variable reference, closing parenthesis removed. Its value text is returned even when it
-// could not be evaluated, so that the conversion that follows reports it as well.
-std::string InterpreterPrivate::builtinArgument(const std::string& argument) {
-    std::string value = dropLast(trim(argument));
+// variable reference. Its value text is returned even when it could not be evaluated, so
+// that the conversion that follows reports it as well.
+std::string InterpreterPrivate::builtinArgument(Function function, const std::string& argument) {
+    std::string value = builtinArguments(function, argument).front();
     ScalarValue(value);
     return value;
 }
 
-std::int32_t InterpreterPrivate::IntegerBuiltin(const std::string& name, const std::string& argument) {
-    const auto function = functionFor(name);
+std::int32_t InterpreterPrivate::IntegerBuiltin(std::optional<Function> function, const std::string& argument) {
     if (function == Function::Pos || function == Function::Length) {
-        const std::string inner = dropLast(argument);
+        const std::vector<std::string> arguments = builtinArguments(*function, argument);
         if (function == Function::Length) {
-            std::string s = inner;
+            std::string s = arguments[0];
             StringValue(s);
             return runStatus_ > 0 ? 0 : static_cast<std::int32_t>(s.size());
         }
-        const auto comma = inner.find(',');
-        if (comma == std::string::npos) {
+        if (arguments.size() < 2) {
             fail(Message::SyntaxError);
             return 0;
         }
-        std::string needle = inner.substr(0, comma), haystack = inner.substr(comma + 1);
+        std::string needle = arguments[0], haystack = arguments[1];
         StringValue(needle);
         if (runStatus_ > 0) return 0;
         StringValue(haystack);
         if (runStatus_ > 0) return 0;
-        const auto at = haystack.find(needle);
-        return at == std::string::npos ? 0 : static_cast<std::int32_t>(at) + 1;
+        return positionOf(needle, haystack);
     }
     if (function != Function::Abs && function != Function::Int && function != Function::Ord &&
         function != Function::Val) {
         fail(Message::ExpressionError);
         return 0;
     }
-    const std::string value = builtinArgument(argument);
+    const std::string value = builtinArgument(*function, argument);
     auto failed = [&]() {
         fail(Message::BadNumber, value);
         return 0;
@@ -203,20 +195,12 @@ void InterpreterPrivate::RealExpression(std::string& text) {
     if (runStatus_ > 0) return;
     const double b = RealOperand(s.right);
     if (runStatus_ > 0) return;
-    double result = 0;
-    if (s.op.empty()) result = a;
-    else if (s.op == "+") result = a + b;
-    else if (s.op == "-") result = a - b;
-    else if (s.op == "*") result = a * b;
-    else if (s.op == "/") {
-        if (b == 0) {
-            runStatus_ = StatusStop; // division by zero: no message of its own
-            return;
-        }
-        result = a / b;
+    const auto result = realOperation(numericOpOf(s.op), a, b);
+    if (!result) {
+        runStatus_ = StatusStop; // division by zero: no message of its own
+        return;
     }
-    // The backslash, MOD and "**" give 0 on reals.
-    const auto stored = roundToReal48(result);
+    const auto stored = roundToReal48(*result);
     if (!stored) {
         runStatus_ = StatusStop; // too large for the format, or not a number
         return;
@@ -225,59 +209,45 @@ void InterpreterPrivate::RealExpression(std::string& text) {
 }
 
 double InterpreterPrivate::RealOperand(const std::string& operandText) {
-    const std::string operand = trim(operandText);
-    if (operand.empty()) return 0;
-    const char sep = platform_.regional.decimalSeparator;
-    if (inSet(operand[0], "0123456789+-.")) {
-        const auto d = parseReal(operand, sep);
-        const auto r = d ? roundToReal48(*d) : std::nullopt;
-        if (r) return *r;
+    const NumericOperandText r = readNumericOperand(operandText, SymbolKind::Real);
+    switch (r.form) {
+    case NumericOperandText::Form::Empty: return 0;
+    case NumericOperandText::Form::Number: {
+        const auto d = parseReal(r.operand, platform_.regional.decimalSeparator);
+        const auto v = d ? roundToReal48(*d) : std::nullopt;
+        if (v) return *v;
         runStatus_ = StatusStop;
-        throw RunAbandoned(messageFor(Message::NotAReal, operand));
+        throw RunAbandoned(messageFor(Message::NotAReal, r.operand));
     }
-    const std::string upper = upperAscii(operand);
-    if (const SymbolEntry* entry = findSymbol(upper)) {
-        if (entry->Kind != SymbolKind::Real) {
-            fail(Message::OperandType);
-            return 0;
-        }
-        return LitValeur(entry->Index, SymbolKind::Real).r.toDouble();
-    }
-    if (functionFor(upper) == Function::Random) {
+    case NumericOperandText::Form::Variable:
+        if (r.entry->Kind != SymbolKind::Real) break;
+        return LitValeur(r.entry->Index, SymbolKind::Real).r.toDouble();
+    case NumericOperandText::Form::Nullary: {
         // 39 random bits: every value is exact in the 6-byte format and stays below 1.
         const std::uint64_t bits = (std::uint64_t{random_()} << 7) ^ (random_() >> 25);
         return std::ldexp(static_cast<double>(bits & ((std::uint64_t{1} << 39) - 1)), -39);
     }
-    if (const auto open = operand.find('('); open != std::string::npos)
-        return RealBuiltin(upper.substr(0, open), operand.substr(open + 1));
-    if (const auto open = operand.find('['); open != std::string::npos) {
-        const std::int32_t slot = numericElement(operand, open, SymbolKind::Real);
+    case NumericOperandText::Form::Call: return RealBuiltin(r.function, r.argument);
+    case NumericOperandText::Form::Element: {
+        const std::int32_t slot = numericElement(r.operand, r.open, SymbolKind::Real);
         return slot ? LitValeur(slot, SymbolKind::Real).r.toDouble() : 0;
     }
-    fail(Message::ExpressionError);
+    case NumericOperandText::Form::Unknown: fail(Message::ExpressionError); return 0;
+    }
+    fail(Message::OperandType);
     return 0;
 }
 
-double InterpreterPrivate::RealBuiltin(const std::string& name, const std::string& argument) {
-    const auto function = functionFor(name);
+double InterpreterPrivate::RealBuiltin(std::optional<Function> function, const std::string& argument) {
     if (function != Function::Abs && function != Function::Sqrt && function != Function::Sin &&
         function != Function::Cos && function != Function::Ln && function != Function::Exp) {
         fail(Message::ExpressionError);
         return 0;
     }
-    const std::string value = builtinArgument(argument);
+    const std::string value = builtinArgument(*function, argument);
     const auto parsed = parseReal(value, platform_.regional.decimalSeparator);
     const auto x = parsed ? roundToReal48(*parsed) : std::nullopt;
-    std::optional<double> result;
-    if (x) {
-        const double v = *x;
-        if (function == Function::Abs) result = std::fabs(v);
-        else if (function == Function::Sqrt) result = v < 0 ? std::nullopt : std::optional(std::sqrt(v));
-        else if (function == Function::Sin) result = std::sin(v);
-        else if (function == Function::Cos) result = std::cos(v);
-        else if (function == Function::Ln) result = v <= 0 ? std::nullopt : std::optional(std::log(v));
-        else result = std::exp(v);
-    }
+    const auto result = x ? realFunction(*function, *x) : std::nullopt;
     const auto stored = result ? roundToReal48(*result) : std::nullopt;
     if (!stored) {
         fail(Message::BadNumber, value);

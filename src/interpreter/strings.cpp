@@ -2,7 +2,7 @@
 // parameters and the conditions of the control statements.
 #include "interpreter_p.h"
 #include "vocabulary.h"
-#include "decode.h"
+#include "reading.h"
 
 #include "numtext.h"
 #include "text.h"
@@ -13,14 +13,7 @@ namespace zef {
 
 void InterpreterPrivate::StringExpression(std::string& text) {
     runStatus_ = StatusOk;
-    // The split is at the last "+" outside quotes, so 'x' + 'y' + 'z' reads its first
-    // operand as one literal from its first to its last quote.
-    bool outside = true;
-    std::size_t plus = std::string::npos;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\'') outside = !outside;
-        else if (text[i] == '+' && outside) plus = i;
-    }
+    const std::size_t plus = stringPlus(text);
     if (plus == std::string::npos) {
         const std::string result = StringTerm(text);
         if (runStatus_ == StatusOk) text = result;
@@ -34,27 +27,23 @@ void InterpreterPrivate::StringExpression(std::string& text) {
 }
 
 std::string InterpreterPrivate::StringTerm(const std::string& operandText) {
-    std::string operand = trim(operandText);
-    const auto open = operand.find('(');
-    if ((!operand.empty() && operand[0] == '\'') || open == std::string::npos) {
-        StringValue(operand);
-        return operand;
+    StringTermText term = readStringTerm(operandText);
+    if (!term.call) {
+        StringValue(term.operand);
+        return term.operand;
     }
-    const std::string name = upperAscii(operand.substr(0, open));
-    const std::string argument = operand.substr(open + 1); // still ends with ")"
-    const std::string inner = dropLast(argument);
-    const auto function = functionFor(name);
+    const std::optional<Function> function = term.function;
+    const std::string& argument = term.argument;
+    const std::vector<std::string> arguments =
+        function ? builtinArguments(*function, argument) : std::vector<std::string>{};
 
     if (function == Function::Copy) {
-        const auto comma = inner.find(',');
-        if (comma == std::string::npos) return inner;
-        std::string s = inner.substr(0, comma);
+        if (arguments.size() < 2) return arguments[0];
+        std::string s = arguments[0];
         StringValue(s);
         if (runStatus_ > 0) return {};
-        const std::string rest = inner.substr(comma + 1);
-        const auto comma2 = rest.find(',');
-        if (comma2 == std::string::npos) return {}; // no count: from and count are 0
-        std::string from = rest.substr(0, comma2), count = rest.substr(comma2 + 1);
+        if (arguments.size() < 3) return {}; // no count: from and count are 0
+        std::string from = arguments[1], count = arguments[2];
         ScalarValue(from);
         const auto f = runStatus_ == StatusOk ? parseInteger(from) : std::nullopt;
         if (runStatus_ > 0 || !f) {
@@ -67,9 +56,9 @@ std::string InterpreterPrivate::StringTerm(const std::string& operandText) {
             fail(Message::ExpressionError);
             return {};
         }
-        const std::int64_t start = *f < 1 ? 1 : *f;
-        if (start > static_cast<std::int64_t>(s.size()) || *n < 0) return {};
-        return s.substr(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(*n));
+        std::string copy;
+        appendCopy(copy, s, *f, *n);
+        return copy;
     }
     if (function == Function::ParamStr) {
         // Only the first character counts: PARAMSTR(12) is parameter 1.
@@ -83,7 +72,7 @@ std::string InterpreterPrivate::StringTerm(const std::string& operandText) {
         return n <= argumentCount_ ? argumentTexts_[n] : std::string();
     }
     if (function == Function::Chr || function == Function::IntToHex || function == Function::IntToStr) {
-        std::string value = inner;
+        std::string value = arguments[0];
         ScalarValue(value);
         if (runStatus_ > 0) return {};
         if (function == Function::IntToStr) {
@@ -98,19 +87,19 @@ std::string InterpreterPrivate::StringTerm(const std::string& operandText) {
             fail(Message::ConversionError);
             return {};
         }
-        if (function == Function::Chr) return std::string(1, static_cast<char>(*i & 0xFF));
-        char hex[16];
-        std::snprintf(hex, sizeof hex, "%X", static_cast<unsigned>(*i));
-        return hex;
+        std::string result;
+        if (function == Function::Chr) appendChr(result, *i);
+        else appendHex(result, *i);
+        return result;
     }
     if (function == Function::UpperCase || function == Function::LowerCase) {
-        std::string s = inner;
+        std::string s = arguments[0];
         StringValue(s);
         if (runStatus_ > 0) return {};
         return function == Function::UpperCase ? upperAscii(s) : lowerAscii(s);
     }
     if (function == Function::DateToStr || function == Function::TimeToStr) {
-        if (upperAscii(inner) != "DATE") {
+        if (upperAscii(arguments[0]) != "DATE") {
             fail(Message::BadDateTime);
             return {};
         }
@@ -126,51 +115,21 @@ std::string InterpreterPrivate::StringTerm(const std::string& operandText) {
 // array element. Two such operands compare by value.
 bool InterpreterPrivate::isNumericOperand(const std::string& operand) {
     if (operand.empty()) return false;
-    if (std::string_view(".0123456789+-").find(operand[0]) != std::string_view::npos) return true;
-    const auto open = operand.find('[');
-    const std::string name = upperAscii(open == std::string::npos ? operand : operand.substr(0, open + 1));
-    const SymbolEntry* entry = findSymbol(name);
+    if (isNumberStart(operand[0])) return true;
+    const SymbolEntry* entry = findSymbol(upperAscii(readReference(operand).name));
     return entry && (entry->Kind == SymbolKind::Integer || entry->Kind == SymbolKind::Real);
 }
 
-bool findComparison(const std::string& condition, std::size_t& at, std::string& op) {
-    op.clear();
-    for (const char* two : {"<=", ">=", "<>"}) {
-        if ((at = condition.find(two)) != std::string::npos) {
-            op = two;
-            break;
-        }
-    }
-    if (op.empty()) {
-        // Text between double quotes and single-quoted literals hold no operator.
-        bool inDouble = false, inSingle = false;
-        for (std::size_t i = 0; i < condition.size(); ++i) {
-            const char c = condition[i];
-            if (c == '"' && !inSingle) inDouble = !inDouble;
-            else if (c == '\'' && !inDouble) inSingle = !inSingle;
-            else if (!inDouble && !inSingle && (c == '<' || c == '>' || c == '=')) {
-                at = i;
-                op = std::string(1, c);
-                break;
-            }
-        }
-    }
-    return !op.empty();
-}
-
 bool InterpreterPrivate::EvaluateCondition(const std::string& condition) {
-    const std::string upper = upperAscii(condition);
-    if (startsWith(upper, "NOT EOF(")) return !FileEof(condition.substr(condition.find('(') + 1));
-    if (startsWith(upper, "EOF(")) return FileEof(condition.substr(condition.find('(') + 1));
-
-    std::size_t at = std::string::npos;
-    std::string op;
-    if (!findComparison(condition, at, op)) {
-        fail(Message::BadCondition);
-        return false;
+    const ConditionText c = readCondition(condition);
+    switch (c.form) {
+    case ConditionText::Form::NotEndOfFile: return !FileEof(c.file);
+    case ConditionText::Form::EndOfFile: return FileEof(c.file);
+    case ConditionText::Form::NoOperator: fail(Message::BadCondition); return false;
+    case ConditionText::Form::Comparison: break;
     }
-    const std::string leftOperand = trim(condition.substr(0, at));
-    const std::string rightOperand = trim(condition.substr(at + op.size()));
+    const std::string& leftOperand = c.left;
+    const std::string& rightOperand = c.right;
     std::string left = leftOperand, right = rightOperand;
     ScalarValue(left);
     if (runStatus_ > 0) return false;
@@ -183,9 +142,7 @@ bool InterpreterPrivate::EvaluateCondition(const std::string& condition) {
         // Literals are written with a point; variables' real texts use the regional separator.
         auto number = [&](const std::string& operand, const std::string& value) {
             if (const auto i = parseInteger(value)) return std::optional<double>(*i);
-            const char sep = std::string_view(".0123456789+-").find(operand[0]) != std::string_view::npos
-                                 ? '.'
-                                 : platform_.regional.decimalSeparator;
+            const char sep = isNumberStart(operand[0]) ? '.' : platform_.regional.decimalSeparator;
             auto d = parseReal(value, sep);
             if (!d) d = parseReal(value, platform_.regional.decimalSeparator);
             return d;
@@ -196,25 +153,8 @@ bool InterpreterPrivate::EvaluateCondition(const std::string& condition) {
             compared = true;
         }
     }
-    if (!compared) {
-        // Right-aligned in 16 characters, compared by character code: shorter texts come
-        // first, and a longer value loses its leading characters.
-        auto field = [](const std::string& v) {
-            const std::string padded = std::string(16, ' ') + v;
-            return padded.substr(padded.size() - 16);
-        };
-        const std::string a = field(left), b = field(right);
-        for (std::size_t i = 0; i < 16 && order == 0; ++i) {
-            const auto ca = static_cast<unsigned char>(a[i]), cb = static_cast<unsigned char>(b[i]);
-            if (ca != cb) order = ca < cb ? -1 : 1;
-        }
-    }
-    if (op == "=") return order == 0;
-    if (op == "<>") return order != 0;
-    if (op == "<") return order < 0;
-    if (op == ">") return order > 0;
-    if (op == "<=") return order <= 0;
-    return order >= 0;
+    if (!compared) order = compareAsFields(left, right);
+    return satisfies(c.op, order);
 }
 
 } // namespace zef

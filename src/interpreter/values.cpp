@@ -1,6 +1,7 @@
 // Values and variable access: operands become value texts, value texts go into the typed
 // stores. Every evaluator passes values around as text.
 #include "interpreter_p.h"
+#include "reading.h"
 
 #include "numtext.h"
 #include "text.h"
@@ -8,11 +9,6 @@
 #include <charconv>
 
 namespace zef {
-namespace {
-
-bool isNumberStart(char c) { return std::string_view(".0123456789+-").find(c) != std::string_view::npos; }
-
-} // namespace
 
 std::int64_t InterpreterPrivate::Indice(const std::string& indexText) {
     // An index is read afresh: it leaves the run status clear unless it is wrong itself.
@@ -100,20 +96,13 @@ bool InterpreterPrivate::resolveReference(const std::string& text, std::string& 
                                    std::int32_t& slot, bool& found) {
     found = false;
     std::int64_t offset = 0;
-    const auto open = text.find('[');
-    if (open != std::string::npos) {
-        // The index stands between "[" and the first "]" after it; without "]" it is empty,
-        // which is no index.
-        const auto close = text.find(']', open + 1);
-        const std::string index =
-            close == std::string::npos ? std::string() : text.substr(open + 1, close - open - 1);
-        offset = Indice(index);
+    ReferenceText reference = readReference(text);
+    if (reference.element) {
+        // Without "]" the index is empty, which is no index.
+        offset = Indice(reference.index);
         if (runStatus_ > 0) return false;
-        lookupName = text.substr(0, open + 1);
-    } else {
-        lookupName = text;
     }
-    lookupName = upperAscii(lookupName);
+    lookupName = upperAscii(reference.name);
     const SymbolEntry* entry = findSymbol(lookupName);
     // Unknown, the reference stops the statement (its caller says why); found, it leaves
     // the status clear, whatever an earlier item of the statement left there.
@@ -133,19 +122,15 @@ bool InterpreterPrivate::resolveReference(const std::string& text, std::string& 
 void InterpreterPrivate::ScalarValue(std::string& text) {
     if (text.empty()) return fail(Message::BadExpression);
     if (text[0] == '\'') {
-        // A string literal: only the first doubled quote is reduced to one.
-        std::string rest = text.substr(1);
-        if (const auto pair = rest.find("''"); pair != std::string::npos) rest.erase(pair, 1);
-        if (rest.empty() || rest.back() != '\'') return fail(Message::UnterminatedString);
-        rest.pop_back();
-        text = rest;
+        auto value = quotedValue(text);
+        if (!value) return fail(Message::UnterminatedString);
+        text = std::move(*value);
         return;
     }
     if (isNumberStart(text[0])) {
         // A number stays as written (007 stays 007); each stray character is reported.
         for (char c : text)
-            if (std::string_view(".-+1234567890").find(c) == std::string_view::npos)
-                fail(Message::BadExpression);
+            if (!isNumberCharacter(c)) fail(Message::BadExpression);
         return;
     }
     std::string name;
@@ -165,8 +150,9 @@ void InterpreterPrivate::StringValue(std::string& text) {
     if (text.empty()) return fail(Message::BadExpression);
     if (text[0] == '\'') {
         // Doubled quotes are not reduced here.
-        if (text.size() < 2 || text.back() != '\'') return fail(Message::UnterminatedString);
-        text = text.substr(1, text.size() - 2);
+        auto value = quotedString(text);
+        if (!value) return fail(Message::UnterminatedString);
+        text = std::move(*value);
         return;
     }
     std::string name;
@@ -176,8 +162,7 @@ void InterpreterPrivate::StringValue(std::string& text) {
     if (!resolveReference(text, name, kind, slot, found)) {
         if (!found && runStatus_ > 0 && !name.empty()) {
             // The name as written, with its "[" for an element.
-            const auto open = text.find('[');
-            fail(Message::UnknownStringVariable, open == std::string::npos ? text : text.substr(0, open + 1));
+            fail(Message::UnknownStringVariable, readReference(text).name);
         }
         return;
     }
