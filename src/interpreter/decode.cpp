@@ -459,9 +459,12 @@ void FastPath::decode(const InterpreterPrivate& interpreter, DecodedLine& d) {
     decodeStatement(interpreter, d);
     // A READ on the screen waits for the user and may be interrupted, and a number read
     // may not convert: those report through the driver.
-    const bool reportsItself = (d.statement == Statement::Read || d.statement == Statement::Readln) &&
-                               (d.transfer.target == Transfer::Target::Screen ||
-                                (d.transfer.target == Transfer::Target::File && d.transfer.kind != SymbolKind::String));
+    // Opening and closing a file may fail as well.
+    const bool reportsItself = ((d.statement == Statement::Read || d.statement == Statement::Readln) &&
+                                (d.transfer.target == Transfer::Target::Screen ||
+                                 (d.transfer.target == Transfer::Target::File && d.transfer.kind != SymbolKind::String))) ||
+                               d.statement == Statement::Reset || d.statement == Statement::Rewrite ||
+                               d.statement == Statement::Close;
     d.handler = handlerFor(d);
     d.loopSafe = d.handler && !reportsItself;
 }
@@ -542,6 +545,29 @@ void FastPath::decodeStatement(const InterpreterPrivate& interpreter, DecodedLin
             t.kind = target->Kind;
             t.slot = target->Index;
         }
+        d.fast = true;
+        return;
+    }
+    case Statement::AssignFile:
+    case Statement::Reset:
+    case Statement::Rewrite:
+    case Statement::Close: {
+        Transfer& t = d.transfer;
+        std::string name = fileName(argument);
+        if (d.statement == Statement::AssignFile) {
+            const AssignFileText assignment = readAssignFile(argument);
+            if (!assignment.hasComma) return;
+            auto value = decoder.stringOperand(assignment.name);
+            if (!value) return;
+            t.value = std::move(*value);
+            name = assignment.file;
+        } else if (d.statement == Statement::Rewrite && name == "PRN") {
+            return; // the printer's
+        }
+        const SymbolEntry* file = interpreter.findSymbol(name);
+        if (!file || file->Kind != SymbolKind::File) return;
+        t.target = Transfer::Target::File;
+        t.file = file->Index;
         d.fast = true;
         return;
     }

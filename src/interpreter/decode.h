@@ -57,7 +57,8 @@ struct StringTerm {
     Operand source, from, count;
 };
 
-// Where WRITE, WRITELN, READ and READLN go, and what they write or read into.
+// Where WRITE, WRITELN, READ and READLN go, and what they write or read into; the file
+// variable of ASSIGN, RESET, REWRITE and CLOSE, and the name ASSIGN gives it.
 struct Transfer {
     enum class Target : char { LineOnly, Screen, File };
     Target target = Target::Screen;

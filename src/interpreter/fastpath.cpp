@@ -615,6 +615,22 @@ class FastStatements {
         in.runStatus_ = StatusOk;
         return FastValues(in).read(d.transfer, d.statement == Statement::Readln);
     }
+    // ASSIGN, RESET, REWRITE and CLOSE of a file variable.
+    static bool fileStatement(InterpreterPrivate& in, DecodedProgram&, DecodedLine& d, std::int32_t&) {
+        TextChannel* channel = in.fileChannel(d.transfer.file);
+        if (!channel) return false;
+        if (d.statement == Statement::AssignFile) {
+            const std::string* name = FastValues(in).string(d.transfer.value);
+            if (!name) return false;
+            in.runStatus_ = StatusOk;
+            channel->bind(*name);
+            return true;
+        }
+        in.runStatus_ = StatusOk;
+        if (d.statement == Statement::Close) in.closeChannel(*channel);
+        else in.openChannel(*channel, d.statement == Statement::Rewrite);
+        return true;
+    }
     [[gnu::always_inline]] static inline bool forEntry(InterpreterPrivate& in, DecodedProgram& program, DecodedLine& d, std::int32_t& current) {
         // The counter takes its first value and the loop's frame goes on the value stack;
         // the body always runs once, as there is no test before the first pass.
@@ -850,6 +866,10 @@ class FastStatements {
         case Statement::Read:
         case Statement::Readln: return &adapt<&read>;
         case Statement::For: return &adapt<&forEntry>;
+        case Statement::AssignFile:
+        case Statement::Reset:
+        case Statement::Rewrite:
+        case Statement::Close: return &adapt<&fileStatement>;
         default: return nullptr;
         }
     }

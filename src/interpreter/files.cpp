@@ -22,14 +22,13 @@ void InterpreterPrivate::abandonIo(int error) {
 }
 
 void InterpreterPrivate::AssignFileStatement(const std::string& argument) {
-    const std::string text = fileName(argument);
-    const auto comma = text.find(',');
-    if (comma == std::string::npos) return fail(Message::SyntaxError);
+    const AssignFileText assignment = readAssignFile(argument);
+    if (!assignment.hasComma) return fail(Message::SyntaxError);
     // A literal name arrives upper-cased; a string variable gives its value as stored.
-    std::string name = text.substr(comma + 1);
+    std::string name = assignment.name;
     StringValue(name);
     if (runStatus_ > 0) return;
-    const SymbolEntry* entry = findSymbol(trim(text.substr(0, comma)));
+    const SymbolEntry* entry = findSymbol(assignment.file);
     TextChannel* channel = entry ? channelOf(*entry) : nullptr;
     if (!channel) return fail(Message::FileVariableExpected);
     channel->bind(name);
@@ -52,7 +51,11 @@ void InterpreterPrivate::ResetStatement(const std::string& argument, bool rewrit
     const SymbolEntry* entry = findSymbol(name);
     TextChannel* channel = entry ? channelOf(*entry) : nullptr;
     if (!channel) return fail(Message::FileVariableExpected);
-    const int error = rewrite ? channel->openWrite() : channel->openRead();
+    openChannel(*channel, rewrite);
+}
+
+void InterpreterPrivate::openChannel(TextChannel& channel, bool rewrite) {
+    const int error = rewrite ? channel.openWrite() : channel.openRead();
     if (error == IoNotEnoughMemory) abandonMemory();
     if (error != IoOk) fail(Message::OpenFailed);
 }
@@ -62,7 +65,11 @@ void InterpreterPrivate::CloseStatement(const std::string& argument) {
     const SymbolEntry* entry = findSymbol(name);
     TextChannel* channel = entry ? channelOf(*entry) : nullptr;
     if (!channel) return fail(Message::FileVariableExpected);
-    if (channel->close() != IoOk) fail(Message::CloseOrEofFailed);
+    closeChannel(*channel);
+}
+
+void InterpreterPrivate::closeChannel(TextChannel& channel) {
+    if (channel.close() != IoOk) fail(Message::CloseOrEofFailed);
 }
 
 void InterpreterPrivate::FileWrite(TransferText& transfer, bool newLine) {

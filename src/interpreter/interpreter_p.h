@@ -342,6 +342,9 @@ private:
     void readFromScreen(SymbolKind kind, std::int32_t slot, bool newLine);
     void writeToChannel(TextChannel& channel, const std::string& value, bool newLine);
     void readFromChannel(TextChannel& channel, SymbolKind kind, std::int32_t slot, bool newLine);
+    // What RESET, REWRITE and CLOSE do once their file variable is known.
+    void openChannel(TextChannel& channel, bool rewrite);
+    void closeChannel(TextChannel& channel);
     [[noreturn]] void abandonIo(int error);
     [[noreturn]] void abandonMemory();
     // A stop asked from outside (Ctrl+C, the IDE's interrupt), checked at every statement.

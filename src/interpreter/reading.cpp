@@ -247,6 +247,17 @@ ForHeadingText readForHeading(const std::string& argument) {
     return h;
 }
 
+AssignFileText readAssignFile(const std::string& argument) {
+    AssignFileText a;
+    const std::string text = fileName(argument);
+    const auto comma = text.find(',');
+    a.hasComma = comma != std::string::npos;
+    if (!a.hasComma) return a;
+    a.file = trim(text.substr(0, comma));
+    a.name = text.substr(comma + 1);
+    return a;
+}
+
 std::string procedureName(const std::string& argument) { return upperAscii(trim(argument)); }
 std::string labelName(const std::string& argument) { return upperAscii(trim(argument)) + ":"; }
 std::string fileName(const std::string& argument) { return upperAscii(trim(dropLast(argument))); }

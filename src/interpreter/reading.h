@@ -123,6 +123,15 @@ struct ForHeadingText {
 };
 ForHeadingText readForHeading(const std::string& argument);
 
+// ASSIGN(F, name), upper-cased as a whole: the file variable's name and the operand that
+// gives the file's name, split at the first comma.
+struct AssignFileText {
+    bool hasComma = false;
+    std::string file; // trimmed
+    std::string name; // as written after the comma
+};
+AssignFileText readAssignFile(const std::string& argument);
+
 // The names CALL and GOTO look up, and the argument of the file statements without its
 // closing parenthesis: upper case, trimmed (a label with its ":").
 std::string procedureName(const std::string& argument);
