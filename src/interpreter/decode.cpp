@@ -175,7 +175,7 @@ class Decoder {
     }
 
     // IntegerOperand and RealOperand: a number, a variable, a built-in of its arguments, an
-    // element. PARAMCOUNT and RANDOM stay with the text path.
+    // element. RANDOM and PARAMCOUNT read the generator and the run parameters.
     std::optional<Operand> numericOperand(const std::string& text, SymbolKind kind) const {
         const auto r = in_.readNumericOperand(text, kind);
         const bool integer = kind == SymbolKind::Integer;
@@ -231,6 +231,9 @@ class Decoder {
             return e;
         }
         case InterpreterPrivate::NumericOperandText::Form::Nullary:
+            o.kind = Operand::Kind::Builtin;
+            o.function = integer ? Function::ParamCount : Function::Random;
+            return o;
         case InterpreterPrivate::NumericOperandText::Form::Unknown: return std::nullopt;
         }
         return std::nullopt;
@@ -409,6 +412,18 @@ class Decoder {
         case Function::LowerCase:
             source = stringOperand(arguments[0]);
             break;
+        case Function::ParamStr: {
+            // The parameter's number, as an integer literal.
+            const auto n = parameterNumber(arguments[0]);
+            if (!n) return std::nullopt;
+            t.from.kind = Operand::Kind::Integer;
+            t.from.i = *n;
+            return t;
+        }
+        case Function::DateToStr:
+        case Function::TimeToStr:
+            if (!isDateArgument(arguments[0])) return std::nullopt;
+            return t;
         default:
             return std::nullopt;
         }
@@ -432,6 +447,21 @@ class Decoder {
             auto l = numericOperand(s.left, d.destination.type);
             auto r = numericOperand(s.right, d.destination.type);
             if (!l || !r) return false;
+            // RANDOM moves the generator on, so its form is made only where nothing after it
+            // can hand the statement back: into a variable, alone or with +, - or * and a
+            // literal, a variable or RANDOM (a value below 1 added to a real, or multiplying
+            // it, cannot leave the 6-byte format).
+            auto random = [](const Operand& o) {
+                return o.kind == Operand::Kind::Builtin && o.function == Function::Random;
+            };
+            auto certain = [&](const Operand& o) {
+                return o.kind == Operand::Kind::Real || o.kind == Operand::Kind::Scalar || random(o);
+            };
+            if ((random(*l) || random(*r)) &&
+                (d.destination.kind != Operand::Kind::Scalar || !certain(*l) || !certain(*r) ||
+                 (d.op != NumericOp::None && d.op != NumericOp::Add && d.op != NumericOp::Sub &&
+                  d.op != NumericOp::Mul)))
+                return false;
             d.left = std::move(*l);
             d.right = std::move(*r);
             return true;

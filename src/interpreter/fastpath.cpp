@@ -62,6 +62,10 @@ class FastValues {
     // text: an integer's decimal text, a real's 15 digits (which read back as the same
     // real), a character, a string. What only that text can decide goes back to it.
     bool builtinInteger(const Operand& o, std::int64_t& out) const {
+        if (o.function == Function::ParamCount) {
+            out = in_.parameterCount();
+            return true;
+        }
         if (o.function == Function::Length || o.function == Function::Pos) {
             const std::string* first = string(o.inner[0]);
             if (!first) return false;
@@ -122,6 +126,10 @@ class FastValues {
     // The real built-ins on an integer or a real, computed on doubles and rounded to the
     // 6-byte real; a value outside their domain or the format goes back to the text path.
     bool builtinReal(const Operand& o, double& out) const {
+        if (o.function == Function::Random) {
+            out = in_.nextRandom();
+            return true;
+        }
         const Operand& argument = o.inner[0];
         double x = 0;
         if (argument.type == SymbolKind::Integer) {
@@ -316,6 +324,13 @@ class FastValues {
             appendCopy(value, *s, from, count);
             return true;
         }
+        case Function::ParamStr:
+            value += in_.parameterText(t.from.i);
+            return true;
+        case Function::DateToStr:
+        case Function::TimeToStr:
+            in_.appendDateTime(*t.function, value);
+            return true;
         case Function::UpperCase:
         case Function::LowerCase: {
             const std::string* s = string(t.source);

@@ -331,6 +331,24 @@ private:
     std::int32_t IntegerBuiltin(std::optional<Function> function, const std::string& argument);
     double RealBuiltin(std::optional<Function> function, const std::string& argument);
     std::string builtinArgument(Function function, const std::string& argument);
+    // RANDOM: the generator's next value; PARAMCOUNT: the number of run parameters;
+    // PARAMSTR(n): parameter n, the program's name for 0, nothing past the last.
+    double nextRandom();
+    std::int32_t parameterCount() {
+        splitArguments();
+        return argumentCount_;
+    }
+    const std::string& parameterText(int n) {
+        static const std::string none;
+        splitArguments();
+        if (n == 0) return programName_;
+        return n <= argumentCount_ ? argumentTexts_[static_cast<std::size_t>(n)] : none;
+    }
+    // DATETOSTR(DATE) and TIMETOSTR(DATE): the clock's date or time in the regional form.
+    void appendDateTime(Function function, std::string& out) {
+        const DateTime dt = now();
+        out += function == Function::DateToStr ? platform_.regional.formatDate(dt) : platform_.regional.formatTime(dt);
+    }
     TextChannel* channelOf(const SymbolEntry& entry);
     // The channel of a file variable's slot, nullptr when the slot is no file's.
     TextChannel* fileChannel(std::int32_t slot) {

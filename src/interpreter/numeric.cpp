@@ -99,9 +99,7 @@ std::int32_t InterpreterPrivate::IntegerOperand(const std::string& operandText) 
     case NumericOperandText::Form::Variable:
         if (r.entry->Kind != SymbolKind::Integer) break;
         return LitValeur(r.entry->Index, SymbolKind::Integer).i;
-    case NumericOperandText::Form::Nullary:
-        splitArguments();
-        return argumentCount_;
+    case NumericOperandText::Form::Nullary: return parameterCount();
     case NumericOperandText::Form::Call: return IntegerBuiltin(r.function, r.argument);
     case NumericOperandText::Form::Element: {
         const std::int32_t slot = numericElement(r.operand, r.open, SymbolKind::Integer);
@@ -222,11 +220,7 @@ double InterpreterPrivate::RealOperand(const std::string& operandText) {
     case NumericOperandText::Form::Variable:
         if (r.entry->Kind != SymbolKind::Real) break;
         return LitValeur(r.entry->Index, SymbolKind::Real).r.toDouble();
-    case NumericOperandText::Form::Nullary: {
-        // 39 random bits: every value is exact in the 6-byte format and stays below 1.
-        const std::uint64_t bits = (std::uint64_t{random_()} << 7) ^ (random_() >> 25);
-        return std::ldexp(static_cast<double>(bits & ((std::uint64_t{1} << 39) - 1)), -39);
-    }
+    case NumericOperandText::Form::Nullary: return nextRandom();
     case NumericOperandText::Form::Call: return RealBuiltin(r.function, r.argument);
     case NumericOperandText::Form::Element: {
         const std::int32_t slot = numericElement(r.operand, r.open, SymbolKind::Real);
@@ -236,6 +230,14 @@ double InterpreterPrivate::RealOperand(const std::string& operandText) {
     }
     fail(Message::OperandType);
     return 0;
+}
+
+double InterpreterPrivate::nextRandom() {
+    // 39 random bits: every value is exact in the 6-byte format and stays below 1.
+    const std::uint64_t high = random_();
+    const std::uint64_t low = random_();
+    const std::uint64_t bits = (high << 7) ^ (low >> 25);
+    return std::ldexp(static_cast<double>(bits & ((std::uint64_t{1} << 39) - 1)), -39);
 }
 
 double InterpreterPrivate::RealBuiltin(std::optional<Function> function, const std::string& argument) {

@@ -98,6 +98,13 @@ std::vector<std::string> builtinArguments(Function function, const std::string& 
     }
 }
 
+std::optional<int> parameterNumber(const std::string& argument) {
+    if (argument.empty() || argument[0] < '0' || argument[0] > '9') return std::nullopt;
+    return argument[0] - '0';
+}
+
+bool isDateArgument(const std::string& argument) { return upperAscii(argument) == "DATE"; }
+
 StringTermText readStringTerm(const std::string& text) {
     StringTermText t;
     t.operand = trim(text);

@@ -52,6 +52,12 @@ NumericOp numericOpOf(const std::string& op);
 // parts than the function takes means the commas are missing.
 std::vector<std::string> builtinArguments(Function function, const std::string& argument);
 
+// PARAMSTR's argument, as builtinArguments gives it: only its first character counts, a
+// digit (PARAMSTR(12) is parameter 1); nullopt when it is none.
+std::optional<int> parameterNumber(const std::string& argument);
+// DATETOSTR's and TIMETOSTR's argument: the word DATE, in any case.
+bool isDateArgument(const std::string& argument);
+
 // One term of a string expression: an operand, or a call (a "(" in a term that is no
 // quoted literal) of the function named before it.
 struct StringTermText {

@@ -61,15 +61,12 @@ std::string InterpreterPrivate::StringTerm(const std::string& operandText) {
         return copy;
     }
     if (function == Function::ParamStr) {
-        // Only the first character counts: PARAMSTR(12) is parameter 1.
-        if (argument.empty() || argument[0] < '0' || argument[0] > '9') {
+        const auto n = parameterNumber(arguments[0]);
+        if (!n) {
             fail(Message::BadIndex);
             return {};
         }
-        const int n = argument[0] - '0';
-        splitArguments();
-        if (n == 0) return programName_;
-        return n <= argumentCount_ ? argumentTexts_[n] : std::string();
+        return parameterText(*n);
     }
     if (function == Function::Chr || function == Function::IntToHex || function == Function::IntToStr) {
         std::string value = arguments[0];
@@ -99,13 +96,13 @@ std::string InterpreterPrivate::StringTerm(const std::string& operandText) {
         return function == Function::UpperCase ? upperAscii(s) : lowerAscii(s);
     }
     if (function == Function::DateToStr || function == Function::TimeToStr) {
-        if (upperAscii(arguments[0]) != "DATE") {
+        if (!isDateArgument(arguments[0])) {
             fail(Message::BadDateTime);
             return {};
         }
-        const DateTime dt = now();
-        return function == Function::DateToStr ? platform_.regional.formatDate(dt)
-                                   : platform_.regional.formatTime(dt);
+        std::string text;
+        appendDateTime(*function, text);
+        return text;
     }
     fail(Message::UnknownStatement);
     return {};
