@@ -502,6 +502,15 @@ TEST_F(Differential, HandedBackStatements) {
                                            "WRITELN(2);",
                                            "IF X >= 0.33333333333348495 THEN",
                                            "WRITELN(3);",
+                                           // RANDOM's form, and the text path's where the
+                                           // generator must not move twice.
+                                           "X := RANDOM * X;",
+                                           "X := X - RANDOM;",
+                                           "X := RANDOM / 2;",
+                                           "X := X + I;",
+                                           "WRITELN(X);",
+                                           "S := PARAMSTR(0) + DATETOSTR(DATE);",
+                                           "I := PARAMCOUNT;",
                                            "I := 6;",
                                            "T[I] := 1;",
                                            "J := T[I];",
