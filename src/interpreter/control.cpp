@@ -7,10 +7,6 @@
 #include "text.h"
 
 namespace zef {
-namespace {
-
-
-} // namespace
 
 void InterpreterPrivate::FindElse(const LineList& lines, std::int32_t& line) {
     if (const auto at = scanElse(line, lines.count(), [&](std::int32_t i) { return preparedAt(lines, i); }))

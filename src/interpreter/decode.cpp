@@ -177,13 +177,14 @@ class Decoder {
     // IntegerOperand and RealOperand: a number, a variable, a built-in of its arguments, an
     // element. RANDOM and PARAMCOUNT read the generator and the run parameters.
     std::optional<Operand> numericOperand(const std::string& text, SymbolKind kind) const {
+        using Form = InterpreterPrivate::NumericOperandText::Form;
         const auto r = in_.readNumericOperand(text, kind);
         const bool integer = kind == SymbolKind::Integer;
         Operand o;
         o.kind = integer ? Operand::Kind::Integer : Operand::Kind::Real;
         switch (r.form) {
-        case InterpreterPrivate::NumericOperandText::Form::Empty: return o;
-        case InterpreterPrivate::NumericOperandText::Form::Number: {
+        case Form::Empty: return o;
+        case Form::Number: {
             if (integer) {
                 const auto v = parseInteger(r.operand);
                 if (!v) return std::nullopt;
@@ -196,8 +197,8 @@ class Decoder {
             o.r = *v;
             return o;
         }
-        case InterpreterPrivate::NumericOperandText::Form::Variable: return scalar(*r.entry, kind);
-        case InterpreterPrivate::NumericOperandText::Form::Call: {
+        case Form::Variable: return scalar(*r.entry, kind);
+        case Form::Call: {
             if (!r.function) return std::nullopt;
             o.kind = Operand::Kind::Builtin;
             o.function = *r.function;
@@ -225,16 +226,16 @@ class Decoder {
             default: return std::nullopt;
             }
         }
-        case InterpreterPrivate::NumericOperandText::Form::Element: {
+        case Form::Element: {
             auto e = reference(r.operand);
             if (!e || e->type != kind) return std::nullopt;
             return e;
         }
-        case InterpreterPrivate::NumericOperandText::Form::Nullary:
+        case Form::Nullary:
             o.kind = Operand::Kind::Builtin;
             o.function = integer ? Function::ParamCount : Function::Random;
             return o;
-        case InterpreterPrivate::NumericOperandText::Form::Unknown: return std::nullopt;
+        case Form::Unknown: return std::nullopt;
         }
         return std::nullopt;
     }
@@ -583,7 +584,7 @@ void FastPath::decodeStatement(const InterpreterPrivate& interpreter, DecodedLin
     case Statement::Rewrite:
     case Statement::Close: {
         Transfer& t = d.transfer;
-        std::string name = fileName(argument);
+        std::string name;
         if (d.statement == Statement::AssignFile) {
             const AssignFileText assignment = readAssignFile(argument);
             if (!assignment.hasComma) return;
@@ -591,8 +592,9 @@ void FastPath::decodeStatement(const InterpreterPrivate& interpreter, DecodedLin
             if (!value) return;
             t.value = std::move(*value);
             name = assignment.file;
-        } else if (d.statement == Statement::Rewrite && name == "PRN") {
-            return; // the printer's
+        } else {
+            name = fileName(argument);
+            if (d.statement == Statement::Rewrite && name == "PRN") return; // the printer's
         }
         const SymbolEntry* file = interpreter.findSymbol(name);
         if (!file || file->Kind != SymbolKind::File) return;
