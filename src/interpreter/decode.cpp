@@ -37,7 +37,7 @@ DecodedLine fromText(const std::string& raw) {
     d.text = withoutMarker(raw);
     d.prepared = preparedLine(d.text);
     // Decoded when the driver's loop first comes to it, without leaving the loop.
-    d.loopSafe = true;
+    d.inLoop = DecodedLine::InLoop::Handler;
     d.handler = &FastPath::decodeAndRun;
     return d;
 }
@@ -497,7 +497,11 @@ void FastPath::decode(const InterpreterPrivate& interpreter, DecodedLine& d) {
                                d.statement == Statement::Reset || d.statement == Statement::Rewrite ||
                                d.statement == Statement::Close;
     d.handler = handlerFor(d);
-    d.loopSafe = d.handler && !reportsItself;
+    using InLoop = DecodedLine::InLoop;
+    d.inLoop = !d.handler || reportsItself     ? InLoop::HandOver
+               : d.statement == Statement::Begin ? InLoop::Begin
+               : d.statement == Statement::End   ? InLoop::End
+                                                 : InLoop::Handler;
 }
 
 void FastPath::decodeStatement(const InterpreterPrivate& interpreter, DecodedLine& d) {

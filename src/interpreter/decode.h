@@ -93,7 +93,11 @@ struct DecodedLine {
     // How classifyStatement read the line: the text path runs it from these.
     std::string keyword, argument, statementText;
     bool fast = false;     // a fast form exists
-    bool loopSafe = false; // fast, and never stops the run with a message once decided
+    // How the driver's fast loop runs the line: not at all (it has no fast form, or it may
+    // stop the run with a message once decided), through its handler, or, for the two
+    // commonest statements of a loop's body, in the loop itself.
+    enum class InLoop : char { HandOver, Handler, Begin, End };
+    InLoop inLoop = InLoop::HandOver;
     Handler handler = nullptr; // the fast form, general or made for the line's shape
     std::int32_t target = 0; // a CALL's procedure heading, a GOTO's label line
 

@@ -897,7 +897,7 @@ DecodedLine::Handler FastPath::handlerFor(const DecodedLine& d) {
 std::int64_t FastPath::decodeAndRun(InterpreterPrivate& in, DecodedProgram& program, DecodedLine& d,
                                     std::int32_t current) {
     decode(in, d);
-    if (!d.loopSafe) return DecodedLine::HandBack;
+    if (d.inLoop == DecodedLine::InLoop::HandOver) return DecodedLine::HandBack;
     return d.handler(in, program, d, current);
 }
 
@@ -929,6 +929,7 @@ void FastPath::runWhileFast(InterpreterPrivate& in, DecodedProgram& program, std
     // driver then stops at its next statement and names the line that ran last, as the
     // text path does.
     bool handOver = false;
+    using InLoop = DecodedLine::InLoop;
     while (budget > 0 && !handOver && !in.interruptPending()) {
         unsigned round = budget < 64 ? budget : 64;
         budget -= round;
@@ -947,26 +948,29 @@ void FastPath::runWhileFast(InterpreterPrivate& in, DecodedProgram& program, std
             // On the resume line of the innermost block its closing word runs instead, as if
             // written on the line before; entry 0 below the stack resumes at no line.
             const BlockEntry& top = in.blockStack_[static_cast<std::size_t>(in.blockTop_)];
-            const bool terminator = top.ResumeLine == line;
-            if (terminator) {
+            if (top.ResumeLine == line) {
                 d = &program.terminator(in.blockClosings_[static_cast<std::size_t>(in.blockTop_)], top.Terminator);
                 --at;
             }
-            // A line not decoded yet, or one that may report an error of its own, goes
-            // through the driver.
-            if (!d->loopSafe) {
-                handOver = true;
-                break;
-            }
-            const std::int64_t next = d->handler(in, program, *d, at);
-            if (next == DecodedLine::HandBack) {
+            // BEGIN and END, a third of a loop's statements, run here without a call. A line
+            // that may report an error of its own goes through the driver.
+            std::int64_t next = at;
+            const InLoop form = d->inLoop;
+            if (form == InLoop::Handler) [[likely]] {
+                next = d->handler(in, program, *d, at);
+                if (next == DecodedLine::HandBack) {
+                    handOver = true;
+                    break;
+                }
+            } else if (form == InLoop::Begin) {
+                FastStatements::begin(in, program, *d, at);
+            } else if (form == InLoop::HandOver || !FastStatements::end(in, program, *d, at)) {
                 handOver = true;
                 break;
             }
             ran = at;
-            at = static_cast<std::int32_t>(next);
             ++in.statementsRun_;
-            line = at >= count ? count : at + 1;
+            line = next >= count ? count : static_cast<std::int32_t>(next) + 1;
         }
         budget += round; // what the round left unused
     }
