@@ -930,50 +930,67 @@ void FastPath::runWhileFast(InterpreterPrivate& in, DecodedProgram& program, std
     // text path does.
     bool handOver = false;
     using InLoop = DecodedLine::InLoop;
-    while (budget > 0 && !handOver && !in.interruptPending()) {
-        unsigned round = budget < 64 ? budget : 64;
-        budget -= round;
-        for (; round > 0; --round) {
-            if (static_cast<std::uint32_t>(line) >= static_cast<std::uint32_t>(count)) {
-                handOver = true;
-                break;
-            }
-            in.currentLine_ = line;
-            DecodedLine* d = &program.line(line);
-            if (d->marked && breakpoints && in.breakpointStops(line)) {
-                handOver = true;
-                break;
-            }
-            std::int32_t at = line;
-            // On the resume line of the innermost block its closing word runs instead, as if
-            // written on the line before; entry 0 below the stack resumes at no line.
-            const BlockEntry& top = in.blockStack_[static_cast<std::size_t>(in.blockTop_)];
-            if (top.ResumeLine == line) {
-                d = &program.terminator(in.blockClosings_[static_cast<std::size_t>(in.blockTop_)], top.Terminator);
-                --at;
-            }
-            // BEGIN and END, a third of a loop's statements, run here without a call. A line
-            // that may report an error of its own goes through the driver.
-            std::int64_t next = at;
-            const InLoop form = d->inLoop;
-            if (form == InLoop::Handler) [[likely]] {
-                next = d->handler(in, program, *d, at);
-                if (next == DecodedLine::HandBack) {
+    // The statement count, the line last come to and the line last run stay in registers
+    // and are written back however the loop ends, a statement abandoning the run
+    // included: what reports the abandoned run reads them.
+    std::uint64_t statements = in.statementsRun_;
+    std::int32_t started = in.currentLine_, lastRan = ran;
+    const auto writeBack = [&] {
+        in.statementsRun_ = statements;
+        in.currentLine_ = started;
+        ran = lastRan;
+    };
+    try {
+        while (budget > 0 && !handOver && !in.interruptPending()) {
+            unsigned round = budget < 64 ? budget : 64;
+            budget -= round;
+            for (; round > 0; --round) {
+                if (static_cast<std::uint32_t>(line) >= static_cast<std::uint32_t>(count)) {
                     handOver = true;
                     break;
                 }
-            } else if (form == InLoop::Begin) {
-                FastStatements::begin(in, program, *d, at);
-            } else if (form == InLoop::HandOver || !FastStatements::end(in, program, *d, at)) {
-                handOver = true;
-                break;
+                started = line;
+                DecodedLine* d = &program.line(line);
+                if (d->marked && breakpoints && in.breakpointStops(line)) {
+                    handOver = true;
+                    break;
+                }
+                std::int32_t at = line;
+                // On the resume line of the innermost block its closing word runs instead, as
+                // if written on the line before; entry 0 below the stack resumes at no line.
+                const BlockEntry& top = in.blockStack_[static_cast<std::size_t>(in.blockTop_)];
+                if (top.ResumeLine == line) {
+                    d = &program.terminator(in.blockClosings_[static_cast<std::size_t>(in.blockTop_)],
+                                            top.Terminator);
+                    --at;
+                }
+                // BEGIN and END, a third of a loop's statements, run here without a call. A
+                // line that may report an error of its own goes through the driver.
+                std::int64_t next = at;
+                const InLoop form = d->inLoop;
+                if (form == InLoop::Handler) [[likely]] {
+                    next = d->handler(in, program, *d, at);
+                    if (next == DecodedLine::HandBack) {
+                        handOver = true;
+                        break;
+                    }
+                } else if (form == InLoop::Begin) {
+                    FastStatements::begin(in, program, *d, at);
+                } else if (form == InLoop::HandOver || !FastStatements::end(in, program, *d, at)) {
+                    handOver = true;
+                    break;
+                }
+                lastRan = at;
+                ++statements;
+                line = next >= count ? count : static_cast<std::int32_t>(next) + 1;
             }
-            ran = at;
-            ++in.statementsRun_;
-            line = next >= count ? count : static_cast<std::int32_t>(next) + 1;
+            budget += round; // what the round left unused
         }
-        budget += round; // what the round left unused
+    } catch (...) {
+        writeBack();
+        throw;
     }
+    writeBack();
     if (polling) sincePoll = pollInterval - 1 - budget;
     current = line;
 }
