@@ -290,6 +290,21 @@ class FastValues {
                 return true;
             }
         }
+        // S := COPY(T, I, N): the part goes straight into the target.
+        if (d.destination.type == SymbolKind::String && d.terms.size() == 1 && d.terms[0].function == Function::Copy &&
+            slot < static_cast<std::int64_t>(in_.stringStore_.size())) {
+            const StringTerm& t = d.terms[0];
+            const std::string* s = string(t.source);
+            std::int64_t from = 0, count = 0;
+            if (!s || !integer(t.from, from) || !integer(t.count, count)) return false;
+            std::string& stored = in_.stringStore_[static_cast<std::size_t>(slot)];
+            const std::string_view part = copyOf(*s, from, count);
+            const std::size_t total = in_.stringBytes_ - stored.size() + part.size();
+            if (part.size() > MaxStringLength || total > MaxStringBytes) return false;
+            stored.assign(part.data(), part.size()); // the library copies a part of the target first
+            in_.stringBytes_ = total;
+            return true;
+        }
         std::string& value = in_.scratch_;
         value.clear();
         for (const StringTerm& t : d.terms)

@@ -61,10 +61,13 @@ inline std::optional<double> realFunction(Function function, double x) {
 }
 // COPY(s, from, count), added to out: `from` counts from 1 (below 1 it reads as 1); nothing
 // is taken when it lies past the end or when the count is negative.
-inline void appendCopy(std::string& out, std::string_view s, std::int64_t from, std::int64_t count) {
+inline std::string_view copyOf(std::string_view s, std::int64_t from, std::int64_t count) {
     const std::int64_t start = from < 1 ? 1 : from;
-    if (start > static_cast<std::int64_t>(s.size()) || count < 0) return;
-    out.append(s.substr(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(count)));
+    if (start > static_cast<std::int64_t>(s.size()) || count < 0) return {};
+    return s.substr(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(count));
+}
+inline void appendCopy(std::string& out, std::string_view s, std::int64_t from, std::int64_t count) {
+    out.append(copyOf(s, from, count));
 }
 // CHR and INTTOHEX of an integer, added to out: its low byte; its 32 bits in hexadecimal.
 inline void appendChr(std::string& out, std::int64_t i) { out += static_cast<char>(i & 0xFF); }
