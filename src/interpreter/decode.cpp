@@ -449,9 +449,10 @@ class Decoder {
             auto r = numericOperand(s.right, d.destination.type);
             if (!l || !r) return false;
             // RANDOM moves the generator on, so its form is made only where nothing after it
-            // can hand the statement back: into a variable, alone or with +, - or * and a
-            // literal, a variable or RANDOM (a value below 1 added to a real, or multiplying
-            // it, cannot leave the 6-byte format).
+            // can hand the statement back: the forms find the target (an element's index
+            // checked) before they read the operands, and RANDOM stands alone or with +, - or *
+            // and a literal, a variable or RANDOM (a value below 1 added to a real, or
+            // multiplying it, cannot leave the 6-byte format).
             auto random = [](const Operand& o) {
                 return o.kind == Operand::Kind::Builtin && o.function == Function::Random;
             };
@@ -459,7 +460,7 @@ class Decoder {
                 return o.kind == Operand::Kind::Real || o.kind == Operand::Kind::Scalar || random(o);
             };
             if ((random(*l) || random(*r)) &&
-                (d.destination.kind != Operand::Kind::Scalar || !certain(*l) || !certain(*r) ||
+                (!certain(*l) || !certain(*r) ||
                  (d.op != NumericOp::None && d.op != NumericOp::Add && d.op != NumericOp::Sub &&
                   d.op != NumericOp::Mul)))
                 return false;

@@ -704,13 +704,14 @@ class FastStatements {
     // target := a op b on integers, the target a variable or an element.
     template <NumericOp Op, Mode L, Mode R, bool ToElement>
     [[gnu::always_inline]] static inline bool assignInteger(InterpreterPrivate& in, DecodedProgram&, DecodedLine& d, std::int32_t&) {
-        std::int64_t a = 0, b = 0;
-        if (!integerOf<L>(in, d.left, a) || !integerOf<R>(in, d.right, b)) return false;
+        // The target first, as for reals.
         std::int32_t slot = d.destination.slot;
         if constexpr (ToElement) {
             slot = FastValues(in).slotOf(d.destination);
             if (!slot) return false;
         }
+        std::int64_t a = 0, b = 0;
+        if (!integerOf<L>(in, d.left, a) || !integerOf<R>(in, d.right, b)) return false;
         const auto result = integerOperation(Op, a, b);
         if (!result) return false;
         in.runStatus_ = StatusOk;
@@ -739,13 +740,14 @@ class FastStatements {
     // real as the text path's 15 digits would give it.
     template <NumericOp Op, Mode L, Mode R, bool ToElement>
     [[gnu::always_inline]] static inline bool assignReal(InterpreterPrivate& in, DecodedProgram&, DecodedLine& d, std::int32_t&) {
-        double a = 0, b = 0;
-        if (!realOf<L>(in, d.left, a) || !realOf<R>(in, d.right, b)) return false;
+        // The target first: RANDOM, read after it, moves the generator.
         std::int32_t slot = d.destination.slot;
         if constexpr (ToElement) {
             slot = FastValues(in).slotOf(d.destination);
             if (!slot) return false;
         }
+        double a = 0, b = 0;
+        if (!realOf<L>(in, d.left, a) || !realOf<R>(in, d.right, b)) return false;
         const auto result = realOperation(Op, a, b);
         // Nothing is stored when the result does not fit.
         if (!result || !in.realStore_[static_cast<std::size_t>(slot)].assign(*result)) return false;

@@ -536,6 +536,12 @@ TEST_F(Differential, HandedBackStatements) {
         compare(p, rng);
         if (HasFailure()) return;
     }
+    // RANDOM into elements: each form finds its element before it draws.
+    compare(Program("random into elements",
+                    {"PROGRAM Hasard;", "VAR I: INTEGER;", "VAR X: REAL;", "VAR TR: ARRAY[3] OF REAL;", "BEGIN",
+                     "FOR I:=1 TO 3 DO", "TR[I] := RANDOM * 2;", "TR[2] := X - RANDOM;", "X := TR[1] + TR[2];",
+                     "WRITELN(X);", "TR[3] := RANDOM;", "WRITELN(TR[3]);", "TR[I] := RANDOM;", "END."}),
+            rng);
     compare(Program("poll", {"PROGRAM Sans;", "VAR X: REAL;", "BEGIN", "Boucle:", "X := X + 1;",
                              "GOTO Boucle;", "END."}),
             rng);
