@@ -74,20 +74,23 @@ void InterpreterPrivate::ClrscrStatement() {
     if (platform_.screen) platform_.screen->clearScreen();
 }
 
-void InterpreterPrivate::GotoxyStatement(const std::string& rawArgument) {
-    const std::string argument = dropLast(rawArgument);
-    const auto comma = argument.find(',');
-    if (comma == std::string::npos) return fail(Message::BadParameters);
+void InterpreterPrivate::GotoxyStatement(const std::string& argument) {
+    const GotoxyText g = readGotoxy(argument);
+    if (!g.hasComma) return fail(Message::BadParameters);
     // Each argument is read like an element index, which gives its value minus one.
-    const std::int64_t row = Indice(argument.substr(0, comma)) + 1;
+    const std::int64_t row = Indice(g.row) + 1;
     if (runStatus_ > 0) return;
-    const std::int64_t column = Indice(argument.substr(comma + 1)) + 1;
+    const std::int64_t column = Indice(g.column) + 1;
     if (runStatus_ > 0) return;
-    if (row < 1 || column < 1 || row > 100000 || column > 100000)
-        return fail(Message::BadParameterValue);
+    if (!placeCursor(row, column)) return fail(Message::BadParameterValue);
+}
+
+bool InterpreterPrivate::placeCursor(std::int64_t row, std::int64_t column) {
+    if (row < 1 || column < 1 || row > 100000 || column > 100000) return false;
     cursorX_ = static_cast<int>((column - 1) * ColumnWidth);
     cursorY_ = static_cast<int>((row - 1) * LineHeight);
     if (platform_.screen) platform_.screen->cursorMoved(cursorX_, cursorY_, CursorMove::GotoXY);
+    return true;
 }
 
 void InterpreterPrivate::ShowMessageStatement(const std::string& argument) {

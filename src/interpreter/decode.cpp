@@ -135,15 +135,14 @@ class Decoder {
         Operand o;
         const ReferenceText r = readReference(text);
         if (r.element) {
-            if (const SymbolEntry* entry = find(r.index)) {
-                if (entry->Kind != SymbolKind::Integer || entry->Index < 1) return std::nullopt;
+            const auto index = indexOperand(r.index);
+            if (!index) return std::nullopt;
+            if (index->kind == Operand::Kind::Scalar) {
                 o.indexByVariable = true;
-                o.index = entry->Index;
-            } else if (const auto value = parseInteger(r.index)) {
-                o.index = static_cast<std::int32_t>(std::int64_t{*value} - 1);
-                if (std::int64_t{*value} - 1 < 0) return std::nullopt;
+                o.index = index->slot;
             } else {
-                return std::nullopt;
+                o.index = static_cast<std::int32_t>(std::int64_t{index->i} - 1);
+                if (std::int64_t{index->i} - 1 < 0) return std::nullopt;
             }
         }
         const SymbolEntry* entry = find(r.name);
@@ -155,6 +154,25 @@ class Decoder {
         if (o.kind == Operand::Kind::Scalar && o.count < 1) return std::nullopt;
         if (o.kind == Operand::Kind::Element && !o.indexByVariable && o.index >= o.count)
             return std::nullopt;
+        return o;
+    }
+
+    // What Indice reads: an integer variable, or else an integer as written; the number
+    // itself, not the index it gives.
+    std::optional<Operand> indexOperand(const std::string& text) const {
+        Operand o;
+        if (const SymbolEntry* entry = find(text)) {
+            if (entry->Kind != SymbolKind::Integer || entry->Index < 1) return std::nullopt;
+            o.kind = Operand::Kind::Scalar;
+            o.type = SymbolKind::Integer;
+            o.slot = entry->Index;
+            return o;
+        }
+        const auto value = parseInteger(text);
+        if (!value) return std::nullopt;
+        o.kind = Operand::Kind::Integer;
+        o.type = SymbolKind::Integer;
+        o.i = *value;
         return o;
     }
 
@@ -546,8 +564,21 @@ void FastPath::decodeStatement(const InterpreterPrivate& interpreter, DecodedLin
     case Statement::Next:
     case Statement::Wend:
     case Statement::Repeat:
+    case Statement::Exit:
+    case Statement::Break:
+    case Statement::Clrscr:
         d.fast = true;
         return;
+    case Statement::Gotoxy: {
+        const GotoxyText g = readGotoxy(argument);
+        if (!g.hasComma) return;
+        auto row = decoder.indexOperand(g.row), column = decoder.indexOperand(g.column);
+        if (!row || !column) return;
+        d.left = std::move(*row);
+        d.right = std::move(*column);
+        d.fast = true;
+        return;
+    }
     case Statement::Assignment:
         d.fast = decoder.assignment(dropTrailing(text, ';'), d);
         return;

@@ -101,7 +101,8 @@ struct DecodedLine {
     Handler handler = nullptr; // the fast form, general or made for the line's shape
     std::int32_t target = 0; // a CALL's procedure heading, a GOTO's label line
 
-    // Assignment: the target and the expression of its type.
+    // Assignment: the target and the expression of its type (GOTOXY: the row and the column
+    // in left and right).
     Operand destination;
     NumericOp op = NumericOp::None;
     Operand left, right;

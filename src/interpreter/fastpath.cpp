@@ -502,6 +502,51 @@ class FastStatements {
         popBlock(in);
         return true;
     }
+    // EXIT: back from the procedure as at its ENDSUB, when the innermost block is the call.
+    static bool exitProcedure(InterpreterPrivate& in, DecodedProgram& program, DecodedLine& d, std::int32_t& current) {
+        if (in.blockTop_ < 1 || in.blockClosings_[static_cast<std::size_t>(in.blockTop_)] != Closing::EndSub)
+            return false;
+        return endSub(in, program, d, current);
+    }
+    // BREAK out of the innermost FOR or WHILE: its frame leaves the value stack, and the run
+    // goes on at the line after the body (a FOR) or after the WEND line that follows it (a
+    // WHILE). A REPEAT's UNTIL is searched for on the text path.
+    static bool breakLoop(InterpreterPrivate& in, DecodedProgram&, DecodedLine&, std::int32_t& current) {
+        if (in.blockTop_ < 1) return false;
+        const auto top = static_cast<std::size_t>(in.blockTop_);
+        const std::int32_t resume = in.blockStack_[top].ResumeLine;
+        switch (in.blockClosings_[top]) {
+        case Closing::Next:
+            if (in.valueTop_ < 4) return false;
+            in.valueTop_ -= 4;
+            current = resume - 1;
+            break;
+        case Closing::Wend:
+            if (in.valueTop_ < 1) return false;
+            --in.valueTop_;
+            current = resume;
+            break;
+        default:
+            return false;
+        }
+        in.runStatus_ = StatusOk;
+        popBlock(in);
+        return true;
+    }
+    static bool clearScreen(InterpreterPrivate& in, DecodedProgram&, DecodedLine&, std::int32_t&) {
+        in.runStatus_ = StatusOk;
+        in.ClrscrStatement();
+        return true;
+    }
+    // GOTOXY(row,column) of integer variables or numbers.
+    static bool gotoXY(InterpreterPrivate& in, DecodedProgram&, DecodedLine& d, std::int32_t&) {
+        const FastValues values(in);
+        std::int64_t row = 0, column = 0;
+        if (!values.integer(d.left, row) || !values.integer(d.right, column)) return false;
+        if (!in.placeCursor(row, column)) return false;
+        in.runStatus_ = StatusOk;
+        return true;
+    }
     [[gnu::always_inline]] static inline bool call(InterpreterPrivate& in, DecodedProgram& program, DecodedLine& d, std::int32_t& current) {
         renew(program, d);
         const auto end = bodyEnd(program, d, d.target);
@@ -879,6 +924,10 @@ class FastStatements {
         case Statement::EndSub: return &adapt<&endSub>;
         case Statement::Call: return &adapt<&call>;
         case Statement::Goto: return &adapt<&jump>;
+        case Statement::Exit: return &adapt<&exitProcedure>;
+        case Statement::Break: return &adapt<&breakLoop>;
+        case Statement::Clrscr: return &adapt<&clearScreen>;
+        case Statement::Gotoxy: return &adapt<&gotoXY>;
         case Statement::If:
         case Statement::While:
             if (const Handler h = integerCondition(d)) return h;

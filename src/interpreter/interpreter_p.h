@@ -270,6 +270,9 @@ public:
     void ReadStatement(const std::string& argument, bool newLine);
     void ClrscrStatement();
     void GotoxyStatement(const std::string& argument);
+    // GOTOXY's move to a row and a column counted from 1; false, with nothing moved, when
+    // either is outside the screen's range.
+    [[nodiscard]] bool placeCursor(std::int64_t row, std::int64_t column);
     void ShowMessageStatement(const std::string& argument);
 
     // Files, printer and directories.

@@ -265,6 +265,17 @@ AssignFileText readAssignFile(const std::string& argument) {
     return a;
 }
 
+GotoxyText readGotoxy(const std::string& argument) {
+    GotoxyText g;
+    const std::string text = dropLast(argument);
+    const auto comma = text.find(',');
+    g.hasComma = comma != std::string::npos;
+    if (!g.hasComma) return g;
+    g.row = text.substr(0, comma);
+    g.column = text.substr(comma + 1);
+    return g;
+}
+
 std::string procedureName(const std::string& argument) { return upperAscii(trim(argument)); }
 std::string labelName(const std::string& argument) { return upperAscii(trim(argument)) + ":"; }
 std::string fileName(const std::string& argument) { return upperAscii(trim(dropLast(argument))); }

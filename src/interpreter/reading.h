@@ -138,6 +138,14 @@ struct AssignFileText {
 };
 AssignFileText readAssignFile(const std::string& argument);
 
+// GOTOXY(row,column): the argument without its last character, split at the first comma;
+// each part is read as an element's index is, as written.
+struct GotoxyText {
+    bool hasComma = false;
+    std::string row, column;
+};
+GotoxyText readGotoxy(const std::string& argument);
+
 // The names CALL and GOTO look up, and the argument of the file statements without its
 // closing parenthesis: upper case, trimmed (a label with its ":").
 std::string procedureName(const std::string& argument);
