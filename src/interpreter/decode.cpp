@@ -567,6 +567,8 @@ void FastPath::decodeStatement(const InterpreterPrivate& interpreter, DecodedLin
     case Statement::Exit:
     case Statement::Break:
     case Statement::Clrscr:
+    case Statement::Randomize:
+    case Statement::AssignPrn:
         d.fast = true;
         return;
     case Statement::Gotoxy: {

@@ -209,7 +209,7 @@ void InterpreterPrivate::RunStatement(const LineList& lines, Statement statement
         return;
     case Statement::Call: return CallProcedure(lines, argument, line);
     case Statement::Clrscr: return ClrscrStatement();
-    case Statement::Randomize: random_.seed(platform_.clock->randomSeed()); return;
+    case Statement::Randomize: return RandomizeStatement();
     case Statement::Write: return WriteStatement(argument, false);
     case Statement::Writeln: return WriteStatement(argument, true);
     case Statement::Read: return ReadStatement(argument, false);

@@ -533,9 +533,11 @@ class FastStatements {
         popBlock(in);
         return true;
     }
-    static bool clearScreen(InterpreterPrivate& in, DecodedProgram&, DecodedLine&, std::int32_t&) {
+    // CLRSCR, RANDOMIZE and ASSIGNPRN, which read nothing and cannot fail.
+    template <void (InterpreterPrivate::*Run)()>
+    static bool plain(InterpreterPrivate& in, DecodedProgram&, DecodedLine&, std::int32_t&) {
         in.runStatus_ = StatusOk;
-        in.ClrscrStatement();
+        (in.*Run)();
         return true;
     }
     // GOTOXY(row,column) of integer variables or numbers.
@@ -926,7 +928,9 @@ class FastStatements {
         case Statement::Goto: return &adapt<&jump>;
         case Statement::Exit: return &adapt<&exitProcedure>;
         case Statement::Break: return &adapt<&breakLoop>;
-        case Statement::Clrscr: return &adapt<&clearScreen>;
+        case Statement::Clrscr: return &adapt<&plain<&InterpreterPrivate::ClrscrStatement>>;
+        case Statement::Randomize: return &adapt<&plain<&InterpreterPrivate::RandomizeStatement>>;
+        case Statement::AssignPrn: return &adapt<&plain<&InterpreterPrivate::AssignPrnStatement>>;
         case Statement::Gotoxy: return &adapt<&gotoXY>;
         case Statement::If:
         case Statement::While:

@@ -269,6 +269,7 @@ public:
     void WriteStatement(const std::string& argument, bool newLine);
     void ReadStatement(const std::string& argument, bool newLine);
     void ClrscrStatement();
+    void RandomizeStatement();
     void GotoxyStatement(const std::string& argument);
     // GOTOXY's move to a row and a column counted from 1; false, with nothing moved, when
     // either is outside the screen's range.

@@ -232,6 +232,8 @@ double InterpreterPrivate::RealOperand(const std::string& operandText) {
     return 0;
 }
 
+void InterpreterPrivate::RandomizeStatement() { random_.seed(platform_.clock->randomSeed()); }
+
 double InterpreterPrivate::nextRandom() {
     // 39 random bits: every value is exact in the 6-byte format and stays below 1.
     const std::uint64_t high = random_();
