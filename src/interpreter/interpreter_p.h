@@ -59,8 +59,8 @@ inline std::optional<double> realFunction(Function function, double x) {
     default: return std::nullopt;
     }
 }
-// COPY(s, from, count), added to out: `from` counts from 1 (below 1 it reads as 1); nothing
-// is taken when it lies past the end or when the count is negative.
+// COPY(s, from, count): `from` counts from 1 (below 1 it reads as 1); nothing is taken when
+// it lies past the end or when the count is negative. appendCopy adds it to out.
 inline std::string_view copyOf(std::string_view s, std::int64_t from, std::int64_t count) {
     const std::int64_t start = from < 1 ? 1 : from;
     if (start > static_cast<std::int64_t>(s.size()) || count < 0) return {};

@@ -254,25 +254,28 @@ ForHeadingText readForHeading(const std::string& argument) {
     return h;
 }
 
+namespace {
+// The two parts of a text on either side of its first comma; false, with the parts left
+// alone, when it has none.
+bool splitAtComma(const std::string& text, std::string& before, std::string& after) {
+    const auto comma = text.find(',');
+    if (comma == std::string::npos) return false;
+    before = text.substr(0, comma);
+    after = text.substr(comma + 1);
+    return true;
+}
+} // namespace
+
 AssignFileText readAssignFile(const std::string& argument) {
     AssignFileText a;
-    const std::string text = fileName(argument);
-    const auto comma = text.find(',');
-    a.hasComma = comma != std::string::npos;
-    if (!a.hasComma) return a;
-    a.file = trim(text.substr(0, comma));
-    a.name = text.substr(comma + 1);
+    a.hasComma = splitAtComma(fileName(argument), a.file, a.name);
+    a.file = trim(a.file);
     return a;
 }
 
 GotoxyText readGotoxy(const std::string& argument) {
     GotoxyText g;
-    const std::string text = dropLast(argument);
-    const auto comma = text.find(',');
-    g.hasComma = comma != std::string::npos;
-    if (!g.hasComma) return g;
-    g.row = text.substr(0, comma);
-    g.column = text.substr(comma + 1);
+    g.hasComma = splitAtComma(dropLast(argument), g.row, g.column);
     return g;
 }
 
