@@ -8,13 +8,12 @@
 
 namespace zef {
 
-void InterpreterPrivate::AssignStatement(const std::string& line) {
-    const AssignmentText assignment = readAssignment(line);
-    if (!assignment.assigns) {
+void InterpreterPrivate::AssignStatement(const AssignmentReading& assignment, const std::string& line) {
+    if (!assignment.text.assigns) {
         if (line.find('=') != std::string::npos) return fail(Message::BadAssignment);
         return fail(Message::UnknownStatement);
     }
-    const ReferenceText target = readReference(assignment.target);
+    const ReferenceText& target = assignment.target;
     std::int64_t offset = 0;
     if (target.element) {
         if (!target.closed) return fail(Message::SyntaxError);
@@ -31,12 +30,12 @@ void InterpreterPrivate::AssignStatement(const std::string& line) {
     const SymbolKind kind = entry->Kind;
     const std::int32_t index = entry->Index;
 
-    std::string value = assignment.value;
+    std::string value = assignment.text.value;
     switch (kind) {
     case SymbolKind::Char:
-    case SymbolKind::String: StringExpression(value); break;
-    case SymbolKind::Integer: IntegerExpression(value); break;
-    case SymbolKind::Real: RealExpression(value); break;
+    case SymbolKind::String: StringExpression(assignment.string, value); break;
+    case SymbolKind::Integer: IntegerExpression(assignment.numeric, value); break;
+    case SymbolKind::Real: RealExpression(assignment.numeric, value); break;
     default: return; // files, labels and procedures take no value
     }
     if (runStatus_ == StatusOk) StoreValue(value, kind, static_cast<std::int32_t>(index + offset));

@@ -25,14 +25,13 @@ void InterpreterPrivate::moveCursorLine() {
     if (platform_.screen) platform_.screen->cursorMoved(cursorX_, cursorY_, CursorMove::LineBreak);
 }
 
-void InterpreterPrivate::WriteStatement(const std::string& argument, bool newLine) {
-    TransferText transfer = readTransfer(argument, true);
+void InterpreterPrivate::WriteStatement(const TransferText& transfer, bool newLine) {
     if (transfer.empty) {
         if (newLine) moveCursorLine();
         return;
     }
     if (transfer.toDestination) return FileWrite(transfer, newLine);
-    std::string& value = transfer.operand;
+    std::string value = transfer.operand;
     ScalarValue(value);
     if (runStatus_ > 0) return;
     drawValue(value, newLine);
@@ -46,8 +45,7 @@ void InterpreterPrivate::drawValue(const std::string& value, bool newLine) {
     if (newLine) moveCursorLine();
 }
 
-void InterpreterPrivate::ReadStatement(const std::string& argument, bool newLine) {
-    const TransferText transfer = readTransfer(argument, false);
+void InterpreterPrivate::ReadStatement(const TransferText& transfer, bool newLine) {
     if (transfer.empty) return;
     if (transfer.toDestination) return FileRead(transfer, newLine);
     const std::string& name = transfer.operand;
@@ -74,8 +72,7 @@ void InterpreterPrivate::ClrscrStatement() {
     if (platform_.screen) platform_.screen->clearScreen();
 }
 
-void InterpreterPrivate::GotoxyStatement(const std::string& argument) {
-    const GotoxyText g = readGotoxy(argument);
+void InterpreterPrivate::GotoxyStatement(const GotoxyText& g) {
     if (!g.hasComma) return fail(Message::BadParameters);
     // Each argument is read like an element index, which gives its value minus one.
     const std::int64_t row = Indice(g.row) + 1;
@@ -93,8 +90,8 @@ bool InterpreterPrivate::placeCursor(std::int64_t row, std::int64_t column) {
     return true;
 }
 
-void InterpreterPrivate::ShowMessageStatement(const std::string& argument) {
-    std::string text = trim(argument);
+void InterpreterPrivate::ShowMessageStatement(const std::string& operand) {
+    std::string text = operand;
     StringValue(text);
     if (runStatus_ > 0) return;
     if (platform_.screen) platform_.screen->showMessage(text);

@@ -15,11 +15,10 @@ void InterpreterPrivate::FindElse(const LineList& lines, std::int32_t& line) {
         fail(Message::MissingElse);
 }
 
-void InterpreterPrivate::IfStatement(const LineList& lines, const std::string& argument,
+void InterpreterPrivate::IfStatement(const LineList& lines, const ConditionReading& condition,
                               std::int32_t& line) {
-    const auto condition = ifCondition(argument);
-    if (!condition) return fail(Message::MissingThen);
-    const bool holds = EvaluateCondition(*condition);
+    if (!condition.present) return fail(Message::MissingThen);
+    const bool holds = EvaluateCondition(condition.condition);
     if (runStatus_ > 0 || holds) return;
     const IfBranch branch = falseBranch(
         line, lines.count(), [&](std::int32_t i) { return preparedAt(lines, i); },
@@ -41,9 +40,8 @@ void InterpreterPrivate::ElseStatement(const LineList& lines, std::int32_t& line
     line = line + 1;
 }
 
-void InterpreterPrivate::ForStatement(const LineList& lines, const std::string& argument,
+void InterpreterPrivate::ForStatement(const LineList& lines, const ForHeadingText& heading,
                                std::int32_t& line) {
-    const ForHeadingText heading = readForHeading(argument);
     if (!heading.assigns) return fail(Message::ForHeadingSyntax);
     const SymbolEntry* counter = findSymbol(heading.counter);
     if (!counter) return fail(Message::ForUnknownCounter);
@@ -94,11 +92,10 @@ void InterpreterPrivate::NextStatement(std::int32_t& line) {
     for (std::int32_t v : {forLine, slot, limit, step}) PushValue(v);
 }
 
-void InterpreterPrivate::WhileStatement(const LineList& lines, const std::string& argument,
+void InterpreterPrivate::WhileStatement(const LineList& lines, const ConditionReading& condition,
                                  std::int32_t& line) {
-    const auto condition = whileCondition(argument);
-    if (!condition) return fail(Message::SyntaxError);
-    const bool holds = EvaluateCondition(*condition);
+    if (!condition.present) return fail(Message::SyntaxError);
+    const bool holds = EvaluateCondition(condition.condition);
     if (runStatus_ > 0) return;
     const std::int32_t whileLine = line;
     std::int32_t end = whileLine;
@@ -132,10 +129,10 @@ void InterpreterPrivate::RepeatStatement(std::int32_t& line) {
     if (runStatus_ > 0) --valueTop_; // no half frame
 }
 
-void InterpreterPrivate::UntilStatement(const std::string& argument, std::int32_t& line) {
+void InterpreterPrivate::UntilStatement(const ConditionText& condition, std::int32_t& line) {
     std::int32_t repeatLine = 0;
     if (!PopValue(repeatLine)) return;
-    const bool holds = EvaluateCondition(argument);
+    const bool holds = EvaluateCondition(condition);
     if (runStatus_ > 0) return;
     if (!holds) {
         line = repeatLine;

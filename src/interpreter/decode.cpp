@@ -131,9 +131,9 @@ class Decoder {
 
     // A variable reference, a name or name[index], as resolveReference reads it. The index is
     // an integer variable or a number; a number outside the declared size gets no form.
-    std::optional<Operand> reference(const std::string& text) const {
+    std::optional<Operand> reference(const std::string& text) const { return reference(readReference(text)); }
+    std::optional<Operand> reference(const ReferenceText& r) const {
         Operand o;
-        const ReferenceText r = readReference(text);
         if (r.element) {
             const auto index = indexOperand(r.index);
             if (!index) return std::nullopt;
@@ -194,9 +194,8 @@ class Decoder {
 
     // IntegerOperand and RealOperand: a number, a variable, a built-in of its arguments, an
     // element. RANDOM and PARAMCOUNT read the generator and the run parameters.
-    std::optional<Operand> numericOperand(const std::string& text, SymbolKind kind) const {
-        using Form = InterpreterPrivate::NumericOperandText::Form;
-        const auto r = in_.readNumericOperand(text, kind);
+    std::optional<Operand> numericOperand(const NumericOperandText& r, SymbolKind kind) const {
+        using Form = NumericOperandText::Form;
         const bool integer = kind == SymbolKind::Integer;
         Operand o;
         o.kind = integer ? Operand::Kind::Integer : Operand::Kind::Real;
@@ -215,12 +214,12 @@ class Decoder {
             o.r = *v;
             return o;
         }
-        case Form::Variable: return scalar(*r.entry, kind);
+        case Form::Variable: return scalar(r.kind, r.slot, kind);
         case Form::Call: {
             if (!r.function) return std::nullopt;
             o.kind = Operand::Kind::Builtin;
             o.function = *r.function;
-            const std::vector<std::string> arguments = builtinArguments(*r.function, r.argument);
+            const std::vector<std::string>& arguments = r.arguments;
             switch (*r.function) {
             case Function::Length:
                 if (!integer) return std::nullopt;
@@ -298,12 +297,12 @@ class Decoder {
     }
 
     // A variable of the given type, by its slot.
-    static std::optional<Operand> scalar(const SymbolEntry& entry, SymbolKind type) {
-        if (entry.Kind != type || entry.Index < 1) return std::nullopt;
+    static std::optional<Operand> scalar(SymbolKind kind, std::int32_t slot, SymbolKind type) {
+        if (kind != type || slot < 1) return std::nullopt;
         Operand o;
         o.kind = Operand::Kind::Scalar;
         o.type = type;
-        o.slot = entry.Index;
+        o.slot = slot;
         return o;
     }
 
@@ -349,9 +348,8 @@ class Decoder {
         return o;
     }
 
-    Condition condition(const std::string& text) const {
+    Condition condition(const ConditionText& reading) const {
         Condition c;
-        const ConditionText reading = readCondition(text);
         switch (reading.form) {
         case ConditionText::Form::NoOperator: return c;
         case ConditionText::Form::EndOfFile:
@@ -396,8 +394,8 @@ class Decoder {
     }
 
     // StringTerm: a string operand, or a string built-in of its arguments.
-    std::optional<StringTerm> stringTerm(const std::string& operandText) const {
-        const StringTermText term = readStringTerm(operandText);
+    std::optional<StringTerm> stringTerm(const StringTermReading& reading) const {
+        const StringTermText& term = reading.term;
         StringTerm t;
         if (!term.call) {
             auto o = stringOperand(term.operand);
@@ -407,7 +405,7 @@ class Decoder {
         }
         t.function = term.function;
         if (!t.function) return std::nullopt;
-        const std::vector<std::string> arguments = builtinArguments(*t.function, term.argument);
+        const std::vector<std::string>& arguments = reading.arguments;
         std::optional<Operand> source;
         switch (*t.function) {
         case Function::Copy: {
@@ -452,19 +450,16 @@ class Decoder {
     }
 
     // AssignStatement: the target, then the expression of the target's type.
-    bool assignment(const std::string& line, DecodedLine& d) const {
-        const AssignmentText a = readAssignment(line);
-        if (!a.assigns) return false;
+    bool assignment(const AssignmentReading& a, DecodedLine& d) const {
+        if (!a.text.assigns) return false;
         auto target = reference(a.target);
         if (!target) return false;
         d.destination = std::move(*target);
-        const std::string& value = a.value;
         if (d.destination.type == SymbolKind::Integer || d.destination.type == SymbolKind::Real) {
-            const InterpreterPrivate::Split s = InterpreterPrivate::SplitOperator(value);
-            d.op = numericOpOf(s.op);
+            d.op = a.numeric.op;
             if (d.op == NumericOp::Power) return false;
-            auto l = numericOperand(s.left, d.destination.type);
-            auto r = numericOperand(s.right, d.destination.type);
+            auto l = numericOperand(a.numeric.left, d.destination.type);
+            auto r = numericOperand(a.numeric.right, d.destination.type);
             if (!l || !r) return false;
             // RANDOM moves the generator on, so its form is made only where nothing after it
             // can hand the statement back: the forms find the target (an element's index
@@ -486,12 +481,11 @@ class Decoder {
             d.right = std::move(*r);
             return true;
         }
-        const std::size_t plus = stringPlus(value);
-        auto first = stringTerm(plus == std::string::npos ? value : value.substr(0, plus));
+        auto first = stringTerm(a.string.first);
         if (!first) return false;
         d.terms.push_back(std::move(*first));
-        if (plus != std::string::npos) {
-            auto second = stringTerm(cut255(value.substr(plus + 1)));
+        if (a.string.joined) {
+            auto second = stringTerm(a.string.second);
             if (!second) return false;
             d.terms.push_back(std::move(*second));
         }
@@ -527,13 +521,9 @@ void FastPath::decodeStatement(const InterpreterPrivate& interpreter, DecodedLin
     const Decoder decoder(interpreter);
     d.decoded = true;
     d.fast = true;
-    const std::string text = trim(tabsToSpaces(d.text));
-    const std::string upper = upperAscii(text);
-    std::string keyword, argument;
-    d.statement = interpreter.classifyStatement(upper, text, keyword, argument);
-    d.keyword = keyword;
-    d.argument = argument;
-    d.statementText = text;
+    d.reading = interpreter.readLine(d.text);
+    const LineReading& r = d.reading;
+    d.statement = r.statement;
     // The lines that do nothing, BEGIN, ENDSUB and END have their fast forms as they are.
     if (d.statement == Statement::Nothing || d.statement == Statement::Begin ||
         d.statement == Statement::EndSub || d.statement == Statement::End)
@@ -544,7 +534,7 @@ void FastPath::decodeStatement(const InterpreterPrivate& interpreter, DecodedLin
     case Statement::Call:
     case Statement::Goto: {
         const bool jump = d.statement == Statement::Goto;
-        const SymbolEntry* entry = interpreter.findSymbol(jump ? labelName(argument) : procedureName(argument));
+        const SymbolEntry* entry = interpreter.findSymbol(r.name());
         d.fast = entry && entry->Kind == (jump ? SymbolKind::Label : SymbolKind::Procedure);
         if (d.fast) d.target = entry->Index;
         return;
@@ -552,11 +542,9 @@ void FastPath::decodeStatement(const InterpreterPrivate& interpreter, DecodedLin
     case Statement::If:
     case Statement::While:
     case Statement::Until: {
-        const auto condition = d.statement == Statement::If      ? ifCondition(argument)
-                               : d.statement == Statement::While ? whileCondition(argument)
-                                                                 : std::optional(argument);
-        if (!condition) return;
-        d.condition = decoder.condition(*condition);
+        const ConditionReading& condition = r.part<ConditionReading>();
+        if (!condition.present) return;
+        d.condition = decoder.condition(condition.condition);
         d.fast = d.condition.valid;
         return;
     }
@@ -572,7 +560,7 @@ void FastPath::decodeStatement(const InterpreterPrivate& interpreter, DecodedLin
         d.fast = true;
         return;
     case Statement::Gotoxy: {
-        const GotoxyText g = readGotoxy(argument);
+        const GotoxyText& g = r.part<GotoxyText>();
         if (!g.hasComma) return;
         auto row = decoder.indexOperand(g.row), column = decoder.indexOperand(g.column);
         if (!row || !column) return;
@@ -582,7 +570,7 @@ void FastPath::decodeStatement(const InterpreterPrivate& interpreter, DecodedLin
         return;
     }
     case Statement::Assignment:
-        d.fast = decoder.assignment(dropTrailing(text, ';'), d);
+        d.fast = decoder.assignment(r.part<AssignmentReading>(), d);
         return;
     case Statement::Write:
     case Statement::Writeln:
@@ -590,7 +578,7 @@ void FastPath::decodeStatement(const InterpreterPrivate& interpreter, DecodedLin
     case Statement::Readln: {
         const bool write = d.statement == Statement::Write || d.statement == Statement::Writeln;
         Transfer& t = d.transfer;
-        const TransferText reading = readTransfer(argument, write);
+        const TransferText& reading = r.part<TransferText>();
         if (reading.empty) {
             t.target = Transfer::Target::LineOnly;
             d.fast = true;
@@ -624,14 +612,14 @@ void FastPath::decodeStatement(const InterpreterPrivate& interpreter, DecodedLin
         Transfer& t = d.transfer;
         std::string name;
         if (d.statement == Statement::AssignFile) {
-            const AssignFileText assignment = readAssignFile(argument);
+            const AssignFileText& assignment = r.part<AssignFileText>();
             if (!assignment.hasComma) return;
             auto value = decoder.stringOperand(assignment.name);
             if (!value) return;
             t.value = std::move(*value);
             name = assignment.file;
         } else {
-            name = fileName(argument);
+            name = r.name();
             if (d.statement == Statement::Rewrite && name == "PRN") return; // the printer's
         }
         const SymbolEntry* file = interpreter.findSymbol(name);
@@ -642,7 +630,7 @@ void FastPath::decodeStatement(const InterpreterPrivate& interpreter, DecodedLin
         return;
     }
     case Statement::For: {
-        const ForHeadingText heading = readForHeading(argument);
+        const ForHeadingText& heading = r.part<ForHeadingText>();
         if (!heading.assigns || !heading.hasTo || !heading.endsWithDo) return;
         const SymbolEntry* counter = interpreter.findSymbol(heading.counter);
         if (!counter || counter->Kind != SymbolKind::Integer) return;

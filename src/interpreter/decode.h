@@ -9,6 +9,7 @@
 #pragma once
 
 #include "interpreter_p.h"
+#include "linereading.h"
 #include "reading.h"
 #include "vocabulary.h"
 
@@ -90,8 +91,9 @@ struct DecodedLine {
     bool marked = false;  // starts with the breakpoint marker
     bool decoded = false; // the fields below are filled (decoding waits for the first run)
     Statement statement = Statement::Nothing;
-    // How classifyStatement read the line: the text path runs it from these.
-    std::string keyword, argument, statementText;
+    // The line read whole (readLine): the text path runs it from this reading, and the
+    // fast form below was made from it.
+    LineReading reading;
     bool fast = false;     // a fast form exists
     // How the driver's fast loop runs the line: not at all (it has no fast form, or it may
     // stop the run with a message once decided), through its handler, or, for the two

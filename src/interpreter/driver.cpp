@@ -113,8 +113,7 @@ void InterpreterPrivate::Exec(LineList& lines, std::int32_t& line, std::int32_t&
         if (!decoded)
             DispatchStatement(lines, text, current);
         else if (!FastPath::run(*this, *decoded_, *decoded, current))
-            RunStatement(lines, decoded->statement, decoded->keyword, decoded->argument, decoded->statementText,
-                         current);
+            RunStatement(lines, decoded->reading, current);
         ++statementsRun_;
         // A line taken from the value stack may be any number: once past the last line the
         // run is over, and the line number must not run beyond its range.
@@ -159,42 +158,14 @@ int InterpreterPrivate::CloseAll() {
     return result;
 }
 
-Statement InterpreterPrivate::classifyStatement(const std::string& upper, const std::string& text,
-                                                std::string& keyword, std::string& argument) const {
-    if (text.empty() || isLabelLine(upper) || startsWith(upper, "PROGRAM") ||
-        startsWith(upper, "VAR"))
-        return Statement::Nothing;
-    if (startsWith(upper, "BEGIN")) return Statement::Begin;
-    if (startsWith(upper, "NOP") || startsWith(upper, "{")) return Statement::Nothing;
-    if (upper == "ENDSUB") return Statement::EndSub;
-    // Any word beginning with END counts as END, even ENDING := 1.
-    if (startsWith(upper, "END")) return Statement::End;
-    // Procedure bodies are entered only by calls.
-    if (startsWith(upper, "PROCEDURE")) return Statement::Nothing;
-
-    splitStatement(upper, text, keyword, argument);
-    if (argument.empty()) {
-        if (const SymbolEntry* entry = findSymbol(keyword); entry && entry->Kind == SymbolKind::Procedure) {
-            argument = keyword;
-            keyword = "CALL";
-        }
-    }
-    return statementFor(keyword);
-}
-
 void InterpreterPrivate::DispatchStatement(const LineList& lines, const std::string& statement,
                                     std::int32_t& line) {
-    const std::string text = trim(tabsToSpaces(statement));
-    const std::string upper = upperAscii(text);
-    std::string keyword, argument;
-    const Statement kind = classifyStatement(upper, text, keyword, argument);
-    RunStatement(lines, kind, keyword, argument, text, line);
+    RunStatement(lines, readLine(statement), line);
 }
 
-void InterpreterPrivate::RunStatement(const LineList& lines, Statement statement, const std::string& keyword,
-                                      const std::string& argument, const std::string& text, std::int32_t& line) {
+void InterpreterPrivate::RunStatement(const LineList& lines, const LineReading& r, std::int32_t& line) {
     runStatus_ = StatusOk;
-    switch (statement) {
+    switch (r.statement) {
     case Statement::Nothing: return;
     case Statement::Begin: ++beginDepth_; return;
     case Statement::EndSub: {
@@ -207,43 +178,43 @@ void InterpreterPrivate::RunStatement(const LineList& lines, Statement statement
     case Statement::End:
         if (--beginDepth_ < 0) fail(Message::EndWithoutBegin);
         return;
-    case Statement::Call: return CallProcedure(lines, argument, line);
+    case Statement::Call: return CallProcedure(lines, r.name(), line);
     case Statement::Clrscr: return ClrscrStatement();
     case Statement::Randomize: return RandomizeStatement();
-    case Statement::Write: return WriteStatement(argument, false);
-    case Statement::Writeln: return WriteStatement(argument, true);
-    case Statement::Read: return ReadStatement(argument, false);
-    case Statement::Readln: return ReadStatement(argument, true);
-    case Statement::AssignFile: return AssignFileStatement(argument);
+    case Statement::Write: return WriteStatement(r.part<TransferText>(), false);
+    case Statement::Writeln: return WriteStatement(r.part<TransferText>(), true);
+    case Statement::Read: return ReadStatement(r.part<TransferText>(), false);
+    case Statement::Readln: return ReadStatement(r.part<TransferText>(), true);
+    case Statement::AssignFile: return AssignFileStatement(r.part<AssignFileText>());
     case Statement::AssignPrn: return AssignPrnStatement();
-    case Statement::Reset: return ResetStatement(argument, false);
-    case Statement::Rewrite: return ResetStatement(argument, true);
-    case Statement::Close: return CloseStatement(argument);
-    case Statement::Gotoxy: return GotoxyStatement(argument);
-    case Statement::Goto: return GotoLabel(argument, line);
+    case Statement::Reset: return ResetStatement(r.name(), false);
+    case Statement::Rewrite: return ResetStatement(r.name(), true);
+    case Statement::Close: return CloseStatement(r.name());
+    case Statement::Gotoxy: return GotoxyStatement(r.part<GotoxyText>());
+    case Statement::Goto: return GotoLabel(r.name(), line);
     case Statement::Exit: return ExitProcedure(line);
     case Statement::Break: return BreakStatement(lines, line);
-    case Statement::If: return IfStatement(lines, argument, line);
+    case Statement::If: return IfStatement(lines, r.part<ConditionReading>(), line);
     case Statement::Else: return ElseStatement(lines, line);
-    case Statement::For: return ForStatement(lines, argument, line);
+    case Statement::For: return ForStatement(lines, r.part<ForHeadingText>(), line);
     case Statement::Next: return NextStatement(line);
-    case Statement::While: return WhileStatement(lines, argument, line);
+    case Statement::While: return WhileStatement(lines, r.part<ConditionReading>(), line);
     case Statement::Wend: return WendStatement(line);
     case Statement::Repeat: return RepeatStatement(line);
-    case Statement::Until: return UntilStatement(argument, line);
-    case Statement::ShowMessage: return ShowMessageStatement(argument);
+    case Statement::Until: return UntilStatement(r.part<ConditionReading>().condition, line);
+    case Statement::ShowMessage: return ShowMessageStatement(r.name());
     case Statement::DeleteFile:
     case Statement::ChDir:
     case Statement::RmDir:
-    case Statement::MkDir: return DirectoryStatement(keyword, argument);
+    case Statement::MkDir: return DirectoryStatement(r.statement, r.name());
     case Statement::Assignment: break; // the first word is no statement's
     }
-    AssignStatement(dropTrailing(text, ';'));
+    AssignStatement(r.part<AssignmentReading>(), r.text);
 }
 
-void InterpreterPrivate::CallProcedure(const LineList& lines, const std::string& rawName,
+void InterpreterPrivate::CallProcedure(const LineList& lines, const std::string& name,
                                 std::int32_t& line) {
-    const SymbolEntry* procedure = findSymbol(procedureName(rawName));
+    const SymbolEntry* procedure = findSymbol(name);
     if (!procedure || procedure->Kind != SymbolKind::Procedure) return fail(Message::ProcedureNotFound);
     const std::int32_t index = procedure->Index;
     const std::int32_t callLine = line;
@@ -274,7 +245,7 @@ void InterpreterPrivate::ExitProcedure(std::int32_t& line) {
 }
 
 void InterpreterPrivate::GotoLabel(const std::string& label, std::int32_t& line) {
-    const SymbolEntry* target = findSymbol(labelName(label));
+    const SymbolEntry* target = findSymbol(label);
     if (!target || target->Kind != SymbolKind::Label) return fail(Message::LabelNotFound);
     line = target->Index;
 }

@@ -21,8 +21,7 @@ void InterpreterPrivate::abandonIo(int error) {
     throw RunAbandoned(messageFor(Message::IoError, std::to_string(error)));
 }
 
-void InterpreterPrivate::AssignFileStatement(const std::string& argument) {
-    const AssignFileText assignment = readAssignFile(argument);
+void InterpreterPrivate::AssignFileStatement(const AssignFileText& assignment) {
     if (!assignment.hasComma) return fail(Message::SyntaxError);
     // A literal name arrives upper-cased; a string variable gives its value as stored.
     std::string name = assignment.name;
@@ -36,8 +35,7 @@ void InterpreterPrivate::AssignFileStatement(const std::string& argument) {
 
 void InterpreterPrivate::AssignPrnStatement() { printer_.bound = true; }
 
-void InterpreterPrivate::ResetStatement(const std::string& argument, bool rewrite) {
-    const std::string name = fileName(argument);
+void InterpreterPrivate::ResetStatement(const std::string& name, bool rewrite) {
     if (rewrite && name == "PRN") {
         if (!printer_.bound || !platform_.printer) return fail(Message::OpenFailed);
         if (printer_.open) {
@@ -60,8 +58,7 @@ void InterpreterPrivate::openChannel(TextChannel& channel, bool rewrite) {
     if (error != IoOk) fail(Message::OpenFailed);
 }
 
-void InterpreterPrivate::CloseStatement(const std::string& argument) {
-    const std::string name = fileName(argument);
+void InterpreterPrivate::CloseStatement(const std::string& name) {
     const SymbolEntry* entry = findSymbol(name);
     TextChannel* channel = entry ? channelOf(*entry) : nullptr;
     if (!channel) return fail(Message::FileVariableExpected);
@@ -72,9 +69,9 @@ void InterpreterPrivate::closeChannel(TextChannel& channel) {
     if (channel.close() != IoOk) fail(Message::CloseOrEofFailed);
 }
 
-void InterpreterPrivate::FileWrite(TransferText& transfer, bool newLine) {
+void InterpreterPrivate::FileWrite(const TransferText& transfer, bool newLine) {
     const std::string& destination = transfer.destination;
-    std::string& value = transfer.operand;
+    std::string value = transfer.operand;
     TextChannel* channel = nullptr;
     if (destination != "PRN") {
         const SymbolEntry* entry = findSymbol(destination);
@@ -132,8 +129,8 @@ bool InterpreterPrivate::FileEof(const std::string& name) {
     return atEnd;
 }
 
-void InterpreterPrivate::DirectoryStatement(const std::string& keyword, const std::string& argument) {
-    std::string name = trim(argument);
+void InterpreterPrivate::DirectoryStatement(Statement statement, const std::string& operand) {
+    std::string name = operand;
     StringValue(name);
     if (runStatus_ > 0) return;
     const fs::path path = resolveProgramPath(name);
@@ -141,13 +138,13 @@ void InterpreterPrivate::DirectoryStatement(const std::string& keyword, const st
     // A NUL byte would end the name early for the system and act on another file: such a
     // name is refused like any name that does not do.
     const bool valid = !name.empty() && name.find('\0') == std::string::npos;
-    if (keyword == "DELETEFILE") {
+    if (statement == Statement::DeleteFile) {
         const bool ok = valid && !fs::is_directory(path, ec) && fs::remove(path, ec);
         if (!ok) fail(Message::FileNotDeleted, name);
-    } else if (keyword == "MKDIR") {
+    } else if (statement == Statement::MkDir) {
         if (!valid || !fs::create_directory(path, ec))
             fail(Message::FolderNotCreated, name);
-    } else if (keyword == "RMDIR") {
+    } else if (statement == Statement::RmDir) {
         const bool ok = valid && fs::is_directory(path, ec) && fs::remove(path, ec);
         if (!ok) fail(Message::FolderNotDeleted, name);
     } else {

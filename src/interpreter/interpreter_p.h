@@ -4,6 +4,7 @@
 #pragma once
 
 #include "interpreter.h"
+#include "linereading.h"
 #include "reading.h"
 #include "vocabulary.h"
 
@@ -208,18 +209,20 @@ public:
     // How a line reads (tabs as spaces and trimmed, in text; upper-cased, in upper): the
     // lines that do nothing, BEGIN, ENDSUB and END by their structure, any other by its
     // first word, which it gives with the argument. A line holding only a procedure's name
-    // calls it. The dispatcher and the decoder both read lines so.
+    // calls it.
     Statement classifyStatement(const std::string& upper, const std::string& text,
                                 std::string& keyword, std::string& argument) const;
+    // A statement (a line without its breakpoint marker) read whole: classified, and its
+    // parts read for the statement it is. The decoded program keeps each line's reading
+    // for the run; only a run without decoded forms reads a line each time it comes to it.
+    LineReading readLine(const std::string& statement) const;
     // The entry of a name (upper case), or nullptr. A lookup changes nothing: a name not
     // found is for the caller to report. ChercheEtiq is the published form, which also
     // sets the run status.
     const SymbolEntry* findSymbol(const std::string& upperName) const;
     void DispatchStatement(const LineList& lines, const std::string& text, std::int32_t& line);
-    // Runs a statement already read by classifyStatement: its kind, first word, argument
-    // and trimmed text.
-    void RunStatement(const LineList& lines, Statement statement, const std::string& keyword,
-                      const std::string& argument, const std::string& text, std::int32_t& line);
+    // Runs a statement from its reading.
+    void RunStatement(const LineList& lines, const LineReading& reading, std::int32_t& line);
     void CallProcedure(const LineList& lines, const std::string& name, std::int32_t& line);
     void GotoLabel(const std::string& label, std::int32_t& line);
     void ExitProcedure(std::int32_t& line);
@@ -236,68 +239,63 @@ public:
     void ScalarValue(std::string& text);
     void StringValue(std::string& text);
 
-    // Numeric expressions.
+    // Numeric expressions: evaluated from their reading into `result`, which a failed
+    // evaluation leaves as it was. The forms of a text read the text first.
     struct Split {
         std::string left, op, right;
         bool operator==(const Split&) const = default;
     };
     static Split SplitOperator(const std::string& text);
-    void IntegerExpression(std::string& text);
-    void RealExpression(std::string& text);
-    std::int32_t IntegerOperand(const std::string& operand);
-    double RealOperand(const std::string& operand);
-    // How a numeric operand of an integer or real expression reads, in this order: nothing
-    // (0), a number, a variable, the function without argument (PARAMCOUNT, RANDOM), a
-    // call of a built-in, an array's element; anything else is no operand.
-    struct NumericOperandText {
-        enum class Form : char { Empty, Number, Variable, Nullary, Call, Element, Unknown };
-        Form form = Form::Empty;
-        std::string operand;                  // trimmed
-        const SymbolEntry* entry = nullptr;   // a variable's
-        std::optional<Function> function;     // a call's, if it names a built-in
-        std::string argument;                 // a call's, after "(" and still ending with ")"
-        std::size_t open = std::string::npos; // an element's "["
-    };
+    using NumericOperandText = zef::NumericOperandText;
     NumericOperandText readNumericOperand(const std::string& text, SymbolKind kind) const;
+    NumericExpressionText readNumericExpression(const std::string& text, SymbolKind kind) const;
+    void IntegerExpression(const NumericExpressionText& expression, std::string& result);
+    void RealExpression(const NumericExpressionText& expression, std::string& result);
+    void IntegerExpression(std::string& text) { IntegerExpression(readNumericExpression(text, SymbolKind::Integer), text); }
+    void RealExpression(std::string& text) { RealExpression(readNumericExpression(text, SymbolKind::Real), text); }
+    std::int32_t IntegerOperand(const NumericOperandText& operand);
+    double RealOperand(const NumericOperandText& operand);
 
     // String expressions and conditions.
-    void StringExpression(std::string& text);
-    std::string StringTerm(const std::string& operand);
-    bool EvaluateCondition(const std::string& condition);
+    void StringExpression(const StringExpressionText& expression, std::string& result);
+    void StringExpression(std::string& text) { StringExpression(readStringExpression(text), text); }
+    std::string StringTerm(const StringTermReading& term);
+    bool EvaluateCondition(const ConditionText& condition);
+    bool EvaluateCondition(const std::string& condition) { return EvaluateCondition(readCondition(condition)); }
 
     // Screen console.
-    void WriteStatement(const std::string& argument, bool newLine);
-    void ReadStatement(const std::string& argument, bool newLine);
+    void WriteStatement(const TransferText& transfer, bool newLine);
+    void ReadStatement(const TransferText& transfer, bool newLine);
     void ClrscrStatement();
     void RandomizeStatement();
-    void GotoxyStatement(const std::string& argument);
+    void GotoxyStatement(const GotoxyText& gotoxy);
     // GOTOXY's move to a row and a column counted from 1; false, with nothing moved, when
     // either is outside the screen's range.
     [[nodiscard]] bool placeCursor(std::int64_t row, std::int64_t column);
-    void ShowMessageStatement(const std::string& argument);
+    void ShowMessageStatement(const std::string& operand);
 
     // Files, printer and directories.
-    void AssignFileStatement(const std::string& argument); // ASSIGN(f,name)
+    void AssignFileStatement(const AssignFileText& assignment); // ASSIGN(f,name)
     void AssignPrnStatement();
-    void ResetStatement(const std::string& argument, bool rewrite);
-    void CloseStatement(const std::string& argument);
-    void FileWrite(TransferText& transfer, bool newLine);
+    void ResetStatement(const std::string& name, bool rewrite);
+    void CloseStatement(const std::string& name);
+    void FileWrite(const TransferText& transfer, bool newLine);
     void FileRead(const TransferText& transfer, bool newLine);
     bool FileEof(const std::string& name); // the file variable's name, upper case
-    void DirectoryStatement(const std::string& keyword, const std::string& argument);
+    void DirectoryStatement(Statement statement, const std::string& operand);
 
     // Assignment (the statement the dispatcher falls back on).
-    void AssignStatement(const std::string& line);
+    void AssignStatement(const AssignmentReading& assignment, const std::string& text);
 
     // Control flow.
-    void IfStatement(const LineList& lines, const std::string& argument, std::int32_t& line);
+    void IfStatement(const LineList& lines, const ConditionReading& condition, std::int32_t& line);
     void ElseStatement(const LineList& lines, std::int32_t& line);
-    void ForStatement(const LineList& lines, const std::string& argument, std::int32_t& line);
+    void ForStatement(const LineList& lines, const ForHeadingText& heading, std::int32_t& line);
     void NextStatement(std::int32_t& line);
-    void WhileStatement(const LineList& lines, const std::string& argument, std::int32_t& line);
+    void WhileStatement(const LineList& lines, const ConditionReading& condition, std::int32_t& line);
     void WendStatement(std::int32_t& line);
     void RepeatStatement(std::int32_t& line);
-    void UntilStatement(const std::string& argument, std::int32_t& line);
+    void UntilStatement(const ConditionText& condition, std::int32_t& line);
     void BreakStatement(const LineList& lines, std::int32_t& line);
     void FindElse(const LineList& lines, std::int32_t& line);
 
@@ -335,9 +333,11 @@ private:
     // An element of an array of the given kind in a numeric operand: the slot, or 0 after
     // reporting why not.
     std::int32_t numericElement(const std::string& operand, std::size_t open, SymbolKind kind);
-    std::int32_t IntegerBuiltin(std::optional<Function> function, const std::string& argument);
-    double RealBuiltin(std::optional<Function> function, const std::string& argument);
-    std::string builtinArgument(Function function, const std::string& argument);
+    // A built-in of a numeric operand, from its arguments as builtinArguments splits them
+    // (none when the call names no built-in).
+    std::int32_t IntegerBuiltin(std::optional<Function> function, const std::vector<std::string>& arguments);
+    double RealBuiltin(std::optional<Function> function, const std::vector<std::string>& arguments);
+    std::string builtinArgument(const std::vector<std::string>& arguments);
     // RANDOM: the generator's next value; PARAMCOUNT: the number of run parameters;
     // PARAMSTR(n): parameter n, the program's name for 0, nothing past the last.
     double nextRandom();

@@ -43,15 +43,14 @@ InterpreterPrivate::Split InterpreterPrivate::SplitOperator(const std::string& e
     return s;
 }
 
-void InterpreterPrivate::IntegerExpression(std::string& text) {
+void InterpreterPrivate::IntegerExpression(const NumericExpressionText& e, std::string& text) {
     runStatus_ = StatusOk;
-    const Split s = SplitOperator(text);
-    const std::int64_t a = IntegerOperand(s.left);
+    const std::int64_t a = IntegerOperand(e.left);
     if (runStatus_ > 0) return;
-    const std::int64_t b = IntegerOperand(s.right);
+    const std::int64_t b = IntegerOperand(e.right);
     if (runStatus_ > 0) return;
     // Division by zero stops the run without a message of its own.
-    const auto result = integerOperation(numericOpOf(s.op), a, b);
+    const auto result = integerOperation(e.op, a, b);
     if (!result) {
         runStatus_ = StatusStop;
         return;
@@ -59,35 +58,7 @@ void InterpreterPrivate::IntegerExpression(std::string& text) {
     text = formatInteger(*result);
 }
 
-InterpreterPrivate::NumericOperandText InterpreterPrivate::readNumericOperand(const std::string& text,
-                                                                             SymbolKind kind) const {
-    NumericOperandText r;
-    using Form = NumericOperandText::Form;
-    r.operand = trim(text);
-    const std::string& operand = r.operand;
-    if (operand.empty()) return r;
-    const bool integer = kind == SymbolKind::Integer;
-    r.form = Form::Number;
-    if (inSet(operand[0], integer ? "0123456789+-" : "0123456789+-.")) return r;
-    const std::string upper = upperAscii(operand);
-    r.form = Form::Variable;
-    if ((r.entry = findSymbol(upper))) return r;
-    r.form = Form::Nullary;
-    if (functionFor(upper) == (integer ? Function::ParamCount : Function::Random)) return r;
-    r.form = Form::Call;
-    if (const auto open = operand.find('('); open != std::string::npos) {
-        r.function = functionFor(upper.substr(0, open));
-        r.argument = operand.substr(open + 1);
-        return r;
-    }
-    r.form = Form::Element;
-    if ((r.open = operand.find('[')) != std::string::npos) return r;
-    r.form = Form::Unknown;
-    return r;
-}
-
-std::int32_t InterpreterPrivate::IntegerOperand(const std::string& operandText) {
-    const NumericOperandText r = readNumericOperand(operandText, SymbolKind::Integer);
+std::int32_t InterpreterPrivate::IntegerOperand(const NumericOperandText& r) {
     switch (r.form) {
     case NumericOperandText::Form::Empty: return 0;
     case NumericOperandText::Form::Number:
@@ -97,10 +68,10 @@ std::int32_t InterpreterPrivate::IntegerOperand(const std::string& operandText) 
         runStatus_ = StatusStop;
         throw RunAbandoned(messageFor(Message::NotAnInteger, r.operand));
     case NumericOperandText::Form::Variable:
-        if (r.entry->Kind != SymbolKind::Integer) break;
-        return LitValeur(r.entry->Index, SymbolKind::Integer).i;
+        if (r.kind != SymbolKind::Integer) break;
+        return LitValeur(r.slot, SymbolKind::Integer).i;
     case NumericOperandText::Form::Nullary: return parameterCount();
-    case NumericOperandText::Form::Call: return IntegerBuiltin(r.function, r.argument);
+    case NumericOperandText::Form::Call: return IntegerBuiltin(r.function, r.arguments);
     case NumericOperandText::Form::Element: {
         const std::int32_t slot = numericElement(r.operand, r.open, SymbolKind::Integer);
         return slot ? LitValeur(slot, SymbolKind::Integer).i : 0;
@@ -135,15 +106,15 @@ std::int32_t InterpreterPrivate::numericElement(const std::string& operand, std:
 // The argument of ABS, INT, ORD, VAL and of the real built-ins: one literal or one
 // variable reference. Its value text is returned even when it could not be evaluated, so
 // that the conversion that follows reports it as well.
-std::string InterpreterPrivate::builtinArgument(Function function, const std::string& argument) {
-    std::string value = builtinArguments(function, argument).front();
+std::string InterpreterPrivate::builtinArgument(const std::vector<std::string>& arguments) {
+    std::string value = arguments.front();
     ScalarValue(value);
     return value;
 }
 
-std::int32_t InterpreterPrivate::IntegerBuiltin(std::optional<Function> function, const std::string& argument) {
+std::int32_t InterpreterPrivate::IntegerBuiltin(std::optional<Function> function,
+                                                const std::vector<std::string>& arguments) {
     if (function == Function::Pos || function == Function::Length) {
-        const std::vector<std::string> arguments = builtinArguments(*function, argument);
         if (function == Function::Length) {
             std::string s = arguments[0];
             StringValue(s);
@@ -165,7 +136,7 @@ std::int32_t InterpreterPrivate::IntegerBuiltin(std::optional<Function> function
         fail(Message::ExpressionError);
         return 0;
     }
-    const std::string value = builtinArgument(*function, argument);
+    const std::string value = builtinArgument(arguments);
     auto failed = [&]() {
         fail(Message::BadNumber, value);
         return 0;
@@ -186,14 +157,13 @@ std::int32_t InterpreterPrivate::IntegerBuiltin(std::optional<Function> function
     return *i;
 }
 
-void InterpreterPrivate::RealExpression(std::string& text) {
+void InterpreterPrivate::RealExpression(const NumericExpressionText& e, std::string& text) {
     runStatus_ = StatusOk;
-    const Split s = SplitOperator(text);
-    const double a = RealOperand(s.left);
+    const double a = RealOperand(e.left);
     if (runStatus_ > 0) return;
-    const double b = RealOperand(s.right);
+    const double b = RealOperand(e.right);
     if (runStatus_ > 0) return;
-    const auto result = realOperation(numericOpOf(s.op), a, b);
+    const auto result = realOperation(e.op, a, b);
     if (!result) {
         runStatus_ = StatusStop; // division by zero: no message of its own
         return;
@@ -206,8 +176,7 @@ void InterpreterPrivate::RealExpression(std::string& text) {
     text = formatReal(*stored, platform_.regional.decimalSeparator);
 }
 
-double InterpreterPrivate::RealOperand(const std::string& operandText) {
-    const NumericOperandText r = readNumericOperand(operandText, SymbolKind::Real);
+double InterpreterPrivate::RealOperand(const NumericOperandText& r) {
     switch (r.form) {
     case NumericOperandText::Form::Empty: return 0;
     case NumericOperandText::Form::Number: {
@@ -218,10 +187,10 @@ double InterpreterPrivate::RealOperand(const std::string& operandText) {
         throw RunAbandoned(messageFor(Message::NotAReal, r.operand));
     }
     case NumericOperandText::Form::Variable:
-        if (r.entry->Kind != SymbolKind::Real) break;
-        return LitValeur(r.entry->Index, SymbolKind::Real).r.toDouble();
+        if (r.kind != SymbolKind::Real) break;
+        return LitValeur(r.slot, SymbolKind::Real).r.toDouble();
     case NumericOperandText::Form::Nullary: return nextRandom();
-    case NumericOperandText::Form::Call: return RealBuiltin(r.function, r.argument);
+    case NumericOperandText::Form::Call: return RealBuiltin(r.function, r.arguments);
     case NumericOperandText::Form::Element: {
         const std::int32_t slot = numericElement(r.operand, r.open, SymbolKind::Real);
         return slot ? LitValeur(slot, SymbolKind::Real).r.toDouble() : 0;
@@ -242,13 +211,13 @@ double InterpreterPrivate::nextRandom() {
     return std::ldexp(static_cast<double>(bits & ((std::uint64_t{1} << 39) - 1)), -39);
 }
 
-double InterpreterPrivate::RealBuiltin(std::optional<Function> function, const std::string& argument) {
+double InterpreterPrivate::RealBuiltin(std::optional<Function> function, const std::vector<std::string>& arguments) {
     if (function != Function::Abs && function != Function::Sqrt && function != Function::Sin &&
         function != Function::Cos && function != Function::Ln && function != Function::Exp) {
         fail(Message::ExpressionError);
         return 0;
     }
-    const std::string value = builtinArgument(*function, argument);
+    const std::string value = builtinArgument(arguments);
     const auto parsed = parseReal(value, platform_.regional.decimalSeparator);
     const auto x = parsed ? roundToReal48(*parsed) : std::nullopt;
     const auto result = x ? realFunction(*function, *x) : std::nullopt;

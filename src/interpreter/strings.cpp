@@ -11,31 +11,29 @@
 
 namespace zef {
 
-void InterpreterPrivate::StringExpression(std::string& text) {
+void InterpreterPrivate::StringExpression(const StringExpressionText& e, std::string& text) {
     runStatus_ = StatusOk;
-    const std::size_t plus = stringPlus(text);
-    if (plus == std::string::npos) {
-        const std::string result = StringTerm(text);
-        if (runStatus_ == StatusOk) text = result;
+    if (!e.joined) {
+        std::string result = StringTerm(e.first);
+        if (runStatus_ == StatusOk) text = std::move(result);
         return;
     }
-    const std::string left = StringTerm(text.substr(0, plus));
+    const std::string left = StringTerm(e.first);
     if (runStatus_ > 0) return;
-    const std::string right = StringTerm(cut255(text.substr(plus + 1)));
+    const std::string right = StringTerm(e.second);
     if (runStatus_ > 0) return;
     text = left + right;
 }
 
-std::string InterpreterPrivate::StringTerm(const std::string& operandText) {
-    StringTermText term = readStringTerm(operandText);
+std::string InterpreterPrivate::StringTerm(const StringTermReading& reading) {
+    const StringTermText& term = reading.term;
     if (!term.call) {
-        StringValue(term.operand);
-        return term.operand;
+        std::string value = term.operand;
+        StringValue(value);
+        return value;
     }
     const std::optional<Function> function = term.function;
-    const std::string& argument = term.argument;
-    const std::vector<std::string> arguments =
-        function ? builtinArguments(*function, argument) : std::vector<std::string>{};
+    const std::vector<std::string>& arguments = reading.arguments;
 
     if (function == Function::Copy) {
         if (arguments.size() < 2) return arguments[0];
@@ -117,8 +115,7 @@ bool InterpreterPrivate::isNumericOperand(const std::string& operand) {
     return entry && (entry->Kind == SymbolKind::Integer || entry->Kind == SymbolKind::Real);
 }
 
-bool InterpreterPrivate::EvaluateCondition(const std::string& condition) {
-    const ConditionText c = readCondition(condition);
+bool InterpreterPrivate::EvaluateCondition(const ConditionText& c) {
     switch (c.form) {
     case ConditionText::Form::NotEndOfFile: return !FileEof(c.file);
     case ConditionText::Form::EndOfFile: return FileEof(c.file);
