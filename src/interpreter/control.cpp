@@ -160,12 +160,8 @@ void InterpreterPrivate::BreakStatement(const LineList& lines, std::int32_t& lin
         PopBlock();
         std::int32_t v = 0;
         if (!PopValue(v)) return;
-        for (std::int32_t i = line; i < lines.count(); ++i) {
-            if (startsWith(preparedAt(lines, i), "UNTIL")) {
-                line = i;
-                return;
-            }
-        }
+        if (const auto at = scanUntil(line, lines.count(), [&](std::int32_t i) { return preparedAt(lines, i); }))
+            line = *at;
     } else {
         fail(Message::BreakOutsideLoop);
     }

@@ -120,7 +120,7 @@ struct DecodedLine {
     std::uint64_t memoGeneration = 0;
     bool bodyEndKnown = false, branchKnown = false;
     std::optional<std::int32_t>
-        bodyEnd; // FindBodyEnd from this line (a CALL: from its procedure); nullopt: it fails
+        bodyEnd; // FindBodyEnd from this line (a CALL: from its procedure), a BREAK's UNTIL; nullopt: none
     std::optional<std::int32_t> branch; // where an IF goes when its condition is false
 };
 

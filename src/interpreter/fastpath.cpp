@@ -508,10 +508,11 @@ class FastStatements {
             return false;
         return endSub(in, program, d, current);
     }
-    // BREAK out of the innermost FOR or WHILE: its frame leaves the value stack, and the run
-    // goes on at the line after the body (a FOR) or after the WEND line that follows it (a
-    // WHILE). A REPEAT's UNTIL is searched for on the text path.
-    static bool breakLoop(InterpreterPrivate& in, DecodedProgram&, DecodedLine&, std::int32_t& current) {
+    // BREAK out of the innermost loop: its frame leaves the value stack, and the run goes on
+    // at the line after the body (a FOR), after the WEND line that follows it (a WHILE), or
+    // after the first UNTIL line from the BREAK on (a REPEAT; without one, at the next line).
+    // That UNTIL is found once per generation of the lines and kept as the line's body end.
+    static bool breakLoop(InterpreterPrivate& in, DecodedProgram& program, DecodedLine& d, std::int32_t& current) {
         if (in.blockTop_ < 1) return false;
         const auto top = static_cast<std::size_t>(in.blockTop_);
         const std::int32_t resume = in.blockStack_[top].ResumeLine;
@@ -526,6 +527,18 @@ class FastStatements {
             --in.valueTop_;
             current = resume;
             break;
+        case Closing::Until: {
+            if (in.valueTop_ < 1) return false;
+            --in.valueTop_;
+            renew(program, d);
+            if (!d.bodyEndKnown) {
+                d.bodyEnd = scanUntil(current, program.count(),
+                                      [&](std::int32_t i) -> const std::string& { return program.prepared(i); });
+                d.bodyEndKnown = true;
+            }
+            if (d.bodyEnd) current = *d.bodyEnd;
+            break;
+        }
         default:
             return false;
         }

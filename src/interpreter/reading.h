@@ -175,7 +175,13 @@ std::optional<std::int32_t> scanElse(std::int32_t line, std::int32_t count, Prep
         if (prepared(i) == "ELSE") return i;
     return std::nullopt;
 }
-
+// The first line from `line` on that starts with UNTIL, where BREAK leaves a REPEAT.
+template <class Prepared>
+std::optional<std::int32_t> scanUntil(std::int32_t line, std::int32_t count, Prepared&& prepared) {
+    for (std::int32_t i = line; i < count; ++i)
+        if (startsWith(prepared(i), "UNTIL")) return i;
+    return std::nullopt;
+}
 
 // Where an IF goes when its condition is false. A branch of one line: past it when it ends
 // with ";", else to the first ELSE below. A BEGIN ... END branch: to its END, and on to the

@@ -543,14 +543,15 @@ TEST_F(Differential, HandedBackStatements) {
                      "WRITELN(X);", "TR[3] := RANDOM;", "WRITELN(TR[3]);", "TR[I] := RANDOM;", "END."}),
             rng);
     // The statements whose forms read nothing or little: EXIT from a procedure called in a
-    // loop, BREAK out of a FOR and a WHILE, GOTOXY of variables and numbers, CLRSCR,
+    // loop, BREAK out of a FOR, a WHILE and a REPEAT, GOTOXY of variables and numbers, CLRSCR,
     // RANDOMIZE and ASSIGNPRN.
     compare(Program("exits and breaks",
                     {"PROGRAM Sorties;", "VAR I, J, N: INTEGER;", "VAR X: REAL;", "PROCEDURE P;", "BEGIN", "N := N + 1;",
                      "IF N > 2 THEN", "EXIT;", "N := N + 10;", "END;", "BEGIN", "RANDOMIZE;", "ASSIGNPRN(PRN);",
                      "FOR I:=1 TO 5 DO", "BEGIN", "P;", "GOTOXY(I,3);", "IF I = 4 THEN", "BREAK;", "END;",
                      "J := 9;", "WHILE J > 0 DO", "BEGIN", "J := J - 1;", "IF J = 5 THEN", "BREAK;", "END;",
-                     "WEND;", "CLRSCR;", "GOTOXY(2,J);", "WRITELN(I);", "WRITELN(N);", "X := RANDOM;", "WRITELN(X);", "END."}),
+                     "WEND;", "REPEAT", "J := J + 1;", "IF J > 7 THEN", "BREAK;", "UNTIL J > 100;",
+                     "CLRSCR;", "GOTOXY(2,J);", "WRITELN(I);", "WRITELN(N);", "X := RANDOM;", "WRITELN(X);", "END."}),
             rng);
     compare(Program("poll", {"PROGRAM Sans;", "VAR X: REAL;", "BEGIN", "Boucle:", "X := X + 1;",
                              "GOTO Boucle;", "END."}),
