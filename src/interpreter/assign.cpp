@@ -13,11 +13,11 @@ void InterpreterPrivate::AssignStatement(const AssignmentReading& assignment, co
         if (line.find('=') != std::string::npos) return fail(Message::BadAssignment);
         return fail(Message::UnknownStatement);
     }
-    const ReferenceText& target = assignment.target;
+    const ReferenceText& target = assignment.target.reference;
     std::int64_t offset = 0;
     if (target.element) {
         if (!target.closed) return fail(Message::SyntaxError);
-        offset = Indice(target.index);
+        offset = Indice(assignment.target.index);
         if (runStatus_ > 0) return;
     }
     const std::string& name = target.name;
@@ -33,9 +33,9 @@ void InterpreterPrivate::AssignStatement(const AssignmentReading& assignment, co
     std::string value = assignment.text.value;
     switch (kind) {
     case SymbolKind::Char:
-    case SymbolKind::String: StringExpression(assignment.string, value); break;
-    case SymbolKind::Integer: IntegerExpression(assignment.numeric, value); break;
-    case SymbolKind::Real: RealExpression(assignment.numeric, value); break;
+    case SymbolKind::String: StringExpression(std::get<StringExpressionText>(assignment.expression), value); break;
+    case SymbolKind::Integer: IntegerExpression(std::get<NumericExpressionText>(assignment.expression), value); break;
+    case SymbolKind::Real: RealExpression(std::get<NumericExpressionText>(assignment.expression), value); break;
     default: return; // files, labels and procedures take no value
     }
     if (runStatus_ == StatusOk) StoreValue(value, kind, static_cast<std::int32_t>(index + offset));

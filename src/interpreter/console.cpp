@@ -25,14 +25,15 @@ void InterpreterPrivate::moveCursorLine() {
     if (platform_.screen) platform_.screen->cursorMoved(cursorX_, cursorY_, CursorMove::LineBreak);
 }
 
-void InterpreterPrivate::WriteStatement(const TransferText& transfer, bool newLine) {
+void InterpreterPrivate::WriteStatement(const TransferReading& reading, bool newLine) {
+    const TransferText& transfer = reading.transfer;
     if (transfer.empty) {
         if (newLine) moveCursorLine();
         return;
     }
-    if (transfer.toDestination) return FileWrite(transfer, newLine);
+    if (transfer.toDestination) return FileWrite(reading, newLine);
     std::string value = transfer.operand;
-    ScalarValue(value);
+    ScalarValue(reading.operand, value);
     if (runStatus_ > 0) return;
     drawValue(value, newLine);
 }
@@ -72,7 +73,7 @@ void InterpreterPrivate::ClrscrStatement() {
     if (platform_.screen) platform_.screen->clearScreen();
 }
 
-void InterpreterPrivate::GotoxyStatement(const GotoxyText& g) {
+void InterpreterPrivate::GotoxyStatement(const GotoxyReading& g) {
     if (!g.hasComma) return fail(Message::BadParameters);
     // Each argument is read like an element index, which gives its value minus one.
     const std::int64_t row = Indice(g.row) + 1;
@@ -90,9 +91,9 @@ bool InterpreterPrivate::placeCursor(std::int64_t row, std::int64_t column) {
     return true;
 }
 
-void InterpreterPrivate::ShowMessageStatement(const std::string& operand) {
-    std::string text = operand;
-    StringValue(text);
+void InterpreterPrivate::ShowMessageStatement(const StringOperandText& operand) {
+    std::string text = operand.written;
+    StringValue(operand, text);
     if (runStatus_ > 0) return;
     if (platform_.screen) platform_.screen->showMessage(text);
 }

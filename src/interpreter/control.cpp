@@ -18,7 +18,7 @@ void InterpreterPrivate::FindElse(const LineList& lines, std::int32_t& line) {
 void InterpreterPrivate::IfStatement(const LineList& lines, const ConditionReading& condition,
                               std::int32_t& line) {
     if (!condition.present) return fail(Message::MissingThen);
-    const bool holds = EvaluateCondition(condition.condition);
+    const bool holds = EvaluateCondition(condition);
     if (runStatus_ > 0 || holds) return;
     const IfBranch branch = falseBranch(
         line, lines.count(), [&](std::int32_t i) { return preparedAt(lines, i); },
@@ -40,8 +40,9 @@ void InterpreterPrivate::ElseStatement(const LineList& lines, std::int32_t& line
     line = line + 1;
 }
 
-void InterpreterPrivate::ForStatement(const LineList& lines, const ForHeadingText& heading,
+void InterpreterPrivate::ForStatement(const LineList& lines, const ForReading& reading,
                                std::int32_t& line) {
+    const ForHeadingText& heading = reading.heading;
     if (!heading.assigns) return fail(Message::ForHeadingSyntax);
     const SymbolEntry* counter = findSymbol(heading.counter);
     if (!counter) return fail(Message::ForUnknownCounter);
@@ -49,11 +50,11 @@ void InterpreterPrivate::ForStatement(const LineList& lines, const ForHeadingTex
     const std::int32_t slot = counter->Index;
     if (!heading.hasTo) return fail(Message::ForHeadingSyntax);
     std::string start = heading.start;
-    ScalarValue(start);
+    ScalarValue(reading.start, start);
     if (runStatus_ > 0) return;
     if (!heading.endsWithDo) return fail(Message::SyntaxError);
     std::string limitText = heading.limit;
-    ScalarValue(limitText);
+    ScalarValue(reading.limit, limitText);
     if (runStatus_ > 0) return;
     const auto limit = parseInteger(limitText);
     if (!limit) return fail(Message::ForBoundsIncompatible);
@@ -95,7 +96,7 @@ void InterpreterPrivate::NextStatement(std::int32_t& line) {
 void InterpreterPrivate::WhileStatement(const LineList& lines, const ConditionReading& condition,
                                  std::int32_t& line) {
     if (!condition.present) return fail(Message::SyntaxError);
-    const bool holds = EvaluateCondition(condition.condition);
+    const bool holds = EvaluateCondition(condition);
     if (runStatus_ > 0) return;
     const std::int32_t whileLine = line;
     std::int32_t end = whileLine;
@@ -129,7 +130,7 @@ void InterpreterPrivate::RepeatStatement(std::int32_t& line) {
     if (runStatus_ > 0) --valueTop_; // no half frame
 }
 
-void InterpreterPrivate::UntilStatement(const ConditionText& condition, std::int32_t& line) {
+void InterpreterPrivate::UntilStatement(const ConditionReading& condition, std::int32_t& line) {
     std::int32_t repeatLine = 0;
     if (!PopValue(repeatLine)) return;
     const bool holds = EvaluateCondition(condition);

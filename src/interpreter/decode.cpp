@@ -125,16 +125,12 @@ class Decoder {
   public:
     explicit Decoder(const InterpreterPrivate& in) : in_(in), separator_(in.regional().decimalSeparator) {}
 
-    const SymbolEntry* find(const std::string& name) const {
-        return in_.findSymbol(upperAscii(name));
-    }
-
     // A variable reference, a name or name[index], as resolveReference reads it. The index is
     // an integer variable or a number; a number outside the declared size gets no form.
-    std::optional<Operand> reference(const std::string& text) const { return reference(readReference(text)); }
-    std::optional<Operand> reference(const ReferenceText& r) const {
+    std::optional<Operand> reference(const ReferenceReading& r) const {
         Operand o;
-        if (r.element) {
+        const bool element = r.reference.element;
+        if (element) {
             const auto index = indexOperand(r.index);
             if (!index) return std::nullopt;
             if (index->kind == Operand::Kind::Scalar) {
@@ -145,9 +141,9 @@ class Decoder {
                 if (std::int64_t{index->i} - 1 < 0) return std::nullopt;
             }
         }
-        const SymbolEntry* entry = find(r.name);
+        const SymbolEntry* entry = in_.findSymbol(r.lookup);
         if (!entry || !holdsValue(entry->Kind) || entry->Index < 1) return std::nullopt;
-        o.kind = r.element ? Operand::Kind::Element : Operand::Kind::Scalar;
+        o.kind = element ? Operand::Kind::Element : Operand::Kind::Scalar;
         o.type = entry->Kind;
         o.slot = entry->Index;
         o.count = entry->Count;
@@ -159,35 +155,33 @@ class Decoder {
 
     // What Indice reads: an integer variable, or else an integer as written; the number
     // itself, not the index it gives.
-    std::optional<Operand> indexOperand(const std::string& text) const {
+    std::optional<Operand> indexOperand(const IndexText& index) const {
         Operand o;
-        if (const SymbolEntry* entry = find(text)) {
+        if (const SymbolEntry* entry = in_.findSymbol(index.name)) {
             if (entry->Kind != SymbolKind::Integer || entry->Index < 1) return std::nullopt;
             o.kind = Operand::Kind::Scalar;
             o.type = SymbolKind::Integer;
             o.slot = entry->Index;
             return o;
         }
-        const auto value = parseInteger(text);
-        if (!value) return std::nullopt;
+        if (!index.number) return std::nullopt;
         o.kind = Operand::Kind::Integer;
         o.type = SymbolKind::Integer;
-        o.i = *value;
+        o.i = *index.number;
         return o;
     }
 
     // StringValue: a quoted literal (doubled quotes kept) or a string variable.
-    std::optional<Operand> stringOperand(const std::string& text) const {
-        if (text.empty()) return std::nullopt;
-        if (text[0] == '\'') {
-            auto value = quotedString(text);
-            if (!value) return std::nullopt;
+    std::optional<Operand> stringOperand(const StringOperandText& r) const {
+        using Form = StringOperandText::Form;
+        if (r.form == Form::Quoted) {
             Operand o;
             o.kind = Operand::Kind::Text;
-            o.text = std::move(*value);
+            o.text = r.value;
             return o;
         }
-        auto o = reference(text);
+        if (r.form != Form::Reference) return std::nullopt;
+        auto o = reference(r.reference);
         if (!o || o->type != SymbolKind::String) return std::nullopt;
         return o;
     }
@@ -219,32 +213,32 @@ class Decoder {
             if (!r.function) return std::nullopt;
             o.kind = Operand::Kind::Builtin;
             o.function = *r.function;
-            const std::vector<std::string>& arguments = r.arguments;
+            const ArgumentsText& arguments = r.arguments;
             switch (*r.function) {
             case Function::Length:
                 if (!integer) return std::nullopt;
-                return withArguments(o, {stringOperand(arguments[0])});
+                return withArguments(o, {stringOperand(arguments.strings[0])});
             case Function::Pos:
-                if (!integer || arguments.size() < 2) return std::nullopt;
-                return withArguments(o, {stringOperand(arguments[0]), stringOperand(arguments[1])});
-            case Function::Abs: return withArguments(o, {variableArgument(arguments[0])});
+                if (!integer || arguments.count < 2) return std::nullopt;
+                return withArguments(o, {stringOperand(arguments.strings[0]), stringOperand(arguments.strings[1])});
+            case Function::Abs: return withArguments(o, {variableArgument(arguments.scalars[0])});
             case Function::Int:
             case Function::Ord:
             case Function::Val:
                 if (!integer) return std::nullopt;
-                return withArguments(o, {variableArgument(arguments[0])});
+                return withArguments(o, {variableArgument(arguments.scalars[0])});
             case Function::Sqrt:
             case Function::Sin:
             case Function::Cos:
             case Function::Ln:
             case Function::Exp:
                 if (integer) return std::nullopt;
-                return withArguments(o, {variableArgument(arguments[0])});
+                return withArguments(o, {variableArgument(arguments.scalars[0])});
             default: return std::nullopt;
             }
         }
         case Form::Element: {
-            auto e = reference(r.operand);
+            auto e = reference(r.element);
             if (!e || e->type != kind) return std::nullopt;
             return e;
         }
@@ -269,7 +263,7 @@ class Decoder {
     // The argument of ABS, INT, ORD, VAL, of the real built-ins, INTTOSTR, CHR and
     // INTTOHEX when it is a variable: these read their argument's value text, which only a
     // variable's value decides. A literal argument stays with the text path.
-    std::optional<Operand> variableArgument(const std::string& argument) const {
+    std::optional<Operand> variableArgument(const ScalarText& argument) const {
         auto o = scalarOperand(argument);
         if (!o || o->kind == Operand::Kind::Text) return std::nullopt;
         return o;
@@ -278,22 +272,19 @@ class Decoder {
     // ScalarValue's reading of an operand: a quoted literal (its first doubled quote made
     // one), a number as written, or a variable reference. A number holding a character no
     // number has gets no form.
-    std::optional<Operand> scalarOperand(const std::string& text) const {
-        if (text.empty()) return std::nullopt;
+    std::optional<Operand> scalarOperand(const ScalarText& r) const {
+        using Form = ScalarText::Form;
         Operand o;
         o.kind = Operand::Kind::Text;
-        if (text[0] == '\'') {
-            auto value = quotedValue(text);
-            if (!value) return std::nullopt;
-            o.text = std::move(*value);
+        switch (r.form) {
+        case Form::Quoted: o.text = r.value; return o;
+        case Form::Number:
+            if (r.strays > 0) return std::nullopt;
+            o.text = r.written;
             return o;
+        case Form::Reference: return reference(r.reference);
+        default: return std::nullopt;
         }
-        if (isNumberStart(text[0])) {
-            if (!isPlainNumber(text)) return std::nullopt;
-            o.text = text;
-            return o;
-        }
-        return reference(trim(text));
     }
 
     // A variable of the given type, by its slot.
@@ -307,18 +298,18 @@ class Decoder {
     }
 
     // ScalarValue followed by a reading as an integer: a number or an integer variable.
-    std::optional<Operand> integerValue(const std::string& text) const {
-        if (text.empty() || text[0] == '\'') return std::nullopt;
-        if (isNumberStart(text[0])) {
-            if (!isPlainNumber(text)) return std::nullopt;
-            const auto v = parseInteger(text);
+    std::optional<Operand> integerValue(const ScalarText& r) const {
+        if (r.form == ScalarText::Form::Number) {
+            if (r.strays > 0) return std::nullopt;
+            const auto v = parseInteger(r.written);
             if (!v) return std::nullopt;
             Operand o;
             o.kind = Operand::Kind::Integer;
             o.i = *v;
             return o;
         }
-        auto o = reference(trim(text));
+        if (r.form != ScalarText::Form::Reference) return std::nullopt;
+        auto o = reference(r.reference);
         if (!o || o->type != SymbolKind::Integer) return std::nullopt;
         return o;
     }
@@ -326,12 +317,13 @@ class Decoder {
     // An operand of a comparison, as ScalarValue gives its text and the comparison reads
     // its number. A literal's reading is worked out here once; a real variable's text reads
     // back only to within its 15 digits, so its comparisons near a tie go to the text path.
-    std::optional<Operand> conditionOperand(const std::string& text, bool& numeric) const {
+    std::optional<Operand> conditionOperand(const ScalarText& operand, bool& numeric) const {
         numeric = false;
-        auto o = scalarOperand(text);
+        auto o = scalarOperand(operand);
         if (!o) return std::nullopt;
         if (o->kind == Operand::Kind::Text) {
-            if (text[0] == '\'') return o;
+            if (operand.form == ScalarText::Form::Quoted) return o;
+            const std::string& text = operand.written;
             numeric = true;
             if (const auto i = parseInteger(text)) {
                 o->r = *i;
@@ -348,8 +340,9 @@ class Decoder {
         return o;
     }
 
-    Condition condition(const ConditionText& reading) const {
+    Condition condition(const ConditionReading& whole) const {
         Condition c;
+        const ConditionText& reading = whole.condition;
         switch (reading.form) {
         case ConditionText::Form::NoOperator: return c;
         case ConditionText::Form::EndOfFile:
@@ -365,8 +358,8 @@ class Decoder {
         case ConditionText::Form::Comparison: break;
         }
         bool leftNumeric = false, rightNumeric = false;
-        auto left = conditionOperand(reading.left, leftNumeric);
-        auto right = conditionOperand(reading.right, rightNumeric);
+        auto left = conditionOperand(whole.left, leftNumeric);
+        auto right = conditionOperand(whole.right, rightNumeric);
         if (!left || !right) return c;
         c.left = std::move(*left);
         c.right = std::move(*right);
@@ -398,21 +391,21 @@ class Decoder {
         const StringTermText& term = reading.term;
         StringTerm t;
         if (!term.call) {
-            auto o = stringOperand(term.operand);
+            auto o = stringOperand(reading.operand);
             if (!o) return std::nullopt;
             t.source = std::move(*o);
             return t;
         }
         t.function = term.function;
         if (!t.function) return std::nullopt;
-        const std::vector<std::string>& arguments = reading.arguments;
+        const ArgumentsText& arguments = reading.arguments;
         std::optional<Operand> source;
         switch (*t.function) {
         case Function::Copy: {
-            if (arguments.size() < 3) return std::nullopt;
-            source = stringOperand(arguments[0]);
-            auto from = integerValue(arguments[1]);
-            auto count = integerValue(arguments[2]);
+            if (arguments.count < 3) return std::nullopt;
+            source = stringOperand(arguments.strings[0]);
+            auto from = integerValue(arguments.scalars[0]);
+            auto count = integerValue(arguments.scalars[1]);
             if (!from || !count) return std::nullopt;
             t.from = std::move(*from);
             t.count = std::move(*count);
@@ -422,16 +415,16 @@ class Decoder {
         case Function::Chr:
         case Function::IntToHex:
             // The value text of a variable, read as a number.
-            source = scalarOperand(arguments[0]);
+            source = scalarOperand(arguments.scalars[0]);
             if (source && source->kind == Operand::Kind::Text) return std::nullopt;
             break;
         case Function::UpperCase:
         case Function::LowerCase:
-            source = stringOperand(arguments[0]);
+            source = stringOperand(arguments.strings[0]);
             break;
         case Function::ParamStr: {
             // The parameter's number, as an integer literal.
-            const auto n = parameterNumber(arguments[0]);
+            const auto n = arguments.parameter;
             if (!n) return std::nullopt;
             t.from.kind = Operand::Kind::Integer;
             t.from.i = *n;
@@ -439,7 +432,7 @@ class Decoder {
         }
         case Function::DateToStr:
         case Function::TimeToStr:
-            if (!isDateArgument(arguments[0])) return std::nullopt;
+            if (!arguments.date) return std::nullopt;
             return t;
         default:
             return std::nullopt;
@@ -455,11 +448,11 @@ class Decoder {
         auto target = reference(a.target);
         if (!target) return false;
         d.destination = std::move(*target);
-        if (d.destination.type == SymbolKind::Integer || d.destination.type == SymbolKind::Real) {
-            d.op = a.numeric.op;
+        if (const auto* numeric = std::get_if<NumericExpressionText>(&a.expression)) {
+            d.op = numeric->op;
             if (d.op == NumericOp::Power) return false;
-            auto l = numericOperand(a.numeric.left, d.destination.type);
-            auto r = numericOperand(a.numeric.right, d.destination.type);
+            auto l = numericOperand(numeric->left, d.destination.type);
+            auto r = numericOperand(numeric->right, d.destination.type);
             if (!l || !r) return false;
             // RANDOM moves the generator on, so its form is made only where nothing after it
             // can hand the statement back: the forms find the target (an element's index
@@ -481,11 +474,13 @@ class Decoder {
             d.right = std::move(*r);
             return true;
         }
-        auto first = stringTerm(a.string.first);
+        const auto* string = std::get_if<StringExpressionText>(&a.expression);
+        if (!string) return false;
+        auto first = stringTerm(string->first);
         if (!first) return false;
         d.terms.push_back(std::move(*first));
-        if (a.string.joined) {
-            auto second = stringTerm(a.string.second);
+        if (string->joined) {
+            auto second = stringTerm(string->second);
             if (!second) return false;
             d.terms.push_back(std::move(*second));
         }
@@ -544,7 +539,7 @@ void FastPath::decodeStatement(const InterpreterPrivate& interpreter, DecodedLin
     case Statement::Until: {
         const ConditionReading& condition = r.part<ConditionReading>();
         if (!condition.present) return;
-        d.condition = decoder.condition(condition.condition);
+        d.condition = decoder.condition(condition);
         d.fast = d.condition.valid;
         return;
     }
@@ -560,7 +555,7 @@ void FastPath::decodeStatement(const InterpreterPrivate& interpreter, DecodedLin
         d.fast = true;
         return;
     case Statement::Gotoxy: {
-        const GotoxyText& g = r.part<GotoxyText>();
+        const GotoxyReading& g = r.part<GotoxyReading>();
         if (!g.hasComma) return;
         auto row = decoder.indexOperand(g.row), column = decoder.indexOperand(g.column);
         if (!row || !column) return;
@@ -578,7 +573,7 @@ void FastPath::decodeStatement(const InterpreterPrivate& interpreter, DecodedLin
     case Statement::Readln: {
         const bool write = d.statement == Statement::Write || d.statement == Statement::Writeln;
         Transfer& t = d.transfer;
-        const TransferText& reading = r.part<TransferText>();
+        const TransferText& reading = r.part<TransferReading>().transfer;
         if (reading.empty) {
             t.target = Transfer::Target::LineOnly;
             d.fast = true;
@@ -593,7 +588,7 @@ void FastPath::decodeStatement(const InterpreterPrivate& interpreter, DecodedLin
             t.file = file->Index;
         }
         if (write) {
-            auto value = decoder.scalarOperand(reading.operand);
+            auto value = decoder.scalarOperand(r.part<TransferReading>().operand);
             if (!value) return;
             t.value = std::move(*value);
         } else {
@@ -612,9 +607,10 @@ void FastPath::decodeStatement(const InterpreterPrivate& interpreter, DecodedLin
         Transfer& t = d.transfer;
         std::string name;
         if (d.statement == Statement::AssignFile) {
-            const AssignFileText& assignment = r.part<AssignFileText>();
+            const AssignFileReading& reading = r.part<AssignFileReading>();
+            const AssignFileText& assignment = reading.assignment;
             if (!assignment.hasComma) return;
-            auto value = decoder.stringOperand(assignment.name);
+            auto value = decoder.stringOperand(reading.name);
             if (!value) return;
             t.value = std::move(*value);
             name = assignment.file;
@@ -630,12 +626,13 @@ void FastPath::decodeStatement(const InterpreterPrivate& interpreter, DecodedLin
         return;
     }
     case Statement::For: {
-        const ForHeadingText& heading = r.part<ForHeadingText>();
+        const ForReading& reading = r.part<ForReading>();
+        const ForHeadingText& heading = reading.heading;
         if (!heading.assigns || !heading.hasTo || !heading.endsWithDo) return;
         const SymbolEntry* counter = interpreter.findSymbol(heading.counter);
         if (!counter || counter->Kind != SymbolKind::Integer) return;
-        auto first = decoder.integerValue(heading.start);
-        auto last = decoder.integerValue(heading.limit);
+        auto first = decoder.integerValue(reading.start);
+        auto last = decoder.integerValue(reading.limit);
         if (!first || !last) return;
         d.heading.counter = counter->Index;
         d.heading.start = std::move(*first);

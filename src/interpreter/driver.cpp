@@ -44,18 +44,18 @@ void InterpreterPrivate::Exec(LineList& lines, std::int32_t& line, std::int32_t&
         }
     }
 
-    // The lines are read once per call: the editor is read-only while a run goes on.
-    if (fastForms_) {
-        if (!decoded_) decoded_ = std::make_unique<DecodedProgram>();
-        decoded_->refresh(lines, symbols_, fresh);
-    }
+    // The lines are read once per call: the editor is read-only while a run goes on. Each
+    // statement is read once too, when the run first comes to it, and runs from that
+    // reading from then on, whether through its fast form or on the text path.
+    if (!decoded_) decoded_ = std::make_unique<DecodedProgram>();
+    decoded_->refresh(lines, symbols_, fresh);
     // While this call runs, the text path reads the lines' block structure from the
     // decoded program too.
     struct Holding {
         const LineList*& held;
         ~Holding() { held = nullptr; }
     } holding{decodedLines_};
-    if (fastForms_) decodedLines_ = &lines;
+    decodedLines_ = &lines;
     const std::int32_t count = lines.count();
     std::int32_t current = line;
     // A continued run does not stop at the breakpoint of the line it starts at: it stopped
@@ -69,9 +69,8 @@ void InterpreterPrivate::Exec(LineList& lines, std::int32_t& line, std::int32_t&
             if (current < 0 || current >= count) break;
         }
         currentLine_ = current;
-        DecodedLine* decoded = fastForms_ ? &decoded_->line(current) : nullptr;
-        std::string text = decoded ? std::string() : lines.line(current);
-        if (decoded ? decoded->marked : hasBreakpointMarker(text)) {
+        DecodedLine* decoded = &decoded_->line(current);
+        if (decoded->marked) {
             // A breakpoint: stop before the marked line, as a single step would, except
             // where a continued run starts (it stopped here last time).
             if (breakpoints_ && current != resumeAt && breakpointStops(current)) {
@@ -80,7 +79,6 @@ void InterpreterPrivate::Exec(LineList& lines, std::int32_t& line, std::int32_t&
                 line = current;
                 return;
             }
-            if (!decoded) text.erase(0, 1);
         }
         // On the resume line of the innermost block its terminator word runs instead of
         // the line's text, as if written on the line before.
@@ -103,17 +101,16 @@ void InterpreterPrivate::Exec(LineList& lines, std::int32_t& line, std::int32_t&
             return;
         }
         if (terminator) {
-            if (decoded) decoded = &decoded_->terminator(blockClosings_[static_cast<std::size_t>(blockTop_)], top->Terminator);
-            else text = top->Terminator;
+            decoded = &decoded_->terminator(blockClosings_[static_cast<std::size_t>(blockTop_)], top->Terminator);
             --current;
         }
         ran = current;
-        // A decoded line that has no fast form, or whose fast form hands it back, runs on
-        // the text path from the reading the decoder made of it.
-        if (!decoded)
-            DispatchStatement(lines, text, current);
-        else if (!FastPath::run(*this, *decoded_, *decoded, current))
+        // A line that has no fast form, or whose fast form hands it back, runs on the text
+        // path from the reading the decoder made of it; without fast forms, every line does.
+        if (!fastForms_ || !FastPath::run(*this, *decoded_, *decoded, current)) {
+            if (!decoded->decoded) FastPath::decode(*this, *decoded);
             RunStatement(lines, decoded->reading, current);
+        }
         ++statementsRun_;
         // A line taken from the value stack may be any number: once past the last line the
         // run is over, and the line number must not run beyond its range.
@@ -158,11 +155,6 @@ int InterpreterPrivate::CloseAll() {
     return result;
 }
 
-void InterpreterPrivate::DispatchStatement(const LineList& lines, const std::string& statement,
-                                    std::int32_t& line) {
-    RunStatement(lines, readLine(statement), line);
-}
-
 void InterpreterPrivate::RunStatement(const LineList& lines, const LineReading& r, std::int32_t& line) {
     runStatus_ = StatusOk;
     switch (r.statement) {
@@ -181,32 +173,32 @@ void InterpreterPrivate::RunStatement(const LineList& lines, const LineReading& 
     case Statement::Call: return CallProcedure(lines, r.name(), line);
     case Statement::Clrscr: return ClrscrStatement();
     case Statement::Randomize: return RandomizeStatement();
-    case Statement::Write: return WriteStatement(r.part<TransferText>(), false);
-    case Statement::Writeln: return WriteStatement(r.part<TransferText>(), true);
-    case Statement::Read: return ReadStatement(r.part<TransferText>(), false);
-    case Statement::Readln: return ReadStatement(r.part<TransferText>(), true);
-    case Statement::AssignFile: return AssignFileStatement(r.part<AssignFileText>());
+    case Statement::Write: return WriteStatement(r.part<TransferReading>(), false);
+    case Statement::Writeln: return WriteStatement(r.part<TransferReading>(), true);
+    case Statement::Read: return ReadStatement(r.part<TransferReading>().transfer, false);
+    case Statement::Readln: return ReadStatement(r.part<TransferReading>().transfer, true);
+    case Statement::AssignFile: return AssignFileStatement(r.part<AssignFileReading>());
     case Statement::AssignPrn: return AssignPrnStatement();
     case Statement::Reset: return ResetStatement(r.name(), false);
     case Statement::Rewrite: return ResetStatement(r.name(), true);
     case Statement::Close: return CloseStatement(r.name());
-    case Statement::Gotoxy: return GotoxyStatement(r.part<GotoxyText>());
+    case Statement::Gotoxy: return GotoxyStatement(r.part<GotoxyReading>());
     case Statement::Goto: return GotoLabel(r.name(), line);
     case Statement::Exit: return ExitProcedure(line);
     case Statement::Break: return BreakStatement(lines, line);
     case Statement::If: return IfStatement(lines, r.part<ConditionReading>(), line);
     case Statement::Else: return ElseStatement(lines, line);
-    case Statement::For: return ForStatement(lines, r.part<ForHeadingText>(), line);
+    case Statement::For: return ForStatement(lines, r.part<ForReading>(), line);
     case Statement::Next: return NextStatement(line);
     case Statement::While: return WhileStatement(lines, r.part<ConditionReading>(), line);
     case Statement::Wend: return WendStatement(line);
     case Statement::Repeat: return RepeatStatement(line);
-    case Statement::Until: return UntilStatement(r.part<ConditionReading>().condition, line);
-    case Statement::ShowMessage: return ShowMessageStatement(r.name());
+    case Statement::Until: return UntilStatement(r.part<ConditionReading>(), line);
+    case Statement::ShowMessage: return ShowMessageStatement(r.part<StringOperandText>());
     case Statement::DeleteFile:
     case Statement::ChDir:
     case Statement::RmDir:
-    case Statement::MkDir: return DirectoryStatement(r.statement, r.name());
+    case Statement::MkDir: return DirectoryStatement(r.statement, r.part<StringOperandText>());
     case Statement::Assignment: break; // the first word is no statement's
     }
     AssignStatement(r.part<AssignmentReading>(), r.text);

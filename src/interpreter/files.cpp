@@ -21,11 +21,12 @@ void InterpreterPrivate::abandonIo(int error) {
     throw RunAbandoned(messageFor(Message::IoError, std::to_string(error)));
 }
 
-void InterpreterPrivate::AssignFileStatement(const AssignFileText& assignment) {
+void InterpreterPrivate::AssignFileStatement(const AssignFileReading& reading) {
+    const AssignFileText& assignment = reading.assignment;
     if (!assignment.hasComma) return fail(Message::SyntaxError);
     // A literal name arrives upper-cased; a string variable gives its value as stored.
     std::string name = assignment.name;
-    StringValue(name);
+    StringValue(reading.name, name);
     if (runStatus_ > 0) return;
     const SymbolEntry* entry = findSymbol(assignment.file);
     TextChannel* channel = entry ? channelOf(*entry) : nullptr;
@@ -69,7 +70,8 @@ void InterpreterPrivate::closeChannel(TextChannel& channel) {
     if (channel.close() != IoOk) fail(Message::CloseOrEofFailed);
 }
 
-void InterpreterPrivate::FileWrite(const TransferText& transfer, bool newLine) {
+void InterpreterPrivate::FileWrite(const TransferReading& reading, bool newLine) {
+    const TransferText& transfer = reading.transfer;
     const std::string& destination = transfer.destination;
     std::string value = transfer.operand;
     TextChannel* channel = nullptr;
@@ -79,7 +81,7 @@ void InterpreterPrivate::FileWrite(const TransferText& transfer, bool newLine) {
         channel = channelOf(*entry);
         if (!channel) return fail(Message::FileVariableExpected);
     }
-    ScalarValue(value);
+    ScalarValue(reading.operand, value);
     if (runStatus_ > 0) return;
     if (!channel) {
         if (!printer_.open || !platform_.printer) abandonIo(IoFileNotOpen);
@@ -129,9 +131,9 @@ bool InterpreterPrivate::FileEof(const std::string& name) {
     return atEnd;
 }
 
-void InterpreterPrivate::DirectoryStatement(Statement statement, const std::string& operand) {
-    std::string name = operand;
-    StringValue(name);
+void InterpreterPrivate::DirectoryStatement(Statement statement, const StringOperandText& operand) {
+    std::string name = operand.written;
+    StringValue(operand, name);
     if (runStatus_ > 0) return;
     const fs::path path = resolveProgramPath(name);
     std::error_code ec;

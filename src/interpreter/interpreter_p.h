@@ -148,7 +148,8 @@ public:
     void Exec(LineList& lines, std::int32_t& line, std::int32_t& step, std::int32_t& outStatus);
     int CloseAll();
     void ChercheEtiq(std::string& name, SymbolKind& kind, std::int32_t& index);
-    std::int64_t Indice(const std::string& indexText);
+    std::int64_t Indice(const std::string& indexText) { return Indice(readIndex(indexText)); }
+    std::int64_t Indice(const IndexText& index);
     SlotValue LitValeur(std::int32_t slot, SymbolKind kind) const;
     // The one writer of a value's text (see Interpreter::ValueText), added to `out`.
     void appendValueText(SymbolKind kind, std::int64_t slot, std::string& out) const;
@@ -214,13 +215,12 @@ public:
                                 std::string& keyword, std::string& argument) const;
     // A statement (a line without its breakpoint marker) read whole: classified, and its
     // parts read for the statement it is. The decoded program keeps each line's reading
-    // for the run; only a run without decoded forms reads a line each time it comes to it.
+    // while the line and the symbols stay the same.
     LineReading readLine(const std::string& statement) const;
     // The entry of a name (upper case), or nullptr. A lookup changes nothing: a name not
     // found is for the caller to report. ChercheEtiq is the published form, which also
     // sets the run status.
     const SymbolEntry* findSymbol(const std::string& upperName) const;
-    void DispatchStatement(const LineList& lines, const std::string& text, std::int32_t& line);
     // Runs a statement from its reading.
     void RunStatement(const LineList& lines, const LineReading& reading, std::int32_t& line);
     void CallProcedure(const LineList& lines, const std::string& name, std::int32_t& line);
@@ -236,8 +236,12 @@ public:
 
     // Values.
     void StoreValue(const std::string& value, SymbolKind kind, std::int32_t slot);
-    void ScalarValue(std::string& text);
-    void StringValue(std::string& text);
+    // The value text of an operand from its reading: `text` holds the operand as written,
+    // and stays so when the operand has no value. The forms of a text read it first.
+    void ScalarValue(const ScalarText& operand, std::string& text);
+    void StringValue(const StringOperandText& operand, std::string& text);
+    void ScalarValue(std::string& text) { ScalarValue(readScalar(text), text); }
+    void StringValue(std::string& text) { StringValue(readStringOperand(text), text); }
 
     // Numeric expressions: evaluated from their reading into `result`, which a failed
     // evaluation leaves as it was. The forms of a text read the text first.
@@ -260,29 +264,29 @@ public:
     void StringExpression(const StringExpressionText& expression, std::string& result);
     void StringExpression(std::string& text) { StringExpression(readStringExpression(text), text); }
     std::string StringTerm(const StringTermReading& term);
-    bool EvaluateCondition(const ConditionText& condition);
-    bool EvaluateCondition(const std::string& condition) { return EvaluateCondition(readCondition(condition)); }
+    bool EvaluateCondition(const ConditionReading& condition);
+    bool EvaluateCondition(const std::string& condition) { return EvaluateCondition(readConditionWhole(condition)); }
 
     // Screen console.
-    void WriteStatement(const TransferText& transfer, bool newLine);
+    void WriteStatement(const TransferReading& transfer, bool newLine);
     void ReadStatement(const TransferText& transfer, bool newLine);
     void ClrscrStatement();
     void RandomizeStatement();
-    void GotoxyStatement(const GotoxyText& gotoxy);
+    void GotoxyStatement(const GotoxyReading& gotoxy);
     // GOTOXY's move to a row and a column counted from 1; false, with nothing moved, when
     // either is outside the screen's range.
     [[nodiscard]] bool placeCursor(std::int64_t row, std::int64_t column);
-    void ShowMessageStatement(const std::string& operand);
+    void ShowMessageStatement(const StringOperandText& operand);
 
     // Files, printer and directories.
-    void AssignFileStatement(const AssignFileText& assignment); // ASSIGN(f,name)
+    void AssignFileStatement(const AssignFileReading& assignment); // ASSIGN(f,name)
     void AssignPrnStatement();
     void ResetStatement(const std::string& name, bool rewrite);
     void CloseStatement(const std::string& name);
-    void FileWrite(const TransferText& transfer, bool newLine);
+    void FileWrite(const TransferReading& transfer, bool newLine);
     void FileRead(const TransferText& transfer, bool newLine);
     bool FileEof(const std::string& name); // the file variable's name, upper case
-    void DirectoryStatement(Statement statement, const std::string& operand);
+    void DirectoryStatement(Statement statement, const StringOperandText& operand);
 
     // Assignment (the statement the dispatcher falls back on).
     void AssignStatement(const AssignmentReading& assignment, const std::string& text);
@@ -290,12 +294,12 @@ public:
     // Control flow.
     void IfStatement(const LineList& lines, const ConditionReading& condition, std::int32_t& line);
     void ElseStatement(const LineList& lines, std::int32_t& line);
-    void ForStatement(const LineList& lines, const ForHeadingText& heading, std::int32_t& line);
+    void ForStatement(const LineList& lines, const ForReading& heading, std::int32_t& line);
     void NextStatement(std::int32_t& line);
     void WhileStatement(const LineList& lines, const ConditionReading& condition, std::int32_t& line);
     void WendStatement(std::int32_t& line);
     void RepeatStatement(std::int32_t& line);
-    void UntilStatement(const ConditionText& condition, std::int32_t& line);
+    void UntilStatement(const ConditionReading& condition, std::int32_t& line);
     void BreakStatement(const LineList& lines, std::int32_t& line);
     void FindElse(const LineList& lines, std::int32_t& line);
 
@@ -316,7 +320,7 @@ private:
     std::optional<std::int32_t> bodyEndOf(const LineList& lines, std::int32_t heading);
     // A variable reference: a name, or name[index]. On success gives the symbol and the
     // element offset (checked against the declared size).
-    bool resolveReference(const std::string& text, std::string& lookupName, SymbolKind& kind,
+    bool resolveReference(const ReferenceReading& reference, std::string& lookupName, SymbolKind& kind,
                           std::int32_t& slot, bool& found);
     // Whether a slot of the given kind exists in its store.
     bool slotInStore(SymbolKind kind, std::int64_t slot) const {
@@ -329,15 +333,15 @@ private:
         default: return false;
         }
     }
-    bool isNumericOperand(const std::string& operand);
+    bool isNumericOperand(const ScalarText& operand);
     // An element of an array of the given kind in a numeric operand: the slot, or 0 after
     // reporting why not.
-    std::int32_t numericElement(const std::string& operand, std::size_t open, SymbolKind kind);
-    // A built-in of a numeric operand, from its arguments as builtinArguments splits them
-    // (none when the call names no built-in).
-    std::int32_t IntegerBuiltin(std::optional<Function> function, const std::vector<std::string>& arguments);
-    double RealBuiltin(std::optional<Function> function, const std::vector<std::string>& arguments);
-    std::string builtinArgument(const std::vector<std::string>& arguments);
+    std::int32_t numericElement(const ReferenceReading& element, SymbolKind kind);
+    // A built-in of a numeric operand, from its arguments' reading (none when the call
+    // names no built-in).
+    std::int32_t IntegerBuiltin(std::optional<Function> function, const ArgumentsText& arguments);
+    double RealBuiltin(std::optional<Function> function, const ArgumentsText& arguments);
+    std::string builtinArgument(const ArgumentsText& arguments);
     // RANDOM: the generator's next value; PARAMCOUNT: the number of run parameters;
     // PARAMSTR(n): parameter n, the program's name for 0, nothing past the last.
     double nextRandom();

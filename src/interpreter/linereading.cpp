@@ -3,9 +3,81 @@
 #include "interpreter_p.h"
 #include "linereading.h"
 
+#include "numtext.h"
 #include "text.h"
 
 namespace zef {
+
+IndexText readIndex(const std::string& text) { return {upperAscii(text), parseInteger(text)}; }
+
+ReferenceReading readReferenceWhole(const std::string& text) {
+    ReferenceReading r;
+    r.reference = readReference(text);
+    r.lookup = upperAscii(r.reference.name);
+    // Without "]" the index is empty, which is no index.
+    if (r.reference.element) r.index = readIndex(r.reference.index);
+    return r;
+}
+
+ScalarText readScalar(const std::string& text) {
+    ScalarText r;
+    r.written = text;
+    if (text.empty()) return r;
+    r.reference = readReferenceWhole(trim(text));
+    if (text[0] == '\'') {
+        const auto value = quotedValue(text);
+        r.form = value ? ScalarText::Form::Quoted : ScalarText::Form::Unterminated;
+        if (value) r.value = *value;
+        return r;
+    }
+    if (isNumberStart(text[0])) {
+        r.form = ScalarText::Form::Number;
+        for (char c : text)
+            if (!isNumberCharacter(c)) ++r.strays;
+        return r;
+    }
+    r.form = ScalarText::Form::Reference;
+    return r;
+}
+
+StringOperandText readStringOperand(const std::string& text) {
+    StringOperandText r;
+    r.written = text;
+    if (text.empty()) return r;
+    if (text[0] == '\'') {
+        // Doubled quotes are not reduced here.
+        const auto value = quotedString(text);
+        r.form = value ? StringOperandText::Form::Quoted : StringOperandText::Form::Unterminated;
+        if (value) r.value = *value;
+        return r;
+    }
+    r.form = StringOperandText::Form::Reference;
+    r.reference = readReferenceWhole(text);
+    return r;
+}
+
+ArgumentsText readArguments(Function function, const std::string& argument) {
+    const std::vector<std::string> parts = builtinArguments(function, argument);
+    ArgumentsText a;
+    a.count = parts.size();
+    switch (function) {
+    case Function::Length:
+    case Function::UpperCase:
+    case Function::LowerCase: a.strings.push_back(readStringOperand(parts[0])); break;
+    case Function::Pos:
+        for (const std::string& part : parts) a.strings.push_back(readStringOperand(part));
+        break;
+    case Function::Copy:
+        a.strings.push_back(readStringOperand(parts[0]));
+        for (std::size_t i = 1; i < parts.size(); ++i) a.scalars.push_back(readScalar(parts[i]));
+        break;
+    case Function::ParamStr: a.parameter = parameterNumber(parts[0]); break;
+    case Function::DateToStr:
+    case Function::TimeToStr: a.date = isDateArgument(parts[0]); break;
+    default: a.scalars.push_back(readScalar(parts[0])); break;
+    }
+    return a;
+}
 
 Statement InterpreterPrivate::classifyStatement(const std::string& upper, const std::string& text,
                                                 std::string& keyword, std::string& argument) const {
@@ -51,12 +123,14 @@ NumericOperandText InterpreterPrivate::readNumericOperand(const std::string& tex
     r.form = Form::Call;
     if (const auto open = operand.find('('); open != std::string::npos) {
         r.function = functionFor(upper.substr(0, open));
-        r.argument = operand.substr(open + 1);
-        if (r.function) r.arguments = builtinArguments(*r.function, r.argument);
+        if (r.function) r.arguments = readArguments(*r.function, operand.substr(open + 1));
         return r;
     }
     r.form = Form::Element;
-    if ((r.open = operand.find('[')) != std::string::npos) return r;
+    if (operand.find('[') != std::string::npos) {
+        r.element = readReferenceWhole(operand);
+        return r;
+    }
     r.form = Form::Unknown;
     return r;
 }
@@ -69,12 +143,25 @@ NumericExpressionText InterpreterPrivate::readNumericExpression(const std::strin
 namespace {
 
 StringTermReading readTerm(const std::string& text) {
-    StringTermReading t{readStringTerm(text), {}};
-    if (t.term.call && t.term.function) t.arguments = builtinArguments(*t.term.function, t.term.argument);
+    StringTermReading t;
+    t.term = readStringTerm(text);
+    if (!t.term.call) t.operand = readStringOperand(t.term.operand);
+    else if (t.term.function) t.arguments = readArguments(*t.term.function, t.term.argument);
     return t;
 }
 
 } // namespace
+
+ConditionReading readConditionWhole(const std::string& text) {
+    ConditionReading c;
+    c.present = true;
+    c.condition = readCondition(text);
+    if (c.condition.form == ConditionText::Form::Comparison) {
+        c.left = readScalar(c.condition.left);
+        c.right = readScalar(c.condition.right);
+    }
+    return c;
+}
 
 StringExpressionText readStringExpression(const std::string& text) {
     StringExpressionText e;
@@ -100,12 +187,12 @@ LineReading InterpreterPrivate::readLine(const std::string& statement) const {
         AssignmentReading a;
         a.text = readAssignment(dropTrailing(r.text, ';'));
         if (a.text.assigns) {
-            a.target = readReference(a.text.target);
-            if (const SymbolEntry* entry = findSymbol(a.target.name)) a.kind = entry->Kind;
+            a.target = readReferenceWhole(a.text.target);
+            if (const SymbolEntry* entry = findSymbol(a.target.reference.name)) a.kind = entry->Kind;
             if (a.kind == SymbolKind::Integer || a.kind == SymbolKind::Real)
-                a.numeric = readNumericExpression(a.text.value, a.kind);
+                a.expression = readNumericExpression(a.text.value, a.kind);
             else if (a.kind == SymbolKind::String || a.kind == SymbolKind::Char)
-                a.string = readStringExpression(a.text.value);
+                a.expression = readStringExpression(a.text.value);
         }
         r.parts = std::move(a);
         break;
@@ -116,21 +203,39 @@ LineReading InterpreterPrivate::readLine(const std::string& statement) const {
         const auto condition = r.statement == Statement::If      ? ifCondition(argument)
                                : r.statement == Statement::While ? whileCondition(argument)
                                                                  : std::optional(argument);
-        ConditionReading c;
-        c.present = condition.has_value();
-        if (condition) c.condition = readCondition(*condition);
-        r.parts = std::move(c);
+        r.parts = condition ? readConditionWhole(*condition) : ConditionReading{};
         break;
     }
     case Statement::Write:
     case Statement::Writeln:
     case Statement::Read:
     case Statement::Readln:
-        r.parts = readTransfer(argument, r.statement == Statement::Write || r.statement == Statement::Writeln);
+    {
+        const bool write = r.statement == Statement::Write || r.statement == Statement::Writeln;
+        TransferReading t{readTransfer(argument, write), {}};
+        if (write && !t.transfer.empty) t.operand = readScalar(t.transfer.operand);
+        r.parts = std::move(t);
         break;
-    case Statement::For: r.parts = readForHeading(argument); break;
-    case Statement::AssignFile: r.parts = readAssignFile(argument); break;
-    case Statement::Gotoxy: r.parts = readGotoxy(argument); break;
+    }
+    case Statement::For: {
+        ForReading f;
+        f.heading = readForHeading(argument);
+        f.start = readScalar(f.heading.start);
+        f.limit = readScalar(f.heading.limit);
+        r.parts = std::move(f);
+        break;
+    }
+    case Statement::AssignFile: {
+        AssignFileReading a{readAssignFile(argument), {}};
+        a.name = readStringOperand(a.assignment.name);
+        r.parts = std::move(a);
+        break;
+    }
+    case Statement::Gotoxy: {
+        const GotoxyText g = readGotoxy(argument);
+        r.parts = GotoxyReading{g.hasComma, readIndex(g.row), readIndex(g.column)};
+        break;
+    }
     case Statement::Call: r.parts = procedureName(argument); break;
     case Statement::Goto: r.parts = labelName(argument); break;
     case Statement::Reset:
@@ -140,7 +245,7 @@ LineReading InterpreterPrivate::readLine(const std::string& statement) const {
     case Statement::DeleteFile:
     case Statement::ChDir:
     case Statement::RmDir:
-    case Statement::MkDir: r.parts = trim(argument); break;
+    case Statement::MkDir: r.parts = readStringOperand(trim(argument)); break;
     default: break;
     }
     return r;

@@ -17,6 +17,65 @@
 
 namespace zef {
 
+// ---- Operands ----
+
+// An index as Indice reads it: an integer variable's name (upper case), or else an
+// integer as written.
+struct IndexText {
+    std::string name;
+    std::optional<std::int32_t> number;
+};
+IndexText readIndex(const std::string& text);
+
+// A variable reference as resolveReference reads it: the reference as written, the name
+// looked up (upper case, with its "[" for an element), and an element's index.
+struct ReferenceReading {
+    ReferenceText reference;
+    std::string lookup;
+    IndexText index;
+};
+ReferenceReading readReferenceWhole(const std::string& text);
+
+// An operand as ScalarValue reads it: nothing, a quoted literal (its first doubled quote
+// made one), one without its closing quote, a number as written, or a variable reference
+// (of the trimmed text; read for any operand, as the conditions look the name up).
+struct ScalarText {
+    enum class Form : char { Empty, Quoted, Unterminated, Number, Reference };
+    Form form = Form::Empty;
+    std::string written; // as the statement holds it
+    std::string value;   // a quoted literal's
+    int strays = 0;      // a number's characters that no number has
+    ReferenceReading reference;
+};
+ScalarText readScalar(const std::string& text);
+
+// An operand as StringValue reads it: nothing, a quoted literal (the text between its
+// quotes as written), one without its closing quote, or a variable reference (of the text
+// as written).
+struct StringOperandText {
+    enum class Form : char { Empty, Quoted, Unterminated, Reference };
+    Form form = Form::Empty;
+    std::string written;
+    std::string value;
+    ReferenceReading reference;
+};
+StringOperandText readStringOperand(const std::string& text);
+
+// A built-in's arguments, as builtinArguments splits them, each read as the function
+// evaluates it: LENGTH, POS, UPPERCASE, LOWERCASE and COPY's first as strings; the
+// functions of a value and COPY's second and third as scalars; PARAMSTR's number; whether
+// DATETOSTR's or TIMETOSTR's argument is DATE. `count` is how many parts there were.
+struct ArgumentsText {
+    std::size_t count = 0;
+    std::vector<StringOperandText> strings;
+    std::vector<ScalarText> scalars;
+    std::optional<int> parameter;
+    bool date = false;
+};
+ArgumentsText readArguments(Function function, const std::string& argument);
+
+// ---- Expressions ----
+
 // How a numeric operand of an integer or real expression reads, in this order: nothing
 // (0), a number, a variable, the function without argument (PARAMCOUNT, RANDOM), a call of
 // a built-in, an array's element; anything else is no operand.
@@ -27,9 +86,8 @@ struct NumericOperandText {
     SymbolKind kind = SymbolKind::None;   // a variable's kind and slot
     std::int32_t slot = 0;
     std::optional<Function> function;     // a call's, if it names a built-in
-    std::string argument;                 // a call's, after "(" and still ending with ")"
-    std::vector<std::string> arguments;   // a known built-in's, as builtinArguments splits them
-    std::size_t open = std::string::npos; // an element's "["
+    ArgumentsText arguments;              // a known built-in's
+    ReferenceReading element;             // an element's
 };
 
 // One operator between two operands, or one operand (the right one is then empty); the
@@ -39,32 +97,56 @@ struct NumericExpressionText {
     NumericOperandText left, right;
 };
 
-// One term of a string expression, with a known built-in's arguments split.
+// One term of a string expression, with a known built-in's arguments read.
 struct StringTermReading {
     StringTermText term;
-    std::vector<std::string> arguments;
+    StringOperandText operand; // a term that is no call
+    ArgumentsText arguments;
 };
 // At most two terms joined by "+".
 struct StringExpressionText {
     bool joined = false;
     StringTermReading first, second;
 };
-
 StringExpressionText readStringExpression(const std::string& text);
+
+// ---- Statements ----
 
 // target := expression, the expression read for the kind of the target's symbol.
 struct AssignmentReading {
     AssignmentText text;
-    ReferenceText target;
+    ReferenceReading target;
     SymbolKind kind = SymbolKind::None; // the target's symbol, when it has one
-    NumericExpressionText numeric;      // an integer or real target's
-    StringExpressionText string;        // a string or char target's
+    std::variant<std::monostate, NumericExpressionText, StringExpressionText> expression;
 };
 
 // The condition of IF, WHILE and UNTIL: absent when IF has no THEN or WHILE no DO.
 struct ConditionReading {
     bool present = false;
     ConditionText condition;
+    ScalarText left, right; // a comparison's operands
+};
+ConditionReading readConditionWhole(const std::string& condition);
+
+// WRITE, WRITELN, READ and READLN: the operand WRITE writes.
+struct TransferReading {
+    TransferText transfer;
+    ScalarText operand;
+};
+
+struct ForReading {
+    ForHeadingText heading;
+    ScalarText start, limit;
+};
+
+struct AssignFileReading {
+    AssignFileText assignment;
+    StringOperandText name;
+};
+
+struct GotoxyReading {
+    bool hasComma = false;
+    IndexText row, column;
 };
 
 struct LineReading {
@@ -73,10 +155,10 @@ struct LineReading {
     std::string text;              // the statement trimmed, tabs as spaces
     // The parts, by statement: an assignment; a condition; what WRITE, WRITELN, READ and
     // READLN move; a FOR heading; ASSIGN's file and name; GOTOXY's row and column; the
-    // name CALL, GOTO, RESET, REWRITE and CLOSE look up, or the operand of SHOWMESSAGE
-    // and the directory statements.
-    std::variant<std::monostate, AssignmentReading, ConditionReading, TransferText, ForHeadingText, AssignFileText,
-                 GotoxyText, std::string>
+    // name CALL, GOTO, RESET, REWRITE and CLOSE look up; the operand of SHOWMESSAGE and
+    // the directory statements.
+    std::variant<std::monostate, AssignmentReading, ConditionReading, TransferReading, ForReading,
+                 AssignFileReading, GotoxyReading, std::string, StringOperandText>
         parts;
 
     template <class Part> const Part& part() const { return std::get<Part>(parts); }

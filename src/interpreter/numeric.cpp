@@ -73,7 +73,7 @@ std::int32_t InterpreterPrivate::IntegerOperand(const NumericOperandText& r) {
     case NumericOperandText::Form::Nullary: return parameterCount();
     case NumericOperandText::Form::Call: return IntegerBuiltin(r.function, r.arguments);
     case NumericOperandText::Form::Element: {
-        const std::int32_t slot = numericElement(r.operand, r.open, SymbolKind::Integer);
+        const std::int32_t slot = numericElement(r.element, SymbolKind::Integer);
         return slot ? LitValeur(slot, SymbolKind::Integer).i : 0;
     }
     case NumericOperandText::Form::Unknown: fail(Message::ExpressionError); return 0;
@@ -82,8 +82,8 @@ std::int32_t InterpreterPrivate::IntegerOperand(const NumericOperandText& r) {
     return 0;
 }
 
-std::int32_t InterpreterPrivate::numericElement(const std::string& operand, std::size_t open, SymbolKind kind) {
-    const SymbolEntry* entry = findSymbol(upperAscii(operand.substr(0, open + 1)));
+std::int32_t InterpreterPrivate::numericElement(const ReferenceReading& element, SymbolKind kind) {
+    const SymbolEntry* entry = findSymbol(element.lookup);
     if (!entry) {
         fail(Message::UnknownStatement);
         return 0;
@@ -92,7 +92,7 @@ std::int32_t InterpreterPrivate::numericElement(const std::string& operand, std:
         fail(Message::ElementType);
         return 0;
     }
-    if (operand.find(']', open) == std::string::npos) {
+    if (!element.reference.closed) {
         fail(Message::SyntaxError);
         return 0;
     }
@@ -100,34 +100,36 @@ std::int32_t InterpreterPrivate::numericElement(const std::string& operand, std:
     SymbolKind k = SymbolKind::None;
     std::int32_t slot = 0;
     bool found = false;
-    return resolveReference(operand, name, k, slot, found) ? slot : 0;
+    return resolveReference(element, name, k, slot, found) ? slot : 0;
 }
 
 // The argument of ABS, INT, ORD, VAL and of the real built-ins: one literal or one
 // variable reference. Its value text is returned even when it could not be evaluated, so
 // that the conversion that follows reports it as well.
-std::string InterpreterPrivate::builtinArgument(const std::vector<std::string>& arguments) {
-    std::string value = arguments.front();
-    ScalarValue(value);
+std::string InterpreterPrivate::builtinArgument(const ArgumentsText& arguments) {
+    const ScalarText& operand = arguments.scalars.front();
+    std::string value = operand.written;
+    ScalarValue(operand, value);
     return value;
 }
 
 std::int32_t InterpreterPrivate::IntegerBuiltin(std::optional<Function> function,
-                                                const std::vector<std::string>& arguments) {
+                                                const ArgumentsText& arguments) {
     if (function == Function::Pos || function == Function::Length) {
+        const std::vector<StringOperandText>& strings = arguments.strings;
         if (function == Function::Length) {
-            std::string s = arguments[0];
-            StringValue(s);
+            std::string s = strings[0].written;
+            StringValue(strings[0], s);
             return runStatus_ > 0 ? 0 : static_cast<std::int32_t>(s.size());
         }
-        if (arguments.size() < 2) {
+        if (arguments.count < 2) {
             fail(Message::SyntaxError);
             return 0;
         }
-        std::string needle = arguments[0], haystack = arguments[1];
-        StringValue(needle);
+        std::string needle = strings[0].written, haystack = strings[1].written;
+        StringValue(strings[0], needle);
         if (runStatus_ > 0) return 0;
-        StringValue(haystack);
+        StringValue(strings[1], haystack);
         if (runStatus_ > 0) return 0;
         return positionOf(needle, haystack);
     }
@@ -192,7 +194,7 @@ double InterpreterPrivate::RealOperand(const NumericOperandText& r) {
     case NumericOperandText::Form::Nullary: return nextRandom();
     case NumericOperandText::Form::Call: return RealBuiltin(r.function, r.arguments);
     case NumericOperandText::Form::Element: {
-        const std::int32_t slot = numericElement(r.operand, r.open, SymbolKind::Real);
+        const std::int32_t slot = numericElement(r.element, SymbolKind::Real);
         return slot ? LitValeur(slot, SymbolKind::Real).r.toDouble() : 0;
     }
     case NumericOperandText::Form::Unknown: fail(Message::ExpressionError); return 0;
@@ -211,7 +213,7 @@ double InterpreterPrivate::nextRandom() {
     return std::ldexp(static_cast<double>(bits & ((std::uint64_t{1} << 39) - 1)), -39);
 }
 
-double InterpreterPrivate::RealBuiltin(std::optional<Function> function, const std::vector<std::string>& arguments) {
+double InterpreterPrivate::RealBuiltin(std::optional<Function> function, const ArgumentsText& arguments) {
     if (function != Function::Abs && function != Function::Sqrt && function != Function::Sin &&
         function != Function::Cos && function != Function::Ln && function != Function::Exp) {
         fail(Message::ExpressionError);

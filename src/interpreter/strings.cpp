@@ -28,27 +28,28 @@ void InterpreterPrivate::StringExpression(const StringExpressionText& e, std::st
 std::string InterpreterPrivate::StringTerm(const StringTermReading& reading) {
     const StringTermText& term = reading.term;
     if (!term.call) {
-        std::string value = term.operand;
-        StringValue(value);
+        std::string value = reading.operand.written;
+        StringValue(reading.operand, value);
         return value;
     }
     const std::optional<Function> function = term.function;
-    const std::vector<std::string>& arguments = reading.arguments;
+    const ArgumentsText& arguments = reading.arguments;
 
     if (function == Function::Copy) {
-        if (arguments.size() < 2) return arguments[0];
-        std::string s = arguments[0];
-        StringValue(s);
+        const StringOperandText& source = arguments.strings[0];
+        if (arguments.count < 2) return source.written;
+        std::string s = source.written;
+        StringValue(source, s);
         if (runStatus_ > 0) return {};
-        if (arguments.size() < 3) return {}; // no count: from and count are 0
-        std::string from = arguments[1], count = arguments[2];
-        ScalarValue(from);
+        if (arguments.count < 3) return {}; // no count: from and count are 0
+        std::string from = arguments.scalars[0].written, count = arguments.scalars[1].written;
+        ScalarValue(arguments.scalars[0], from);
         const auto f = runStatus_ == StatusOk ? parseInteger(from) : std::nullopt;
         if (runStatus_ > 0 || !f) {
             fail(Message::ExpressionError);
             return {};
         }
-        ScalarValue(count);
+        ScalarValue(arguments.scalars[1], count);
         const auto n = runStatus_ == StatusOk ? parseInteger(count) : std::nullopt;
         if (runStatus_ > 0 || !n) {
             fail(Message::ExpressionError);
@@ -59,7 +60,7 @@ std::string InterpreterPrivate::StringTerm(const StringTermReading& reading) {
         return copy;
     }
     if (function == Function::ParamStr) {
-        const auto n = parameterNumber(arguments[0]);
+        const auto n = arguments.parameter;
         if (!n) {
             fail(Message::BadIndex);
             return {};
@@ -67,8 +68,8 @@ std::string InterpreterPrivate::StringTerm(const StringTermReading& reading) {
         return parameterText(*n);
     }
     if (function == Function::Chr || function == Function::IntToHex || function == Function::IntToStr) {
-        std::string value = arguments[0];
-        ScalarValue(value);
+        std::string value = arguments.scalars[0].written;
+        ScalarValue(arguments.scalars[0], value);
         if (runStatus_ > 0) return {};
         if (function == Function::IntToStr) {
             if (!parseReal(value, platform_.regional.decimalSeparator)) {
@@ -88,13 +89,13 @@ std::string InterpreterPrivate::StringTerm(const StringTermReading& reading) {
         return result;
     }
     if (function == Function::UpperCase || function == Function::LowerCase) {
-        std::string s = arguments[0];
-        StringValue(s);
+        std::string s = arguments.strings[0].written;
+        StringValue(arguments.strings[0], s);
         if (runStatus_ > 0) return {};
         return function == Function::UpperCase ? upperAscii(s) : lowerAscii(s);
     }
     if (function == Function::DateToStr || function == Function::TimeToStr) {
-        if (!isDateArgument(arguments[0])) {
+        if (!arguments.date) {
             fail(Message::BadDateTime);
             return {};
         }
@@ -107,41 +108,42 @@ std::string InterpreterPrivate::StringTerm(const StringTermReading& reading) {
 }
 
 // A numeric operand of a comparison: a number literal, or an integer or real variable or
-// array element. Two such operands compare by value.
-bool InterpreterPrivate::isNumericOperand(const std::string& operand) {
-    if (operand.empty()) return false;
-    if (isNumberStart(operand[0])) return true;
-    const SymbolEntry* entry = findSymbol(upperAscii(readReference(operand).name));
+// array element. Two such operands compare by value. The operands of a condition are
+// trimmed, so the reference read of the trimmed text is the operand's own.
+bool InterpreterPrivate::isNumericOperand(const ScalarText& operand) {
+    const std::string& written = operand.written;
+    if (written.empty()) return false;
+    if (isNumberStart(written[0])) return true;
+    const SymbolEntry* entry = findSymbol(operand.reference.lookup);
     return entry && (entry->Kind == SymbolKind::Integer || entry->Kind == SymbolKind::Real);
 }
 
-bool InterpreterPrivate::EvaluateCondition(const ConditionText& c) {
+bool InterpreterPrivate::EvaluateCondition(const ConditionReading& reading) {
+    const ConditionText& c = reading.condition;
     switch (c.form) {
     case ConditionText::Form::NotEndOfFile: return !FileEof(c.file);
     case ConditionText::Form::EndOfFile: return FileEof(c.file);
     case ConditionText::Form::NoOperator: fail(Message::BadCondition); return false;
     case ConditionText::Form::Comparison: break;
     }
-    const std::string& leftOperand = c.left;
-    const std::string& rightOperand = c.right;
-    std::string left = leftOperand, right = rightOperand;
-    ScalarValue(left);
+    std::string left = c.left, right = c.right;
+    ScalarValue(reading.left, left);
     if (runStatus_ > 0) return false;
-    ScalarValue(right);
+    ScalarValue(reading.right, right);
     if (runStatus_ > 0) return false;
 
     int order = 0; // <0, 0, >0 like a comparison function
     bool compared = false;
-    if (isNumericOperand(leftOperand) && isNumericOperand(rightOperand)) {
+    if (isNumericOperand(reading.left) && isNumericOperand(reading.right)) {
         // Literals are written with a point; variables' real texts use the regional separator.
-        auto number = [&](const std::string& operand, const std::string& value) {
+        auto number = [&](const ScalarText& operand, const std::string& value) {
             if (const auto i = parseInteger(value)) return std::optional<double>(*i);
-            const char sep = isNumberStart(operand[0]) ? '.' : platform_.regional.decimalSeparator;
+            const char sep = operand.form == ScalarText::Form::Number ? '.' : platform_.regional.decimalSeparator;
             auto d = parseReal(value, sep);
             if (!d) d = parseReal(value, platform_.regional.decimalSeparator);
             return d;
         };
-        const auto a = number(leftOperand, left), b = number(rightOperand, right);
+        const auto a = number(reading.left, left), b = number(reading.right, right);
         if (a && b) {
             order = *a < *b ? -1 : (*a > *b ? 1 : 0);
             compared = true;

@@ -10,15 +10,15 @@
 
 namespace zef {
 
-std::int64_t InterpreterPrivate::Indice(const std::string& indexText) {
+std::int64_t InterpreterPrivate::Indice(const IndexText& index) {
     // An index is read afresh: it leaves the run status clear unless it is wrong itself.
     runStatus_ = StatusOk;
-    if (const SymbolEntry* entry = findSymbol(upperAscii(indexText))) {
+    if (const SymbolEntry* entry = findSymbol(index.name)) {
         if (entry->Kind == SymbolKind::Integer && slotInStore(SymbolKind::Integer, entry->Index)) return std::int64_t{intStore_[entry->Index]} - 1;
         fail(Message::IndexNotInteger);
         return 0;
     }
-    if (const auto value = parseInteger(indexText)) return std::int64_t{*value} - 1;
+    if (index.number) return std::int64_t{*index.number} - 1;
     fail(Message::IndexUnreadable);
     return 0;
 }
@@ -92,17 +92,15 @@ void InterpreterPrivate::StoreValue(const std::string& value, SymbolKind kind, s
 // Resolves a variable reference, a name or name[index]: the name as looked up (upper case,
 // with its "[" for an element), the symbol's kind and the slot of the value. An element
 // number outside the declared size is refused: it would reach a neighbouring variable.
-bool InterpreterPrivate::resolveReference(const std::string& text, std::string& lookupName, SymbolKind& kind,
-                                   std::int32_t& slot, bool& found) {
+bool InterpreterPrivate::resolveReference(const ReferenceReading& reference, std::string& lookupName,
+                                          SymbolKind& kind, std::int32_t& slot, bool& found) {
     found = false;
     std::int64_t offset = 0;
-    ReferenceText reference = readReference(text);
-    if (reference.element) {
-        // Without "]" the index is empty, which is no index.
+    if (reference.reference.element) {
         offset = Indice(reference.index);
         if (runStatus_ > 0) return false;
     }
-    lookupName = upperAscii(reference.name);
+    lookupName = reference.lookup;
     const SymbolEntry* entry = findSymbol(lookupName);
     // Unknown, the reference stops the statement (its caller says why); found, it leaves
     // the status clear, whatever an earlier item of the statement left there.
@@ -119,25 +117,22 @@ bool InterpreterPrivate::resolveReference(const std::string& text, std::string& 
     return true;
 }
 
-void InterpreterPrivate::ScalarValue(std::string& text) {
-    if (text.empty()) return fail(Message::BadExpression);
-    if (text[0] == '\'') {
-        auto value = quotedValue(text);
-        if (!value) return fail(Message::UnterminatedString);
-        text = std::move(*value);
-        return;
-    }
-    if (isNumberStart(text[0])) {
+void InterpreterPrivate::ScalarValue(const ScalarText& operand, std::string& text) {
+    switch (operand.form) {
+    case ScalarText::Form::Empty: return fail(Message::BadExpression);
+    case ScalarText::Form::Quoted: text = operand.value; return;
+    case ScalarText::Form::Unterminated: return fail(Message::UnterminatedString);
+    case ScalarText::Form::Number:
         // A number stays as written (007 stays 007); each stray character is reported.
-        for (char c : text)
-            if (!isNumberCharacter(c)) fail(Message::BadExpression);
+        for (int i = 0; i < operand.strays; ++i) fail(Message::BadExpression);
         return;
+    case ScalarText::Form::Reference: break;
     }
     std::string name;
     SymbolKind kind = SymbolKind::None;
     std::int32_t slot = 0;
     bool found = false;
-    if (!resolveReference(trim(text), name, kind, slot, found)) {
+    if (!resolveReference(operand.reference, name, kind, slot, found)) {
         if (!found && runStatus_ > 0 && !name.empty()) fail(Message::UnknownIdentifier, name);
         return;
     }
@@ -146,24 +141,21 @@ void InterpreterPrivate::ScalarValue(std::string& text) {
     appendValueText(kind, slot, text);
 }
 
-void InterpreterPrivate::StringValue(std::string& text) {
-    if (text.empty()) return fail(Message::BadExpression);
-    if (text[0] == '\'') {
-        // Doubled quotes are not reduced here.
-        auto value = quotedString(text);
-        if (!value) return fail(Message::UnterminatedString);
-        text = std::move(*value);
-        return;
+void InterpreterPrivate::StringValue(const StringOperandText& operand, std::string& text) {
+    switch (operand.form) {
+    case StringOperandText::Form::Empty: return fail(Message::BadExpression);
+    case StringOperandText::Form::Quoted: text = operand.value; return;
+    case StringOperandText::Form::Unterminated: return fail(Message::UnterminatedString);
+    case StringOperandText::Form::Reference: break;
     }
     std::string name;
     SymbolKind kind = SymbolKind::None;
     std::int32_t slot = 0;
     bool found = false;
-    if (!resolveReference(text, name, kind, slot, found)) {
-        if (!found && runStatus_ > 0 && !name.empty()) {
-            // The name as written, with its "[" for an element.
-            fail(Message::UnknownStringVariable, readReference(text).name);
-        }
+    if (!resolveReference(operand.reference, name, kind, slot, found)) {
+        // The name as written, with its "[" for an element.
+        if (!found && runStatus_ > 0 && !name.empty())
+            fail(Message::UnknownStringVariable, operand.reference.reference.name);
         return;
     }
     if (kind != SymbolKind::String) return fail(Message::NotAString);
