@@ -588,6 +588,35 @@ TEST(FastPath, ReadsTheLinesOncePerRunNotPerStatement) {
     for (const int count : reads) EXPECT_LT(count, 10 * static_cast<int>(program.size()));
 }
 
+// A line edited between two steps runs as it now reads, on either path, even after it has
+// run (and been read) as it was: WRITELN(I) runs once, then the loop writes the new text.
+TEST(FastPath, EditedLineRunsAsItNowReads) {
+    for (const bool fast : {true, false}) {
+        Harness h;
+        h.interpreter->setFastForms(fast);
+        h.load({"PROGRAM Edite;", "VAR I: INTEGER;", "BEGIN", "FOR I:=1 TO 3 DO", "WRITELN(I);", "WRITELN(9);",
+                "END."});
+        std::int32_t line = 0;
+        bool edited = false;
+        for (int call = 0; call < 40 && line < h.lines.count(); ++call) {
+            const std::int32_t status = h.exec(line, true);
+            ASSERT_TRUE(status == StatusStop || status == StatusStepAtBlockEnd) << status;
+            ASSERT_TRUE(h.messages.messages.empty()) << h.messages.messages.front();
+            line = h.line;
+            if (!edited && h.screen.text().find('1') != std::string::npos) {
+                h.lines.lines[4] = "WRITELN('x');";
+                h.lines.lines[5] = "WRITELN('fin');";
+                edited = true;
+            }
+        }
+        const std::string screen = h.screen.text();
+        EXPECT_TRUE(edited);
+        EXPECT_EQ(std::count(screen.begin(), screen.end(), 'x'), 2) << screen;
+        EXPECT_EQ(screen.find_first_of("239"), std::string::npos) << screen;
+        EXPECT_NE(screen.find("fin"), std::string::npos) << screen;
+    }
+}
+
 // ---- The recorded corpus ---------------------------------------------------------------
 //
 // Today's behaviour, kept as the guard of any rewrite of the interpreter: for every case
