@@ -1,7 +1,7 @@
-// Decoding the program's lines once per run: the statement a line holds, its operands
-// resolved against the symbol table, and the block structure around it. Every rule here
-// mirrors what the text path does with the same line; where the text path would fail, or
-// where its result depends on more than the line and the symbols, no fast form is made.
+// Decoding the program's lines once per run: each line's reading (readLine), its operands
+// resolved from that reading against the symbol table, and the block structure around it.
+// The text path runs from the same reading; where it would fail, or where its result
+// depends on more than the line and the symbols, no fast form is made.
 #include "decode.h"
 
 #include "numtext.h"

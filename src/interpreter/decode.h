@@ -1,11 +1,11 @@
-// The decoded program: each line read once per run into the form the fast path executes,
-// and the block structure (a body's end, the line an IF or ELSE goes to) worked out once.
-// Only the interpreter's own files include this header.
+// The decoded program: each line read once per run, into the reading both paths run from
+// and the form the fast path executes, and the block structure (a body's end, the line an
+// IF or ELSE goes to) worked out once. Only the interpreter's own files include this header.
 //
-// A decoded form is a cache of what the text path would do with the line: it is kept only
-// while the line's text and the symbol table it was decoded against stay the same, and a
-// fast form exists only where the text path cannot fail before run time. Whatever the fast
-// path cannot decide, it leaves to the text path before it has changed anything.
+// A decoded line is kept only while the line's text and the symbol table it was read
+// against stay the same, and a fast form exists only where the text path cannot fail
+// before run time. Whatever the fast path cannot decide, it leaves to the text path, which
+// evaluates the same reading, before it has changed anything.
 #pragma once
 
 #include "interpreter_p.h"

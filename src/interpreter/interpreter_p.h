@@ -160,7 +160,8 @@ public:
     void splitArguments();
     // zefrun never stops at breakpoint markers.
     void setBreakpointsEnabled(bool enabled) { breakpoints_ = enabled; }
-    // Off, every statement takes the text path, which the fast path must match exactly.
+    // Off, every statement takes the text path (from the same readings), which the fast
+    // path must match exactly.
     void setFastForms(bool enabled) { fastForms_ = enabled; }
 
     // State for the front ends and the debugging views.

@@ -180,8 +180,8 @@ LineReading InterpreterPrivate::readLine(const std::string& statement) const {
     LineReading r;
     r.text = trim(tabsToSpaces(statement));
     const std::string upper = upperAscii(r.text);
-    r.statement = classifyStatement(upper, r.text, r.keyword, r.argument);
-    const std::string& argument = r.argument;
+    std::string keyword, argument;
+    r.statement = classifyStatement(upper, r.text, keyword, argument);
     switch (r.statement) {
     case Statement::Assignment: {
         AssignmentReading a;

@@ -151,8 +151,7 @@ struct GotoxyReading {
 
 struct LineReading {
     Statement statement = Statement::Nothing;
-    std::string keyword, argument; // the first word and the rest (see splitStatement)
-    std::string text;              // the statement trimmed, tabs as spaces
+    std::string text; // the statement trimmed, tabs as spaces
     // The parts, by statement: an assignment; a condition; what WRITE, WRITELN, READ and
     // READLN move; a FOR heading; ASSIGN's file and name; GOTOXY's row and column; the
     // name CALL, GOTO, RESET, REWRITE and CLOSE look up; the operand of SHOWMESSAGE and
