@@ -221,19 +221,19 @@ class Decoder {
             case Function::Pos:
                 if (!integer || arguments.count < 2) return std::nullopt;
                 return withArguments(o, {stringOperand(arguments.strings[0]), stringOperand(arguments.strings[1])});
-            case Function::Abs: return withArguments(o, {variableArgument(arguments.scalars[0])});
+            case Function::Abs: return valueBuiltin(o, arguments.scalars[0], integer);
             case Function::Int:
             case Function::Ord:
             case Function::Val:
                 if (!integer) return std::nullopt;
-                return withArguments(o, {variableArgument(arguments.scalars[0])});
+                return valueBuiltin(o, arguments.scalars[0], integer);
             case Function::Sqrt:
             case Function::Sin:
             case Function::Cos:
             case Function::Ln:
             case Function::Exp:
                 if (integer) return std::nullopt;
-                return withArguments(o, {variableArgument(arguments.scalars[0])});
+                return valueBuiltin(o, arguments.scalars[0], integer);
             default: return std::nullopt;
             }
         }
@@ -262,10 +262,35 @@ class Decoder {
 
     // The argument of ABS, INT, ORD, VAL, of the real built-ins, INTTOSTR, CHR and
     // INTTOHEX when it is a variable: these read their argument's value text, which only a
-    // variable's value decides. A literal argument stays with the text path.
+    // variable's value decides.
     std::optional<Operand> variableArgument(const ScalarText& argument) const {
         auto o = scalarOperand(argument);
         if (!o || o->kind == Operand::Kind::Text) return std::nullopt;
+        return o;
+    }
+    // A literal argument's value text, which the line alone decides: a quoted literal's
+    // value, or a number as written.
+    static std::optional<std::string> literalValue(const ScalarText& argument) {
+        if (argument.form == ScalarText::Form::Quoted) return argument.value;
+        if (argument.form == ScalarText::Form::Number && argument.strays == 0) return argument.written;
+        return std::nullopt;
+    }
+    // A built-in of a value in a numeric expression: of a variable, worked out at each
+    // turn; of a literal, worked out here once, as the number it gives (none where the
+    // text path reports the literal).
+    std::optional<Operand> valueBuiltin(Operand o, const ScalarText& argument, bool integer) const {
+        const auto literal = literalValue(argument);
+        if (!literal) return withArguments(o, {variableArgument(argument)});
+        o.kind = integer ? Operand::Kind::Integer : Operand::Kind::Real;
+        if (integer) {
+            const auto i = integerOfValue(o.function, *literal, separator_);
+            if (!i) return std::nullopt;
+            o.i = *i;
+        } else {
+            const auto r = realOfValue(o.function, *literal, separator_);
+            if (!r) return std::nullopt;
+            o.r = *r;
+        }
         return o;
     }
 
@@ -414,9 +439,17 @@ class Decoder {
         case Function::IntToStr:
         case Function::Chr:
         case Function::IntToHex:
+            if (const auto literal = literalValue(arguments.scalars[0])) {
+                // Of a literal: the text, worked out once, stands as a literal term.
+                auto text = textOfValue(*t.function, *literal, separator_);
+                if (!text) return std::nullopt;
+                t.function.reset();
+                t.source.kind = Operand::Kind::Text;
+                t.source.text = std::move(*text);
+                return t;
+            }
             // The value text of a variable, read as a number.
-            source = scalarOperand(arguments.scalars[0]);
-            if (source && source->kind == Operand::Kind::Text) return std::nullopt;
+            source = variableArgument(arguments.scalars[0]);
             break;
         case Function::UpperCase:
         case Function::LowerCase:

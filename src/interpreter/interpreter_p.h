@@ -78,6 +78,15 @@ inline void appendHex(std::string& out, std::int64_t i) {
     out.append(hex, static_cast<std::size_t>(n));
 }
 
+// The built-ins of a value, from their argument's value text (a literal as written, or a
+// variable's value text): ABS, INT, ORD and VAL giving an integer; ABS, SQRT, SIN, COS,
+// LN and EXP a real rounded to the 6-byte format; INTTOSTR, CHR and INTTOHEX a text.
+// nullopt when the text is no value the function takes: the text path reports it, and
+// the decoder makes no constant of a literal argument.
+std::optional<std::int32_t> integerOfValue(Function function, const std::string& value, char separator);
+std::optional<double> realOfValue(Function function, const std::string& value, char separator);
+std::optional<std::string> textOfValue(Function function, const std::string& value, char separator);
+
 // An operation on integers as the language computes it: the result wrapped round to 32
 // bits, "/" rounding its quotient to the nearest integer (a half to the even one), "**"
 // giving 0. nullopt stops the run: a division by zero, a quotient beyond 32 bits.

@@ -139,24 +139,50 @@ std::int32_t InterpreterPrivate::IntegerBuiltin(std::optional<Function> function
         return 0;
     }
     const std::string value = builtinArgument(arguments);
-    auto failed = [&]() {
-        fail(Message::BadNumber, value);
-        return 0;
-    };
-    if (function == Function::Ord) {
-        if (value.empty()) return failed();
+    if (const auto i = integerOfValue(*function, value, platform_.regional.decimalSeparator)) return *i;
+    fail(Message::BadNumber, value);
+    return 0;
+}
+
+std::optional<std::int32_t> integerOfValue(Function function, const std::string& value, char separator) {
+    switch (function) {
+    case Function::Ord:
+        if (value.empty()) return std::nullopt;
         return static_cast<unsigned char>(value[0]);
-    }
-    if (function == Function::Int) {
-        const auto d = parseReal(value, platform_.regional.decimalSeparator);
+    case Function::Int: {
+        const auto d = parseReal(value, separator);
         const auto r = d ? roundToReal48(*d) : std::nullopt;
-        const auto i = r ? roundHalfEven(*r) : std::nullopt;
-        return i ? *i : failed();
+        return r ? roundHalfEven(*r) : std::nullopt;
+    }
+    case Function::Abs:
+    case Function::Val: {
+        const auto i = parseInteger(value);
+        if (!i) return std::nullopt;
+        return function == Function::Abs ? wrap32(std::llabs(*i)) : *i;
+    }
+    default: return std::nullopt;
+    }
+}
+
+std::optional<double> realOfValue(Function function, const std::string& value, char separator) {
+    const auto parsed = parseReal(value, separator);
+    const auto x = parsed ? roundToReal48(*parsed) : std::nullopt;
+    const auto result = x ? realFunction(function, *x) : std::nullopt;
+    return result ? roundToReal48(*result) : std::nullopt;
+}
+
+std::optional<std::string> textOfValue(Function function, const std::string& value, char separator) {
+    if (function == Function::IntToStr) {
+        if (!parseReal(value, separator)) return std::nullopt;
+        return value;
     }
     const auto i = parseInteger(value);
-    if (!i) return failed();
-    if (function == Function::Abs) return wrap32(std::llabs(*i));
-    return *i;
+    if (!i) return std::nullopt;
+    std::string result;
+    if (function == Function::Chr) appendChr(result, *i);
+    else if (function == Function::IntToHex) appendHex(result, *i);
+    else return std::nullopt;
+    return result;
 }
 
 void InterpreterPrivate::RealExpression(const NumericExpressionText& e, std::string& text) {
@@ -220,15 +246,9 @@ double InterpreterPrivate::RealBuiltin(std::optional<Function> function, const A
         return 0;
     }
     const std::string value = builtinArgument(arguments);
-    const auto parsed = parseReal(value, platform_.regional.decimalSeparator);
-    const auto x = parsed ? roundToReal48(*parsed) : std::nullopt;
-    const auto result = x ? realFunction(*function, *x) : std::nullopt;
-    const auto stored = result ? roundToReal48(*result) : std::nullopt;
-    if (!stored) {
-        fail(Message::BadNumber, value);
-        return 0;
-    }
-    return *stored;
+    if (const auto stored = realOfValue(*function, value, platform_.regional.decimalSeparator)) return *stored;
+    fail(Message::BadNumber, value);
+    return 0;
 }
 
 } // namespace zef

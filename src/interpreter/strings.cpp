@@ -71,22 +71,9 @@ std::string InterpreterPrivate::StringTerm(const StringTermReading& reading) {
         std::string value = arguments.scalars[0].written;
         ScalarValue(arguments.scalars[0], value);
         if (runStatus_ > 0) return {};
-        if (function == Function::IntToStr) {
-            if (!parseReal(value, platform_.regional.decimalSeparator)) {
-                fail(Message::ConversionError);
-                return {};
-            }
-            return value;
-        }
-        const auto i = parseInteger(value);
-        if (!i) {
-            fail(Message::ConversionError);
-            return {};
-        }
-        std::string result;
-        if (function == Function::Chr) appendChr(result, *i);
-        else appendHex(result, *i);
-        return result;
+        if (auto text = textOfValue(*function, value, platform_.regional.decimalSeparator)) return std::move(*text);
+        fail(Message::ConversionError);
+        return {};
     }
     if (function == Function::UpperCase || function == Function::LowerCase) {
         std::string s = arguments.strings[0].written;

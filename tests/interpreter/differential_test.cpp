@@ -553,6 +553,15 @@ TEST_F(Differential, HandedBackStatements) {
                      "WEND;", "REPEAT", "J := J + 1;", "IF J > 7 THEN", "BREAK;", "UNTIL J > 100;",
                      "CLRSCR;", "GOTOXY(2,J);", "WRITELN(I);", "WRITELN(N);", "X := RANDOM;", "WRITELN(X);", "END."}),
             rng);
+    // The built-ins of a literal, worked out once by the decoder; LN(0) and a real written
+    // with a point (not the separator here) stay with the text path, which reports them.
+    compare(Program("built-ins of literals",
+                    {"PROGRAM Litteraux;", "VAR I, J: INTEGER;", "VAR X: REAL;", "VAR S: STRING;", "BEGIN",
+                     "FOR I:=1 TO 3 DO", "BEGIN", "J := J + ABS(-4);", "J := J - ORD('A');", "J := VAL(12) * J;",
+                     "X := X + SQRT(2);", "X := EXP(1) - X;", "S := CHR(66) + INTTOSTR(007);",
+                     "S := S + INTTOHEX(255);", "END;", "WRITELN(J);", "WRITELN(X);", "WRITELN(S);",
+                     "X := SQRT(2.25);", "X := LN(0);", "END."}),
+            rng);
     compare(Program("poll", {"PROGRAM Sans;", "VAR X: REAL;", "BEGIN", "Boucle:", "X := X + 1;",
                              "GOTO Boucle;", "END."}),
             rng);
