@@ -50,7 +50,9 @@ fail() {
 for attempt in $(seq 1 10); do
   n=$((100 + RANDOM % 800))
   [ -e "/tmp/.X$n-lock" ] && continue
-  Xvfb ":$n" -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
+  # -noreset: the server does not start over each time its last client leaves (the probes
+  # below come and go before the window manager stays), which refuses connections meanwhile.
+  Xvfb ":$n" -screen 0 1280x900x24 -nolisten tcp -noreset >/dev/null 2>&1 &
   xvfb=$!
   # Ours once its lock file names it (another server may hold the number) and it answers.
   owns() { [ "$(tr -d ' ' <"/tmp/.X$n-lock" 2>/dev/null)" = "$xvfb" ]; }
@@ -79,8 +81,12 @@ PAS
 # (left by an earlier check) can take this one's place.
 mkdir -m 700 "$work/runtime"
 export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/runtime"
-(cd "$work" && exec "$ide" lire.pas) >"$work/ide.log" 2>&1 &
-pids+=($!)
+start_ide() {
+  (cd "$work" && exec "$ide" lire.pas) >"$work/ide.log" 2>&1 &
+  ide_pid=$!
+  pids+=("$ide_pid")
+}
+start_ide
 
 active_is() { [ "$(xdotool getactivewindow getwindowname 2>/dev/null)" = "$1" ]; }
 screen_window() { window_named "ZuzOvozov - lire.pas"; }
@@ -107,7 +113,17 @@ window_named() {
 frame_window() { window_named "Zef Pascal"; }
 window_shown() { [ -n "$(window_named "$1")" ]; }
 frame_shown() { [ -n "$(frame_window)" ]; }
-wait_seconds=60 until_true frame_shown || fail "the frame did not come up"
+frame_or_exit() { frame_shown || ! kill -0 "$ide_pid"; }
+wait_seconds=60 until_true frame_or_exit
+# An IDE the X server refused (it still answers) is started once more: that refusal is the
+# server's, not the IDE's.
+if ! frame_shown && ! kill -0 "$ide_pid" 2>/dev/null && grep -q "could not connect to display" "$work/ide.log" &&
+  xprop -root >/dev/null 2>&1; then
+  echo "the X server refused the IDE once; starting it again"
+  start_ide
+  wait_seconds=60 until_true frame_or_exit
+fi
+frame_shown || fail "the frame did not come up"
 frame=$(frame_window)
 # Whether a window manager focuses a new window at once is its own policy: click it.
 xdotool windowactivate "$frame" 2>/dev/null
