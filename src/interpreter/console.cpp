@@ -32,8 +32,7 @@ void InterpreterPrivate::WriteStatement(const TransferReading& reading, bool new
         return;
     }
     if (transfer.toDestination) return FileWrite(reading, newLine);
-    std::string value = transfer.operand;
-    ScalarValue(reading.operand, value);
+    const std::string value = ScalarValue(reading.operand);
     if (runStatus_ > 0) return;
     drawValue(value, newLine);
 }
@@ -92,8 +91,7 @@ bool InterpreterPrivate::placeCursor(std::int64_t row, std::int64_t column) {
 }
 
 void InterpreterPrivate::ShowMessageStatement(const StringOperandText& operand) {
-    std::string text = operand.written;
-    StringValue(operand, text);
+    const std::string text = StringValue(operand);
     if (runStatus_ > 0) return;
     if (platform_.screen) platform_.screen->showMessage(text);
 }

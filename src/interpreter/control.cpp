@@ -49,12 +49,10 @@ void InterpreterPrivate::ForStatement(const LineList& lines, const ForReading& r
     if (counter->Kind != SymbolKind::Integer) return fail(Message::ForCounterNotInteger);
     const std::int32_t slot = counter->Index;
     if (!heading.hasTo) return fail(Message::ForHeadingSyntax);
-    std::string start = heading.start;
-    ScalarValue(reading.start, start);
+    const std::string start = ScalarValue(reading.start);
     if (runStatus_ > 0) return;
     if (!heading.endsWithDo) return fail(Message::SyntaxError);
-    std::string limitText = heading.limit;
-    ScalarValue(reading.limit, limitText);
+    const std::string limitText = ScalarValue(reading.limit);
     if (runStatus_ > 0) return;
     const auto limit = parseInteger(limitText);
     if (!limit) return fail(Message::ForBoundsIncompatible);

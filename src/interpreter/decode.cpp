@@ -606,7 +606,8 @@ void FastPath::decodeStatement(const InterpreterPrivate& interpreter, DecodedLin
     case Statement::Readln: {
         const bool write = d.statement == Statement::Write || d.statement == Statement::Writeln;
         Transfer& t = d.transfer;
-        const TransferText& reading = r.part<TransferReading>().transfer;
+        const TransferReading& transfer = r.part<TransferReading>();
+        const TransferText& reading = transfer.transfer;
         if (reading.empty) {
             t.target = Transfer::Target::LineOnly;
             d.fast = true;
@@ -621,7 +622,7 @@ void FastPath::decodeStatement(const InterpreterPrivate& interpreter, DecodedLin
             t.file = file->Index;
         }
         if (write) {
-            auto value = decoder.scalarOperand(r.part<TransferReading>().operand);
+            auto value = decoder.scalarOperand(transfer.operand);
             if (!value) return;
             t.value = std::move(*value);
         } else {

@@ -25,8 +25,7 @@ void InterpreterPrivate::AssignFileStatement(const AssignFileReading& reading) {
     const AssignFileText& assignment = reading.assignment;
     if (!assignment.hasComma) return fail(Message::SyntaxError);
     // A literal name arrives upper-cased; a string variable gives its value as stored.
-    std::string name = assignment.name;
-    StringValue(reading.name, name);
+    const std::string name = StringValue(reading.name);
     if (runStatus_ > 0) return;
     const SymbolEntry* entry = findSymbol(assignment.file);
     TextChannel* channel = entry ? channelOf(*entry) : nullptr;
@@ -73,7 +72,6 @@ void InterpreterPrivate::closeChannel(TextChannel& channel) {
 void InterpreterPrivate::FileWrite(const TransferReading& reading, bool newLine) {
     const TransferText& transfer = reading.transfer;
     const std::string& destination = transfer.destination;
-    std::string value = transfer.operand;
     TextChannel* channel = nullptr;
     if (destination != "PRN") {
         const SymbolEntry* entry = findSymbol(destination);
@@ -81,7 +79,7 @@ void InterpreterPrivate::FileWrite(const TransferReading& reading, bool newLine)
         channel = channelOf(*entry);
         if (!channel) return fail(Message::FileVariableExpected);
     }
-    ScalarValue(reading.operand, value);
+    const std::string value = ScalarValue(reading.operand);
     if (runStatus_ > 0) return;
     if (!channel) {
         if (!printer_.open || !platform_.printer) abandonIo(IoFileNotOpen);
@@ -132,8 +130,7 @@ bool InterpreterPrivate::FileEof(const std::string& name) {
 }
 
 void InterpreterPrivate::DirectoryStatement(Statement statement, const StringOperandText& operand) {
-    std::string name = operand.written;
-    StringValue(operand, name);
+    const std::string name = StringValue(operand);
     if (runStatus_ > 0) return;
     const fs::path path = resolveProgramPath(name);
     std::error_code ec;

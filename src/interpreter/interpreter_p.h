@@ -246,12 +246,12 @@ public:
 
     // Values.
     void StoreValue(const std::string& value, SymbolKind kind, std::int32_t slot);
-    // The value text of an operand from its reading: `text` holds the operand as written,
-    // and stays so when the operand has no value. The forms of a text read it first.
-    void ScalarValue(const ScalarText& operand, std::string& text);
-    void StringValue(const StringOperandText& operand, std::string& text);
-    void ScalarValue(std::string& text) { ScalarValue(readScalar(text), text); }
-    void StringValue(std::string& text) { StringValue(readStringOperand(text), text); }
+    // The value text of an operand from its reading, or the operand as written when it has
+    // no value. The forms of a text read it first, and replace it by its value text.
+    std::string ScalarValue(const ScalarText& operand);
+    std::string StringValue(const StringOperandText& operand);
+    void ScalarValue(std::string& text) { text = ScalarValue(readScalar(text)); }
+    void StringValue(std::string& text) { text = StringValue(readStringOperand(text)); }
 
     // Numeric expressions: evaluated from their reading into `result`, which a failed
     // evaluation leaves as it was. The forms of a text read the text first.
@@ -260,7 +260,6 @@ public:
         bool operator==(const Split&) const = default;
     };
     static Split SplitOperator(const std::string& text);
-    using NumericOperandText = zef::NumericOperandText;
     NumericOperandText readNumericOperand(const std::string& text, SymbolKind kind) const;
     NumericExpressionText readNumericExpression(const std::string& text, SymbolKind kind) const;
     void IntegerExpression(const NumericExpressionText& expression, std::string& result);

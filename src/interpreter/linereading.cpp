@@ -23,17 +23,17 @@ ScalarText readScalar(const std::string& text) {
     ScalarText r;
     r.written = text;
     if (text.empty()) return r;
+    if (isNumberStart(text[0])) {
+        r.form = ScalarText::Form::Number;
+        for (char c : text)
+            if (!isNumberCharacter(c)) ++r.strays;
+        return r;
+    }
     r.reference = readReferenceWhole(trim(text));
     if (text[0] == '\'') {
         const auto value = quotedValue(text);
         r.form = value ? ScalarText::Form::Quoted : ScalarText::Form::Unterminated;
         if (value) r.value = *value;
-        return r;
-    }
-    if (isNumberStart(text[0])) {
-        r.form = ScalarText::Form::Number;
-        for (char c : text)
-            if (!isNumberCharacter(c)) ++r.strays;
         return r;
     }
     r.form = ScalarText::Form::Reference;

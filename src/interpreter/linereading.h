@@ -38,7 +38,8 @@ ReferenceReading readReferenceWhole(const std::string& text);
 
 // An operand as ScalarValue reads it: nothing, a quoted literal (its first doubled quote
 // made one), one without its closing quote, a number as written, or a variable reference
-// (of the trimmed text; read for any operand, as the conditions look the name up).
+// (of the trimmed text; read for any operand but a number, as a condition looks the name
+// up).
 struct ScalarText {
     enum class Form : char { Empty, Quoted, Unterminated, Number, Reference };
     Form form = Form::Empty;

@@ -107,10 +107,7 @@ std::int32_t InterpreterPrivate::numericElement(const ReferenceReading& element,
 // variable reference. Its value text is returned even when it could not be evaluated, so
 // that the conversion that follows reports it as well.
 std::string InterpreterPrivate::builtinArgument(const ArgumentsText& arguments) {
-    const ScalarText& operand = arguments.scalars.front();
-    std::string value = operand.written;
-    ScalarValue(operand, value);
-    return value;
+    return ScalarValue(arguments.scalars.front());
 }
 
 std::int32_t InterpreterPrivate::IntegerBuiltin(std::optional<Function> function,
@@ -118,18 +115,16 @@ std::int32_t InterpreterPrivate::IntegerBuiltin(std::optional<Function> function
     if (function == Function::Pos || function == Function::Length) {
         const std::vector<StringOperandText>& strings = arguments.strings;
         if (function == Function::Length) {
-            std::string s = strings[0].written;
-            StringValue(strings[0], s);
+            const std::string s = StringValue(strings[0]);
             return runStatus_ > 0 ? 0 : static_cast<std::int32_t>(s.size());
         }
         if (arguments.count < 2) {
             fail(Message::SyntaxError);
             return 0;
         }
-        std::string needle = strings[0].written, haystack = strings[1].written;
-        StringValue(strings[0], needle);
+        const std::string needle = StringValue(strings[0]);
         if (runStatus_ > 0) return 0;
-        StringValue(strings[1], haystack);
+        const std::string haystack = StringValue(strings[1]);
         if (runStatus_ > 0) return 0;
         return positionOf(needle, haystack);
     }

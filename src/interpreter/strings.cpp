@@ -28,9 +28,7 @@ void InterpreterPrivate::StringExpression(const StringExpressionText& e, std::st
 std::string InterpreterPrivate::StringTerm(const StringTermReading& reading) {
     const StringTermText& term = reading.term;
     if (!term.call) {
-        std::string value = reading.operand.written;
-        StringValue(reading.operand, value);
-        return value;
+        return StringValue(reading.operand);
     }
     const std::optional<Function> function = term.function;
     const ArgumentsText& arguments = reading.arguments;
@@ -38,18 +36,16 @@ std::string InterpreterPrivate::StringTerm(const StringTermReading& reading) {
     if (function == Function::Copy) {
         const StringOperandText& source = arguments.strings[0];
         if (arguments.count < 2) return source.written;
-        std::string s = source.written;
-        StringValue(source, s);
+        const std::string s = StringValue(source);
         if (runStatus_ > 0) return {};
         if (arguments.count < 3) return {}; // no count: from and count are 0
-        std::string from = arguments.scalars[0].written, count = arguments.scalars[1].written;
-        ScalarValue(arguments.scalars[0], from);
+        const std::string from = ScalarValue(arguments.scalars[0]);
         const auto f = runStatus_ == StatusOk ? parseInteger(from) : std::nullopt;
         if (runStatus_ > 0 || !f) {
             fail(Message::ExpressionError);
             return {};
         }
-        ScalarValue(arguments.scalars[1], count);
+        const std::string count = ScalarValue(arguments.scalars[1]);
         const auto n = runStatus_ == StatusOk ? parseInteger(count) : std::nullopt;
         if (runStatus_ > 0 || !n) {
             fail(Message::ExpressionError);
@@ -68,16 +64,14 @@ std::string InterpreterPrivate::StringTerm(const StringTermReading& reading) {
         return parameterText(*n);
     }
     if (function == Function::Chr || function == Function::IntToHex || function == Function::IntToStr) {
-        std::string value = arguments.scalars[0].written;
-        ScalarValue(arguments.scalars[0], value);
+        const std::string value = ScalarValue(arguments.scalars[0]);
         if (runStatus_ > 0) return {};
         if (auto text = textOfValue(*function, value, platform_.regional.decimalSeparator)) return std::move(*text);
         fail(Message::ConversionError);
         return {};
     }
     if (function == Function::UpperCase || function == Function::LowerCase) {
-        std::string s = arguments.strings[0].written;
-        StringValue(arguments.strings[0], s);
+        const std::string s = StringValue(arguments.strings[0]);
         if (runStatus_ > 0) return {};
         return function == Function::UpperCase ? upperAscii(s) : lowerAscii(s);
     }
@@ -113,10 +107,9 @@ bool InterpreterPrivate::EvaluateCondition(const ConditionReading& reading) {
     case ConditionText::Form::NoOperator: fail(Message::BadCondition); return false;
     case ConditionText::Form::Comparison: break;
     }
-    std::string left = c.left, right = c.right;
-    ScalarValue(reading.left, left);
+    const std::string left = ScalarValue(reading.left);
     if (runStatus_ > 0) return false;
-    ScalarValue(reading.right, right);
+    const std::string right = ScalarValue(reading.right);
     if (runStatus_ > 0) return false;
 
     int order = 0; // <0, 0, >0 like a comparison function

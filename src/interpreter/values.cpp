@@ -117,15 +117,15 @@ bool InterpreterPrivate::resolveReference(const ReferenceReading& reference, std
     return true;
 }
 
-void InterpreterPrivate::ScalarValue(const ScalarText& operand, std::string& text) {
+std::string InterpreterPrivate::ScalarValue(const ScalarText& operand) {
     switch (operand.form) {
-    case ScalarText::Form::Empty: return fail(Message::BadExpression);
-    case ScalarText::Form::Quoted: text = operand.value; return;
-    case ScalarText::Form::Unterminated: return fail(Message::UnterminatedString);
+    case ScalarText::Form::Empty: fail(Message::BadExpression); return operand.written;
+    case ScalarText::Form::Quoted: return operand.value;
+    case ScalarText::Form::Unterminated: fail(Message::UnterminatedString); return operand.written;
     case ScalarText::Form::Number:
         // A number stays as written (007 stays 007); each stray character is reported.
         for (int i = 0; i < operand.strays; ++i) fail(Message::BadExpression);
-        return;
+        return operand.written;
     case ScalarText::Form::Reference: break;
     }
     std::string name;
@@ -134,18 +134,19 @@ void InterpreterPrivate::ScalarValue(const ScalarText& operand, std::string& tex
     bool found = false;
     if (!resolveReference(operand.reference, name, kind, slot, found)) {
         if (!found && runStatus_ > 0 && !name.empty()) fail(Message::UnknownIdentifier, name);
-        return;
+        return operand.written;
     }
-    if (!holdsValue(kind)) return;
-    text.clear();
+    if (!holdsValue(kind)) return operand.written;
+    std::string text;
     appendValueText(kind, slot, text);
+    return text;
 }
 
-void InterpreterPrivate::StringValue(const StringOperandText& operand, std::string& text) {
+std::string InterpreterPrivate::StringValue(const StringOperandText& operand) {
     switch (operand.form) {
-    case StringOperandText::Form::Empty: return fail(Message::BadExpression);
-    case StringOperandText::Form::Quoted: text = operand.value; return;
-    case StringOperandText::Form::Unterminated: return fail(Message::UnterminatedString);
+    case StringOperandText::Form::Empty: fail(Message::BadExpression); return operand.written;
+    case StringOperandText::Form::Quoted: return operand.value;
+    case StringOperandText::Form::Unterminated: fail(Message::UnterminatedString); return operand.written;
     case StringOperandText::Form::Reference: break;
     }
     std::string name;
@@ -156,10 +157,13 @@ void InterpreterPrivate::StringValue(const StringOperandText& operand, std::stri
         // The name as written, with its "[" for an element.
         if (!found && runStatus_ > 0 && !name.empty())
             fail(Message::UnknownStringVariable, operand.reference.reference.name);
-        return;
+        return operand.written;
     }
-    if (kind != SymbolKind::String) return fail(Message::NotAString);
-    text = stringStore_[static_cast<std::size_t>(slot)];
+    if (kind != SymbolKind::String) {
+        fail(Message::NotAString);
+        return operand.written;
+    }
+    return stringStore_[static_cast<std::size_t>(slot)];
 }
 
 } // namespace zef
