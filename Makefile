@@ -6,7 +6,7 @@ FUZZ_SECONDS ?= 600
 GENERATOR  := $(shell command -v ninja >/dev/null 2>&1 && echo Ninja || echo "Unix Makefiles")
 EXAMPLE    ?= examples/bonjour.pas
 
-.PHONY: run test setup build asan bench fuzz mutants package clean
+.PHONY: run test setup build asan bench fuzz fuzz-grading mutants package clean
 
 setup:
 	@scripts/setup
@@ -62,6 +62,11 @@ fuzz: setup
 	@$(FUZZ_BUILD)/tests/fuzz/colormemo_fuzz -max_total_time=$$(( $(FUZZ_SECONDS) / 5 + 1 )) -timeout=30 \
 	  -max_len=8192 -print_final_stats=1 -dict=tests/fuzz/zefpascal.dict \
 	  -artifact_prefix=$(FUZZ_BUILD)/artifacts/memo- $(FUZZ_BUILD)/corpus-memo $(FUZZ_BUILD)/seeds
+
+# Random hostile classes graded by zefcorrige for FUZZ_SECONDS: the teacher's files stay as
+# they were, nothing secret shows, every report parses, no scratch folder is left.
+fuzz-grading: build
+	@$(BUILD)/tests/grading/grading_fuzz $(BUILD)/src/cli/zefcorrige $(FUZZ_SECONDS)
 
 # The fault probe: each fault of tests/mutants/faults.txt made in turn in a throwaway copy
 # of the tree, built without windows, and the tests run; it lists the faults that no test

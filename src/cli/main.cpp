@@ -5,11 +5,13 @@
 #include "trace.h"
 
 #include "confinement.h"
+#include "endrecord.h"
 #include "sourcefile.h"
 #include "systemerror.h"
 #include "text.h"
 #include "zefversion.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <csignal>
@@ -19,7 +21,11 @@
 #include <iostream>
 #include <new>
 #include <fcntl.h>
+#include <poll.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 using namespace zef;
@@ -34,45 +40,110 @@ void onSignal(int signal) { signalled.store(signal); }
 const char* kUsage =
     "Usage : zefrun [--args TEXTE] [--locale NOM] [--printer FICHIER] [--trace]\n"
     "               [--max-statements N] [--max-cpu SECONDES] [--max-output OCTETS]\n"
-    "               [--confine DOSSIER] FICHIER.pas\n"
+    "               [--max-fichiers TAILLE] [--confine DOSSIER] FICHIER.pas\n"
     "\n"
     "Exécute un programme Zef Pascal dans le terminal.\n"
     "  --args TEXTE        paramètres d'exécution (PARAMCOUNT, PARAMSTR)\n"
-    "  --locale NOM        réglages régionaux, par exemple fr_FR ou en_US\n"
-    "                      (par défaut : ceux du système ; C ou POSIX valent français)\n"
+    "  --locale NOM        réglages régionaux : fr, en, de ou nl (fr_FR, en_US...), C\n"
+    "                      ou POSIX (par défaut : ceux du système ; C ou POSIX et les\n"
+    "                      langues inconnues valent français)\n"
     "  --printer FICHIER   l'imprimante du programme écrit ses lignes dans FICHIER\n"
     "  --trace             exécute pas à pas et écrit chaque arrêt sur la sortie\n"
     "                      d'erreur : FICHIER:LIGNE: texte de la ligne à exécuter\n"
     "  --max-statements N  arrête le programme après N instructions (statut 3)\n"
     "  --max-cpu SECONDES  arrête le programme après SECONDES de calcul (statut 4)\n"
-    "  --max-output OCTETS arrête le programme quand sa sortie dépasse OCTETS (statut 5)\n"
+    "  --max-output OCTETS arrête le programme quand sa sortie dépasse OCTETS, sous\n"
+    "                      quelque nom qu'il l'écrive (/dev/stdout compris) (statut 5)\n"
+    "  --max-fichiers TAILLE\n"
+    "                      arrête le programme quand il écrirait dans ses fichiers plus\n"
+    "                      de TAILLE octets en tout (65536, 64K, 32M) (statut 6)\n"
     "  --confine DOSSIER   exécute le programme dans DOSSIER, d'où il ne peut ni lire ni\n"
-    "                      écrire ailleurs (Landlock ; statut 69 si le noyau ne le permet\n"
-    "                      pas) ; ses fichiers ne dépassent pas 64 Mo\n"
+    "                      écrire ailleurs, ni changer de dossier (Landlock ; statut 69\n"
+    "                      si le noyau ne le permet pas), avec pour seuls descripteurs\n"
+    "                      0, 1 et 2 ; ses fichiers ne dépassent pas 64 Mo en tout, sauf\n"
+    "                      --max-fichiers\n"
+    "  --status-fd N       écrit la fin de l'exécution (statut, ligne, message) sur le\n"
+    "                      descripteur N, une socket du correcteur qui l'a lancé\n"
     "  --version           affiche la version\n"
     "  --help              affiche cette aide\n"
     "\n"
     "Statut de sortie : 0 programme terminé, 1 arrêté sur une erreur, 2 abandonné\n"
     "(erreur d'entrée/sortie...), 3 limite d'instructions atteinte, 4 limite de temps\n"
-    "de calcul atteinte, 5 limite de sortie atteinte, 64 ligne de commande incorrecte,\n"
+    "de calcul atteinte, 5 limite de sortie atteinte, 6 limite d'écriture dans les\n"
+    "fichiers atteinte, 64 ligne de commande incorrecte,\n"
     "66 programme illisible, 69 isolement impossible, 74 sortie impossible à écrire\n"
     "(disque plein, sortie fermée par >&- : le programme s'arrête à sa première\n"
     "écriture), 130 interrompu (Ctrl+C), 141 lecteur de la sortie parti, 143 terminé\n"
     "(SIGTERM).\n";
 
 enum Exit { ExitOk = 0, ExitStopped = 1, ExitAbandoned = 2, ExitStatementLimit = 3, ExitCpuLimit = 4,
-            ExitOutputLimit = 5, ExitUsage = 64, ExitNoInput = 66, ExitUnavailable = 69,
+            ExitOutputLimit = 5, ExitFileLimit = 6, ExitUsage = 64, ExitNoInput = 66, ExitUnavailable = 69,
             ExitOutputFailed = 74, ExitInterrupted = 130, ExitBrokenPipe = 141,
             ExitTerminated = 143 };
 
-// Files a confined program writes stay below this size.
-constexpr unsigned long long kConfinedFileBytes = 64ull << 20;
+// What a confined program may write to files in all, unless told otherwise.
+constexpr std::uint64_t kConfinedFileBytes = 64ull << 20;
 
-// A positive whole number given on the command line.
-bool parseCount(const std::string& text, std::uint64_t& out) {
-    const char* end = text.data() + text.size();
-    const auto [at, error] = std::from_chars(text.data(), end, out);
-    return error == std::errc() && at == end && out > 0;
+// How the run ended, for a grader that gave a status descriptor: the messages zefrun
+// reported, in order, and at the end one record (see endrecord.h).
+class EndReport {
+public:
+    void setDescriptor(int fd) { fd_ = fd; }
+    void note(int line, const std::string& utf8) {
+        if (!noted_) first_ = {0, line, utf8};
+        last_ = {0, line, utf8};
+        noted_ = true;
+    }
+    // The run stopped on an error of the program: that error is why it ended, whatever
+    // failed after it (a file that could not be closed).
+    void stoppedOnError() { byFirst_ = true; }
+    // Writes the record and returns `exitCode`. A stop is judged by the first message it
+    // gave (its error; what follows is a consequence), anything else by the last (an
+    // abandoned run ends with its reason, after any message it showed before).
+    int finish(int exitCode) {
+        if (fd_ < 0) return exitCode;
+        EndRecord record = byFirst_ || exitCode == ExitStopped ? first_ : last_;
+        record.status = exitCode;
+        const std::string text = formatEndRecord(record);
+        std::size_t done = 0;
+        while (done < text.size()) {
+            const ssize_t n = ::send(fd_, text.data() + done, text.size() - done, MSG_NOSIGNAL);
+            if (n > 0) done += static_cast<std::size_t>(n);
+            else if (n < 0 && errno == EINTR) continue;
+            else break;
+        }
+        ::close(fd_);
+        fd_ = -1;
+        return exitCode;
+    }
+
+private:
+    int fd_ = -1;
+    bool noted_ = false, byFirst_ = false;
+    EndRecord first_, last_;
+};
+
+EndReport endReport;
+
+// A graded run keeps no descriptor but 0, 1, 2 and its status descriptor: whatever else it
+// was given (the files of another run, of the grader) is closed before the program runs.
+void closeOtherDescriptors(int keep) {
+    auto closeRange = [](unsigned first, unsigned last) {
+        if (first > last) return;
+        if (::syscall(SYS_close_range, first, last, 0) == 0) return;
+        // Kernels before close_range: one descriptor at a time, as far as the bound goes.
+        rlimit files{};
+        const unsigned bound = ::getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur != RLIM_INFINITY
+                                   ? static_cast<unsigned>(std::min<rlim_t>(files.rlim_cur, 1u << 20))
+                                   : 1024u;
+        for (unsigned fd = first; fd <= std::min(last, bound); ++fd) ::close(static_cast<int>(fd));
+    };
+    if (keep < 3) {
+        closeRange(3, ~0u);
+    } else {
+        closeRange(3, static_cast<unsigned>(keep) - 1);
+        closeRange(static_cast<unsigned>(keep) + 1, ~0u);
+    }
 }
 
 int usageError(const std::string& what) {
@@ -102,8 +173,10 @@ public:
         : out_(out), err_(err), file_(std::move(file)) {}
     void operator()(int line, const std::string& message8bit) {
         out_.flush();
-        err_.write(file_ + ":" + std::to_string(line) + ": " + cp1252ToUtf8(message8bit) + "\n");
+        const std::string message = cp1252ToUtf8(message8bit);
+        err_.write(file_ + ":" + std::to_string(line) + ": " + message + "\n");
         err_.flush();
+        endReport.note(line, message);
     }
 
 private:
@@ -131,8 +204,8 @@ void installSignals() {
 int main(int argc, char** argv) {
     openClosedStandardDescriptors();
     std::string arguments, locale, printerPath, file;
-    std::string confineFolder, maxStatementsText, maxCpuText, maxOutputText;
-    std::uint64_t maxStatements = 0, maxCpu = 0, maxOutput = 0;
+    std::string confineFolder, maxStatementsText, maxCpuText, maxOutputText, maxFilesText, statusText;
+    std::uint64_t maxStatements = 0, maxCpu = 0, maxOutput = 0, maxFiles = 0, statusFd = 0;
     bool haveLocale = false, trace = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -150,20 +223,30 @@ int main(int argc, char** argv) {
             if (r < 0) return usageError("--args attend un texte");
         } else if ((r = value("--locale", locale)) != 0) {
             if (r < 0) return usageError("--locale attend un nom");
+            if (!RegionalSettings::knowsLocale(locale))
+                return usageError("réglages régionaux inconnus : " + locale +
+                                  " (connus : fr, en, de, nl, avec ou sans pays, C, POSIX)");
             haveLocale = true;
         } else if ((r = value("--printer", printerPath)) != 0) {
             if (r < 0) return usageError("--printer attend un fichier");
         } else if ((r = value("--confine", confineFolder)) != 0) {
             if (r < 0 || confineFolder.empty()) return usageError("--confine attend un dossier");
         } else if ((r = value("--max-statements", maxStatementsText)) != 0) {
-            if (r < 0 || !parseCount(maxStatementsText, maxStatements))
+            if (r < 0 || !parsePositive(maxStatementsText, maxStatements))
                 return usageError("--max-statements attend un nombre entier positif");
         } else if ((r = value("--max-cpu", maxCpuText)) != 0) {
-            if (r < 0 || !parseCount(maxCpuText, maxCpu) || maxCpu > 86400)
+            if (r < 0 || !parsePositive(maxCpuText, maxCpu) || maxCpu > 86400)
                 return usageError("--max-cpu attend un nombre de secondes (1 à 86400)");
         } else if ((r = value("--max-output", maxOutputText)) != 0) {
-            if (r < 0 || !parseCount(maxOutputText, maxOutput))
+            if (r < 0 || !parsePositive(maxOutputText, maxOutput))
                 return usageError("--max-output attend un nombre d'octets positif");
+        } else if ((r = value("--max-fichiers", maxFilesText)) != 0) {
+            if (r < 0 || !parseSize(maxFilesText, maxFiles))
+                return usageError("--max-fichiers attend une taille en octets (par exemple 65536, 64K ou 32M)");
+        } else if ((r = value("--status-fd", statusText)) != 0) {
+            if (r < 0 || !parsePositive(statusText, statusFd) || statusFd < 3 || statusFd > 1u << 20 ||
+                ::fcntl(static_cast<int>(statusFd), F_GETFD) == -1)
+                return usageError("--status-fd attend un descripteur ouvert, 3 ou plus");
         } else if (a == "-") {
             // stdin is the program's input: the program itself comes from a file.
             return usageError("le programme se lit dans un fichier, pas sur l'entrée standard");
@@ -177,11 +260,25 @@ int main(int argc, char** argv) {
     }
     if (file.empty()) return usageError("programme manquant");
 
+    if (statusFd != 0) {
+        const int fd = static_cast<int>(statusFd);
+        ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+        endReport.setDescriptor(fd);
+        // A graded run does not outlive its grader: should the grader be killed, the run is
+        // too. A grader already gone has closed its end of the status socket.
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        pollfd peer{fd, POLLRDHUP, 0};
+        if (::poll(&peer, 1, 0) > 0 && (peer.revents & (POLLRDHUP | POLLHUP)) != 0) return ExitInterrupted;
+    }
+    if (statusFd != 0 || !confineFolder.empty()) closeOtherDescriptors(static_cast<int>(statusFd));
+
     std::string reason;
     const std::optional<std::string> bytes = readSourceBytes(file, reason);
     if (!bytes) {
-        std::cerr << "zefrun : impossible de lire " << file << " : " << reason << "\n";
-        return ExitNoInput;
+        const std::string said = "impossible de lire " + file + " : " + reason;
+        std::cerr << "zefrun : " << said << "\n";
+        endReport.note(0, said);
+        return endReport.finish(ExitNoInput);
     }
     std::vector<std::string> lines = splitLines(decodeFileText(*bytes));
     // Breakpoint markers belong to the IDE; the run here never stops at them.
@@ -196,11 +293,14 @@ int main(int argc, char** argv) {
         tzset();
         std::string why;
         if (::chdir(confineFolder.c_str()) != 0) why = frenchReason(errno);
+        if (maxFiles == 0) maxFiles = kConfinedFileBytes;
         if (why.empty()) why = confineTo(".");
-        if (why.empty()) why = limitResources(kConfinedFileBytes);
+        if (why.empty()) why = limitResources(maxFiles);
         if (!why.empty()) {
-            std::cerr << "zefrun : isolement impossible dans " << confineFolder << " : " << why << "\n";
-            return ExitUnavailable;
+            const std::string said = "isolement impossible dans " + confineFolder + " : " + why;
+            std::cerr << "zefrun : " << said << "\n";
+            endReport.note(0, said);
+            return endReport.finish(ExitUnavailable);
         }
     }
 
@@ -214,8 +314,10 @@ int main(int argc, char** argv) {
         sigemptyset(&action.sa_mask);
         sigaction(SIGXCPU, &action, nullptr);
         if (::setrlimit(RLIMIT_CPU, &cpu) != 0) {
-            std::cerr << "zefrun : limite de temps de calcul impossible : " << frenchReason(errno) << "\n";
-            return ExitUnavailable;
+            const std::string said = "limite de temps de calcul impossible : " + frenchReason(errno);
+            std::cerr << "zefrun : " << said << "\n";
+            endReport.note(0, said);
+            return endReport.finish(ExitUnavailable);
         }
     }
     OutputChannel out(STDOUT_FILENO, &signalled);
@@ -227,12 +329,18 @@ int main(int argc, char** argv) {
     TerminalScreen screen(out, isatty(STDIN_FILENO), isatty(STDOUT_FILENO), signalled);
     CollectingMessages messages;
     FilePrinter printer(printerPath);
+    FileBudget files(out, maxFiles);
     InterruptFlag poll(signalled, out, trace ? &err : nullptr);
     Platform platform;
     platform.screen = &screen;
     platform.messages = &messages;
     platform.printer = printerPath.empty() ? nullptr : &printer;
     platform.poll = &poll;
+    platform.fileWrites = &files;
+    if (!confineFolder.empty()) {
+        std::error_code ec;
+        platform.confinedFolder = std::filesystem::current_path(ec).string();
+    }
     platform.regional = haveLocale ? RegionalSettings::forLocale(locale)
                                    : RegionalSettings::fromEnvironment();
 
@@ -258,6 +366,9 @@ int main(int argc, char** argv) {
         } else if (out.limitReached()) {
             exitCode = ExitOutputLimit;
             what = "Sortie trop longue : plus de " + std::to_string(maxOutput) + " octets";
+        } else if (files.limitReached()) {
+            exitCode = ExitFileLimit;
+            what = "Trop d'écriture : plus de " + std::to_string(maxFiles) + " octets écrits dans des fichiers";
         } else if (signalled.load() == SIGXCPU) {
             exitCode = ExitCpuLimit;
             what = "Trop long : plus de " + std::to_string(maxCpu) + " s de calcul";
@@ -278,6 +389,7 @@ int main(int argc, char** argv) {
             interpreter.Exec(program, line, step, status);
         if (!limitReached(status > 0) && status > 0) {
             exitCode = ExitStopped;
+            endReport.stoppedOnError();
             if (messages.messages.empty()) messages.messages.push_back(utf8ToCp1252("Exécution arrêtée"));
             // An interruption names the line that was running, which may be above the line
             // the run would resume at.
@@ -311,16 +423,18 @@ int main(int argc, char** argv) {
     err.flush();
     // A reader that went away ends the run quietly, as with other tools; with --trace the
     // trace's stream is held to the same rules as stdout.
-    if (out.error() == EPIPE || (trace && err.error() == EPIPE)) return ExitBrokenPipe;
+    if (out.error() == EPIPE || (trace && err.error() == EPIPE)) return endReport.finish(ExitBrokenPipe);
     if (out.error() != 0 || (trace && err.error() != 0)) {
         const bool onStdout = out.error() != 0;
-        err.write(std::string("zefrun: écriture impossible sur la sortie ") +
-                  (onStdout ? "standard" : "d'erreur") + " : " +
-                  frenchReason(onStdout ? out.error() : err.error()) + "\n");
+        const std::string said = std::string("écriture impossible sur la sortie ") +
+                                 (onStdout ? "standard" : "d'erreur") + " : " +
+                                 frenchReason(onStdout ? out.error() : err.error());
+        err.write("zefrun: " + said + "\n");
         err.flush();
-        return ExitOutputFailed;
+        endReport.note(lastLine(), said);
+        return endReport.finish(ExitOutputFailed);
     }
-    if (signalled.load() == SIGTERM) return ExitTerminated;
-    if (signalled.load() == SIGINT) return ExitInterrupted;
-    return exitCode;
+    if (signalled.load() == SIGTERM) return endReport.finish(ExitTerminated);
+    if (signalled.load() == SIGINT) return endReport.finish(ExitInterrupted);
+    return endReport.finish(exitCode);
 }

@@ -1,6 +1,8 @@
 // Reading the command lines of zefrun and zefcorrige.
 #pragma once
 
+#include <charconv>
+#include <cstdint>
 #include <initializer_list>
 #include <string>
 
@@ -23,6 +25,23 @@ inline int optionValue(int argc, char** argv, int& i, std::initializer_list<cons
         }
     }
     return 0;
+}
+
+// A whole number above zero, all of the text.
+inline bool parsePositive(const std::string& text, std::uint64_t& out) {
+    const auto [at, error] = std::from_chars(text.data(), text.data() + text.size(), out);
+    return error == std::errc() && at == text.data() + text.size() && out > 0;
+}
+
+// A size in bytes, or with K (Kio) or M (Mio) after it; at most 1 Tio.
+inline bool parseSize(std::string text, std::uint64_t& out) {
+    std::uint64_t unit = 1;
+    if (!text.empty() && (text.back() == 'K' || text.back() == 'k')) unit = 1024;
+    if (!text.empty() && (text.back() == 'M' || text.back() == 'm')) unit = 1024 * 1024;
+    if (unit != 1) text.pop_back();
+    if (!parsePositive(text, out) || out > (1ull << 40) / unit) return false;
+    out *= unit;
+    return true;
 }
 
 } // namespace zef

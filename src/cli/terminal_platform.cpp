@@ -59,6 +59,45 @@ void OutputChannel::write(std::string_view bytes) {
     if (buffer_.size() >= 65536) flush();
 }
 
+bool OutputChannel::charge(std::uint64_t bytes) {
+    if (limitReached_) return false;
+    if (limit_ != 0 && bytes > limit_ - accepted_) {
+        limitReached_ = true;
+        return false;
+    }
+    accepted_ += bytes;
+    return true;
+}
+
+FileBudget::FileBudget(OutputChannel& out, std::uint64_t maxBytes) : out_(out), max_(maxBytes) {
+    for (int fd = 1; fd <= 2; ++fd) {
+        struct stat info {};
+        if (::fstat(fd, &info) != 0) continue;
+        standard_[fd - 1] = {static_cast<unsigned long long>(info.st_dev), static_cast<unsigned long long>(info.st_ino),
+                             true};
+    }
+}
+
+bool FileBudget::isStandardOutput(int fd) {
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) return false;
+    for (const Identity& standard : standard_)
+        if (standard.known && standard.device == static_cast<unsigned long long>(info.st_dev) &&
+            standard.inode == static_cast<unsigned long long>(info.st_ino))
+            return true;
+    return false;
+}
+
+bool FileBudget::admit(std::size_t bytes, bool standardOutput) {
+    if (standardOutput) return out_.charge(bytes);
+    if (max_ != 0 && bytes > max_ - written_) {
+        limitReached_ = true;
+        return false;
+    }
+    written_ += bytes;
+    return true;
+}
+
 bool OutputChannel::waitForRoom() {
     if (regularFile_ || !signalled_) return true;
     pollfd room{fd_, POLLOUT, 0};

@@ -59,6 +59,10 @@ public:
     // then says so; nothing more is written.
     void setLimit(std::uint64_t bytes) { limit_ = bytes; }
     bool limitReached() const { return limitReached_; }
+    // Counts `bytes` that reach the same file by another way (a file channel of the
+    // program opened on /dev/stdout): false, and limitReached(), when they would pass the
+    // bound; they are then not to be written at all.
+    bool charge(std::uint64_t bytes);
 
 private:
     // Waits until the descriptor takes more; false when Ctrl+C came first, or when, after
@@ -106,6 +110,25 @@ private:
     bool lineHasText_ = false;
     bool echoPending_ = false;  // the terminal already shows what was typed
     bool breakPending_ = false; // ... and the Enter that ended it
+};
+
+// The files of a run: at most `maxBytes` written to them in all (0: no bound), and a file
+// that is the run's standard output or error under another name counts as output, to the
+// output's bound.
+class FileBudget : public FileWriteMeter {
+public:
+    FileBudget(OutputChannel& out, std::uint64_t maxBytes);
+    bool isStandardOutput(int fd) override;
+    bool admit(std::size_t bytes, bool standardOutput) override;
+    bool limitReached() const { return limitReached_; }
+
+private:
+    OutputChannel& out_;
+    std::uint64_t max_, written_ = 0;
+    bool limitReached_ = false;
+    // The files behind descriptors 1 and 2 when the run started (device, inode).
+    struct Identity { unsigned long long device = 0, inode = 0; bool known = false; };
+    Identity standard_[2];
 };
 
 class CollectingMessages : public MessageSink {

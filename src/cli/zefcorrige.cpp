@@ -7,6 +7,7 @@
 #include "reports.h"
 #include "runner.h"
 
+#include "regional.h"
 #include "sourcefile.h"
 #include "systemerror.h"
 #include "text.h"
@@ -15,11 +16,15 @@
 #include <algorithm>
 #include <charconv>
 #include <chrono>
+#include <cerrno>
 #include <csignal>
+#include <fcntl.h>
 #include <fstream>
 #include <iostream>
 #include <map>
 #include <mutex>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -49,6 +54,10 @@ const char* kUsage =
     "  --max-temps SECONDES   temps de calcul par exécution (par défaut : 5)\n"
     "  --max-sortie TAILLE    sortie par exécution, en octets, ou avec K ou M\n"
     "                         (par défaut : 1M)\n"
+    "  --max-fichiers TAILLE  écriture dans des fichiers par exécution, en tout\n"
+    "                         (par défaut : 32M) ; les exécutions simultanées sont\n"
+    "                         moins nombreuses si le dossier temporaire ne peut pas\n"
+    "                         leur garantir à toutes cette place\n"
     "  --sans-isolation       exécute les programmes sans les isoler là où le noyau n'offre\n"
     "                         pas Landlock (ils peuvent alors écrire partout où vous le pouvez)\n"
     "  --csv FICHIER          écrit le tableau des résultats en CSV\n"
@@ -62,44 +71,43 @@ const char* kUsage =
     "  --help                 affiche cette aide\n"
     "\n"
     "Chaque exécution a lieu dans un dossier de travail neuf, où le programme ne peut lire\n"
-    "et écrire que ses propres fichiers (Landlock). Verdicts : Réussi, Sortie différente,\n"
-    "Erreur ligne N : message, Trop long, Sortie trop longue, Entrée épuisée.\n"
+    "et écrire que ses propres fichiers (Landlock), sans l'environnement ni les fichiers\n"
+    "ouverts de zefcorrige. Un dossier d'essais ne contient que des fichiers ordinaires et\n"
+    "des dossiers : un lien, un tube ou un périphérique y est refusé avant toute exécution.\n"
+    "Verdicts : Réussi, Sortie différente, Erreur ligne N : message, Trop long, Sortie\n"
+    "trop longue, Trop d'écriture, Entrée épuisée.\n"
     "\n"
     "Statut de sortie : 0 toutes les exécutions réussies (ou toutes les sorties attendues\n"
-    "écrites), 1 certaines ont échoué, 64 ligne de commande incorrecte, 66 essais ou\n"
-    "programmes illisibles, 69 isolement ou zefrun indisponible, 74 rapport impossible à\n"
-    "écrire, 130 interrompu (Ctrl+C).\n";
+    "écrites), 1 certaines ont échoué (ou certaines sorties attendues n'ont pas pu être\n"
+    "obtenues), 64 ligne de commande incorrecte, 66 essais ou programmes illisibles ou\n"
+    "refusés, 69 isolement ou zefrun indisponible, 74 rapport ou sortie attendue\n"
+    "impossible à écrire, 129 terminal fermé (SIGHUP), 130 interrompu (Ctrl+C), 141\n"
+    "lecteur de la sortie parti, 143 terminé (SIGTERM). Interrompue, la correction écrit\n"
+    "quand même les rapports demandés dans des fichiers, avec les exécutions faites.\n";
 
 enum Exit { ExitOk = 0, ExitFailures = 1, ExitUsage = 64, ExitNoInput = 66, ExitUnavailable = 69,
-            ExitCannotWrite = 74, ExitInterrupted = 130 };
+            ExitCannotWrite = 74, ExitBrokenPipe = 141 };
 
 std::atomic<bool> stopRequested{false};
-void onInterrupt(int) { stopRequested.store(true); }
+std::atomic<int> stopSignal{0};
+void onStopSignal(int signal) {
+    int none = 0;
+    stopSignal.compare_exchange_strong(none, signal);
+    stopRequested.store(true);
+}
 
 int usageError(const std::string& what) {
     std::cerr << "zefcorrige : " << what << "\n" << kUsage;
     return ExitUsage;
 }
 
+// Messages name files of the cases folder and of the class: written so that no name can
+// act on the teacher's terminal.
+void say(const std::string& what) { std::cerr << "zefcorrige : " << terminalText(what) << "\n"; }
+
 int inputError(const std::string& what) {
-    std::cerr << "zefcorrige : " << what << "\n";
+    say(what);
     return ExitNoInput;
-}
-
-bool parsePositive(const std::string& text, std::uint64_t& out) {
-    const auto [at, error] = std::from_chars(text.data(), text.data() + text.size(), out);
-    return error == std::errc() && at == text.data() + text.size() && out > 0;
-}
-
-// A size in bytes, or with K (Kio) or M (Mio) after it.
-bool parseSize(std::string text, std::uint64_t& out) {
-    std::uint64_t unit = 1;
-    if (!text.empty() && (text.back() == 'K' || text.back() == 'k')) unit = 1024;
-    if (!text.empty() && (text.back() == 'M' || text.back() == 'm')) unit = 1024 * 1024;
-    if (unit != 1) text.pop_back();
-    if (!parsePositive(text, out) || out > (1ull << 40) / unit) return false;
-    out *= unit;
-    return true;
 }
 
 bool isPascalFile(const fs::path& path) { return lowerAscii(path.extension().string()) == ".pas"; }
@@ -158,36 +166,82 @@ private:
     std::size_t lastFilled_ = kNone;
 };
 
+// Writes all of `text` to standard output; 0, or the error that stopped it (EPIPE: the
+// reader went away).
+int writeToStandardOutput(const std::string& text) {
+    for (std::size_t done = 0; done < text.size();) {
+        const ssize_t n = ::write(STDOUT_FILENO, text.data() + done, text.size() - done);
+        if (n > 0) done += static_cast<std::size_t>(n);
+        else if (n < 0 && errno == EINTR) continue;
+        else return n < 0 ? errno : EIO;
+    }
+    return 0;
+}
+
 bool writeReport(const std::string& path, const std::string& text) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << text;
     out.close();
     if (out) return true;
-    std::cerr << "zefcorrige : impossible d'écrire " << path << " : " << frenchReason(errno) << "\n";
+    say("impossible d'écrire " + path + " : " + frenchReason(errno));
     return false;
 }
 
-// Writes the expected output of a case: a temporary file renamed over the old one, so that
-// a failure leaves the old one whole.
+// Writes the expected output of a case: a temporary file of a new name created beside it
+// (never a name that exists, which could be a link planted to send the text elsewhere),
+// then renamed over the old one, so that a failure leaves the old one whole.
 bool writeExpected(const fs::path& path, const std::string& text, std::string& reason) {
-    const fs::path temporary = path.string() + ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out << text;
-        out.close();
-        if (!out) {
-            reason = frenchReason(errno);
-            return false;
-        }
-    }
-    std::error_code ec;
-    fs::rename(temporary, path, ec);
-    if (ec) {
-        reason = frenchReason(ec);
-        fs::remove(temporary, ec);
+    std::string temporary = path.string() + ".XXXXXX";
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0) {
+        reason = frenchReason(errno);
         return false;
     }
-    return true;
+    bool ok = true;
+    for (std::size_t done = 0; ok && done < text.size();) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n > 0) done += static_cast<std::size_t>(n);
+        else if (n < 0 && errno == EINTR) continue;
+        else ok = false;
+    }
+    // Readable as the folder's other files are (mkostemp makes it private to its owner).
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ok = ok && ::fchmod(fd, 0666 & ~mask) == 0;
+    if (!ok) reason = frenchReason(errno);
+    if (::close(fd) != 0 && ok) {
+        reason = frenchReason(errno);
+        ok = false;
+    }
+    if (ok && ::rename(temporary.c_str(), path.c_str()) != 0) {
+        reason = frenchReason(errno);
+        ok = false;
+    }
+    if (!ok) ::unlink(temporary.c_str());
+    return ok;
+}
+
+// How many runs at a time the scratch folders' file system can hold: each run may write
+// up to its bound and gets a copy of its data files, and a run that fills the disk must
+// never make another one fail. The free room is what an ordinary user may use.
+unsigned jobsTheDiskHolds(const RunSettings& settings, const std::vector<Submission>& submissions, unsigned jobs) {
+    std::error_code ec;
+    const fs::path parent = settings.scratchParent.empty() ? fs::temp_directory_path(ec) : settings.scratchParent;
+    struct statvfs disk {};
+    if (ec || ::statvfs(parent.c_str(), &disk) != 0) return jobs; // the runs will say what is wrong
+    const std::uint64_t free = static_cast<std::uint64_t>(disk.f_bavail) * disk.f_frsize;
+    std::uint64_t data = 0;
+    for (const Submission& submission : submissions) {
+        if (submission.exercise->files.empty()) continue;
+        std::uint64_t size = 0;
+        for (fs::recursive_directory_iterator it(submission.exercise->files, ec), end; !ec && it != end; it.increment(ec))
+            if (it->is_regular_file(ec)) size += it->file_size(ec);
+        data = std::max(data, size);
+    }
+    // Each file takes whole blocks: a margin of a block per kilobyte written is enough.
+    const std::uint64_t perRun = settings.limits.fileBytes + data + 1'048'576;
+    const std::uint64_t fits = free / perRun;
+    return static_cast<unsigned>(std::min<std::uint64_t>(jobs, std::max<std::uint64_t>(fits, 1)));
 }
 
 } // namespace
@@ -229,6 +283,9 @@ int main(int argc, char** argv) {
             jobs = static_cast<unsigned>(n);
         } else if ((r = value({"--locale"}, text)) != 0) {
             if (r < 0 || text.empty()) return usageError("--locale attend un nom");
+            if (!RegionalSettings::knowsLocale(text))
+                return usageError("réglages régionaux inconnus : " + text +
+                                  " (connus : fr, en, de, nl, avec ou sans pays, C, POSIX)");
             settings.locale = text;
         } else if ((r = value({"--max-instructions"}, text)) != 0) {
             if (r < 0 || !parsePositive(text, settings.limits.statements))
@@ -241,6 +298,9 @@ int main(int argc, char** argv) {
         } else if ((r = value({"--max-sortie"}, text)) != 0) {
             if (r < 0 || !parseSize(text, settings.limits.outputBytes))
                 return usageError("--max-sortie attend une taille en octets (par exemple 65536, 64K ou 1M)");
+        } else if ((r = value({"--max-fichiers"}, text)) != 0) {
+            if (r < 0 || !parseSize(text, settings.limits.fileBytes))
+                return usageError("--max-fichiers attend une taille en octets (par exemple 65536, 64K ou 32M)");
         } else if ((r = value({"--csv"}, csvPath)) != 0) {
             if (r < 0 || csvPath.empty()) return usageError("--csv attend un fichier");
         } else if ((r = value({"--junit"}, junitPath)) != 0) {
@@ -312,23 +372,37 @@ int main(int argc, char** argv) {
         settings.confine = false;
     }
 
+    // The terminal's Ctrl+C and hang-up, and a request to terminate, stop the runs (each
+    // killed and its scratch folder removed), then the reports that go to files are still
+    // written with what was done, and zefcorrige exits with the signal's conventional
+    // status. A reader of the output that went away is no reason to lose them either.
     struct sigaction action {};
-    action.sa_handler = onInterrupt;
+    action.sa_handler = onStopSignal;
     sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    if (jobs == 0) jobs = defaultJobs();
+    if (const unsigned held = jobsTheDiskHolds(settings, submissions, jobs); held < jobs) {
+        say("le dossier temporaire n'a de place que pour " + std::to_string(held) +
+            (held > 1 ? " exécutions" : " exécution") + " à la fois (--max-fichiers " +
+            std::to_string(settings.limits.fileBytes) + " octets chacune) : " + std::to_string(held) +
+            " à la fois au lieu de " + std::to_string(jobs));
+        jobs = held;
+    }
 
     ProgressBar bar(::isatty(STDERR_FILENO) == 1);
     std::vector<ProgramResult> results =
         gradeAll(submissions, settings, jobs, [&](std::size_t done, std::size_t total) { bar.update(done, total); },
                  &stopRequested);
     bar.erase();
-    if (stopRequested.load()) {
-        std::cerr << "zefcorrige : correction interrompue\n";
-        return ExitInterrupted;
-    }
+    const int stoppedBy = stopSignal.load();
 
     if (createExpected) {
+        if (stoppedBy != 0) {
+            say("correction interrompue ; aucune sortie attendue n'est écrite");
+            return 128 + stoppedBy;
+        }
         const Exercise& exercise = *submissions[0].exercise;
         std::size_t written = 0;
         for (std::size_t c = 0; c < exercise.cases.size(); ++c) {
@@ -336,31 +410,42 @@ int main(int argc, char** argv) {
             const TestCase& testCase = exercise.cases[c];
             // Only a run that went to its end gives an expected output.
             if (result.verdict != Verdict::Passed && result.verdict != Verdict::WrongOutput) {
-                std::cerr << testCase.name << " : " << verdictText(result) << " ; " << testCase.name
-                          << ".out n'est pas écrit\n";
+                std::cerr << terminalText(testCase.name + " : " + verdictText(result) + " ; " + testCase.name +
+                                          ".out n'est pas écrit")
+                          << "\n";
                 continue;
             }
             if (!writeExpected(testCase.expectedPath, result.obtained, reason)) {
-                std::cerr << "zefcorrige : impossible d'écrire " << testCase.expectedPath.string() << " : " << reason
-                          << "\n";
+                say("impossible d'écrire " + testCase.expectedPath.string() + " : " + reason);
                 return ExitCannotWrite;
             }
             ++written;
         }
-        std::cout << written << (written > 1 ? " sorties attendues écrites" : " sortie attendue écrite")
-                  << " sur " << exercise.cases.size() << " dans " << exercise.folder.string() << "\n";
+        const int error = writeToStandardOutput(
+            std::to_string(written) + (written > 1 ? " sorties attendues écrites" : " sortie attendue écrite") +
+            " sur " + std::to_string(exercise.cases.size()) + " dans " + terminalText(exercise.folder.string()) + "\n");
+        if (error != 0) return error == EPIPE ? ExitBrokenPipe : ExitCannotWrite;
         return written == exercise.cases.size() ? ExitOk : ExitFailures;
     }
 
-    if (json) std::cout << jsonLinesReport(results);
-    else std::cout << tableReport(results);
-    std::cout.flush();
+    int outputError = 0;
+    if (stoppedBy != 0) say("correction interrompue ; les rapports ne comptent que les exécutions faites");
+    else outputError = writeToStandardOutput(json ? jsonLinesReport(results) : tableReport(results));
     bool reportsWritten = true;
     if (!csvPath.empty()) reportsWritten = writeReport(csvPath, csvReport(results)) && reportsWritten;
     if (!junitPath.empty()) reportsWritten = writeReport(junitPath, junitReport(results)) && reportsWritten;
     if (!htmlPath.empty()) reportsWritten = writeReport(htmlPath, htmlReport(results, settings.exact)) && reportsWritten;
-    if (!std::cout) return ExitCannotWrite;
-    if (!reportsWritten) return ExitCannotWrite;
+    if (stoppedBy != 0) return 128 + stoppedBy;
+    if (outputError == EPIPE) return ExitBrokenPipe;
+    if (outputError != 0 || !reportsWritten) return ExitCannotWrite;
+    // A run zefrun could not confine is no verdict on the program: the grading as a whole
+    // was impossible, as when the kernel offers no confinement at all.
+    for (const ProgramResult& program : results)
+        for (const CaseResult& result : program.cases)
+            if (result.unconfined) {
+                say("impossible d'isoler les programmes : " + result.message);
+                return ExitUnavailable;
+            }
     const bool allPassed = std::all_of(results.begin(), results.end(), [](const ProgramResult& program) {
         return program.passed() == program.cases.size();
     });

@@ -2,6 +2,7 @@
 
 #include "text.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace zef {
@@ -78,6 +79,35 @@ RegionalSettings RegionalSettings::forLocale(std::string_view name) {
     }
     // French, C, POSIX and every other language: the French settings.
     return r;
+}
+
+bool RegionalSettings::knowsLocale(std::string_view name) {
+    // language[_TERRITORY][.codeset][@modifier]
+    const std::size_t end = std::min(name.find('.'), name.find('@'));
+    std::string_view base = name.substr(0, end);
+    std::string_view rest = end == std::string_view::npos ? std::string_view() : name.substr(end);
+    auto word = [](std::string_view text, bool allowDigits) {
+        return !text.empty() && std::all_of(text.begin(), text.end(), [&](char c) {
+            return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (allowDigits && (c >= '0' && c <= '9')) ||
+                   (allowDigits && (c == '-' || c == '_'));
+        });
+    };
+    if (!rest.empty()) {
+        const std::size_t at = rest.find('@');
+        const std::string_view codeset = rest.substr(0, at), modifier = at == std::string_view::npos
+                                                                           ? std::string_view()
+                                                                           : rest.substr(at);
+        if (!codeset.empty() && !word(codeset.substr(1), true)) return false;
+        if (!modifier.empty() && !word(modifier.substr(1), true)) return false;
+    }
+    if (base == "C" || base == "POSIX") return true;
+    const std::size_t underscore = base.find('_');
+    const std::string language = lowerAscii(base.substr(0, underscore));
+    if (underscore != std::string_view::npos) {
+        const std::string_view territory = base.substr(underscore + 1);
+        if (territory.size() != 2 || !word(territory, false)) return false;
+    }
+    return language == "fr" || language == "en" || language == "de" || language == "nl";
 }
 
 RegionalSettings RegionalSettings::fromEnvironment() {

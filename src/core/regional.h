@@ -23,6 +23,11 @@ struct RegionalSettings {
     static RegionalSettings french();
     // A locale name such as fr_FR, en_US.UTF-8, de_DE@euro, C or POSIX.
     static RegionalSettings forLocale(std::string_view name);
+    // Whether `name` is a locale name whose settings are known here: C or POSIX, or a
+    // language given its own settings (fr, en, de, nl), each with an optional _TERRITORY,
+    // .codeset and @modifier. Asked of a name given on a command line, where a misspelt
+    // name must not quietly become French.
+    static bool knowsLocale(std::string_view name);
     // LC_ALL, then LC_NUMERIC, then LANG, as the C library chooses the locale.
     static RegionalSettings fromEnvironment();
 

@@ -67,11 +67,16 @@ std::string confineTo(const std::string& folder) {
     // Rights on a regular file are only those that apply to files; the folder gets all.
     const std::uint64_t procRights = LANDLOCK_ACCESS_FS_READ_FILE | LANDLOCK_ACCESS_FS_READ_DIR;
     bool ok = allowBeneath(fd, folder.c_str(), attr.handled_access_fs, error);
-    // /proc/self names this process's own entries (resolved now, so it stays this process's).
+#if defined(__SANITIZE_ADDRESS__)
+    // The sanitizers read this process's own /proc entries at exit. Only their builds allow
+    // it: /proc/self/environ and cmdline would show a program what it was started with.
     if (ok) {
         int ignored = 0;
         allowBeneath(fd, "/proc/self", procRights, ignored);
     }
+#else
+    (void)procRights;
+#endif
     // Without "no new privileges" an unprivileged process may not restrict itself; it also
     // means a program started later cannot gain rights through a set-user-id file.
     if (ok && ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0) {

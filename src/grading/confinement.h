@@ -15,13 +15,15 @@ int landlockAbi();
 
 // Confines the calling process to `folder` (which must exist): from now on every file
 // access (reading, writing, creating, deleting, listing, executing) succeeds only beneath
-// it, except the process's own /proc entries, which the sanitizers read at exit. Files
+// it (/proc and /dev included: nothing is reached by name but the folder's files; the
+// sanitizer builds alone may read their own /proc entries, as they do at exit). Files
 // already open stay usable. Returns an empty text on success, else the French reason.
 std::string confineTo(const std::string& folder);
 
 // Resource bounds of a confined run beyond the interpreter's own memory bounds: no core
 // file, at most 64 open files, no file written larger than maxFileBytes (a write beyond
-// it fails with "fichier trop gros" instead of filling the disk). Returns an empty text
+// it fails with "fichier trop gros" instead of filling the disk; this backs the count of
+// the bytes written that the run keeps itself). Returns an empty text
 // on success, else the French reason.
 std::string limitResources(unsigned long long maxFileBytes);
 

@@ -29,9 +29,16 @@ struct Exercise {
 inline constexpr const char* kDataFolderName = "fichiers";
 
 // Reads a folder of cases: a case is any name that has a .in, .out or .args file (the
-// extensions in any letter case; names starting with "." are skipped). Nothing, with a
-// French reason, when the folder cannot be read or a case's file cannot.
+// extensions in any letter case; names starting with "." are skipped). A cases folder is
+// shared and downloaded like any document, so it is data and nothing in it is followed:
+// each case's files must be regular files, fichiers/ a folder holding only regular files
+// and folders (no link, named pipe, device or socket). Nothing, with a French reason
+// naming the file, when the folder cannot be read or holds what it may not.
 std::optional<Exercise> findCases(const std::filesystem::path& folder, std::string& reason);
+
+// Copies the data folder `from` into the existing folder `to` without following any link,
+// refusing anything but regular files and folders; false with a French reason.
+bool copyDataFiles(const std::filesystem::path& from, const std::filesystem::path& to, std::string& reason);
 
 // Where a program's cases are by default: table.pas -> table.essais beside it.
 std::filesystem::path defaultCasesFolder(const std::filesystem::path& program);

@@ -14,6 +14,45 @@ namespace {
 // be Windows-1252, and is shown as such.
 std::string asUtf8(std::string_view text) { return isValidUtf8(text) ? std::string(text) : cp1252ToUtf8(text); }
 
+// The code point that starts at text[i] (valid UTF-8), and its length in bytes.
+char32_t codePointAt(std::string_view text, std::size_t i, std::size_t& length) {
+    const auto b = static_cast<unsigned char>(text[i]);
+    length = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+    if (i + length > text.size()) {
+        length = 1;
+        return b;
+    }
+    char32_t c = length == 1 ? b : length == 2 ? (b & 0x1F) : length == 3 ? (b & 0x0F) : (b & 0x07);
+    for (std::size_t k = 1; k < length; ++k) c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+    return c;
+}
+
+void appendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// Characters that would act on a terminal instead of showing: the C0 and C1 controls
+// (ESC starts the sequences that move the cursor and erase), DEL, and the marks that
+// reorder the text around them.
+bool actsOnTerminal(char32_t c) {
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) ||
+           (c >= 0x2066 && c <= 0x2069);
+}
+
 // Characters on a terminal, counted as code points.
 std::size_t widthOf(std::string_view utf8) {
     return static_cast<std::size_t>(
@@ -28,6 +67,31 @@ std::string shortened(std::string_view utf8, std::size_t maxChars) {
     }
     return std::string(utf8);
 }
+
+} // namespace
+
+std::string terminalText(std::string_view raw) {
+    const std::string text = asUtf8(raw);
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0, length = 1; i < text.size(); i += length) {
+        const char32_t c = codePointAt(text, i, length);
+        if (!actsOnTerminal(c)) {
+            out.append(text, i, length);
+            continue;
+        }
+        char escaped[16];
+        if (c == '\n') std::snprintf(escaped, sizeof escaped, "\\n");
+        else if (c == '\r') std::snprintf(escaped, sizeof escaped, "\\r");
+        else if (c == '\t') std::snprintf(escaped, sizeof escaped, "\\t");
+        else if (c < 0x100) std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned>(c));
+        else std::snprintf(escaped, sizeof escaped, "\\u%04X", static_cast<unsigned>(c));
+        out += escaped;
+    }
+    return out;
+}
+
+namespace {
 
 std::string padded(const std::string& text, std::size_t width) {
     return text + std::string(width > widthOf(text) ? width - widthOf(text) : 0, ' ');
@@ -53,10 +117,7 @@ std::string xmlText(std::string_view raw, bool attribute = false) {
         case '\t': out += attribute ? "&#9;" : "\t"; break;
         default:
             if (c < 0x20) {
-                const char32_t picture = 0x2400 + c; // U+2400..U+241F, three bytes in UTF-8
-                out += static_cast<char>(0xE0 | (picture >> 12));
-                out += static_cast<char>(0x80 | ((picture >> 6) & 0x3F));
-                out += static_cast<char>(0x80 | (picture & 0x3F));
+                appendUtf8(out, 0x2400 + c); // U+2400..U+241F
             } else if (c == 0x7F) {
                 out += "\xE2\x90\xA1"; // ␡
             } else {
@@ -64,6 +125,11 @@ std::string xmlText(std::string_view raw, bool attribute = false) {
             }
         }
     }
+    // U+FFFE and U+FFFF are no characters to XML either: the replacement character. In
+    // valid UTF-8 their bytes stand for nothing else.
+    for (const char* forbidden : {"\xEF\xBF\xBE", "\xEF\xBF\xBF"})
+        for (std::size_t at = out.find(forbidden); at != std::string::npos; at = out.find(forbidden, at + 3))
+            out.replace(at, 3, "\xEF\xBF\xBD");
     return out;
 }
 
@@ -92,7 +158,10 @@ std::string jsonString(std::string_view raw) {
 }
 
 std::string csvField(std::string_view raw) {
-    const std::string text = asUtf8(raw);
+    std::string text = asUtf8(raw);
+    // A cell that starts like a formula would be computed by a spreadsheet (and could
+    // fetch or run things): an apostrophe first makes it text, as spreadsheets advise.
+    if (!text.empty() && std::string_view("=+-@\t\r").find(text[0]) != std::string_view::npos) text.insert(0, "'");
     if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
     std::string out = "\"";
     for (const char c : text) out += c == '"' ? std::string("\"\"") : std::string(1, c);
@@ -131,10 +200,11 @@ std::string tableReport(const std::vector<ProgramResult>& results) {
     std::size_t runs = 0, passed = 0, programsPassed = 0;
     for (const ProgramResult& program : results) {
         const std::string failure = firstFailureText(program);
-        rows.push_back({program.name,
+        // Names and outputs come from others: nothing of them may act on the terminal.
+        rows.push_back({terminalText(program.name),
                         std::to_string(program.passed()) + "/" + std::to_string(program.cases.size()),
                         std::to_string(program.score()) + " %",
-                        failure.empty() ? std::string("—") : shortened(failure, 100)});
+                        failure.empty() ? std::string("—") : shortened(terminalText(failure), 100)});
         runs += program.cases.size();
         passed += program.passed();
         programsPassed += program.passed() == program.cases.size() ? 1 : 0;

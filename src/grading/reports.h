@@ -6,9 +6,15 @@
 #include "grader.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zef {
+
+// Text from others (names, outputs) as a terminal may show it: controls (ESC, CR, BEL, C1),
+// DEL and the marks that reorder text are written out (\x1B, \r, \u202E), so that nothing
+// can move the cursor, erase or disguise a line.
+std::string terminalText(std::string_view text);
 
 // One row per program: cases passed, score, the first failure; then the class's totals.
 std::string tableReport(const std::vector<ProgramResult>& results);

@@ -1,6 +1,7 @@
 #include "runner.h"
 
 #include "confinement.h"
+#include "endrecord.h"
 #include "systemerror.h"
 
 #include <algorithm>
@@ -12,6 +13,8 @@
 #include <poll.h>
 #include <spawn.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -24,8 +27,11 @@ namespace zef {
 
 namespace {
 
-// What is kept of a run's stderr: zefrun's messages are a few lines.
+// What is kept of a run's stderr and of its end record: zefrun's messages are a few lines.
 constexpr std::size_t kMaxErrorBytes = 64u << 10;
+
+// The descriptor on which zefrun writes how the run ended.
+constexpr int kStatusDescriptor = 3;
 
 // The scratch folder of one run, removed with everything the program left in it.
 class ScratchFolder {
@@ -49,7 +55,8 @@ private:
     int error_ = 0;
 };
 
-// Both ends of a pipe, closed on exec so that no other run started meanwhile inherits them.
+// Both ends of a pipe (or of a socket pair), closed on exec so that no other run started
+// meanwhile inherits them.
 struct Pipe {
     int read = -1, write = -1;
     bool open() {
@@ -59,11 +66,41 @@ struct Pipe {
         write = fds[1];
         return true;
     }
+    bool openSocket() {
+        int fds[2];
+        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0) return false;
+        read = fds[0];
+        write = fds[1];
+        return true;
+    }
     ~Pipe() {
         if (read >= 0) ::close(read);
         if (write >= 0) ::close(write);
     }
 };
+
+struct Descriptor {
+    int fd = -1;
+    ~Descriptor() {
+        if (fd >= 0) ::close(fd);
+    }
+};
+
+// The environment of a run: nothing of the grader's (its variables may hold tokens and
+// passwords), only what zefrun itself needs.
+std::vector<std::string> runEnvironment() {
+    std::vector<std::string> variables{"LC_ALL=C.UTF-8"};
+    if (const char* zone = std::getenv("TZ")) variables.push_back(std::string("TZ=") + zone);
+#if defined(__SANITIZE_ADDRESS__)
+    // The sanitizer builds' own settings, so that their tests run zefrun as they mean to.
+    for (char** v = environ; *v; ++v) {
+        const std::string_view variable(*v);
+        if (variable.starts_with("ASAN_") || variable.starts_with("UBSAN_") || variable.starts_with("LSAN_"))
+            variables.emplace_back(variable);
+    }
+#endif
+    return variables;
+}
 
 } // namespace
 
@@ -105,19 +142,34 @@ RunOutcome runProgram(const fs::path& program, const Exercise& exercise, const T
         return run;
     }
     if (!exercise.files.empty()) {
-        fs::copy(exercise.files, scratch.path(), fs::copy_options::recursive, ec);
-        if (ec) {
-            run.failure = "copie de " + exercise.files.string() + " impossible : " + frenchReason(ec);
+        std::string reason;
+        if (!copyDataFiles(exercise.files, scratch.path(), reason)) {
+            run.failure = "copie des fichiers de l'exercice impossible : " + reason;
             return run;
         }
     }
+    // The input is opened here, not by name in the child: a named pipe put in its place
+    // would hold the start of the run (and the grader with it) until a writer came.
+    Descriptor input;
+    const std::string inputPath = testCase.input.empty() ? std::string("/dev/null") : testCase.input.string();
+    input.fd = ::open(inputPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | (testCase.input.empty() ? 0 : O_NOFOLLOW));
+    struct stat inputInfo {};
+    if (input.fd < 0 || ::fstat(input.fd, &inputInfo) != 0 ||
+        (!testCase.input.empty() && !S_ISREG(inputInfo.st_mode))) {
+        run.failure = inputPath + " : " +
+                      (input.fd < 0 ? frenchReason(errno) : std::string("ce n'est pas un fichier ordinaire"));
+        return run;
+    }
+    ::fcntl(input.fd, F_SETFL, ::fcntl(input.fd, F_GETFL) & ~O_NONBLOCK);
 
     const Limits& limits = settings.limits;
     std::vector<std::string> args{settings.zefrun.string(),
                                   "--locale", settings.locale,
                                   "--max-statements", std::to_string(limits.statements),
                                   "--max-cpu", std::to_string(limits.cpuSeconds),
-                                  "--max-output", std::to_string(limits.outputBytes)};
+                                  "--max-output", std::to_string(limits.outputBytes),
+                                  "--max-fichiers", std::to_string(limits.fileBytes),
+                                  "--status-fd", std::to_string(kStatusDescriptor)};
     if (settings.confine) {
         args.push_back("--confine");
         args.push_back(scratch.path().string());
@@ -132,24 +184,43 @@ RunOutcome runProgram(const fs::path& program, const Exercise& exercise, const T
     for (std::string& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
 
-    Pipe out, err;
-    if (!out.open() || !err.open()) {
+    std::vector<std::string> variables = runEnvironment();
+    std::vector<char*> envp;
+    for (std::string& v : variables) envp.push_back(v.data());
+    envp.push_back(nullptr);
+
+    Pipe out, err, status;
+    if (!out.open() || !err.open() || !status.openSocket()) {
         run.failure = "tube impossible à ouvrir : " + frenchReason(errno);
         return run;
     }
+    // The child gets its input, its two outputs and the status socket, and nothing else:
+    // whatever other descriptor this process holds (another run's, a data file being
+    // copied by another thread) is closed at the start.
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    const std::string input = testCase.input.empty() ? std::string("/dev/null") : testCase.input.string();
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, input.c_str(), O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, input.fd, STDIN_FILENO);
     posix_spawn_file_actions_adddup2(&actions, out.write, STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, err.write, STDERR_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, status.write, kStatusDescriptor);
+    posix_spawn_file_actions_addclosefrom_np(&actions, kStatusDescriptor + 1);
     posix_spawn_file_actions_addchdir_np(&actions, scratch.path().c_str());
+    // A process group of its own: the terminal's Ctrl+C and hang-up reach the grader,
+    // which ends its runs itself, cleaning up after them.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
     pid_t pid = -1;
-    const int spawnError = ::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    const int spawnError = ::posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
     ::close(out.write);
     ::close(err.write);
-    out.write = err.write = -1;
+    ::close(status.write);
+    out.write = err.write = status.write = -1;
+    ::close(input.fd);
+    input.fd = -1;
     if (spawnError != 0) {
         run.failure = "zefrun (" + settings.zefrun.string() + ") impossible à lancer : " + frenchReason(spawnError);
         return run;
@@ -159,15 +230,16 @@ RunOutcome runProgram(const fs::path& program, const Exercise& exercise, const T
     // Both outputs are read as they come, so that a program writing much to one never
     // waits on the other; the run is killed past its wall-clock bound or when stopped.
     const auto deadline = started + std::chrono::seconds(wallSecondsFor(limits));
-    pollfd fds[2] = {{out.read, POLLIN, 0}, {err.read, POLLIN, 0}};
-    std::string* buffers[2] = {&run.output, &run.errors};
-    const std::size_t caps[2] = {static_cast<std::size_t>(limits.outputBytes), kMaxErrorBytes};
+    pollfd fds[3] = {{out.read, POLLIN, 0}, {err.read, POLLIN, 0}, {status.read, POLLIN, 0}};
+    std::string record;
+    std::string* buffers[3] = {&run.output, &run.errors, &record};
+    const std::size_t caps[3] = {static_cast<std::size_t>(limits.outputBytes), kMaxErrorBytes, kMaxErrorBytes};
     bool killed = false;
     auto kill = [&] {
         if (!killed) ::kill(pid, SIGKILL);
         killed = true;
     };
-    while (fds[0].fd >= 0 || fds[1].fd >= 0) {
+    while (fds[0].fd >= 0 || fds[1].fd >= 0 || fds[2].fd >= 0) {
         const auto now = Clock::now();
         if (stop && stop->load()) {
             run.cancelled = true;
@@ -181,11 +253,11 @@ RunOutcome runProgram(const fs::path& program, const Exercise& exercise, const T
         }
         int wait = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count()) + 1;
         if (stop) wait = std::min(wait, 100);
-        if (::poll(fds, 2, wait) < 0) {
+        if (::poll(fds, 3, wait) < 0) {
             if (errno == EINTR) continue;
             break;
         }
-        for (int i = 0; i < 2; ++i) {
+        for (int i = 0; i < 3; ++i) {
             if (fds[i].fd < 0 || fds[i].revents == 0) continue;
             char chunk[65536];
             const ssize_t n = ::read(fds[i].fd, chunk, sizeof chunk);
@@ -204,21 +276,22 @@ RunOutcome runProgram(const fs::path& program, const Exercise& exercise, const T
             }
         }
     }
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
-    run.exited = WIFEXITED(status);
-    run.status = run.exited ? WEXITSTATUS(status) : 0;
-    run.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+    int exit = 0;
+    while (::waitpid(pid, &exit, 0) < 0 && errno == EINTR) {}
+    run.exited = WIFEXITED(exit);
+    run.status = run.exited ? WEXITSTATUS(exit) : 0;
+    run.signal = WIFSIGNALED(exit) ? WTERMSIG(exit) : 0;
     run.seconds = std::chrono::duration<double>(Clock::now() - started).count();
+    run.end = parseEndRecord(record);
+    // A run that the stop cut short may have ended by itself meanwhile: it is not judged.
+    if (stop && stop->load()) run.cancelled = true;
     return run;
 }
 
 CaseResult runCase(const fs::path& program, const Exercise& exercise, const TestCase& testCase,
                    const RunSettings& settings, const std::atomic<bool>* stop) {
     const RunOutcome run = runProgram(program, exercise, testCase, settings, stop);
-    std::error_code ec;
-    CaseResult result = judge(run, fs::absolute(program, ec).string(), testCase.expected.value_or(std::string()),
-                              settings.exact);
+    CaseResult result = judge(run, testCase.expected.value_or(std::string()), settings.exact);
     result.caseName = testCase.name;
     return result;
 }

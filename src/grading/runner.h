@@ -19,6 +19,7 @@ struct Limits {
     std::uint64_t statements = 50'000'000;
     unsigned cpuSeconds = 5;
     std::uint64_t outputBytes = 1u << 20;
+    std::uint64_t fileBytes = 32u << 20; // written to files in all, by one run
 };
 
 struct RunSettings {

@@ -2,7 +2,6 @@
 
 #include "text.h"
 
-#include <charconv>
 #include <csignal>
 
 namespace zef {
@@ -11,41 +10,6 @@ namespace {
 
 // zefrun's text when a READ or READLN finds the input at its end.
 constexpr std::string_view kInputEnded = "Fin de l'entrée : plus rien à lire";
-
-struct Located {
-    int line = 0;
-    std::string message;
-};
-
-// zefrun's messages, "PATH:LINE: message", one per line of stderr.
-std::vector<Located> messagesOf(const std::string& errors, const std::string& programPath) {
-    std::vector<Located> found;
-    const std::string prefix = programPath + ":";
-    std::size_t start = 0;
-    while (start < errors.size()) {
-        std::size_t end = errors.find('\n', start);
-        if (end == std::string::npos) end = errors.size();
-        std::string_view line(errors.data() + start, end - start);
-        start = end + 1;
-        if (!startsWith(line, prefix)) continue;
-        line.remove_prefix(prefix.size());
-        Located located;
-        const auto [at, error] = std::from_chars(line.data(), line.data() + line.size(), located.line);
-        if (error != std::errc() || !startsWith(std::string_view(at, line.data() + line.size() - at), ": "))
-            continue;
-        located.message.assign(at + 2, line.data() + line.size());
-        found.push_back(std::move(located));
-    }
-    return found;
-}
-
-// The last line zefrun wrote that is no message of the program ("zefrun : ..."), or all.
-std::string lastLineOf(const std::string& errors) {
-    std::string_view text(errors);
-    while (!text.empty() && text.back() == '\n') text.remove_suffix(1);
-    const std::size_t cut = text.rfind('\n');
-    return std::string(cut == std::string_view::npos ? text : text.substr(cut + 1));
-}
 
 // A line shown inside the verdict: what cannot be seen is written out (only an exact
 // comparison keeps such characters in its lines), and a very long line is cut.
@@ -68,7 +32,7 @@ std::string visible(const std::string& line) {
 
 } // namespace
 
-CaseResult judge(const RunOutcome& run, const std::string& programPath, const std::string& expected, bool exact) {
+CaseResult judge(const RunOutcome& run, const std::string& expected, bool exact) {
     CaseResult result;
     result.seconds = run.seconds;
     result.obtained = run.output;
@@ -97,13 +61,14 @@ CaseResult judge(const RunOutcome& run, const std::string& programPath, const st
         }
         return result;
     }
-    const std::vector<Located> messages = messagesOf(run.errors, programPath);
+    // The record says where and why; it counts only when it tells the status zefrun
+    // exited with.
+    const EndRecord* end = run.end && run.end->status == run.status ? &*run.end : nullptr;
     switch (run.status) {
-    case 0: {
+    case 0:
         result.difference = compareOutputs(result.expected, result.obtained, exact);
         result.verdict = result.difference.same ? Verdict::Passed : Verdict::WrongOutput;
         return result;
-    }
     case zefrun_status::StatementLimit:
     case zefrun_status::CpuLimit:
         result.verdict = Verdict::TooLong;
@@ -111,20 +76,19 @@ CaseResult judge(const RunOutcome& run, const std::string& programPath, const st
     case zefrun_status::OutputLimit:
         result.verdict = Verdict::OutputTooLong;
         return result;
+    case zefrun_status::FileLimit:
+        result.verdict = Verdict::TooMuchWriting;
+        return result;
     case zefrun_status::Stopped:
     case zefrun_status::Abandoned:
-        if (!messages.empty()) {
-            // A stop names its error first; an abandoned run ends with its reason, after any
-            // message the run showed before.
-            const Located& cause = run.status == zefrun_status::Stopped ? messages.front() : messages.back();
-            if (run.status == zefrun_status::Abandoned && cause.message == kInputEnded) {
+        if (end && !end->message.empty()) {
+            result.line = end->line;
+            if (run.status == zefrun_status::Abandoned && end->message == kInputEnded) {
                 result.verdict = Verdict::InputExhausted;
-                result.line = cause.line;
                 return result;
             }
             result.verdict = Verdict::Error;
-            result.line = cause.line;
-            result.message = cause.message;
+            result.message = end->message;
             return result;
         }
         break;
@@ -132,8 +96,9 @@ CaseResult judge(const RunOutcome& run, const std::string& programPath, const st
         break;
     }
     result.verdict = Verdict::NotRun;
-    const std::string said = lastLineOf(run.errors);
-    result.message = said.empty() ? "zefrun a terminé avec le statut " + std::to_string(run.status) : said;
+    result.unconfined = run.status == zefrun_status::Unconfined;
+    result.message = end && !end->message.empty() ? end->message
+                                                  : "zefrun a terminé avec le statut " + std::to_string(run.status);
     return result;
 }
 
@@ -144,6 +109,7 @@ std::string verdictName(Verdict verdict) {
     case Verdict::Error: return "Erreur";
     case Verdict::TooLong: return "Trop long";
     case Verdict::OutputTooLong: return "Sortie trop longue";
+    case Verdict::TooMuchWriting: return "Trop d'écriture";
     case Verdict::InputExhausted: return "Entrée épuisée";
     case Verdict::NotRun: return "Exécution impossible";
     }
@@ -157,6 +123,7 @@ std::string verdictKey(Verdict verdict) {
     case Verdict::Error: return "erreur";
     case Verdict::TooLong: return "trop_long";
     case Verdict::OutputTooLong: return "sortie_trop_longue";
+    case Verdict::TooMuchWriting: return "trop_d_ecriture";
     case Verdict::InputExhausted: return "entree_epuisee";
     case Verdict::NotRun: return "execution_impossible";
     }

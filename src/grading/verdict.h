@@ -2,7 +2,9 @@
 #pragma once
 
 #include "compare.h"
+#include "endrecord.h"
 
+#include <optional>
 #include <string>
 
 namespace zef {
@@ -13,6 +15,7 @@ enum class Verdict : char {
     Error,          // "Erreur ligne N : message"
     TooLong,        // "Trop long": the statement or CPU time bound, or the clock's
     OutputTooLong,  // "Sortie trop longue"
+    TooMuchWriting, // "Trop d'écriture": the bound on what the run writes to files
     InputExhausted, // "Entrée épuisée": read past the end of its input
     NotRun,         // "Exécution impossible : ...": the run itself failed (not the program)
 };
@@ -28,7 +31,9 @@ struct RunOutcome {
     bool cancelled = false; // killed because the grading was stopped
     bool outputCut = false; // stdout passed the bound and was cut here
     std::string output;    // stdout, UTF-8
-    std::string errors;    // stderr, UTF-8
+    std::string errors;    // stderr, UTF-8: the program can write there too, so it is
+                           // shown, never read for the verdict
+    std::optional<EndRecord> end; // what zefrun said of the end on its status socket
     double seconds = 0;    // wall-clock time of the run
 };
 
@@ -41,18 +46,20 @@ struct CaseResult {
     std::string expected; // the outputs compared (UTF-8 as far as they are)
     std::string obtained;
     double seconds = 0;
+    bool unconfined = false; // NotRun because zefrun could not confine the run
     bool passed() const { return verdict == Verdict::Passed; }
 };
 
 // zefrun's exit statuses that the verdicts read.
 namespace zefrun_status {
 inline constexpr int Stopped = 1, Abandoned = 2, StatementLimit = 3, CpuLimit = 4, OutputLimit = 5,
-                     Unreadable = 66, Unconfined = 69;
+                     FileLimit = 6, Unreadable = 66, Unconfined = 69;
 }
 
-// Judges a run of `programPath` (the path exactly as given to zefrun, which starts each of
-// its messages with it) against the expected output (as read from NAME.out).
-CaseResult judge(const RunOutcome& run, const std::string& programPath, const std::string& expected, bool exact);
+// Judges a run against the expected output (as read from NAME.out): by zefrun's exit
+// status and the end record of its status socket, never by what the program could have
+// written itself.
+CaseResult judge(const RunOutcome& run, const std::string& expected, bool exact);
 
 // The verdict's French name: "Réussi", "Sortie différente", "Erreur", "Trop long", ...
 std::string verdictName(Verdict verdict);

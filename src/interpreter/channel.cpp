@@ -1,5 +1,6 @@
 #include "channel.h"
 
+#include "platform.h"
 #include "sourcefile.h"
 #include "text.h"
 
@@ -108,12 +109,17 @@ int TextChannel::openWrite() {
     if (fd_ < 0) return errnoToIo(errno);
     struct stat info {};
     regularFile_ = ::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode);
+    meteredAsOutput_ = meter_ && meter_->isStandardOutput(fd_);
     pending_.clear();
     mode_ = Mode::Writing;
     return IoOk;
 }
 
 bool TextChannel::drain() {
+    if (meter_ && !pending_.empty() && !meter_->admit(pending_.size(), meteredAsOutput_)) {
+        pending_.clear();
+        return false;
+    }
     std::size_t done = 0;
     bool ok = true;
     while (done < pending_.size()) {

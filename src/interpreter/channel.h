@@ -8,6 +8,7 @@
 // that the pipe's reader does not take waits only as long as the run may go on.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -15,6 +16,8 @@
 #include <string_view>
 
 namespace zef {
+
+class FileWriteMeter;
 
 // Input/output error numbers reported when a run is abandoned (Message::IoError).
 enum IoError : int {
@@ -52,6 +55,8 @@ public:
     // read): true waits on, false gives up and the write fails. Without it a write that
     // would wait fails at once.
     void setKeepWaiting(std::function<bool()> keepWaiting) { keepWaiting_ = std::move(keepWaiting); }
+    // Every write is admitted by `meter` first (none: every write goes through).
+    void setMeter(FileWriteMeter* meter) { meter_ = meter; }
     const std::string& name() const { return name_; }
     Mode mode() const { return mode_; }
 
@@ -75,6 +80,8 @@ private:
     Mode mode_ = Mode::Closed;
     int fd_ = -1;              // open for writing
     bool regularFile_ = false; // else a pipe or a device, which may make a write wait
+    FileWriteMeter* meter_ = nullptr;
+    bool meteredAsOutput_ = false; // the file is the run's own standard output
     std::string pending_;      // written by the program, not yet by the system
     std::function<bool()> keepWaiting_;
     std::string content_; // the whole file, decoded, while reading

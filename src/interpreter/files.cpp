@@ -129,6 +129,16 @@ bool InterpreterPrivate::FileEof(const std::string& name) {
     return atEnd;
 }
 
+bool InterpreterPrivate::insideConfinedFolder(const fs::path& path) const {
+    const std::string& root = platform_.confinedFolder;
+    if (root.empty()) return true;
+    std::error_code ec;
+    const std::string target = fs::weakly_canonical(fs::absolute(path, ec), ec).string();
+    if (ec) return false;
+    return target == root || (target.size() > root.size() && target.compare(0, root.size(), root) == 0 &&
+                              (root.back() == '/' || target[root.size()] == '/'));
+}
+
 void InterpreterPrivate::DirectoryStatement(Statement statement, const StringOperandText& operand) {
     const std::string name = StringValue(operand);
     if (runStatus_ > 0) return;
@@ -147,7 +157,9 @@ void InterpreterPrivate::DirectoryStatement(Statement statement, const StringOpe
         const bool ok = valid && fs::is_directory(path, ec) && fs::remove(path, ec);
         if (!ok) fail(Message::FolderNotDeleted, name);
     } else {
-        if (!valid || !fs::is_directory(path, ec)) {
+        // A confined run's folders outside its own are as missing as those that do not
+        // exist: the answer must not tell the program which ones do.
+        if (!valid || !fs::is_directory(path, ec) || !insideConfinedFolder(path)) {
             fail(Message::FolderMissing, name);
             return;
         }

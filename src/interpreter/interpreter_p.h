@@ -296,6 +296,8 @@ public:
     void FileRead(const TransferText& transfer, bool newLine);
     bool FileEof(const std::string& name); // the file variable's name, upper case
     void DirectoryStatement(Statement statement, const StringOperandText& operand);
+    // Whether CHDIR may go to `path`: always, unless the run is confined to a folder.
+    bool insideConfinedFolder(const std::filesystem::path& path) const;
 
     // Assignment (the statement the dispatcher falls back on).
     void AssignStatement(const AssignmentReading& assignment, const std::string& text);

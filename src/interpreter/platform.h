@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <cstddef>
 #include <stdexcept>
 #include <string>
 
@@ -88,12 +89,30 @@ public:
     virtual bool interruptPending() { return false; }
 };
 
+// What a run of someone else's program may write to files: every block of bytes the file
+// channels are about to write is admitted here first. zefrun bounds the files' total with
+// it, and counts a file that is its own standard output under another name (/dev/stdout)
+// as output, so that no name gets round the output bound.
+class FileWriteMeter {
+public:
+    virtual ~FileWriteMeter() = default;
+    // A channel opened `fd` for writing: true when that is the run's standard output or
+    // error under another name. Asked once per opening.
+    virtual bool isStandardOutput(int fd) = 0;
+    // `bytes` are about to be written; false refuses them all, and the write fails.
+    virtual bool admit(std::size_t bytes, bool standardOutput) = 0;
+};
+
 struct Platform {
     Screen* screen = nullptr;
     MessageSink* messages = nullptr;
     PrinterDevice* printer = nullptr; // none: opening the printer channel fails
     Clock* clock = nullptr;           // none: the system clock
     PollHook* poll = nullptr;         // none: a run cannot be interrupted
+    FileWriteMeter* fileWrites = nullptr; // none: files are bounded by the disk alone
+    // A confined run's folder (absolute, UTF-8): CHDIR never leaves it, so that a program
+    // cannot even learn which folders exist elsewhere. Empty: no such bound.
+    std::string confinedFolder;
     RegionalSettings regional = RegionalSettings::french();
 };
 

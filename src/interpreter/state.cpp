@@ -17,10 +17,12 @@ InterpreterPrivate::InterpreterPrivate(Platform platform) : platform_(platform) 
     // A write that waits for a pipe's reader waits as long as the run may go on: the poll
     // hook keeps the IDE alive meanwhile, and an interrupt (Ctrl+F2, Escape, Ctrl+C) ends
     // the wait, the write failing with an input/output error.
-    for (TextChannel& channel : files_)
+    for (TextChannel& channel : files_) {
         channel.setKeepWaiting([this] {
             return !platform_.poll || !(platform_.poll->interruptPending() || platform_.poll->poll());
         });
+        channel.setMeter(platform_.fileWrites);
+    }
 }
 
 InterpreterPrivate::~InterpreterPrivate() = default;

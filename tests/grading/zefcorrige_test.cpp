@@ -12,6 +12,8 @@
 
 #include <pty.h>
 
+#include <functional>
+
 using namespace grading_test;
 
 namespace {
@@ -239,4 +241,217 @@ TEST(Zefcorrige, TheProgressBarShowsOnATerminalOnly) {
     EXPECT_NE(shown.find("4/4 exécutions"), std::string::npos) << shown;
     // The bar is erased at the end: the terminal's line is left clean.
     EXPECT_NE(shown.rfind("\x1b[K"), std::string::npos) << shown;
+}
+
+namespace {
+
+// zefcorrige started in the background, its outputs on /dev/null (or stdout on `out`), its
+// scratch folders in `scratch` (TMPDIR).
+pid_t startZefcorrige(std::vector<std::string> args, const fs::path& scratch, int out = -1) {
+    args.insert(args.begin(), {ZEF_ZEFCORRIGE, "--sans-isolation"});
+    std::vector<std::string> variables{"TMPDIR=" + scratch.string()};
+    for (char** v = environ; *v; ++v)
+        if (std::string_view(*v).rfind("TMPDIR=", 0) != 0) variables.emplace_back(*v);
+    std::vector<char*> argv, envp;
+    for (auto& a : args) argv.push_back(a.data());
+    for (auto& v : variables) envp.push_back(v.data());
+    argv.push_back(nullptr);
+    envp.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    if (out >= 0) posix_spawn_file_actions_adddup2(&actions, out, 1);
+    else posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    pid_t pid = -1;
+    posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+int exitStatusOf(pid_t pid) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// The processes whose working folder lies in `folder`: the runs still alive there.
+int processesWorkingIn(const fs::path& folder) {
+    int count = 0;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator("/proc", ec)) {
+        const fs::path cwd = fs::read_symlink(entry.path() / "cwd", ec);
+        if (!ec && cwd.string().rfind(folder.string(), 0) == 0) ++count;
+    }
+    return count;
+}
+
+// The elements named `element` in a well-formed XML text; -1 when it is not well-formed.
+int elementsIn(const std::string& text, const char* element = "") {
+    QXmlStreamReader xml(QByteArray::fromStdString(text));
+    int count = 0;
+    while (!xml.atEnd())
+        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QString(element)) ++count;
+    return xml.hasError() ? -1 : count;
+}
+
+void waitUntil(const std::function<bool()>& done) {
+    const auto cap = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    while (!done() && std::chrono::steady_clock::now() < cap) usleep(10'000);
+}
+
+} // namespace
+
+TEST(Zefcorrige, ACasesFolderIsCheckedBeforeAnyRunAndNoPlantedNameIsWrittenThrough) {
+    TempDir dir;
+    const fs::path essais = casesWithoutExpected(dir);
+    writeFile(dir / "prof" / "bashrc", "ne pas toucher\n");
+    // The temporary name the expected outputs might be written under, planted as a link.
+    for (const auto& entry : fs::directory_iterator(essais))
+        if (entry.path().extension() == ".in")
+            fs::create_symlink(dir / "prof" / "bashrc", entry.path().parent_path() / (entry.path().stem().string() + ".out.tmp"));
+    const Finished created = zefcorrige({"--creer-attendus", (kExamples / "table.pas").string(), essais.string()});
+    EXPECT_EQ(created.status, 0) << created.err;
+    EXPECT_EQ(readFile(dir / "prof" / "bashrc"), "ne pas toucher\n");
+    std::size_t links = 0, outputs = 0;
+    for (const auto& entry : fs::directory_iterator(essais)) {
+        links += entry.is_symlink() ? 1 : 0;
+        outputs += entry.path().extension() == ".out" && entry.is_regular_file() ? 1 : 0;
+    }
+    EXPECT_EQ(links, outputs);
+    EXPECT_EQ(outputs, 4u);
+
+    // A named pipe as an input, or an expected output that is a link to a secret: refused
+    // at once (status 66, naming the file), the secret never shown.
+    fs::remove(essais / "03_negatif.in");
+    ASSERT_EQ(mkfifo((essais / "03_negatif.in").c_str(), 0600), 0);
+    const Finished fifo = zefcorrige({essais.string(), (kExamples / "table.pas").string()});
+    EXPECT_EQ(fifo.status, 66);
+    EXPECT_NE(fifo.err.find("03_negatif.in"), std::string::npos) << fifo.err;
+    fs::remove(essais / "03_negatif.in");
+    fs::remove(essais / "01_sept.out");
+    fs::create_symlink(dir / "prof" / "bashrc", essais / "01_sept.out");
+    const Finished link = zefcorrige({"--json", essais.string(), (kExamples / "table.pas").string()});
+    EXPECT_EQ(link.status, 66);
+    EXPECT_NE(link.err.find("01_sept.out"), std::string::npos) << link.err;
+    EXPECT_EQ((link.out + link.err).find("ne pas toucher"), std::string::npos);
+}
+
+TEST(Zefcorrige, ASignalStopsTheRunsRemovesTheirFoldersAndKeepsTheReportFiles) {
+    TempDir dir;
+    writeFile(dir / "essais" / "01.out", "jamais\n");
+    writeFile(dir / "essais" / "02.out", "jamais\n");
+    writeProgram(dir / "sans_fin.pas", {"PROGRAM SansFin;", "VAR I: INTEGER;", "BEGIN", "  I := 0;",
+                                        "  WHILE I < 1 DO", "  BEGIN", "    I := I * 1;", "  END;", "  WEND;", "END."});
+    for (const int signal : {SIGHUP, SIGTERM, SIGINT, SIGKILL}) {
+        const fs::path scratch = dir / ("tmp" + std::to_string(signal));
+        fs::create_directories(scratch);
+        const std::string reports = (dir / ("rapport" + std::to_string(signal))).string();
+        const pid_t pid = startZefcorrige({"-j", "2", "--max-temps", "600", "--max-instructions", "1000000000000",
+                                           "--junit", reports + ".xml", "--html", reports + ".html",
+                                           (dir / "essais").string(), (dir / "sans_fin.pas").string()},
+                                          scratch);
+        ASSERT_GT(pid, 0);
+        // Once both runs are under way, the signal.
+        waitUntil([&] { return processesWorkingIn(scratch) == 2; });
+        ASSERT_EQ(processesWorkingIn(scratch), 2);
+        kill(pid, signal);
+        EXPECT_EQ(exitStatusOf(pid), 128 + signal) << strsignal(signal);
+        if (signal == SIGKILL) {
+            // Nothing can be cleaned up then, but the runs do not outlive their grader.
+            waitUntil([&] { return processesWorkingIn(scratch) == 0; });
+            EXPECT_EQ(processesWorkingIn(scratch), 0);
+            continue;
+        }
+        EXPECT_EQ(processesWorkingIn(scratch), 0) << strsignal(signal);
+        EXPECT_TRUE(fs::is_empty(scratch)) << strsignal(signal);
+        // Both runs reported, as not done: no verdict on the program.
+        EXPECT_EQ(elementsIn(readFile(reports + ".xml"), "error"), 2) << strsignal(signal);
+        EXPECT_EQ(elementsIn(readFile(reports + ".html"), "details"), 2) << strsignal(signal);
+    }
+
+    // A reader of the output gone is no reason to lose the report file.
+    int reader[2];
+    ASSERT_EQ(pipe(reader), 0);
+    close(reader[0]);
+    const fs::path page = dir / "classe.html";
+    const pid_t pid = startZefcorrige({"--json", "--html", page.string(), (kExamples / "table.pas").string()},
+                                      dir.path, reader[1]);
+    close(reader[1]);
+    EXPECT_EQ(exitStatusOf(pid), 141);
+    EXPECT_EQ(elementsIn(readFile(page), "details"), 4);
+    EXPECT_NE(readFile(page).find("4/4"), std::string::npos);
+}
+
+TEST(Zefcorrige, NoNameAndNoOutputActsOnTheTerminalTheSpreadsheetOrTheXmlParser) {
+    TempDir dir;
+    writeFile(dir / "essais" / "01.out", "rien\n");
+    writeFile(dir / "essais" / "-2+3.out", "=1+2\n");
+    // A name with a line end, an escape, a leading "=" and a character XML forbids; an
+    // output that would erase the terminal's line and then start a formula.
+    const std::string name = "=nom\n\x1b[2K\xEF\xBF\xBE.pas";
+    fs::create_directories(dir / "copies");
+    writeProgram(dir / "copies" / name, {"PROGRAM Piege;", "VAR S: STRING;", "BEGIN", "  S := CHR(27);", "  WRITE(S);",
+                                         "  WRITELN('[2K-1+2');", "  WRITELN('@1+2');", "END."});
+    const fs::path csv = dir / "classe.csv", junit = dir / "classe.xml", html = dir / "classe.html";
+    const Finished table = zefcorrige({"--csv", csv.string(), "--junit", junit.string(), "--html", html.string(),
+                                       (dir / "essais").string(), (dir / "copies").string()});
+    EXPECT_EQ(table.status, 1) << table.err;
+    EXPECT_EQ(table.out.find('\x1b'), std::string::npos) << table.out;
+    EXPECT_EQ(table.out.find('\r'), std::string::npos) << table.out;
+    EXPECT_NE(table.out.find("\\x1B"), std::string::npos) << table.out;
+    EXPECT_EQ(linesOf(table.out).size(), 4u) << table.out; // heading, rule, one row, totals
+    for (const auto& row : parseCsv(readFile(csv)))
+        for (const std::string& cell : row)
+            EXPECT_TRUE(cell.empty() || std::string_view("=+-@").find(cell[0]) == std::string_view::npos) << cell;
+    EXPECT_EQ(elementsIn(readFile(junit), "failure"), 2);
+    EXPECT_EQ(elementsIn(readFile(html), "details"), 2);
+
+    // The name reaches the JSON whole, and is judged like any other: the output differs.
+    const Finished json = zefcorrige({"--json", (dir / "essais").string(), (dir / "copies").string()});
+    const auto lines = linesOf(json.out);
+    ASSERT_EQ(lines.size(), 2u) << json.out;
+    for (const std::string& line : lines) {
+        const QJsonObject run = QJsonDocument::fromJson(QByteArray::fromStdString(line)).object();
+        EXPECT_EQ(run["programme"].toString().toStdString(), name);
+        EXPECT_EQ(run["cle"].toString(), QString("sortie_differente")) << line;
+    }
+}
+
+TEST(Zefcorrige, OnASmallDiskAProgramThatFillsItNeverMakesAClassmateFail) {
+    // A small file system of its own for the runs' folders, in a mount namespace of the test.
+    const std::vector<std::string> unshare{"/usr/bin/unshare", "--mount", "--propagation", "private"};
+    std::vector<std::string> probe = unshare;
+    probe.insert(probe.end(), {"/bin/sh", "-c", "mount -t tmpfs -o size=1m zefprobe /mnt"});
+    if (runCommand(probe).status != 0)
+        GTEST_SKIP() << "no mount namespace here (it needs root): the small disk cannot be made";
+    TempDir dir;
+    fs::create_directories(dir / "petit");
+    writeFile(dir / "essais" / "01.out", "fini\n");
+    const std::string line = "    WRITELN(F,'" + std::string(100, 'x') + "');";
+    for (int i = 1; i <= 3; ++i) {
+        // Three that write without end, three that write 1.5 MB, below the bound of 2 MiB.
+        writeProgram(dir / "copies" / ("vorace" + std::to_string(i) + ".pas"),
+                     {"PROGRAM Vorace;", "VAR F: TEXTFILE;", "BEGIN", "  ASSIGN(F,'a.txt');", "  REWRITE(F);",
+                      "  WHILE 1 < 2 DO", "  BEGIN", line, "  END;", "  WEND;", "END."});
+        writeProgram(dir / "copies" / ("sobre" + std::to_string(i) + ".pas"),
+                     {"PROGRAM Sobre;", "VAR F: TEXTFILE;", "VAR I: INTEGER;", "BEGIN", "  ASSIGN(F,'a.txt');",
+                      "  REWRITE(F);", "  FOR I:=1 TO 15000 DO", "  BEGIN", line, "  END;", "  CLOSE(F);",
+                      "  WRITELN('fini');", "END."});
+    }
+    // Six runs at a time would need 12 MiB of an 8 MiB disk: zefcorrige runs fewer.
+    std::vector<std::string> command = unshare;
+    command.insert(command.end(), {"/bin/sh", "-c", "mount -t tmpfs -o size=8m zef \"$0\" && TMPDIR=\"$0\" exec \"$@\"",
+                                   (dir / "petit").string(), ZEF_ZEFCORRIGE, "--sans-isolation", "--json", "-j", "6",
+                                   "--max-fichiers", "2M", (dir / "essais").string(), (dir / "copies").string()});
+    const Finished graded = runCommand(command);
+    EXPECT_EQ(graded.status, 1) << graded.err;
+    EXPECT_NE(graded.err.find(" 2 "), std::string::npos) << graded.err;
+    const auto lines = linesOf(graded.out);
+    ASSERT_EQ(lines.size(), 6u) << graded.out << graded.err;
+    for (const std::string& json : lines) {
+        const QJsonObject run = QJsonDocument::fromJson(QByteArray::fromStdString(json)).object();
+        const bool hog = run["programme"].toString().startsWith("vorace");
+        EXPECT_EQ(run["cle"].toString(), QString(hog ? "trop_d_ecriture" : "reussi")) << json;
+    }
 }
