@@ -188,10 +188,11 @@ bool writeReport(const std::string& path, const std::string& text) {
 }
 
 // Writes the expected output of a case: a temporary file of a new name created beside it
-// (never a name that exists, which could be a link planted to send the text elsewhere),
-// then renamed over the old one, so that a failure leaves the old one whole.
+// (never a name that exists, which could be a link planted to send the text elsewhere;
+// hidden, so that no case is read from it), then renamed over the old one, so that a
+// failure leaves the old one whole.
 bool writeExpected(const fs::path& path, const std::string& text, std::string& reason) {
-    std::string temporary = path.string() + ".XXXXXX";
+    std::string temporary = (path.parent_path() / ".zefcorrige-XXXXXX").string();
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) {
         reason = frenchReason(errno);

@@ -247,3 +247,25 @@ TEST(Runs, GradingInParallelGivesTheSameResultsInOrderAndCanStop) {
     EXPECT_EQ(stopped[0].cases[0].verdict, Verdict::Passed);
     EXPECT_EQ(stopped[1].cases[5].verdict, Verdict::NotRun);
 }
+
+TEST(Runs, EachBoundEndsZefrunWithItsOwnStatus) {
+    TempDir dir;
+    RunSettings settings = testSettings(dir.path);
+    const Exercise exercise = oneCase(dir, "", "?\n");
+    writeProgram(dir / "boucle.pas", {"PROGRAM Boucle;", "VAR I: INTEGER;", "BEGIN", "  I := 0;", "  WHILE I < 1 DO",
+                                      "  BEGIN", "    WRITELN(I);", "  END;", "  WEND;", "END."});
+    auto statusWith = [&](std::uint64_t statements, std::uint64_t output) {
+        settings.limits.statements = statements;
+        settings.limits.outputBytes = output;
+        const RunOutcome run = runProgram(dir / "boucle.pas", exercise, exercise.cases.at(0), settings);
+        EXPECT_TRUE(run.exited && !run.outputCut) << run.errors;
+        return run.status;
+    };
+    EXPECT_EQ(statusWith(100'000, 1u << 30), zefrun_status::StatementLimit);
+    EXPECT_EQ(statusWith(50'000'000'000ull, 5000), zefrun_status::OutputLimit);
+    // A confinement that cannot be made (its folder is gone) refuses the run.
+    const Finished refused = runCommand({ZEF_ZEFRUN, "--confine", (dir / "absent").string(),
+                                         (dir / "boucle.pas").string()});
+    EXPECT_EQ(refused.status, zefrun_status::Unconfined) << refused.err;
+    EXPECT_EQ(refused.out, "");
+}

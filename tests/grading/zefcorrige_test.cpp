@@ -109,6 +109,15 @@ TEST(Zefcorrige, ExpectedOutputsFromTheSolutionThenTheSolutionScoresFull) {
     // Not on a terminal: no progress bar, nothing at all on stderr.
     EXPECT_EQ(graded.err, "");
 
+    // A solution that does not run to the end of a case writes no output for it, and says so.
+    writeFile(essais / "05_sans_entree.in", "");
+    fs::remove(essais / "01_sept.out");
+    const Finished partial = zefcorrige({"--creer-attendus", (kExamples / "table.pas").string(), essais.string()});
+    EXPECT_EQ(partial.status, 1) << partial.err;
+    EXPECT_NE(partial.err.find("05_sans_entree"), std::string::npos) << partial.err;
+    EXPECT_TRUE(fs::exists(essais / "01_sept.out"));
+    EXPECT_FALSE(fs::exists(essais / "05_sans_entree.out"));
+
     // The example exercise, found beside its program, passes as shipped.
     const Finished example = zefcorrige({(kExamples / "table.pas").string()});
     EXPECT_EQ(example.status, 0) << example.out << example.err;
@@ -199,6 +208,9 @@ TEST(Zefcorrige, ExitStatusesOfUsageAndInputs) {
     EXPECT_EQ(zefcorrige({"--frobnique", essais, table}).status, 64);
     EXPECT_EQ(zefcorrige({"-j", "0", essais, table}).status, 64);
     EXPECT_EQ(zefcorrige({"--max-sortie", "beaucoup", essais, table}).status, 64);
+    // Regional settings that are not known are refused, not taken as French.
+    EXPECT_EQ(zefcorrige({"--locale", "es_ES", essais, table}).status, 64);
+    EXPECT_EQ(zefcorrige({"--locale", "en_GB.UTF-8", "--json", essais, table}).status, 0);
     EXPECT_EQ(zefcorrige({essais}).status, 64);
     EXPECT_EQ(zefcorrige({essais, (dir / "absent.pas").string()}).status, 66);
     EXPECT_EQ(zefcorrige({(dir / "absent.essais").string(), table}).status, 66);
