@@ -23,6 +23,8 @@ char codePointToCp1252(char32_t cp) {
     return '?';
 }
 
+} // namespace
+
 void appendUtf8(std::string& out, char32_t cp) {
     if (cp < 0x80) {
         out += static_cast<char>(cp);
@@ -41,7 +43,6 @@ void appendUtf8(std::string& out, char32_t cp) {
     }
 }
 
-// Decodes one UTF-8 sequence at position i; returns false on a malformed sequence.
 bool decodeUtf8(std::string_view s, std::size_t& i, char32_t& cp) {
     const auto b0 = static_cast<unsigned char>(s[i]);
     int extra;
@@ -69,6 +70,8 @@ bool decodeUtf8(std::string_view s, std::size_t& i, char32_t& cp) {
     i += extra + 1;
     return true;
 }
+
+namespace {
 
 // The end of the run of ASCII bytes that starts at `from`, eight bytes at a time: ASCII
 // reads the same in UTF-8 and in Windows-1252, so such runs are copied as they are.

@@ -19,6 +19,11 @@ std::string utf16ToCp1252(std::u16string_view text);
 char32_t cp1252ToCodePoint(unsigned char c);
 
 bool isValidUtf8(std::string_view bytes);
+// One code point as UTF-8, at the end of `out`.
+void appendUtf8(std::string& out, char32_t cp);
+// Decodes the UTF-8 sequence at position i and moves i past it; false, with i unmoved, on
+// a malformed sequence.
+bool decodeUtf8(std::string_view s, std::size_t& i, char32_t& cp);
 // The characters of a UTF-8 text that Windows-1252 cannot hold, each once, in the order
 // they first appear (UTF-8); empty when the whole text converts without loss.
 std::string charactersOutside1252(std::string_view utf8);

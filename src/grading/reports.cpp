@@ -14,37 +14,6 @@ namespace {
 // be Windows-1252, and is shown as such.
 std::string asUtf8(std::string_view text) { return isValidUtf8(text) ? std::string(text) : cp1252ToUtf8(text); }
 
-// The code point that starts at text[i] (valid UTF-8), and its length in bytes.
-char32_t codePointAt(std::string_view text, std::size_t i, std::size_t& length) {
-    const auto b = static_cast<unsigned char>(text[i]);
-    length = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
-    if (i + length > text.size()) {
-        length = 1;
-        return b;
-    }
-    char32_t c = length == 1 ? b : length == 2 ? (b & 0x1F) : length == 3 ? (b & 0x0F) : (b & 0x07);
-    for (std::size_t k = 1; k < length; ++k) c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-    return c;
-}
-
-void appendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 // Characters that would act on a terminal instead of showing: the C0 and C1 controls
 // (ESC starts the sequences that move the cursor and erase), DEL, and the marks that
 // reorder the text around them.
@@ -74,10 +43,12 @@ std::string terminalText(std::string_view raw) {
     const std::string text = asUtf8(raw);
     std::string out;
     out.reserve(text.size());
-    for (std::size_t i = 0, length = 1; i < text.size(); i += length) {
-        const char32_t c = codePointAt(text, i, length);
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t start = i;
+        char32_t c = 0;
+        if (!decodeUtf8(text, i, c)) c = static_cast<unsigned char>(text[i++]); // asUtf8 leaves none
         if (!actsOnTerminal(c)) {
-            out.append(text, i, length);
+            out.append(text, start, i - start);
             continue;
         }
         char escaped[16];
