@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
 #include <sys/stat.h>
 
 using namespace zef;
@@ -107,32 +108,46 @@ TEST(Hostile, ACasesFolderIsDataAndNothingInItIsFollowed) {
 }
 
 TEST(Hostile, ARunInheritsNoDescriptorAndNoVariableOfTheGrader) {
-    // Unconfined, so that the runner's own care is all that protects: /proc is readable.
+    // Unconfined, so that /proc is readable and only the care of the runner and of zefrun
+    // protects; a descriptor of the teacher's file is open without close-on-exec, at 47.
     TempDir dir;
     Canaries canaries;
     const fs::path secret = canaries.add(dir / "prof" / "secret.txt", "contenu secret\n");
     ASSERT_EQ(::setenv("ZEF_JETON_DU_PROF", "jeton-0451", 1), 0);
-    // A descriptor of the teacher's file, open without close-on-exec, at a known number.
     const int leaked = ::open(secret.c_str(), O_RDONLY);
     ASSERT_GE(leaked, 0);
     ASSERT_EQ(::dup2(leaked, 47), 47);
     writeFile(dir / "essais" / "01.out", "?\n");
     const Exercise exercise = casesIn(dir / "essais");
-    std::vector<std::string> body = readInto("/proc/self/environ");
-    const std::vector<std::string> fd = readInto("/proc/self/fd/47");
-    body.insert(body.end(), fd.begin(), fd.end());
-    const CaseResult result = runCase(program(dir / "fuite.pas", body), exercise, exercise.cases.at(0),
-                                      settingsIn(dir.path, false));
-    ::close(47);
-    ::close(leaked);
+
+    // A graded program reads its environment: there is nothing of the grader's in it.
+    const CaseResult environment = runCase(program(dir / "env.pas", readInto("/proc/self/environ")), exercise,
+                                           exercise.cases.at(0), settingsIn(dir.path, false));
+    EXPECT_NE(environment.obtained.find("LC_ALL"), std::string::npos) << environment.obtained;
+    EXPECT_EQ(environment.obtained.find("jeton-0451"), std::string::npos);
+
+    // What the runner hands over, seen by a stand-in for zefrun: the standard streams and
+    // the status socket, no other descriptor, no variable of the grader's.
+    RunSettings standIn = settingsIn(dir.path, false);
+    standIn.zefrun = dir / "montre.sh";
+    writeFile(standIn.zefrun, "#!/bin/sh\nls /proc/self/fd\nenv\n");
+    fs::permissions(standIn.zefrun, fs::perms::owner_all);
+    const RunOutcome shown = runProgram(dir / "env.pas", exercise, exercise.cases.at(0), standIn);
+    EXPECT_NE(shown.output.find("\n3\n"), std::string::npos) << shown.output;
+    EXPECT_EQ(shown.output.find("\n47\n"), std::string::npos) << shown.output;
+    EXPECT_EQ(shown.output.find("jeton-0451"), std::string::npos) << shown.output;
+
+    // zefrun run for a grader closes what it was given beyond its streams and status
+    // socket itself: the program cannot reopen the teacher's file by its descriptor.
+    int status[2];
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, status), 0);
+    ASSERT_EQ(::dup2(status[1], 48), 48);
+    const Finished direct = runCommand({ZEF_ZEFRUN, "--status-fd", "48",
+                                        program(dir / "fd.pas", readInto("/proc/self/fd/47")).string()});
+    for (const int fd : {47, 48, leaked, status[0], status[1]}) ::close(fd);
     ::unsetenv("ZEF_JETON_DU_PROF");
-    // The environment was read, and holds nothing of the grader's; the descriptor was not
-    // there to be opened again (line 12: the second RESET).
-    EXPECT_NE(result.obtained.find("LC_ALL"), std::string::npos) << result.obtained;
-    EXPECT_EQ(result.obtained.find("jeton-0451"), std::string::npos);
-    EXPECT_EQ(result.obtained.find("contenu secret"), std::string::npos);
-    EXPECT_EQ(result.verdict, Verdict::Error) << verdictText(result);
-    EXPECT_EQ(result.line, 12) << verdictText(result);
+    EXPECT_EQ(direct.status, 1) << direct.err;
+    EXPECT_EQ(direct.out.find("contenu secret"), std::string::npos);
     canaries.expectUntouched();
 }
 
