@@ -1,7 +1,13 @@
 #include "hotspot.h"
 #include "search.h"
 
+#include "text.h"
+
 #include <gtest/gtest.h>
+
+#include <locale>
+#include <map>
+#include <stdexcept>
 
 using namespace zef;
 
@@ -71,6 +77,33 @@ TEST(Search, MatchCaseAndAccentedLetters) {
     EXPECT_EQ(walk("d\xC9J\xC0 \xE9t\xE9", "\xE9t\xE9", {}, 0), Positions{5});
     EXPECT_EQ(walk("\xC9T\xC9 \x8C\x9C", "\xE9t\xE9 \x9C\x9C", {}, 0), Positions{0});
     EXPECT_TRUE(walk("\xC9T\xC9", "\xE9t\xE9", matchCase, 0).empty());
+}
+
+// Without "Respecter la casse" every letter of Windows-1252 matches its capital, and
+// nothing else matches anything: the capital of each byte is the one Unicode gives its
+// character, when Windows-1252 has it (ÿ's is Ÿ, µ's and ß's are not in it; ÷ and × are no
+// letters). Unicode's case mapping comes from the C.UTF-8 locale.
+TEST(Search, WithoutMatchCaseEveryLetterMatchesTheCapitalUnicodeGivesIt) {
+    std::locale unicode;
+    try {
+        unicode = std::locale("C.UTF-8");
+    } catch (const std::runtime_error&) {
+        GTEST_SKIP() << "no C.UTF-8 locale to take Unicode's capitals from";
+    }
+    const auto& ctype = std::use_facet<std::ctype<wchar_t>>(unicode);
+    std::map<char32_t, int> byteOf;
+    for (int b = 0; b < 256; ++b) byteOf[cp1252ToCodePoint(static_cast<unsigned char>(b))] = b;
+    for (int b = 0; b < 256; ++b) {
+        const auto capital = static_cast<char32_t>(
+            ctype.toupper(static_cast<wchar_t>(cp1252ToCodePoint(static_cast<unsigned char>(b)))));
+        const auto it = byteOf.find(capital);
+        const int expected = it == byteOf.end() ? b : it->second;
+        EXPECT_EQ(static_cast<unsigned char>(UpperCp1252(static_cast<char>(b))), expected) << "byte " << b;
+    }
+    // Both the text and what is sought are compared in capitals.
+    EXPECT_EQ(walk("x\xC0\xDE\x8A\x8E\x8C\x9F", "\xE0\xFE\x9A\x9E\x9C\xFF", {}, 0), Positions{1});
+    EXPECT_EQ(walk("\xE0\xFE\x9A\x9E\x9C\xFF \xF7", "\xC0\xDE\x8A\x8E\x8C\x9F", {}, 0), Positions{0});
+    EXPECT_TRUE(walk("\xF7\xDF", "\xD7", {}, 0).empty());
 }
 
 TEST(Search, WholeWordSkipsTheRestOfTheWordTheSearchStandsIn) {

@@ -1,6 +1,6 @@
 // The language's rules at their edges: the last pass of a loop, the last character of a
 // text, the largest integer, the sixteenth character of a comparison, the kind of an
-// element's number. Each program runs twice, on the text path alone (no fast forms) and
+// element's number, the cursor's last row and column, the longest line, the longest string. Each program runs twice, on the text path alone (no fast forms) and
 // with the fast forms, and each run must give what the row says; so a mistake made in
 // both ways of running a line is caught as surely as one made in only one of them, which
 // the comparison of the two paths (differential_test) cannot see.
@@ -112,6 +112,20 @@ const Boundary kBoundaries[] = {
      {"I := 2;", "J := T[C];", "WRITELN('jamais');"},
      "",
      "Indice de type incorrect"},
+    {"GOTOXY goes to row and column 100000, not to row 100001",
+     {"GOTOXY(100000,100000);", "WRITE('a');", "GOTOXY(100001,1);", "WRITE('b');"},
+     "a\n",
+     "Valeur de paramètre incorrecte"},
+    {"GOTOXY does not go to column 100001",
+     {"I := 100001;", "GOTOXY(1,I);", "WRITE('b');"},
+     "",
+     "Valeur de paramètre incorrecte"},
+    // A literal of 252 characters leaves room for its quotes and the closing parenthesis;
+    // one of 253 loses that parenthesis, and with it the closing quote.
+    {"a line keeps 255 characters after WRITELN's parenthesis",
+     {"WRITELN('" + std::string(252, 'x') + "');", "WRITELN('" + std::string(253, 'x') + "');"},
+     std::string(252, 'x') + "\n",
+     "chaine sans fin"},
     {"an integer numbering an element",
      {"I := 3;", "T[I] := 7;", "J := T[I] + 1;", "WRITELN(J);"},
      "8\n",
@@ -138,6 +152,24 @@ TEST(Boundaries, EachRuleHoldsAtItsEdgeOnBothPaths) {
                 EXPECT_EQ(h.messages.messages, std::vector<std::string>{b.message}) << where;
             }
         }
+}
+
+// One string holds 32 Mo (33 554 432 characters), and not one character more: the run is
+// then abandoned for want of memory.
+TEST(Boundaries, AStringHoldsThirtyTwoMegabytesAndNotOneCharacterMore) {
+    for (const bool fast : {false, true}) {
+        Harness h;
+        h.interpreter->setFastForms(fast);
+        h.load(program({"S := 'ab';", "FOR I:=1 TO 24 DO", "S := S + S;", "I := LENGTH(S);", "WRITELN(I);",
+                        "S := S + 'x';", "WRITELN('jamais');"}));
+        try {
+            h.exec();
+            ADD_FAILURE() << "the run went on (fast forms " << fast << ")";
+        } catch (const RunAbandoned& e) {
+            EXPECT_EQ(cp1252ToUtf8(e.what()), "Mémoire insuffisante") << "fast forms " << fast;
+        }
+        EXPECT_EQ(h.screen.text(), "33554432\n") << "fast forms " << fast;
+    }
 }
 
 // DELETEFILE takes only files and RMDIR only folders (MKDIR and CHDIR likewise refuse a

@@ -111,6 +111,40 @@ TEST(Driver, BreakpointsStopOnlyWhereTheirLineRunsAsItself) {
     }
 }
 
+// A run continued from a single step that stopped where a FOR's NEXT runs: on the last pass
+// that NEXT ends the loop, and the same line then comes to run as itself, which is a new
+// occasion for its breakpoint. The continued run stops there before writing 'f'; only the
+// run continued from that stop writes it.
+TEST(Driver, AContinuedRunStopsAtItsFirstLineWhenItComesBackToItAsItself) {
+    for (const bool fast : {true, false}) {
+        Harness h;
+        h.workings().setFastForms(fast);
+        h.load({"PROGRAM T;",         // 0
+                "VAR I: INTEGER;",    // 1
+                "BEGIN",              // 2
+                "  FOR I:=1 TO 2 DO", // 3
+                "    WRITE(I);",      // 4
+                "»  WRITE('f');",     // 5 after the FOR body, marked
+                "END."});             // 6
+        std::vector<std::pair<int, int>> steps; // (status, line) of each step
+        std::int32_t status = h.exec(0, true);
+        steps.push_back({status, h.line});
+        while (steps.size() < 5) {
+            status = h.exec(h.line, true);
+            steps.push_back({status, h.line});
+        }
+        // The fifth step ends the second pass: the next statement is the NEXT that ends it.
+        EXPECT_EQ(steps, (std::vector<std::pair<int, int>>{{1, 3}, {1, 4}, {998, 5}, {1, 4}, {998, 5}}))
+            << "fast forms " << fast;
+        EXPECT_EQ(h.exec(h.line), 1) << "fast forms " << fast;
+        EXPECT_EQ(h.line, 5) << "fast forms " << fast;
+        EXPECT_EQ(h.screen.text(), "12\n") << "fast forms " << fast;
+        EXPECT_EQ(h.exec(h.line), 0) << "fast forms " << fast;
+        EXPECT_EQ(h.screen.text(), "12f\n") << "fast forms " << fast;
+        EXPECT_TRUE(h.messages.messages.empty()) << "fast forms " << fast;
+    }
+}
+
 TEST(Driver, APollAnswerInterruptsTheRunAtTheLineReached) {
     Harness h;
     h.poll.stopAfter = 3;

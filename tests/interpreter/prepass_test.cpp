@@ -127,6 +127,21 @@ TEST(PrePass, StoresHoldTwoThousandSlotsEach) {
     EXPECT_EQ(h.line, 2);
 }
 
+// A procedure's name, like a variable's, has at most 20 characters: one of 20 is declared
+// and called, one of 21 stops the pre-pass at its heading.
+TEST(PrePass, AProcedureNameHoldsTwentyCharacters) {
+    Harness h;
+    EXPECT_EQ(h.run({"PROGRAM T;", "PROCEDURE ABCDEFGHIJKLMNOPQRST;", "  WRITE('p');", "BEGIN",
+                     "  ABCDEFGHIJKLMNOPQRST;", "END."}),
+              0);
+    EXPECT_EQ(h.screen.text(), "p\n");
+    EXPECT_EQ(h.run({"PROGRAM T;", "PROCEDURE ABCDEFGHIJKLMNOPQRSTU;", "  WRITE('p');", "BEGIN",
+                     "  ABCDEFGHIJKLMNOPQRSTU;", "END."}),
+              1);
+    EXPECT_EQ(h.messages.messages, std::vector<std::string>{"Nom trop long (20 maxi)"});
+    EXPECT_EQ(h.line, 1);
+}
+
 TEST(PrePass, SymbolTableHoldsTwoHundredEntries) {
     std::vector<std::string> decls;
     for (int i = 0; i < 200; ++i) decls.push_back("VAR V" + std::to_string(i) + ": INTEGER;");
