@@ -390,12 +390,24 @@ int main(int argc, char** argv) {
         if (!limitReached(status > 0) && status > 0) {
             exitCode = ExitStopped;
             endReport.stoppedOnError();
-            if (messages.messages.empty()) messages.messages.push_back(utf8ToCp1252("Exécution arrêtée"));
             // An interruption names the line that was running, which may be above the line
             // the run would resume at.
             const int at = signalled.load() != 0 ? lastLine() : program.fileLineOf(line);
-            if (signalled.load() == 0 && !outputsFailed())
-                for (const auto& m : messages.messages) report(at, m);
+            if (signalled.load() == 0 && !outputsFailed()) {
+                // The message that stopped the run (the last) says what it was about when
+                // its text does not: the file a RESET could not open.
+                const std::string& detail = interpreter.messageDetail();
+                for (std::size_t i = 0; i < messages.messages.size(); ++i)
+                    report(at, messages.messages[i] +
+                                   (i + 1 == messages.messages.size() && !detail.empty() ? " (" + detail + ")" : ""));
+                // A stop without a message of its own says why after the words of a stop;
+                // a graded run is judged by the reason alone.
+                if (messages.messages.empty()) {
+                    const std::string& reason = interpreter.stopReason();
+                    if (!reason.empty()) endReport.note(at, cp1252ToUtf8(reason));
+                    report(at, stoppedBecause(reason));
+                }
+            }
             else if (signalled.load() == SIGINT)
                 report(at, messageFor(Message::Interrupted));
         }

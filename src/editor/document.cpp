@@ -4,6 +4,7 @@
 #include "systemerror.h"
 #include "text.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -50,6 +51,25 @@ std::string saveAsPath(const std::string& chosenPath) {
 std::string programLineFor(const std::string& pasPath) {
     const std::string name = fileNameOf(pasPath);
     return "Program " + lowerAscii(name.substr(0, name.size() >= 4 ? name.size() - 4 : 0)) + ";";
+}
+
+std::string proposedSavePath(const std::string& documentPath, const std::string& firstLine,
+                             const std::string& shownName, const std::string& folder) {
+    if (!documentPath.empty()) return documentPath;
+    // "PROGRAM name;" with a name of letters, digits and "_" only.
+    std::string name;
+    const std::string line = trimLeft(firstLine);
+    if (line.size() > 8 && upperAscii(line.substr(0, 8)) == "PROGRAM ") {
+        std::string declared = trimLeft(line.substr(8));
+        while (!declared.empty() && (declared.back() == ';' || declared.back() == ' ')) declared.pop_back();
+        const bool word = !declared.empty() && std::all_of(declared.begin(), declared.end(), [](char c) {
+            return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+        });
+        if (word) name = declared;
+    }
+    if (name.empty()) name = saveAsPath(lowerAscii(shownName)); // PAS2.PAS -> pas2.pas
+    else name += ".pas";
+    return folder.empty() ? name : folder + "/" + name;
 }
 
 std::int64_t offsetOfLine(const std::vector<std::string>& lines, int line) {

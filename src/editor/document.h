@@ -32,6 +32,10 @@ bool programNameMatches(const std::string& fileName, const std::string& firstLin
 // and ".pas" appended; the first line that names the program after it.
 std::string saveAsPath(const std::string& chosenPath);
 std::string programLineFor(const std::string& pasPath);
+// What Save As proposes: the document's own path once it has one; else, in `folder`, the
+// name its PROGRAM line declares, or failing that its shown name ("PAS2.PAS"), with ".pas".
+std::string proposedSavePath(const std::string& documentPath, const std::string& firstLine,
+                             const std::string& shownName, const std::string& folder);
 std::string fileNameOf(const std::string& path);
 
 // Offsets count every line break as two characters (CR LF).

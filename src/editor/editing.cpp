@@ -1,5 +1,8 @@
 #include "editing.h"
 
+#include <algorithm>
+#include <cctype>
+
 namespace zef::editor {
 
 std::size_t CaretInFragment(Insertion kind, std::string_view fragment) {
@@ -100,6 +103,21 @@ std::string filterMatching(std::string_view filters, std::string_view name) {
         for (const auto pattern : patternsOf(entry))
             if (globMatches(pattern, name)) return std::string(entry);
     return {};
+}
+
+std::string WordAt(std::string_view line, int column) {
+    auto inWord = [&](int i) {
+        if (i < 0 || i >= static_cast<int>(line.size())) return false;
+        const unsigned char c = static_cast<unsigned char>(line[static_cast<std::size_t>(i)]);
+        return std::isalnum(c) || c == '_';
+    };
+    int start = std::clamp(column, 0, static_cast<int>(line.size()));
+    if (!inWord(start)) --start; // just after the word
+    if (!inWord(start)) return {};
+    int end = start;
+    while (inWord(start - 1)) --start;
+    while (inWord(end + 1)) ++end;
+    return std::string(line.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(end - start + 1)));
 }
 
 } // namespace zef::editor

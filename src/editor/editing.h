@@ -29,6 +29,9 @@ std::size_t CaretInFragment(Insertion kind, std::string_view fragment);
 std::optional<std::string> EnterIndentation(int line, int column, const std::function<std::string(int)>& lineText);
 
 // The first line, from the top, that contains `text` (exact case).
+// The word of the language at a column of a line (letters, digits and "_"), the caret
+// standing in it or just after it; empty when there is none.
+std::string WordAt(std::string_view line, int column);
 std::optional<int> FirstLineContaining(const std::vector<std::string>& lines, std::string_view text);
 
 // The entry of a file dialog's filter list ("Name (*.a *.b);;Other (*)") that a suggested

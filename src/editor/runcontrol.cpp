@@ -27,6 +27,7 @@ std::int32_t RunControl::exec(EditorText& text) {
     if (onRunning) onRunning(true);
     try {
         runner_.Exec(text, state_.CurrentLine, state_.StepMode, status);
+        lastStatus_ = status;
     } catch (const RunAbandoned& e) {
         return abandoned(e.what());
     } catch (const std::bad_alloc&) {
@@ -40,6 +41,7 @@ std::int32_t RunControl::exec(EditorText& text) {
 
 std::int32_t RunControl::abandoned(const std::string& message8bit) {
     // The run ends at once; no line is marked.
+    lastStatus_ = -1;
     state_.running = false;
     if (onRunning) onRunning(false);
     if (onAbandoned) onAbandoned(message8bit);
@@ -88,6 +90,14 @@ void RunControl::Arret(EditorText& text) {
     // it. The marker added or removed before the caret shifts the text; the caret keeps
     // its offset as it was.
     text.setCaret(caret);
+}
+
+std::string runStateText(const RunStop& stop) {
+    const std::string at = "Arrêté ligne " + std::to_string(stop.line);
+    if (stop.status == 0) return "Terminé";
+    if (stop.status < 0 || stop.onError) return stop.why.empty() ? at : at + " : " + stop.why;
+    if (stop.stepping) return "Pas à pas ligne " + std::to_string(stop.line);
+    return at + " (point d'arrêt)";
 }
 
 } // namespace zef::editor

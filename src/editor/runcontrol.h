@@ -66,6 +66,9 @@ public:
     static void placeCaretOnLine(EditorText& text, std::int32_t line);
 
     RunState& state() { return state_; }
+    // What the last run or continuation returned: the driver's status, -1 when the
+    // platform abandoned it.
+    std::int32_t lastStatus() const { return lastStatus_; }
 
 private:
     std::int32_t exec(EditorText& text);
@@ -74,6 +77,20 @@ private:
 
     Runner& runner_;
     RunState& state_;
+    std::int32_t lastStatus_ = 0;
 };
+
+// How a call of the driver ended, for the words of runStateText.
+struct RunStop {
+    std::int32_t status = 0; // the driver's, -1 for a run the platform abandoned
+    bool onError = false;    // stopped by an error of the program or an interrupt
+    bool stepping = false;   // in step mode
+    int line = 0;            // the line concerned, counted from 1
+    std::string why;         // the error's message, or why it stopped (UTF-8)
+};
+// Where the run stands once the driver has returned, as the status bar and the screen
+// window's title say it: "Terminé", "Pas à pas ligne 9", "Arrêté ligne 9 (point d'arrêt)",
+// "Arrêté ligne 8 : ..." (UTF-8).
+std::string runStateText(const RunStop& stop);
 
 } // namespace zef::editor

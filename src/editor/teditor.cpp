@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -172,9 +173,13 @@ bool TEditeur::OpenFile(const QString& path) {
 
 bool TEditeur::SaveAs() {
     if (textLocked()) return false;
+    // The program's own name and folder are proposed; a new program's, from its PROGRAM line,
+    // in the folder the IDE works in.
+    const QString proposed = QString::fromStdString(editor::proposedSavePath(
+        DocumentPath.toStdString(), text_->count() > 0 ? cp1252ToUtf8(text_->line(0)) : std::string(),
+        documentName().toStdString(), QDir::currentPath().toStdString()));
     const QString chosen = askSaveFile(QStringLiteral("Enregistrer sous"),
-                                       QStringLiteral("Fichiers pascal (*.pas);;Tous les fichiers (*)"),
-                                       QStringLiteral("*.pas"));
+                                       QStringLiteral("Fichiers pascal (*.pas);;Tous les fichiers (*)"), proposed);
     if (chosen.isEmpty()) return false;
     const QString path = QString::fromStdString(editor::saveAsPath(chosen.toStdString()));
     const std::string programLine = editor::programLineFor(toCp1252(path));
@@ -291,6 +296,7 @@ void TEditeur::Importer() {
 void TEditeur::Executer() {
     if (screen_.running()) return; // F9 again while a program waits for its input
     runErrors_.clear();
+    markStoppedLine(-1, false);
     runControl_->Executer(*text_);
     takeFocusBack();
     reportRunErrors();
@@ -299,6 +305,7 @@ void TEditeur::Executer() {
 void TEditeur::Continuer2() {
     if (screen_.running()) return;
     runErrors_.clear();
+    markStoppedLine(-1, false);
     runControl_->Continuer2(*text_);
     takeFocusBack();
     reportRunErrors();
@@ -320,8 +327,19 @@ void TEditeur::reportRunErrors() {
     const std::int32_t stopLine = runErrors_.empty() ? runControl_->state().CurrentLine : runErrors_.front().line;
     std::vector<RunError> errors;
     for (const QString& message : screen_.takeRunErrors()) errors.push_back({message, stopLine});
+    // The message that stopped the run (the last) may be about a file it does not name.
+    if (!errors.empty()) errors.back().detail = fromCp1252(screen_.interpreter().messageDetail());
     errors.insert(errors.end(), runErrors_.begin(), runErrors_.end());
+    // A stop without a message of its own (a division by zero...) says why all the same.
+    // (Where the screen hands its errors to a hook, the reason goes there as well.)
+    QString why = errors.empty() ? QString() : errors.front().message;
+    if (const std::string& reason = screen_.interpreter().stopReason(); errors.empty() && !reason.empty()) {
+        why = fromCp1252(stoppedBecause(reason));
+        if (screen_.messageBoxHook && !runErrorHook) screen_.messageBoxHook(why);
+        else errors.push_back({why, stopLine});
+    }
     runErrors_.clear();
+    showRunState(why, stopLine);
     for (const RunError& error : errors) {
         QString text;
         if (error.line >= 0 && error.line < text_->count()) {
@@ -330,9 +348,45 @@ void TEditeur::reportRunErrors() {
             text = fromCp1252(raw);
         }
         const int shownLine = error.line >= 0 && error.line < text_->count() ? error.line + 1 : 0;
-        if (runErrorHook) runErrorHook(error.message, shownLine, text.trimmed());
-        else showRunErrorBox(this, error.message, shownLine, text, screen_.openHelp);
+        if (runErrorHook)
+            runErrorHook(error.detail.isEmpty() ? error.message : error.message + QStringLiteral(" (%1)").arg(error.detail),
+                         shownLine, text.trimmed());
+        else showRunErrorBox(this, error.message, shownLine, text, screen_.openHelp, error.detail);
     }
+}
+
+void TEditeur::showRunState(const QString& firstError, std::int32_t errorLine) {
+    const editor::RunState& state = runControl_->state();
+    editor::RunStop stop;
+    stop.status = runControl_->lastStatus();
+    stop.onError = stop.status < 0 || screen_.interpreter().stoppedOnError();
+    stop.stepping = state.StepMode == 1;
+    const std::int32_t line = stop.onError ? errorLine : state.CurrentLine;
+    stop.line = line + 1;
+    stop.why = firstError.toStdString();
+    screen_.setRunState(QString::fromStdString(editor::runStateText(stop)));
+    markStoppedLine(stop.status == 0 ? -1 : line, stop.onError);
+}
+
+void TEditeur::markStoppedLine(int line, bool onError) {
+    QList<QTextEdit::ExtraSelection> marks;
+    const QTextBlock block = Memo1->document()->findBlockByNumber(line);
+    markedStopLine_ = line >= 0 && block.isValid() ? line : -1;
+    if (markedStopLine_ >= 0) {
+        // The whole line on a tint of the text's own background, so that its colours stay
+        // readable on a light or a dark palette alike: red for an error, yellow otherwise.
+        const QColor base = Memo1->palette().color(QPalette::Base);
+        const QColor tint = onError ? QColor(230, 40, 40) : QColor(240, 200, 0);
+        const qreal share = 0.3;
+        QTextEdit::ExtraSelection mark;
+        mark.format.setBackground(QColor::fromRgbF(base.redF() * (1 - share) + tint.redF() * share,
+                                                   base.greenF() * (1 - share) + tint.greenF() * share,
+                                                   base.blueF() * (1 - share) + tint.blueF() * share));
+        mark.format.setProperty(QTextFormat::FullWidthSelection, true);
+        mark.cursor = QTextCursor(block);
+        marks << mark;
+    }
+    Memo1->setExtraSelections(marks);
 }
 
 void TEditeur::takeFocusBack() {
@@ -427,7 +481,8 @@ void TEditeur::closeEvent(QCloseEvent* event) {
 
 bool TEditeur::FormCloseQuery() {
     if (!Memo1->document()->isModified()) return true;
-    const QString question = QStringLiteral("Enregistrer changements dans '%1'?").arg(documentName());
+    // French spacing, without a line break inside: « name » ?
+    const QString question = QStringLiteral("Enregistrer les modifications de «\u00A0%1\u00A0»\u00A0?").arg(documentName());
     int answer = QMessageBox::Cancel;
     if (questionHook) {
         answer = questionHook(question);

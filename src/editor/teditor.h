@@ -110,6 +110,8 @@ public:
     // Receives each error of a run (message, line counted from 1 or 0, the line's text)
     // instead of its box.
     std::function<void(const QString& message, int line, const QString& lineText)> runErrorHook;
+    // The line a stopped run stands at, as marked in the text (-1: none).
+    int markedStopLine() const { return markedStopLine_; }
     // The document's name as its title shows it: the file name, or "PAS2.PAS" for a new one.
     QString documentName() const;
 
@@ -144,11 +146,17 @@ private:
     bool textLocked() const; // a run is in progress: the text must not change
     void takeFocusBack();
     void reportRunErrors();
+    // Shows where the run stands (status bar, screen title) and marks the line it stopped
+    // at, from the errors it reported.
+    void showRunState(const QString& firstError, std::int32_t errorLine);
+    void markStoppedLine(int line, bool onError);
     struct RunError {
         QString message;
-        std::int32_t line; // 0-based line of the program
+        std::int32_t line;  // 0-based line of the program
+        QString detail = {}; // what the message was about, when it does not say
     };
     std::vector<RunError> runErrors_; // a run abandoned by the platform
+    int markedStopLine_ = -1;
     void showMessage(const QString& text);
     QString askSaveFile(const QString& title, const QString& filter, const QString& name);
     QString askOpenFile(const QString& title, const QString& filter, const QString& name);

@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QFontDatabase>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QStyle>
 
 #include <algorithm>
@@ -26,10 +28,43 @@ void save(const EditorView& view) {
     settings->setValue(QStringLiteral("editeur/chasseFixe"), view.fixedPitch);
 }
 
+bool glyphsOfOneWidth(const QFont& font) {
+    const QFontMetrics metrics(font);
+    const int i = metrics.horizontalAdvance(QLatin1Char('i'));
+    return i > 0 && i == metrics.horizontalAdvance(QLatin1Char('W')) && i == metrics.horizontalAdvance(QLatin1Char('m'));
+}
+
+namespace {
+
+// The desktop's fixed-width font when its glyphs do have one width, else the first usual
+// family installed that has; what fontconfig says of a family is not enough (it does not
+// flag every monospaced family as such). Chosen once per run.
+QFont fixedWidthFont() {
+    static const QFont chosen = [] {
+        QFont system = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+        system.setPixelSize(17);
+        if (glyphsOfOneWidth(system)) return system;
+        QStringList families{QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Liberation Mono"),
+                             QStringLiteral("Noto Sans Mono"), QStringLiteral("Courier New"),
+                             QStringLiteral("Nimbus Mono PS"), QStringLiteral("FreeMono")};
+        for (const QString& family : QFontDatabase::families())
+            if (QFontDatabase::isFixedPitch(family)) families << family;
+        for (const QString& family : families) {
+            QFont candidate(family);
+            candidate.setPixelSize(17);
+            if (QFontInfo(candidate).family() == family && glyphsOfOneWidth(candidate)) return candidate;
+        }
+        return system; // nothing better on this machine
+    }();
+    return chosen;
+}
+
+} // namespace
+
 QFont editorFont(bool fixedPitch, double zoom) {
     QFont font;
     if (fixedPitch) {
-        font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+        font = fixedWidthFont();
         font.setStyleHint(QFont::TypeWriter);
         font.setFixedPitch(true);
     } else {

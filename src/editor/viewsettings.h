@@ -18,8 +18,11 @@ EditorView load();
 void save(const EditorView& view);
 
 // The editor's font at a zoom factor: the design's Times New Roman, 17 pixels high at
-// 100 %, or the desktop's fixed-width font at the same size.
+// 100 %, or a fixed-width font (the desktop's, when its glyphs do have one width) at the
+// same size.
 QFont editorFont(bool fixedPitch, double zoom);
+// Whether every glyph of the font takes the same width, as the eye sees it ("i" and "W").
+bool glyphsOfOneWidth(const QFont& font);
 
 // A light palette (the style's own standard one): the program text and the screen keep
 // their white paper and the colour rules their contrast under a dark desktop theme.

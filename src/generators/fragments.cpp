@@ -17,7 +17,7 @@ std::string condition(const Condition& c) {
     return text;
 }
 
-bool complete(const Condition& c) { return !c.operand1.empty() && !OperatorText(c.op).empty(); }
+bool complete(const Condition& c) { return missingInCondition(c).empty(); }
 
 // An empty block: "begin", the line the learner fills in, and the closing word.
 std::string block(std::string_view closing) {
@@ -31,6 +31,12 @@ std::string block(std::string_view closing) {
 char upperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
 
 } // namespace
+
+std::string missingInCondition(const Condition& c) {
+    if (c.operand1.empty()) return "Indiquez l'opérande 1 de la condition.";
+    if (OperatorText(c.op).empty()) return "Choisissez un opérateur (=, <, >, <=, >= ou <>).";
+    return {};
+}
 
 std::string_view OperatorText(int op) {
     static constexpr std::array<std::string_view, 6> kOperators = {"=", "<", ">", "<=", ">=", "<>"};

@@ -23,6 +23,9 @@ std::string_view OperatorText(int op);
 // Each builder returns the empty text when a required field is missing: the counter for
 // FOR, the operator or the first operand for WHILE, REPEAT and IF, the mode for the file.
 std::string ForFragment(std::string_view counter, std::string_view start, std::string_view end);
+// What a condition lacks before it can be written, in French for the dialog; empty when it
+// is complete (the second operand may be left empty).
+std::string missingInCondition(const Condition& c);
 std::string WhileFragment(const Condition& c);
 std::string RepeatFragment(const Condition& c);
 std::string IfFragment(const Condition& c, bool withElse);

@@ -42,13 +42,25 @@ TGeneratorDialog::TGeneratorDialog(QWidget* parent) : QDialog(parent) {
     connect(Button1, &QPushButton::clicked, this, &TGeneratorDialog::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TGeneratorDialog::Button2Click);
     setMinimumWidth(360);
+    missingLabel = new QLabel(this);
+    missingLabel->setObjectName("MissingLabel");
+    missingLabel->setWordWrap(true);
+    missingLabel->hide();
     buttons_ = new QHBoxLayout;
+    buttons_->addWidget(missingLabel, 1);
     buttons_->addStretch();
     buttons_->addWidget(Button1);
     buttons_->addWidget(Button2);
 }
 
 void TGeneratorDialog::Button1Click() {
+    // Nothing would be written: the dialog says what is missing instead, and stays.
+    if (const QString why = missing(); !why.isEmpty()) {
+        missingLabel->setText(why);
+        missingLabel->show();
+        return;
+    }
+    missingLabel->hide();
     accepted_ = true;
     done(Accepted);
 }
@@ -144,6 +156,10 @@ TBoucleFor::TBoucleFor(QWidget* parent) : TGeneratorDialog(parent) {
     chainTabs({Edit1, Edit2, Edit3, Button1, Button2});
 }
 
+QString TBoucleFor::missing() const {
+    return Edit1->text().isEmpty() ? QStringLiteral("Indiquez le compteur de la boucle.") : QString();
+}
+
 GeneratedText TBoucleFor::Result() const {
     return fragmentResult(accepted(), generators::ForFragment(utf8(Edit1), utf8(Edit2), utf8(Edit3)));
 }
@@ -162,6 +178,10 @@ generators::Condition TBoucleWhile::condition() const {
     return {utf8(Edit1), RadioGroup1->checkedId(), utf8(Edit2)};
 }
 
+QString TBoucleWhile::missing() const {
+    return QString::fromStdString(generators::missingInCondition(condition()));
+}
+
 GeneratedText TBoucleWhile::Result1() const { return fragmentResult(accepted(), generators::WhileFragment(condition())); }
 
 GeneratedText TBoucleWhile::Result2() const { return fragmentResult(accepted(), generators::RepeatFragment(condition())); }
@@ -178,6 +198,10 @@ TConditionIf::TConditionIf(QWidget* parent) : TGeneratorDialog(parent) {
     form_->addLayout(buttons_);
     chainTabs(QList<QWidget*>{Edit1} + radios(RadioGroup1) +
               QList<QWidget*>{Edit2, Button1, Button2, CheckBox1});
+}
+
+QString TConditionIf::missing() const {
+    return QString::fromStdString(generators::missingInCondition({utf8(Edit1), RadioGroup1->checkedId(), utf8(Edit2)}));
 }
 
 GeneratedText TConditionIf::Result() const {

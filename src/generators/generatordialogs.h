@@ -11,6 +11,7 @@ class QButtonGroup;
 class QCheckBox;
 class QGroupBox;
 class QHBoxLayout;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -51,11 +52,18 @@ protected:
     QLineEdit* addField(const QString& label);
     // The comparison operators " =" ... " <>", none chosen.
     QGroupBox* operatorGroup(QButtonGroup*& group);
+    // What the fields lack for OK to write anything (French), empty when nothing: OK then
+    // says so in the dialog, which stays open.
+    virtual QString missing() const { return {}; }
     // Sets the order in which Tab walks the controls.
     void chainTabs(const QList<QWidget*>& order);
     static QList<QWidget*> radios(QButtonGroup* group);
     QVBoxLayout* form_;
     QHBoxLayout* buttons_; // "OK" and "Annuler", placed by each dialog
+
+public:
+    // Where OK says what is missing.
+    QLabel* missingLabel;
 
 private:
     bool accepted_ = false;
@@ -70,6 +78,9 @@ public:
     QLineEdit* Edit2; // "Valeur initiale"
     QLineEdit* Edit3; // "Valeur finale"
     GeneratedText Result() const;
+
+protected:
+    QString missing() const override;
 };
 
 // The WHILE and the REPEAT generators: one dialog, whose caption the caller sets.
@@ -82,6 +93,9 @@ public:
     QLineEdit* Edit2;           // "Opérande 2"
     GeneratedText Result1() const; // WHILE
     GeneratedText Result2() const; // REPEAT
+
+protected:
+    QString missing() const override;
 
 private:
     generators::Condition condition() const;
@@ -96,6 +110,9 @@ public:
     QLineEdit* Edit2;
     QCheckBox* CheckBox1; // " ELSE"
     GeneratedText Result() const;
+
+protected:
+    QString missing() const override;
 };
 
 class TFileIO : public TGeneratorDialog {

@@ -5,6 +5,7 @@
 
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QTextBlock>
@@ -88,7 +89,21 @@ TMotsCle::TMotsCle(QWidget* parent) : TPickList(parent) {
     setObjectName("MotsCle");
     setWindowTitle(QStringLiteral("Mots clé"));
     for (const std::string& word : generators::KeywordListEntries()) ListBox1->addItem(QString::fromStdString(word));
-    resize(260, 360);
+    Explanation = new QLabel(this);
+    Explanation->setObjectName("Explanation");
+    Explanation->setWordWrap(true);
+    Explanation->setMinimumHeight(2 * Explanation->fontMetrics().height());
+    layout()->addWidget(Explanation);
+    resize(260, 380);
+}
+
+void TMotsCle::setExplainer(std::function<QString(const QString& word)> explain) {
+    auto show = [this, explain](int row) {
+        const QListWidgetItem* item = row < 0 ? nullptr : ListBox1->item(row);
+        Explanation->setText(item ? explain(item->text().trimmed()) : QString());
+    };
+    connect(ListBox1, &QListWidget::currentRowChanged, this, show);
+    show(ListBox1->currentRow());
 }
 
 void TMotsCle::mousePressEvent(QMouseEvent* event) {

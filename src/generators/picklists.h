@@ -5,6 +5,9 @@
 
 #include <QDialog>
 
+#include <functional>
+
+class QLabel;
 class QListWidget;
 
 namespace zef {
@@ -35,6 +38,11 @@ class TMotsCle : public TPickList {
     Q_OBJECT
 public:
     explicit TMotsCle(QWidget* parent = nullptr);
+    // Under the list, what the highlighted word does, in one line.
+    QLabel* Explanation;
+    // Gives that line for a word (empty when there is none); set by the main window from
+    // the help's index.
+    void setExplainer(std::function<QString(const QString& word)> explain);
 
 protected:
     // A click on the window beside the list closes it, keeping the selection.

@@ -22,10 +22,7 @@ void InterpreterPrivate::AssignStatement(const AssignmentReading& assignment, co
     }
     const std::string& name = target.name;
     const SymbolEntry* entry = findSymbol(name);
-    if (!entry) {
-        runStatus_ = StatusStop; // an unknown target stops the run without a message
-        return;
-    }
+    if (!entry) return stopWithout(StopReason::UnknownTarget, name); // no message of its own
     if (offset < 0 || offset >= entry->Count) return fail(Message::BadIndex);
     const SymbolKind kind = entry->Kind;
     const std::int32_t index = entry->Index;

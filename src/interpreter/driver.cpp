@@ -15,6 +15,18 @@ constexpr unsigned kPollInterval = 2048; // statements between two calls of the 
 
 void InterpreterPrivate::Exec(LineList& lines, std::int32_t& line, std::int32_t& step,
                        std::int32_t& outStatus) {
+    stopReason_.clear();
+    messageDetail_.clear();
+    messageShown_ = false;
+    runLines(lines, line, step, outStatus);
+    // A reason is kept only for a stop on an error that no message explained, a detail
+    // only for one that a message explained.
+    if (!stoppedOnError_ || messageShown_) stopReason_.clear();
+    if (!stoppedOnError_ || !messageShown_) messageDetail_.clear();
+}
+
+void InterpreterPrivate::runLines(LineList& lines, std::int32_t& line, std::int32_t& step,
+                                  std::int32_t& outStatus) {
     runStatus_ = StatusOk;
     stoppedOnError_ = false;
     const bool fresh = line == 0;
@@ -157,6 +169,9 @@ int InterpreterPrivate::CloseAll() {
 
 void InterpreterPrivate::RunStatement(const LineList& lines, const LineReading& r, std::int32_t& line) {
     runStatus_ = StatusOk;
+    stopReason_.clear();
+    messageDetail_.clear();
+    messageShown_ = false;
     switch (r.statement) {
     case Statement::Nothing: return;
     case Statement::Begin: ++beginDepth_; return;

@@ -37,12 +37,18 @@ void InterpreterPrivate::AssignPrnStatement() { printer_.bound = true; }
 
 void InterpreterPrivate::ResetStatement(const std::string& name, bool rewrite) {
     if (rewrite && name == "PRN") {
-        if (!printer_.bound || !platform_.printer) return fail(Message::OpenFailed);
+        if (!printer_.bound || !platform_.printer) {
+            messageDetail_ = utf8ToCp1252(printer_.bound ? "imprimante : aucune imprimante" : "imprimante : ASSIGNPRN manquant");
+            return fail(Message::OpenFailed);
+        }
         if (printer_.open) {
             printer_.open = false;
             platform_.printer->close();
         }
-        if (!platform_.printer->open()) return fail(Message::OpenFailed);
+        if (!platform_.printer->open()) {
+            messageDetail_ = utf8ToCp1252("imprimante : impression impossible");
+            return fail(Message::OpenFailed);
+        }
         printer_.open = true;
         return;
     }
@@ -55,7 +61,19 @@ void InterpreterPrivate::ResetStatement(const std::string& name, bool rewrite) {
 void InterpreterPrivate::openChannel(TextChannel& channel, bool rewrite) {
     const int error = rewrite ? channel.openWrite() : channel.openRead();
     if (error == IoNotEnoughMemory) abandonMemory();
-    if (error != IoOk) fail(Message::OpenFailed);
+    if (error != IoOk) {
+        // The message stays as learners know it; the front ends add which file and why.
+        std::string why;
+        switch (error) {
+        case IoFileNotFound: why = "fichier introuvable"; break;
+        case IoPathNotFound: why = "dossier introuvable"; break;
+        case IoAccessDenied: why = "accès refusé"; break;
+        default: break;
+        }
+        messageDetail_ = channel.name().empty() ? utf8ToCp1252("fichier sans nom (ASSIGN manquant)")
+                                                : channel.name() + (why.empty() ? "" : " : " + utf8ToCp1252(why));
+        fail(Message::OpenFailed);
+    }
 }
 
 void InterpreterPrivate::CloseStatement(const std::string& name) {

@@ -29,6 +29,8 @@ void Interpreter::setFastForms(bool enabled) { d_->setFastForms(enabled); }
 std::int32_t Interpreter::runStatus() const { return d_->runStatus(); }
 std::int32_t Interpreter::currentLine() const { return d_->currentLine(); }
 bool Interpreter::stoppedOnError() const { return d_->stoppedOnError(); }
+const std::string& Interpreter::stopReason() const { return d_->stopReason(); }
+const std::string& Interpreter::messageDetail() const { return d_->messageDetail(); }
 const std::vector<SymbolEntry>& Interpreter::symbols() const { return d_->symbols(); }
 const std::string& Interpreter::programName() const { return d_->programName(); }
 int Interpreter::cursorX() const { return d_->cursorX(); }

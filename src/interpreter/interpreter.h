@@ -125,6 +125,13 @@ public:
     // Whether the last call of Exec stopped on an error of the program (or an interrupt)
     // rather than after a single step or at a breakpoint: in step mode both give status 1.
     bool stoppedOnError() const;
+    // Why it stopped when no message said so: a division by zero, an assignment to a name
+    // never declared... (8-bit; empty after any other end, stop or message).
+    const std::string& stopReason() const;
+    // What the message of a stop was about when its text does not say: the file that RESET
+    // or REWRITE could not open, and why ("notes.txt : fichier introuvable"); 8-bit, empty
+    // when there is nothing to add.
+    const std::string& messageDetail() const;
     const std::vector<SymbolEntry>& symbols() const;
     const std::string& programName() const;
     int cursorX() const;

@@ -155,6 +155,7 @@ public:
     void InitPrg(const std::string& programName);
     // Runs (line = 0) or continues (line > 0) the program; see the driver.
     void Exec(LineList& lines, std::int32_t& line, std::int32_t& step, std::int32_t& outStatus);
+    void runLines(LineList& lines, std::int32_t& line, std::int32_t& step, std::int32_t& outStatus);
     int CloseAll();
     void ChercheEtiq(std::string& name, SymbolKind& kind, std::int32_t& index);
     std::int64_t Indice(const std::string& indexText) { return Indice(readIndex(indexText)); }
@@ -179,6 +180,10 @@ public:
     // Whether the last call of Exec stopped on an error of the program (or an interrupt)
     // rather than after a single step or at a breakpoint: in step mode both give status 1.
     bool stoppedOnError() const { return stoppedOnError_; }
+    // Why the last call of Exec stopped on an error when no message said so (8-bit).
+    const std::string& stopReason() const { return stopReason_; }
+    // What the message of the last stop was about, when the message does not say (8-bit).
+    const std::string& messageDetail() const { return messageDetail_; }
     const std::vector<SymbolEntry>& symbols() const { return symbols_; }
     const std::string& programName() const { return programName_; }
     int cursorX() const { return cursorX_; }
@@ -321,6 +326,8 @@ private:
 
     // Shows the message (with its argument, 8-bit) and stops the statement.
     void fail(Message message, std::string_view argument8bit = {});
+    // Stops the statement without a message, keeping why for the front ends.
+    void stopWithout(StopReason reason, std::string_view argument8bit = {});
     // A line of the program as the interpreter reads it: a breakpoint marker at its start is
     // not part of the program.
     static std::string lineText(const LineList& lines, std::int32_t index);
@@ -398,6 +405,10 @@ private:
     std::int32_t currentLine_ = 0;
     bool breakpoints_ = true;
     bool stoppedOnError_ = false;
+    // Whether the statement running showed a message, and why it stopped if it showed none.
+    bool messageShown_ = false;
+    std::string stopReason_;
+    std::string messageDetail_;
     std::uint64_t statementsRun_ = 0;
 
     std::vector<SymbolEntry> symbols_;

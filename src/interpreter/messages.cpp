@@ -18,35 +18,70 @@ constexpr std::string_view kNames[] = {
 #undef ZEF_MESSAGE_NAME_TEXT
 };
 
+constexpr std::string_view kReasonTexts[] = {
+#define ZEF_STOP_REASON_TEXT(name, text) text,
+    ZEF_STOP_REASONS(ZEF_STOP_REASON_TEXT)
+#undef ZEF_STOP_REASON_TEXT
+};
+
+constexpr std::string_view kReasonNames[] = {
+#define ZEF_STOP_REASON_NAME_TEXT(name, text) #name,
+    ZEF_STOP_REASONS(ZEF_STOP_REASON_NAME_TEXT)
+#undef ZEF_STOP_REASON_NAME_TEXT
+};
+
+// Whether an 8-bit text is a catalogue text (UTF-8) with any argument in place of its "%1".
+bool matchesText(std::string_view text, std::string_view text8bit) {
+    const auto at = text.find("%1");
+    if (at == std::string_view::npos) return utf8ToCp1252(std::string(text)) == text8bit;
+    // The argument stands where "%1" stood: the texts before and after it must match.
+    const std::string head = utf8ToCp1252(std::string(text.substr(0, at)));
+    const std::string tail = utf8ToCp1252(std::string(text.substr(at + 2)));
+    return text8bit.size() >= head.size() + tail.size() && text8bit.starts_with(head) && text8bit.ends_with(tail);
+}
+
+std::string withArgument(std::string_view text, std::string_view argument8bit) {
+    std::string out = utf8ToCp1252(std::string(text));
+    if (const auto at = out.find("%1"); at != std::string::npos) out.replace(at, 2, argument8bit);
+    return out;
+}
+
 } // namespace
 
 std::string_view messageName(Message message) { return kNames[static_cast<int>(message)]; }
 
 std::optional<Message> messageOf(std::string_view text8bit) {
-    for (int i = 0; i < kMessageCount; ++i) {
-        const auto message = static_cast<Message>(i);
-        const std::string_view text = messageText(message);
-        const auto at = text.find("%1");
-        if (at == std::string_view::npos) {
-            if (messageFor(message) == text8bit) return message;
-            continue;
-        }
-        // The argument stands where "%1" stood: the texts before and after it must match.
-        const std::string head = utf8ToCp1252(std::string(text.substr(0, at)));
-        const std::string tail = utf8ToCp1252(std::string(text.substr(at + 2)));
-        if (text8bit.size() >= head.size() + tail.size() && text8bit.starts_with(head) &&
-            text8bit.ends_with(tail))
-            return message;
-    }
+    for (int i = 0; i < kMessageCount; ++i)
+        if (matchesText(kTexts[i], text8bit)) return static_cast<Message>(i);
     return std::nullopt;
 }
 
 std::string_view messageText(Message message) { return kTexts[static_cast<int>(message)]; }
 
 std::string messageFor(Message message, std::string_view argument8bit) {
-    std::string text = utf8ToCp1252(std::string(messageText(message)));
-    if (const auto at = text.find("%1"); at != std::string::npos) text.replace(at, 2, argument8bit);
+    return withArgument(messageText(message), argument8bit);
+}
+
+std::string_view stopReasonText(StopReason reason) { return kReasonTexts[static_cast<int>(reason)]; }
+
+std::string stopReasonFor(StopReason reason, std::string_view argument8bit) {
+    return withArgument(stopReasonText(reason), argument8bit);
+}
+
+std::string_view stopReasonName(StopReason reason) { return kReasonNames[static_cast<int>(reason)]; }
+
+std::string stoppedBecause(std::string_view reason8bit) {
+    std::string text = utf8ToCp1252(std::string(kStopPrefix));
+    if (!reason8bit.empty()) text.append(" : ").append(reason8bit);
     return text;
+}
+
+std::optional<StopReason> stopReasonOf(std::string_view text8bit) {
+    const std::string prefix = utf8ToCp1252(std::string(kStopPrefix)) + " : ";
+    if (text8bit.starts_with(prefix)) text8bit.remove_prefix(prefix.size());
+    for (int i = 0; i < kStopReasonCount; ++i)
+        if (matchesText(kReasonTexts[i], text8bit)) return static_cast<StopReason>(i);
+    return std::nullopt;
 }
 
 } // namespace zef

@@ -103,4 +103,40 @@ std::string_view messageName(Message message);
 // it is one of the catalogue's.
 std::optional<Message> messageOf(std::string_view text8bit);
 
+// Why a run stopped when the statement that stopped it showed no message of its own. The
+// program's screen never shows these (what it shows stays as above); the IDE's error box,
+// zefrun and the grading reports name them, after kStopPrefix where a line says the run
+// stopped. The help's page of messages has an entry for each, under its name.
+// X(name, text)
+#define ZEF_STOP_REASONS(X)                                                                       \
+    X(UnknownTarget, "identificateur %1 inconnu") /* an assignment to an undeclared name */       \
+    X(DivisionByZero, "division par zéro")                                                        \
+    X(Overflow, "dépassement de capacité")    /* a result too large for its type */
+
+enum class StopReason : unsigned char {
+#define ZEF_STOP_REASON_NAME(name, text) name,
+    ZEF_STOP_REASONS(ZEF_STOP_REASON_NAME)
+#undef ZEF_STOP_REASON_NAME
+};
+
+inline constexpr int kStopReasonCount = 0
+#define ZEF_STOP_REASON_COUNT(name, text) +1
+    ZEF_STOP_REASONS(ZEF_STOP_REASON_COUNT)
+#undef ZEF_STOP_REASON_COUNT
+    ;
+
+// What a line that reports a stop without a message starts with, in UTF-8.
+inline constexpr std::string_view kStopPrefix = "Exécution arrêtée";
+
+std::string_view stopReasonText(StopReason reason);
+// The reason as the IDE and zefrun give it: 8-bit, "%1" replaced by the 8-bit argument.
+std::string stopReasonFor(StopReason reason, std::string_view argument8bit = {});
+// The reason's name as written above: its entry's anchor on the help's page of messages.
+std::string_view stopReasonName(StopReason reason);
+// The words of a stop without a message of its own, with its reason (8-bit in and out):
+// "Exécution arrêtée : division par zéro"; without a reason, the first words alone.
+std::string stoppedBecause(std::string_view reason8bit);
+// Which reason an 8-bit text gives, alone or after kStopPrefix and " : ".
+std::optional<StopReason> stopReasonOf(std::string_view text8bit);
+
 } // namespace zef

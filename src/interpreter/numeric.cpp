@@ -49,12 +49,10 @@ void InterpreterPrivate::IntegerExpression(const NumericExpressionText& e, std::
     if (runStatus_ > 0) return;
     const std::int64_t b = IntegerOperand(e.right);
     if (runStatus_ > 0) return;
-    // Division by zero stops the run without a message of its own.
+    // Division by zero, or a quotient beyond 32 bits, stops the run without a message of
+    // its own.
     const auto result = integerOperation(e.op, a, b);
-    if (!result) {
-        runStatus_ = StatusStop;
-        return;
-    }
+    if (!result) return stopWithout(b == 0 ? StopReason::DivisionByZero : StopReason::Overflow);
     text = formatInteger(*result);
 }
 
@@ -187,15 +185,11 @@ void InterpreterPrivate::RealExpression(const NumericExpressionText& e, std::str
     const double b = RealOperand(e.right);
     if (runStatus_ > 0) return;
     const auto result = realOperation(e.op, a, b);
-    if (!result) {
-        runStatus_ = StatusStop; // division by zero: no message of its own
-        return;
-    }
+    // Neither a division by zero nor a result too large for the format has a message of its
+    // own. (The operands are reals of the format: no operation on them gives "not a number".)
+    if (!result) return stopWithout(StopReason::DivisionByZero);
     const auto stored = roundToReal48(*result);
-    if (!stored) {
-        runStatus_ = StatusStop; // too large for the format, or not a number
-        return;
-    }
+    if (!stored) return stopWithout(StopReason::Overflow);
     text = formatReal(*stored, platform_.regional.decimalSeparator);
 }
 

@@ -29,6 +29,14 @@ InterpreterPrivate::~InterpreterPrivate() = default;
 
 void InterpreterPrivate::fail(Message message, std::string_view argument8bit) {
     if (platform_.messages) platform_.messages->showError(messageFor(message, argument8bit));
+    messageShown_ = true;
+    runStatus_ = StatusStop;
+}
+
+void InterpreterPrivate::stopWithout(StopReason reason, std::string_view argument8bit) {
+    // The first reason is the cause; whatever the statement's callers make of the failure
+    // follows from it.
+    if (stopReason_.empty()) stopReason_ = stopReasonFor(reason, argument8bit);
     runStatus_ = StatusStop;
 }
 

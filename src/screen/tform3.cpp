@@ -37,22 +37,28 @@ void showErrorBox(QWidget* parent, const QString& text) {
 }
 
 QString messageHelpTarget(const QString& message) {
-    const auto known = messageOf(toCp1252(message));
-    if (!known) return QStringLiteral("messages.html");
-    return QStringLiteral("messages.html#") + QString::fromLatin1(messageName(*known));
+    const std::string text = toCp1252(message);
+    if (const auto known = messageOf(text))
+        return QStringLiteral("messages.html#") + QString::fromLatin1(messageName(*known));
+    if (const auto reason = stopReasonOf(text))
+        return QStringLiteral("messages.html#") + QString::fromLatin1(stopReasonName(*reason));
+    return QStringLiteral("messages.html");
 }
 
 void showRunErrorBox(QWidget* parent, const QString& message, int line, const QString& lineText,
-                     const std::function<void(const QString& target)>& openHelp) {
+                     const std::function<void(const QString& target)>& openHelp, const QString& detail) {
     QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), message, QMessageBox::Ok, parent);
     box.setObjectName(QStringLiteral("RunErrorBox"));
     // The message may quote the program (a name, a value): shown as it is, never as markup.
     box.setTextFormat(Qt::PlainText);
     // The line goes as rich text that holds it escaped, so that "<", ">" and "&" of the
     // program show as themselves whatever the label makes of the text.
+    QString informative;
     if (line > 0)
-        box.setInformativeText(QStringLiteral("<p>%1</p>")
-                                   .arg(QStringLiteral("Ligne %1 : %2").arg(line).arg(lineText.trimmed()).toHtmlEscaped()));
+        informative += QStringLiteral("<p>%1</p>")
+                           .arg(QStringLiteral("Ligne %1 : %2").arg(line).arg(lineText.trimmed()).toHtmlEscaped());
+    if (!detail.isEmpty()) informative += QStringLiteral("<p>%1</p>").arg(detail.toHtmlEscaped());
+    if (!informative.isEmpty()) box.setInformativeText(informative);
     QPushButton* help = openHelp ? box.addButton(QStringLiteral("Aide sur ce message"), QMessageBox::HelpRole)
                                  : nullptr;
     box.setDefaultButton(QMessageBox::Ok);
@@ -211,8 +217,15 @@ void TForm3::bringToFront(bool takeKeyboard) {
 
 void TForm3::prepare(const std::string& caption) {
     // A new document has no file name; the caption names it as its editor's title does.
-    setWindowTitle(fromCp1252(caption) + shownName_);
+    caption_ = fromCp1252(caption) + shownName_;
+    setRunState(QString::fromUtf8(kRunningState));
     bringToFront(false);
+}
+
+void TForm3::setRunState(const QString& state) {
+    runState_ = state;
+    if (!caption_.isEmpty()) setWindowTitle(state.isEmpty() ? caption_ : caption_ + QStringLiteral(" - ") + state);
+    emit runStateChanged(state);
 }
 
 void TForm3::drawText(int x, int y, const std::string& text) {
@@ -299,7 +312,9 @@ std::string TForm3::readLine(int x, int y) {
     });
     retry.start(50);
     const int barWidth = vbar_->isVisible() ? vbar_->width() : 0;
+    setRunState(QString::fromUtf8(kWaitingState));
     const QString typed = inputLine_->ask(at, std::max(width() - barWidth - at.x() - 10, 40));
+    setRunState(QString::fromUtf8(kRunningState));
     return toCp1252(typed);
 }
 

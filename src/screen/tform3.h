@@ -42,6 +42,10 @@ private:
     QString outputFile_;
 };
 
+// Where a run stands while the driver runs it (see setRunState).
+inline constexpr const char* kRunningState = "Exécution...";
+inline constexpr const char* kWaitingState = "En attente d'une saisie";
+
 class TForm3 : public QWidget, public Screen, public MessageSink, public PollHook {
     Q_OBJECT
 public:
@@ -101,8 +105,14 @@ public:
     // PollHook
     bool poll() override;
 
+    // Where the run stands ("Exécution...", "Pas à pas ligne 9"...): shown after the
+    // program's name in the window's title, and told to whoever shows it elsewhere.
+    void setRunState(const QString& state);
+    QString runState() const { return runState_; }
+
 signals:
     void runningChanged(bool running);
+    void runStateChanged(const QString& state);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -143,6 +153,8 @@ private:
     bool inputLeft_ = false;       // ... and has lost the activation since
     QStringList runErrors_;
     QString shownName_;
+    QString caption_; // the title without the run's state
+    QString runState_;
     bool interruptRequested_ = false;
     bool running_ = false;
     qint64 lastPoll_ = 0;
@@ -152,10 +164,11 @@ private:
 void showErrorBox(QWidget* parent, const QString& text);
 
 // The box of an error of the program: the message as the run words it, below it the line
-// it stopped at ("Ligne 12 : P := N * J;", line counted from 1; none when line is 0), and
-// a button "Aide sur ce message" that opens the help's entry for the message.
+// it stopped at ("Ligne 12 : P := N * J;", line counted from 1; none when line is 0) and
+// what the message was about when its text does not say (the file of an "Erreur
+// Entrée/Sortie"), and a button "Aide sur ce message" that opens the help's entry for the message.
 void showRunErrorBox(QWidget* parent, const QString& message, int line, const QString& lineText,
-                     const std::function<void(const QString& target)>& openHelp);
+                     const std::function<void(const QString& target)>& openHelp, const QString& detail = {});
 // The help's entry for a message a run shows: "messages.html#Name", or the page itself for
 // a message of the platform.
 QString messageHelpTarget(const QString& message);

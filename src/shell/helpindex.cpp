@@ -114,6 +114,14 @@ void HelpIndex::load(std::string_view text, std::vector<std::string>* errors) {
     }
 }
 
+const HelpKeyword* HelpIndex::entryFor(std::string_view word) const {
+    const std::string k = fold(word);
+    if (k.empty()) return nullptr;
+    for (const HelpKeyword& entry : entries_)
+        if (fold(entry.keyword) == k) return &entry;
+    return nullptr;
+}
+
 std::vector<HelpKeyword> HelpIndex::search(std::string_view key) const {
     const std::string k = fold(key);
     struct Ranked {

@@ -40,6 +40,9 @@ public:
     // the order of the index. An empty key gives every entry.
     std::vector<HelpKeyword> search(std::string_view key) const;
 
+    // The first entry whose keyword is this word (compared as search compares), or none.
+    const HelpKeyword* entryFor(std::string_view word) const;
+
     // True when several entries share this keyword (compared as search compares).
     bool isShared(const HelpKeyword& entry) const;
 

@@ -1,7 +1,8 @@
 // Zef Pascal: the IDE. --help and --version answer at once, without a display. A start
 // on a display where this user's frame is already open hands its files to that frame
 // and ends. Otherwise start-up shows the splash window while the windows are created,
-// then the maximised frame; program files given as arguments are opened.
+// then the maximised frame; program files given as arguments are opened, else the last
+// program or a new one, with the screen window beside it.
 #include "aboutbox.h"
 #include "commandline.h"
 #include "french.h"
@@ -77,5 +78,6 @@ int main(int argc, char** argv) {
     // Documents left unsaved by a session that ended without closing them (a crash, a
     // power cut) are offered back.
     mainForm.offerRecovery();
+    mainForm.openStartingProgram();
     return app.exec();
 }

@@ -2,11 +2,13 @@
 
 #include "aboutbox.h"
 #include "debugwindows.h"
+#include "editing.h"
 #include "essaisview.h"
 #include "generators.h"
 #include "helpviewer.h"
 #include "qttext.h"
 #include "regional.h"
+#include "settingsfile.h"
 #include "tcalendrier.h"
 #include "teditor.h"
 #include "text.h"
@@ -29,6 +31,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QTextBlock>
 #include <QPageSetupDialog>
 #include <QPainter>
 #include <QPrinter>
@@ -89,6 +92,11 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
 
     // The single-instance windows of the editing commands, shared by the editors.
     generators_ = std::make_unique<GeneratorWindows>(this);
+    // The keyword list says what each word does, as the help's index names its entry.
+    generators_->MotsCle->setExplainer([this](const QString& word) {
+        const HelpKeyword* entry = help_->index().entryFor(word.toStdString());
+        return entry ? QString::fromStdString(entry->title) : QString();
+    });
     buildMenus();
     buildDebuggingViews();
     buildEssaisView();
@@ -221,7 +229,7 @@ void TMainForm::buildMenus() {
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("&Voir"));
     view->setObjectName("N7");
-    child(addItem(view, "subs1", "&Procedures...", "voir liste des subs", [this] { onEditor(&TEditeur::ListeSubs); }, QKeySequence(Qt::Key_F2)));
+    child(addItem(view, "subs1", "&Procédures...", "voir liste des subs", [this] { onEditor(&TEditeur::ListeSubs); }, QKeySequence(Qt::Key_F2)));
     child(addItem(view, "Tabledessymboles1", "&Table des symboles", "Afficher la table des symboles", [this] { Stats(); }));
     child(addItem(view, "Examinervariable1", "&Examiner variable...", "Voir la valeur de la variable", [this] { Examiner(); }));
 
@@ -253,12 +261,12 @@ void TMainForm::buildMenus() {
     program->setObjectName("Ptogrammer1");
     child(addItem(program, "Motscl1", "&Mots clé...", " Les instructions pascal", [this] { onEditor(&TEditeur::Instructions); }));
     child(addItem(program, "BoucleFor1", "Boucle &For...", "Générer boucle For", [this] { onEditor(&TEditeur::Forg); }));
-    child(addItem(program, "Bouclewhile1", "Boucle Whille...", "Générer boucle while", [this] { onEditor(&TEditeur::whileg); }));
+    child(addItem(program, "Bouclewhile1", "Boucle &Whille...", "Générer boucle while", [this] { onEditor(&TEditeur::whileg); }));
     child(addItem(program, "BoucleRepeat1", "Boucle &Repeat...", "Générer boucle Repeat", [this] { onEditor(&TEditeur::Dog); }));
     child(addItem(program, "ConditionIf1", "Condition &If...", "Générer condition If", [this] { onEditor(&TEditeur::Ifg); }));
     child(addItem(program, "Lecturefichier1", "&Lecture fichier...", "Ouvrir un fichier en lecture", [this] { onEditor(&TEditeur::Liref); }));
     child(addItem(program, "Ecriturefichier1", "&Ecriture fichier...", "Ouvrir un fichier en écriture", [this] { onEditor(&TEditeur::Ecriref); }));
-    child(addItem(program, "Impression1", "&Impression", "Ouvrir l'imprimante", [this] { onEditor(&TEditeur::Imprimf); }));
+    child(addItem(program, "Impression1", "Im&pression", "Ouvrir l'imprimante", [this] { onEditor(&TEditeur::Imprimf); }));
 
     QMenu* tools = menuBar()->addMenu(QStringLiteral("&Utilitaires"));
     tools->setObjectName("N8");
@@ -312,8 +320,19 @@ void TMainForm::contextHelp() {
             topic = w->property("helpTopic").toString();
         popup->close();
     }
-    if (topic.isEmpty()) help_->showContents();
-    else help_->showTopic(topic);
+    if (!topic.isEmpty()) return help_->showTopic(topic);
+    // In a program: the entry of the word at the caret, or the search on it when the index
+    // has no entry of that name (a variable of the program, a misspelt word).
+    TEditeur* editor = activeEditor();
+    if (editor && QApplication::focusWidget() == editor->Memo1) {
+        const QTextCursor caret = editor->Memo1->textCursor();
+        const QString word = QString::fromStdString(
+            editor::WordAt(caret.block().text().toLatin1().toStdString(), caret.positionInBlock()));
+        if (const HelpKeyword* entry = help_->index().entryFor(word.toStdString()))
+            return help_->showTopic(QString::fromStdString(entry->target));
+        if (!word.isEmpty()) return help_->showSearch(word);
+    }
+    help_->showContents();
 }
 
 void TMainForm::buildToolBar() {
@@ -504,6 +523,19 @@ void TMainForm::warnBackupsOff() {
     QMessageBox::warning(this, windowTitle(), text);
 }
 
+void TMainForm::openStartingProgram() {
+    if (!editors().isEmpty()) return;
+    if (const auto settings = openSettings()) {
+        const QString last = settings->value(QStringLiteral("session/dernierProgramme")).toString();
+        if (!last.isEmpty() && QFileInfo(last).isFile()) openPath(last);
+    }
+    TEditeur* editor = editors().isEmpty() ? FileNew() : activeEditor();
+    form3_->show();
+    // The keyboard stays with the program.
+    activateWindow();
+    if (editor) editor->Memo1->setFocus(Qt::OtherFocusReason);
+}
+
 void TMainForm::offerRecovery() {
     if (!recovery_) return warnBackupsOff();
     std::vector<SkippedBackup> skipped;
@@ -618,11 +650,15 @@ void TMainForm::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    // The program in front is the one the next start opens.
+    const TEditeur* front = activeEditor();
+    const QString last = front ? front->DocumentPath : QString();
     mdiArea_->closeAllSubWindows();
     if (!mdiArea_->subWindowList().isEmpty()) {
         event->ignore();
         return;
     }
+    if (const auto settings = openSettings()) settings->setValue(QStringLiteral("session/dernierProgramme"), last);
     // Programs and file dialogs may have changed the current directory.
     if (!StartDirectory.isEmpty()) QDir::setCurrent(StartDirectory);
     form3_->CloseAll();

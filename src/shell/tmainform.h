@@ -72,11 +72,17 @@ public:
     QAction* action(const QString& objectName) const;
     QLabel* statusLine() const { return StatusLine; }
     QLabel* timePanel() const { return Panel2; }
+    // Where the last run stands ("Exécution...", "Arrêté ligne 8 : ...").
+    QLabel* runStatePanel() const { return runStatePanel_; }
     const QString& startDirectory() const { return StartDirectory; }
     // Backs up every modified document (every minute) and drops the backups of the others.
     bool backupDocuments(); // false when a backup could not be written
     // Offers back the documents that a session which did not end left unsaved.
     void offerRecovery();
+    // The first screen, when no file was given or taken back: the program that was active
+    // at the last exit if it still exists, else a new one from the template, with the
+    // screen window beside it, ready for F9.
+    void openStartingProgram();
     RecoveryStore* recoveryStore() const { return recovery_.get(); }
 
     // The debugging windows: the symbol listing, the examine window, the run parameters
@@ -163,6 +169,7 @@ private:
     QMdiArea* mdiArea_;
     QLabel* StatusLine;
     QLabel* Panel2;
+    QLabel* runStatePanel_ = nullptr;
     QTimer* Timer1;
     QToolBar* SpeedPanel;
     QMenu* Window1 = nullptr;

@@ -99,8 +99,13 @@ void TMainForm::buildConveniences() {
     caretPanel_ = new QLabel(this);
     caretPanel_->setObjectName("CaretPanel");
     caretPanel_->setMinimumWidth(caretPanel_->fontMetrics().horizontalAdvance(QStringLiteral("Ligne 00000, colonne 000")));
+    // Where the run stands, in sight whatever the menus' hints say beside it.
+    runStatePanel_ = new QLabel(this);
+    runStatePanel_->setObjectName("RunStatePanel");
+    connect(form3_, &TForm3::runStateChanged, runStatePanel_, &QLabel::setText);
     // Before the time, which stays at the right end.
     statusBar()->removeWidget(Panel2);
+    statusBar()->addPermanentWidget(runStatePanel_);
     statusBar()->addPermanentWidget(caretPanel_);
     statusBar()->addPermanentWidget(Panel2);
     Panel2->show();

@@ -18,6 +18,7 @@
 // the first section are a description.
 #include "messages.h"
 #include "scratch.h"
+#include "text.h"
 
 #include <gtest/gtest.h>
 
@@ -223,16 +224,30 @@ TEST(Messages, EveryMessageIsShownAtItsLineBySomeCase) {
                     shown.push_back(line.substr(after + 2));
             }
         }
-    auto matches = [](const std::string& line, std::string_view text) {
+    auto matchesAlone = [](const std::string& line, std::string_view text) {
         const auto hole = text.find("%1");
         if (hole == std::string_view::npos) return line == text;
         const std::string_view before = text.substr(0, hole), after = text.substr(hole + 2);
         return line.size() > before.size() + after.size() && line.starts_with(before) && line.ends_with(after);
     };
+    // A message may be followed by what it was about, in parentheses.
+    auto matches = [&](const std::string& line, std::string_view text) {
+        if (matchesAlone(line, text)) return true;
+        const auto open = line.rfind(" (");
+        return open != std::string::npos && line.ends_with(")") && matchesAlone(line.substr(0, open), text);
+    };
     for (int i = 0; i < zef::kMessageCount; ++i) {
         const auto message = static_cast<zef::Message>(i);
         if (message == zef::Message::Interrupted) continue;
         const std::string_view text = zef::messageText(message);
+        EXPECT_TRUE(std::any_of(shown.begin(), shown.end(), [&](const std::string& l) { return matches(l, text); }))
+            << "no case shows \"" << text << "\"";
+    }
+    // So is every reason of a stop that has no message of its own.
+    for (int i = 0; i < zef::kStopReasonCount; ++i) {
+        const auto reason = static_cast<zef::StopReason>(i);
+        const std::string text =
+            zef::cp1252ToUtf8(zef::stoppedBecause(zef::utf8ToCp1252(std::string(zef::stopReasonText(reason)))));
         EXPECT_TRUE(std::any_of(shown.begin(), shown.end(), [&](const std::string& l) { return matches(l, text); }))
             << "no case shows \"" << text << "\"";
     }

@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QLabel>
 #include <QClipboard>
 #include <QFile>
 #include <QInputMethodEvent>
@@ -132,15 +133,35 @@ TEST_F(Editing, ACancelledOrIncompleteGeneratorChangesNothing) {
     editor.Forg();
     unchanged();
     EXPECT_FALSE(windows.BoucleFor->accepted());
-    whenShown<TBoucleFor>([](TBoucleFor& d) {
+    // OK with a part missing says which, in the dialog that stays open; once told, the
+    // learner may still cancel.
+    QStringList said;
+    whenShown<TBoucleFor>([&said](TBoucleFor& d) {
         d.Edit1->clear();
         d.Button1->click();
+        if (d.isVisible() && d.missingLabel->isVisible()) said << d.missingLabel->text();
+        d.Button2->click();
     });
     editor.Forg();
     unchanged();
-    whenShown<TConditionIf>([](TConditionIf& d) { d.Button1->click(); }); // no operator chosen
+    whenShown<TConditionIf>([&said](TConditionIf& d) {
+        d.Edit1->setText("X");
+        d.RadioGroup1->setExclusive(false);
+        for (QAbstractButton* b : d.RadioGroup1->buttons()) b->setChecked(false);
+        d.RadioGroup1->setExclusive(true);
+        d.Button1->click(); // no operator chosen
+        if (d.isVisible() && d.missingLabel->isVisible()) said << d.missingLabel->text();
+        d.Edit1->clear();
+        d.Button1->click(); // nor the first operand
+        if (d.isVisible()) said << d.missingLabel->text();
+        QTest::keyClick(d.Edit1, Qt::Key_Escape);
+    });
     editor.Ifg();
     unchanged();
+    ASSERT_EQ(said.size(), 3);
+    EXPECT_TRUE(said[0].contains(QStringLiteral("compteur"))) << said[0].toStdString();
+    EXPECT_TRUE(said[1].contains(QStringLiteral("opérateur"))) << said[1].toStdString();
+    EXPECT_TRUE(said[2].contains(QStringLiteral("opérande 1"))) << said[2].toStdString();
 }
 
 TEST_F(Editing, FindGoesBothWaysWithItsOptionsAndSaysWhatItDidNotFind) {

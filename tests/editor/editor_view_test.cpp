@@ -7,6 +7,7 @@
 #include "teditor.h"
 #include "tform12.h"
 #include "tform3.h"
+#include "viewsettings.h"
 #include "whenshown.h"
 
 #include <QApplication>
@@ -149,13 +150,13 @@ TEST_F(EditorWindow, GoingToALine) {
 TEST_F(EditorWindow, TheFixedWidthFontKeepsTheSizeAndFollowsTheZoom) {
     const int designed = QFontInfo(editor.Memo1->font()).pixelSize();
     editor.setFixedPitch(true);
-    EXPECT_TRUE(QFontInfo(editor.Memo1->font()).fixedPitch());
+    EXPECT_TRUE(view::glyphsOfOneWidth(editor.Memo1->font()));
     EXPECT_EQ(QFontInfo(editor.Memo1->font()).pixelSize(), designed);
     editor.setZoom(2.0);
-    EXPECT_TRUE(QFontInfo(editor.Memo1->font()).fixedPitch());
+    EXPECT_TRUE(view::glyphsOfOneWidth(editor.Memo1->font()));
     EXPECT_EQ(editor.Memo1->font().pixelSize(), 34);
     editor.setFixedPitch(false);
-    EXPECT_FALSE(QFontInfo(editor.Memo1->font()).fixedPitch());
+    EXPECT_FALSE(view::glyphsOfOneWidth(editor.Memo1->font()));
     EXPECT_EQ(editor.Memo1->font().pixelSize(), 34);
     editor.setZoom(1.0);
     EXPECT_EQ(QFontInfo(editor.Memo1->font()).pixelSize(), designed);

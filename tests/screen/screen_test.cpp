@@ -67,7 +67,7 @@ struct ScreenWindow : ::testing::Test {
 
 TEST_F(ScreenWindow, WritelnDrawsTheTextAndMovesTheCursor) {
     EXPECT_EQ(run({"PROGRAM Essai;", "BEGIN", "  WRITELN('Bonjour');", "  WRITE('x');", "END."}), 0);
-    EXPECT_EQ(screen.windowTitle(), "ZuzOvozov - ESSAI.PAS");
+    EXPECT_EQ(screen.windowTitle(), "ZuzOvozov - ESSAI.PAS - " + screen.runState());
     EXPECT_TRUE(screen.isVisible());
     const QFontMetrics fm(screen.screenFont());
     const int width = fm.horizontalAdvance("Bonjour");

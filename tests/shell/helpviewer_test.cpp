@@ -246,6 +246,9 @@ ExampleRun run(const Example& e) {
     for (const auto& s : screen.shown) r.messages << QString::fromStdString(zef::cp1252ToUtf8(s));
     for (const auto& m : messages.messages) r.messages << QString::fromStdString(m);
     for (const auto& m : messages.messages) r.errors << QString::fromStdString(m);
+    // A stop without a message, as the IDE's error box words it.
+    if (!interpreter.stopReason().empty())
+        r.errors << QString::fromStdString(zef::cp1252ToUtf8(zef::stoppedBecause(interpreter.stopReason())));
     if (!r.abandoned.empty()) r.errors << QString::fromStdString(r.abandoned);
     return r;
 }
@@ -331,15 +334,22 @@ TEST(HelpIndexFile, EveryEntryAndTopicResolves) {
 
 namespace {
 
-// The identifiers of the run's messages, in the catalogue's order: the anchors of their
-// entries on the page of messages.
+// The identifiers of the run's messages, in the catalogue's order, then those of the
+// reasons of a stop without a message: the anchors of their entries on the page of messages.
 const char* const kMessageNames[] = {
 #define ZEF_TEST_MESSAGE_NAME(name, text) #name,
-    ZEF_MESSAGES(ZEF_TEST_MESSAGE_NAME)
+    ZEF_MESSAGES(ZEF_TEST_MESSAGE_NAME) ZEF_STOP_REASONS(ZEF_TEST_MESSAGE_NAME)
 #undef ZEF_TEST_MESSAGE_NAME
 };
+constexpr int kEntryCount = zef::kMessageCount + zef::kStopReasonCount;
 
+// A message, or a reason as the IDE's error box words it.
 QString catalogueText(int index) {
+    if (index >= zef::kMessageCount) {
+        const auto reason = static_cast<zef::StopReason>(index - zef::kMessageCount);
+        const std::string withPlaceholder = zef::utf8ToCp1252(std::string(zef::stopReasonText(reason)));
+        return QString::fromStdString(zef::cp1252ToUtf8(zef::stoppedBecause(withPlaceholder)));
+    }
     const std::string_view text = zef::messageText(static_cast<zef::Message>(index));
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
@@ -420,7 +430,7 @@ std::map<QString, MessageEntry> messageEntries() {
 TEST(HelpMessagesPage, ExplainsEveryMessageOfTheCatalogue) {
     const auto entries = messageEntries();
     QSet<QString> names;
-    for (int i = 0; i < zef::kMessageCount; ++i) {
+    for (int i = 0; i < kEntryCount; ++i) {
         const QString name = QString::fromLatin1(kMessageNames[i]);
         names.insert(name);
         SCOPED_TRACE(name.toStdString());
@@ -458,7 +468,7 @@ TEST(HelpMessagesPage, ExplainsEveryMessageOfTheCatalogue) {
 TEST(HelpMessagesPage, EachFaultyExampleGivesItsMessageAndItsCorrectionRuns) {
     const auto entries = messageEntries();
     int faultyRuns = 0;
-    for (int i = 0; i < zef::kMessageCount; ++i) {
+    for (int i = 0; i < kEntryCount; ++i) {
         const QString name = QString::fromLatin1(kMessageNames[i]);
         const auto it = entries.find(name);
         // An entry without its example fails the test above.

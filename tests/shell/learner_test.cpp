@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileIconProvider>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -346,8 +347,9 @@ TEST_F(Learner, AFreshRunStartsOnAClearScreenAndAContinuedRunKeepsIt) {
     form.action("Continuer2")->trigger(); // on from the breakpoint
     EXPECT_EQ(form.screen().record().plainText().trimmed(), "Ton nom ? Bob\nfin");
     EXPECT_TRUE(boxes.isEmpty());
-    // The screen names the new document as its window does.
-    EXPECT_TRUE(form.screen().windowTitle().endsWith(e->documentName()));
+    // The screen names the new document as its window does, then where the run stands.
+    EXPECT_TRUE(form.screen().windowTitle().contains(e->documentName() + " - " + form.screen().runState()))
+        << form.screen().windowTitle().toStdString();
     EXPECT_FALSE(e->documentName().isEmpty());
 }
 
@@ -444,4 +446,55 @@ TEST(Settings, ANamedPipeInPlaceOfTheSettingsFileDoesNotHoldTheStart) {
         form.action("FileCloseItem")->trigger();
     }
     QFile::remove(path);
+}
+
+// Where the run stands is in sight at every moment: in the status bar and the screen's
+// title alike, the line it stopped at marked in the program, and a stop without a message
+// of its own (a division by zero) told in the error box with its line.
+TEST_F(Learner, TheRunStateAndTheStoppedLineShowWhereTheRunStands) {
+    TEditeur* e = newDocument("Program un;\nvar I, J: integer;\nvar S: string;\nbegin\n  readln(S);\n"
+                              "»  I := 10;\n  J := I \\ 0;\nend.");
+    QStringList errors, states;
+    e->runErrorHook = [&](const QString& message, int line, const QString&) {
+        errors << QStringLiteral("%1|%2").arg(line).arg(message);
+    };
+    auto state = [&] {
+        const QString panel = form.runStatePanel()->text();
+        EXPECT_TRUE(form.screen().windowTitle().endsWith(" - " + panel)) << form.screen().windowTitle().toStdString();
+        return panel;
+    };
+    QString whileWaiting;
+    QTimer::singleShot(0, [&] {
+        QDeadlineTimer cap(5000);
+        while (!form.inputLine().waiting() && !cap.hasExpired()) QApplication::processEvents();
+        whileWaiting = state();
+        emit form.inputLine().Edit1->returnPressed();
+    });
+    form.action("Excuter1")->trigger(); // to the breakpoint
+    EXPECT_EQ(whileWaiting, QString::fromUtf8(kWaitingState));
+    states << state();
+    EXPECT_EQ(e->markedStopLine(), 5);
+    form.action("Pasapas")->trigger();
+    form.action("Continuer2")->trigger(); // one step
+    states << state();
+    EXPECT_EQ(e->markedStopLine(), 6);
+    form.action("Pasapas")->trigger();
+    form.action("Continuer2")->trigger(); // the division by zero
+    states << state();
+    EXPECT_EQ(e->markedStopLine(), 6);
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors[0].startsWith("7|") && errors[0].contains(QStringLiteral("division par zéro"))) << errors[0].toStdString();
+    // Each stop named its line and how the run came there, the error with its reason.
+    ASSERT_EQ(states.size(), 3);
+    EXPECT_TRUE(states[0].contains("6") && states[1].contains("7") && states[2].contains("7")) << states.join('|').toStdString();
+    EXPECT_EQ(QSet<QString>(states.begin(), states.end()).size(), 3) << states.join("|").toStdString();
+    EXPECT_TRUE(states[2].endsWith(errors[0].section('|', 1))) << states[2].toStdString();
+
+    // A run to its end marks nothing and says so.
+    e->Memo1->selectAll();
+    e->Memo1->insertPlainText("Program un;\nbegin\nend.");
+    form.action("Excuter1")->trigger();
+    EXPECT_EQ(e->markedStopLine(), -1);
+    EXPECT_FALSE(states.contains(state()));
+    EXPECT_EQ(errors.size(), 1);
 }

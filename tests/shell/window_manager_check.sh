@@ -89,7 +89,10 @@ start_ide() {
 start_ide
 
 active_is() { [ "$(xdotool getactivewindow getwindowname 2>/dev/null)" = "$1" ]; }
-screen_window() { window_named "ZuzOvozov - lire.pas"; }
+# The screen window's title is the program's name, then where the run stands.
+screen_title="ZuzOvozov - lire.pas - "
+active_is_screen() { case "$(xdotool getactivewindow getwindowname 2>/dev/null)" in "$screen_title"*) true ;; *) false ;; esac; }
+screen_window() { window_named "$screen_title" prefix; }
 # Succeeds when window $1 stands above window $2 in the window manager's stacking order.
 above() {
   local order
@@ -103,11 +106,18 @@ above() {
   [ $pos1 -gt $pos2 ] && [ $pos2 -ge 0 ]
 }
 
-# The managed window with exactly this title (the window manager's list, not a search of
-# every X window: transient helper windows come and go meanwhile).
+# The managed window with exactly this title, or with a title that starts with it when
+# $2 is "prefix" (the window manager's list, not a search of every X window: transient
+# helper windows come and go meanwhile).
 window_named() {
+  local name
   for w in $(xprop -root _NET_CLIENT_LIST 2>/dev/null | sed 's/.*# //; s/,/ /g'); do
-    [ "$(xdotool getwindowname "$w" 2>/dev/null)" = "$1" ] && { echo "$w"; return; }
+    name=$(xdotool getwindowname "$w" 2>/dev/null)
+    if [ "${2:-}" = prefix ]; then
+      case "$name" in "$1"*) echo "$w"; return ;; esac
+    elif [ "$name" = "$1" ]; then
+      echo "$w"; return
+    fi
   done
 }
 frame_window() { window_named "Zef Pascal"; }
@@ -134,9 +144,9 @@ for attempt in $(seq 1 40); do
   [ -n "$(screen_window)" ] && break
   sleep 0.25
 done
-until_true active_is "ZuzOvozov - lire.pas" || fail "the screen window is not active while the program waits for input (active: $(xdotool getactivewindow getwindowname))"
+until_true active_is_screen || fail "the screen window is not active while the program waits for input (active: $(xdotool getactivewindow getwindowname))"
 screen=$(screen_window)
-[ -n "$screen" ] || fail "no window titled exactly 'ZuzOvozov - lire.pas'"
+[ -n "$screen" ] || fail "no window titled '${screen_title}...'"
 above "$screen" "$frame" || fail "the screen window is behind the frame while the program waits for input"
 
 xdotool type --delay 20 "Zoe"
@@ -167,7 +177,7 @@ xdotool key e   # "Enregistrer l'image..."
 until_true window_shown "Enregistrer l'image" || fail "the screen window's save dialog did not open"
 xdotool key Escape
 until_true sh -c "! xdotool search --name \"^Enregistrer l'image\$\"" || fail "the save dialog did not close"
-until_true active_is "ZuzOvozov - lire.pas" || fail "the screen window did not get the keyboard back"
+until_true active_is_screen || fail "the screen window did not get the keyboard back"
 xdotool key alt+u a
 until_true window_shown "Calculatrice" || fail "Alt+U from the screen window did not open the frame's menu"
 xdotool key Escape
