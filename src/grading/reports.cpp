@@ -273,7 +273,8 @@ std::string jsonLinesReport(const std::vector<ProgramResult>& results) {
                    ",\"essai\":" + jsonString(result.caseName) + ",\"reussi\":" + (result.passed() ? "true" : "false") +
                    ",\"verdict\":" + jsonString(verdictName(result.verdict)) + ",\"cle\":" +
                    jsonString(verdictKey(result.verdict)) + ",\"texte\":" + jsonString(verdictText(result));
-            if (result.verdict == Verdict::Error || result.verdict == Verdict::InputExhausted)
+            if (result.verdict == Verdict::Error || result.verdict == Verdict::InputExhausted ||
+                (result.verdict == Verdict::TooLong && result.line > 0))
                 out += ",\"ligne\":" + std::to_string(result.line);
             if (result.verdict == Verdict::Error || result.verdict == Verdict::NotRun)
                 out += ",\"message\":" + jsonString(result.message);

@@ -37,8 +37,10 @@ TEST(Verdicts, EachWayARunEndsHasItsVerdict) {
         {ended(0), Verdict::Passed},
         {ended(1, EndRecord{1, 7, "message"}), Verdict::Error, 7},
         {ended(2, EndRecord{2, 9, "Erreur E/S 29"}), Verdict::Error, 9},
-        {ended(3), Verdict::TooLong},
-        {ended(4), Verdict::TooLong},
+        // A bound names the line that was running; a record of another status names none.
+        {ended(3, EndRecord{3, 12, "Trop long : plus de 10 instructions"}), Verdict::TooLong, 12},
+        {ended(4, EndRecord{4, 3, "Trop long : plus de 1 s de calcul"}), Verdict::TooLong, 3},
+        {ended(4, EndRecord{3, 3, "Trop long : plus de 10 instructions"}), Verdict::TooLong},
         {ended(5), Verdict::OutputTooLong},
         {ended(6), Verdict::TooMuchWriting},
         // A stop that zefrun did not explain, or explained as another status, is no verdict
@@ -60,6 +62,18 @@ TEST(Verdicts, EachWayARunEndsHasItsVerdict) {
         EXPECT_EQ(result.unconfined, cases[i].run.status == 69) << i;
     }
     EXPECT_EQ(verdictText(judge(cases[1].run, "", false)), "Erreur ligne 7 : message");
+    // The line of a run stopped by a bound is in its text, and in its JSON line as "ligne";
+    // the clock's bound knows no line.
+    const CaseResult bounded = judge(cases[3].run, "", false);
+    EXPECT_EQ(verdictText(bounded).rfind(verdictName(Verdict::TooLong), 0), 0u);
+    EXPECT_NE(verdictText(bounded).find("ligne 12"), std::string::npos) << verdictText(bounded);
+    EXPECT_EQ(verdictText(judge(timedOut, "", false)), verdictName(Verdict::TooLong));
+    ProgramResult program;
+    program.cases = {bounded, judge(timedOut, "", false)};
+    const std::string json = jsonLinesReport({program});
+    EXPECT_NE(json.find("\"cle\":\"trop_long\""), std::string::npos) << json;
+    EXPECT_NE(json.find("\"ligne\":12"), std::string::npos) << json;
+    EXPECT_EQ(json.find("\"ligne\":", json.find('\n')), std::string::npos) << json;
 }
 
 TEST(Verdicts, AStoppedRunIsJudgedByItsErrorNotByWhatFailedAfterIt) {
