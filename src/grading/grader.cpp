@@ -25,6 +25,12 @@ const CaseResult* ProgramResult::firstFailure() const {
     return nullptr;
 }
 
+double ProgramResult::seconds() const {
+    double total = 0;
+    for (const CaseResult& result : cases) total += result.seconds;
+    return total;
+}
+
 unsigned defaultJobs() {
     cpu_set_t set;
     if (::sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 0)

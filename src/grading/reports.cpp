@@ -3,6 +3,7 @@
 #include "text.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <map>
 
@@ -38,6 +39,26 @@ std::string shortened(std::string_view utf8, std::size_t maxChars) {
 }
 
 } // namespace
+
+namespace {
+
+// A number with a point before its decimals, whatever the C locale of the process says
+// (the IDE's Qt sets it from the environment, and printf would then write a comma).
+std::string decimalWithPoint(double value, int decimals) {
+    char text[64];
+    const auto [end, error] = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+    return error == std::errc() ? std::string(text, end) : std::string("0");
+}
+
+} // namespace
+
+std::string frenchDecimal(double value, int decimals) {
+    std::string out = decimalWithPoint(value, decimals);
+    if (const std::size_t point = out.find('.'); point != std::string::npos) out[point] = ',';
+    return out;
+}
+
+std::string frenchSeconds(double seconds) { return frenchDecimal(seconds, 3) + " s"; }
 
 std::string terminalText(std::string_view raw) {
     const std::string text = asUtf8(raw);
@@ -128,22 +149,19 @@ std::string jsonString(std::string_view raw) {
     return out + "\"";
 }
 
-std::string csvField(std::string_view raw) {
+std::string csvField(std::string_view raw, char separator) {
     std::string text = asUtf8(raw);
     // A cell that starts like a formula would be computed by a spreadsheet (and could
     // fetch or run things): an apostrophe first makes it text, as spreadsheets advise.
     if (!text.empty() && std::string_view("=+-@\t\r").find(text[0]) != std::string_view::npos) text.insert(0, "'");
-    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+    if (text.find_first_of(std::string{separator, '"', '\r', '\n'}) == std::string::npos) return text;
     std::string out = "\"";
     for (const char c : text) out += c == '"' ? std::string("\"\"") : std::string(1, c);
     return out + "\"";
 }
 
-std::string seconds(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.3f", value);
-    return text;
-}
+// Seconds for the machine formats, with a point.
+std::string machineSeconds(double value) { return decimalWithPoint(value, 3); }
 
 std::string firstFailureText(const ProgramResult& program) {
     const CaseResult* failure = program.firstFailure();
@@ -167,32 +185,33 @@ std::string withoutPasExtension(const std::string& name) {
 } // namespace
 
 std::string tableReport(const std::vector<ProgramResult>& results) {
-    std::vector<std::vector<std::string>> rows{{"Programme", "Réussis", "Score", "Premier échec"}};
+    std::vector<std::vector<std::string>> rows{{"Programme", "Réussis", "Score", "Durée", "Premier échec"}};
     std::size_t runs = 0, passed = 0, programsPassed = 0;
     for (const ProgramResult& program : results) {
         const std::string failure = firstFailureText(program);
         // Names and outputs come from others: nothing of them may act on the terminal.
         rows.push_back({terminalText(program.name),
                         std::to_string(program.passed()) + "/" + std::to_string(program.cases.size()),
-                        std::to_string(program.score()) + " %",
+                        std::to_string(program.score()) + " %", frenchSeconds(program.seconds()),
                         failure.empty() ? std::string("—") : shortened(terminalText(failure), 100)});
         runs += program.cases.size();
         passed += program.passed();
         programsPassed += program.passed() == program.cases.size() ? 1 : 0;
     }
-    std::vector<std::size_t> widths(4, 0);
+    std::vector<std::size_t> widths(5, 0);
     for (const auto& row : rows)
         for (std::size_t i = 0; i < row.size(); ++i) widths[i] = std::max(widths[i], widthOf(row[i]));
     std::string out;
     for (std::size_t r = 0; r < rows.size(); ++r) {
         const auto& row = rows[r];
         // Numbers are right-aligned under their headings.
-        std::string line = padded(row[0], widths[0]) + "  " +
-                           std::string(widths[1] - widthOf(row[1]), ' ') + row[1] + "  " +
-                           std::string(widths[2] - widthOf(row[2]), ' ') + row[2] + "  " + row[3];
-        out += line + "\n";
+        std::string line = padded(row[0], widths[0]);
+        for (std::size_t i = 1; i < 4; ++i) line += "  " + std::string(widths[i] - widthOf(row[i]), ' ') + row[i];
+        out += line + "  " + row[4] + "\n";
         // The rule under the headings stops where a terminal line would.
-        if (r == 0) out += std::string(std::min<std::size_t>(widths[0] + widths[1] + widths[2] + 6 + widths[3], 79), '-') + "\n";
+        std::size_t ruled = 8;
+        for (const std::size_t width : widths) ruled += width;
+        if (r == 0) out += std::string(std::min<std::size_t>(ruled, 79), '-') + "\n";
     }
     out += std::to_string(results.size()) + (results.size() > 1 ? " programmes, " : " programme, ") +
            std::to_string(programsPassed) + " entièrement réussi" + (programsPassed > 1 ? "s" : "") + " ; " +
@@ -200,20 +219,29 @@ std::string tableReport(const std::vector<ProgramResult>& results) {
     return out;
 }
 
-std::string csvReport(const std::vector<ProgramResult>& results) {
+std::string csvReport(const std::vector<ProgramResult>& results, CsvForm form) {
+    const bool spreadsheet = form == CsvForm::Spreadsheet;
+    const char separator = spreadsheet ? ';' : ',';
+    const std::string next(1, separator);
+    auto field = [&](std::string_view text) { return csvField(text, separator); };
     const std::vector<std::string> caseNames = allCaseNames(results);
-    std::string out = "Programme,Réussis,Essais,Score (%),Premier échec";
-    for (const std::string& name : caseNames) out += "," + csvField(name);
-    out += "\r\n";
+    // The byte-order mark is how a spreadsheet knows the file is UTF-8 (without it, the
+    // accents of "Réussis" come out garbled).
+    std::string out = spreadsheet ? "\xEF\xBB\xBF" : "";
+    out += "Programme" + next + "Réussis" + next + "Essais" + next + "Score (%)" + next + "Premier échec";
+    for (const std::string& name : caseNames) out += next + field(name);
+    // The time comes last, so that the columns before it are where they always were.
+    out += next + "Durée (s)\r\n";
     for (const ProgramResult& program : results) {
-        out += csvField(program.name) + "," + std::to_string(program.passed()) + "," +
-               std::to_string(program.cases.size()) + "," + std::to_string(program.score()) + "," +
-               csvField(firstFailureText(program));
+        out += field(program.name) + next + std::to_string(program.passed()) + next +
+               std::to_string(program.cases.size()) + next + std::to_string(program.score()) + next +
+               field(firstFailureText(program));
         for (const std::string& name : caseNames) {
-            out += ",";
+            out += next;
             for (const CaseResult& result : program.cases)
-                if (result.caseName == name) out += csvField(verdictText(result));
+                if (result.caseName == name) out += field(verdictText(result));
         }
+        out += next + (spreadsheet ? frenchDecimal(program.seconds(), 3) : decimalWithPoint(program.seconds(), 3));
         out += "\r\n";
     }
     return out;
@@ -233,7 +261,7 @@ std::string junitReport(const std::vector<ProgramResult>& results) {
         for (const CaseResult& result : program.cases) {
             suiteTime += result.seconds;
             cases += "    <testcase name=\"" + xmlText(result.caseName, true) + "\" classname=\"" +
-                     xmlText(className, true) + "\" time=\"" + seconds(result.seconds) + "\"";
+                     xmlText(className, true) + "\" time=\"" + machineSeconds(result.seconds) + "\"";
             if (result.passed()) {
                 cases += "/>\n";
                 continue;
@@ -249,8 +277,8 @@ std::string junitReport(const std::vector<ProgramResult>& results) {
         }
         suites += "  <testsuite name=\"" + xmlText(program.name, true) + "\" tests=\"" +
                   std::to_string(program.cases.size()) + "\" failures=\"" + std::to_string(suiteFailures) +
-                  "\" errors=\"" + std::to_string(suiteErrors) + "\" skipped=\"0\" time=\"" + seconds(suiteTime) +
-                  "\">\n    <properties>\n      <property name=\"programme\" value=\"" +
+                  "\" errors=\"" + std::to_string(suiteErrors) + "\" skipped=\"0\" time=\"" +
+                  machineSeconds(suiteTime) + "\">\n    <properties>\n      <property name=\"programme\" value=\"" +
                   xmlText(program.program.string(), true) + "\"/>\n      <property name=\"essais\" value=\"" +
                   xmlText(program.casesFolder.string(), true) + "\"/>\n    </properties>\n" + cases +
                   "  </testsuite>\n";
@@ -261,7 +289,7 @@ std::string junitReport(const std::vector<ProgramResult>& results) {
     }
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<testsuites name=\"zefcorrige\" tests=\"" +
            std::to_string(tests) + "\" failures=\"" + std::to_string(failures) + "\" errors=\"" +
-           std::to_string(errors) + "\" time=\"" + seconds(total) + "\">\n" + suites + "</testsuites>\n";
+           std::to_string(errors) + "\" time=\"" + machineSeconds(total) + "\">\n" + suites + "</testsuites>\n";
 }
 
 std::string jsonLinesReport(const std::vector<ProgramResult>& results) {
@@ -284,7 +312,7 @@ std::string jsonLinesReport(const std::vector<ProgramResult>& results) {
                        (d.expected ? jsonString(*d.expected) : std::string("null")) + ",\"ligne_obtenue\":" +
                        (d.obtained ? jsonString(*d.obtained) : std::string("null"));
             }
-            out += ",\"duree_s\":" + seconds(result.seconds) + "}\n";
+            out += ",\"duree_s\":" + machineSeconds(result.seconds) + "}\n";
         }
     }
     return out;
@@ -375,15 +403,15 @@ std::string htmlReport(const std::vector<ProgramResult>& results, bool exact) {
                                "sans tenir compte des fins de ligne, des espaces en fin de ligne ni des lignes "
                                "vides à la fin.") + "</p>\n";
     out += "<h2>Résumé de la classe</h2>\n<table class=\"resume\"><thead><tr><th>Programme</th><th>Réussis</th>"
-           "<th>Score</th><th>Premier échec</th></tr></thead><tbody>\n";
+           "<th>Score</th><th>Durée</th><th>Premier échec</th></tr></thead><tbody>\n";
     for (std::size_t p = 0; p < results.size(); ++p) {
         const ProgramResult& program = results[p];
         const std::string failure = firstFailureText(program);
         out += "<tr><td><a href=\"#programme-" + std::to_string(p + 1) + "\">" + escapeHtml(program.name) +
                "</a></td><td class=\"nombre\">" + std::to_string(program.passed()) + "/" +
                std::to_string(program.cases.size()) + "</td><td class=\"nombre\">" + std::to_string(program.score()) +
-               " %</td><td" + (failure.empty() ? " class=\"ok\">—" : " class=\"ko\">" + escapeHtml(failure)) +
-               "</td></tr>\n";
+               " %</td><td class=\"nombre\">" + frenchSeconds(program.seconds()) + "</td><td" +
+               (failure.empty() ? " class=\"ok\">—" : " class=\"ko\">" + escapeHtml(failure)) + "</td></tr>\n";
     }
     out += "</tbody></table>\n";
     for (std::size_t p = 0; p < results.size(); ++p) {
@@ -397,8 +425,8 @@ std::string htmlReport(const std::vector<ProgramResult>& results, bool exact) {
             const bool ok = result.passed();
             out += std::string("<details") + (ok ? "" : " open=\"open\"") + "><summary><span class=\"" +
                    (ok ? "ok\">✓" : "ko\">✗") + "</span> " + escapeHtml(result.caseName) + " : " +
-                   escapeHtml(verdictText(result)) + " <span class=\"absent\">(" + seconds(result.seconds) +
-                   " s)</span></summary>\n";
+                   escapeHtml(verdictText(result)) + " <span class=\"absent\">(" + frenchSeconds(result.seconds) +
+                   ")</span></summary>\n";
             out += sideBySide(result, exact);
             out += "</details>\n";
         }

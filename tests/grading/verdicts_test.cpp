@@ -1,5 +1,6 @@
 // What a teacher reads: which verdict each way of ending gives, judged by zefrun's status
-// and its end record; and a score written the same way in every report.
+// and its end record; and a score written the same way in every report, durations with a
+// decimal comma for readers and a point for machines.
 #include "reports.h"
 #include "runner.h"
 
@@ -109,7 +110,7 @@ TEST(Verdicts, AStoppedRunIsJudgedByItsErrorNotByWhatFailedAfterIt) {
     EXPECT_NE(full.message, error.message);
 }
 
-TEST(Verdicts, AScoreIsRoundedDownAndWrittenAlikeInEveryReport) {
+TEST(Verdicts, AScoreIsRoundedDownAndDurationsAreFrenchForReadersWithAPointForMachines) {
     auto program = [](const std::string& name, std::size_t cases, std::size_t failed) {
         ProgramResult result;
         result.program = name;
@@ -125,10 +126,12 @@ TEST(Verdicts, AScoreIsRoundedDownAndWrittenAlikeInEveryReport) {
         return result;
     };
     // One case failed in two hundred is not full marks; two out of three is 66 everywhere.
-    const std::vector<ProgramResult> results{program("presque.pas", 200, 1), program("deux.pas", 3, 1)};
+    std::vector<ProgramResult> results{program("presque.pas", 200, 1), program("deux.pas", 3, 1)};
+    results[1].cases[0].seconds = results[1].cases[1].seconds = 0.239;
     EXPECT_EQ(results[0].score(), 99);
     EXPECT_EQ(results[1].score(), 66);
-    const std::string table = tableReport(results), csv = csvReport(results), html = htmlReport(results, false);
+    const std::string table = tableReport(results), html = htmlReport(results, false);
+    const std::string sheet = csvReport(results), csv = csvReport(results, CsvForm::Rfc4180);
     const std::string junit = junitReport(results), json = jsonLinesReport(results);
     for (const std::string& shown : {std::string(" 99 %"), std::string(" 66 %")}) {
         EXPECT_NE(table.find(shown), std::string::npos) << table;
@@ -136,8 +139,24 @@ TEST(Verdicts, AScoreIsRoundedDownAndWrittenAlikeInEveryReport) {
     }
     EXPECT_EQ(table.find("100 %"), std::string::npos);
     EXPECT_EQ(html.find("100 %"), std::string::npos);
-    EXPECT_NE(csv.find("presque.pas,199,200,99,"), std::string::npos) << csv.substr(0, 200);
-    EXPECT_NE(csv.find("deux.pas,2,3,66,"), std::string::npos);
+    // A reader sees seconds with a decimal comma: a program's total, and in the page each run's.
+    EXPECT_NE(table.find("0,478 s"), std::string::npos) << table;
+    EXPECT_NE(html.find("0,478 s"), std::string::npos);
+    EXPECT_NE(html.find("0,239 s"), std::string::npos);
+    // JSON and JUnit keep the point their parsers read.
+    EXPECT_NE(json.find("\"duree_s\":0.239"), std::string::npos);
+    EXPECT_NE(junit.find("time=\"0.239\""), std::string::npos);
+    EXPECT_EQ((json + junit).find("0,239"), std::string::npos);
+    // The spreadsheet's CSV: a byte-order mark, ";" between cells, the time last with a
+    // comma; the scripts' CSV: the same cells between commas, with a point.
+    EXPECT_EQ(sheet.rfind("\xEF\xBB\xBFProgramme;", 0), 0u) << sheet.substr(0, 40);
+    EXPECT_NE(sheet.find("\r\npresque.pas;199;200;99;"), std::string::npos);
+    EXPECT_NE(sheet.find("\r\ndeux.pas;2;3;66;"), std::string::npos);
+    EXPECT_TRUE(sheet.ends_with(";0,478\r\n")) << sheet.substr(sheet.size() - 40);
+    EXPECT_EQ(csv.rfind("Programme,", 0), 0u);
+    EXPECT_NE(csv.find("\r\npresque.pas,199,200,99,"), std::string::npos) << csv.substr(0, 200);
+    EXPECT_NE(csv.find("\r\ndeux.pas,2,3,66,"), std::string::npos);
+    EXPECT_TRUE(csv.ends_with(",0.478\r\n"));
     EXPECT_NE(junit.find("name=\"deux.pas\" tests=\"3\" failures=\"1\""), std::string::npos);
     EXPECT_NE(junit.find("tests=\"203\" failures=\"2\""), std::string::npos);
     std::size_t passedRuns = 0;

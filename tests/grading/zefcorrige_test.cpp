@@ -58,9 +58,9 @@ std::vector<std::string> linesOf(const std::string& text) {
     return lines;
 }
 
-// RFC 4180 records: fields separated by commas, quoted when they hold commas, quotes or
-// line ends, records ended by CR LF.
-std::vector<std::vector<std::string>> parseCsv(const std::string& text) {
+// RFC 4180 records: fields separated by commas (or `separator`), quoted when they hold
+// one, quotes or line ends, records ended by CR LF.
+std::vector<std::vector<std::string>> parseCsv(const std::string& text, char separator = ',') {
     std::vector<std::vector<std::string>> rows(1, std::vector<std::string>(1));
     bool quoted = false;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -71,7 +71,7 @@ std::vector<std::vector<std::string>> parseCsv(const std::string& text) {
             else rows.back().back() += c;
         } else if (c == '"') {
             quoted = true;
-        } else if (c == ',') {
+        } else if (c == separator) {
             rows.back().emplace_back();
         } else if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
             ++i;
@@ -127,9 +127,10 @@ TEST(Zefcorrige, EveryReportReadsBackWithAParserOfItsFormat) {
     TempDir dir;
     const fs::path copies = classOfThree(dir);
     const fs::path csv = dir / "classe.csv", junit = dir / "classe.xml", html = dir / "classe.html";
-    const Finished graded = zefcorrige({"--json", "--csv", csv.string(), "--junit", junit.string(), "--html",
-                                        html.string(), "-j", "2", (kExamples / "table.essais").string(),
-                                        copies.string()});
+    const fs::path rfc = dir / "scripts.csv";
+    const Finished graded = zefcorrige({"--json", "--csv", csv.string(), "--csv-rfc4180", rfc.string(), "--junit",
+                                        junit.string(), "--html", html.string(), "-j", "2",
+                                        (kExamples / "table.essais").string(), copies.string()});
     EXPECT_EQ(graded.status, 1) << graded.err;
 
     // JSON lines: one object per run, in the order of the programs and their cases.
@@ -189,15 +190,30 @@ TEST(Zefcorrige, EveryReportReadsBackWithAParserOfItsFormat) {
     EXPECT_GT(differingRows, 0);
     EXPECT_TRUE(oddTextShown);
 
-    // CSV: a heading row, then one row per program with one verdict per case.
-    const auto rows = parseCsv(readFile(csv));
-    ASSERT_EQ(rows.size(), 4u) << readFile(csv);
-    EXPECT_EQ(rows[0].size(), 9u);
+    // CSV for scripts: a heading row, then one row per program with one verdict per case
+    // where they always were, the time last.
+    const auto rows = parseCsv(readFile(rfc));
+    ASSERT_EQ(rows.size(), 4u) << readFile(rfc);
+    EXPECT_EQ(rows[0].size(), 10u);
     EXPECT_EQ(rows[1][0], "a_juste.pas");
     EXPECT_EQ(rows[1][3], "100");
     EXPECT_EQ(rows[2][1], "0");
     EXPECT_EQ(rows[2][5].rfind("Erreur ligne 4 : ", 0), 0u) << rows[2][5];
     for (const auto& row : rows) EXPECT_EQ(row.size(), rows[0].size());
+    // CSV for a spreadsheet in French: a byte-order mark, then the same cells between
+    // semicolons, the time with a decimal comma.
+    const std::string sheetText = readFile(csv);
+    ASSERT_EQ(sheetText.rfind("\xEF\xBB\xBF", 0), 0u) << sheetText.substr(0, 20);
+    const auto sheet = parseCsv(sheetText.substr(3), ';');
+    ASSERT_EQ(sheet.size(), rows.size()) << sheetText;
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        std::vector<std::string> expected = rows[r];
+        if (r > 0) {
+            ASSERT_NE(expected.back().find('.'), std::string::npos) << expected.back();
+            expected.back().replace(expected.back().find('.'), 1, ",");
+        }
+        EXPECT_EQ(sheet[r], expected);
+    }
 }
 
 TEST(Zefcorrige, ExitStatusesOfUsageAndInputs) {
