@@ -60,6 +60,14 @@ std::string frenchDecimal(double value, int decimals) {
 
 std::string frenchSeconds(double seconds) { return frenchDecimal(seconds, 3) + " s"; }
 
+std::string shownInput(const CaseResult& result, std::size_t maxLines) {
+    const std::vector<std::string> lines = splitLines(asUtf8(result.input));
+    std::string out;
+    for (std::size_t i = 0; i < std::min(lines.size(), maxLines); ++i) out += (i > 0 ? "\n" : "") + lines[i];
+    if (lines.size() > maxLines || result.inputCut) out += out.empty() ? "…" : "\n…";
+    return out;
+}
+
 std::string terminalText(std::string_view raw) {
     const std::string text = asUtf8(raw);
     std::string out;
@@ -339,6 +347,10 @@ tr.premiere td { outline: 2px solid #b3261e; }
 mark { background: #ffb4ab; }
 .absent { color: #777; font-style: italic; }
 pre.erreurs { background: #fff8e1; padding: 0.5em; }
+div.essai { display: flex; gap: 1em; align-items: flex-start; }
+div.donnees { flex: 0 0 22%; min-width: 8em; } div.sorties { flex: 1 1 auto; min-width: 0; }
+div.donnees p { margin: 0.2em 0; }
+pre.entree { background: #f5f5f5; padding: 0.4em; margin: 0; white-space: pre-wrap; overflow-wrap: anywhere; }
 )";
 
 std::string escapeHtml(std::string_view text) { return xmlText(text); }
@@ -379,6 +391,18 @@ std::string sideBySide(const CaseResult& result, bool exact) {
                std::to_string(count - kShownLines) + " lignes de plus</td></tr>\n";
     out += "</tbody></table>\n";
     return out;
+}
+
+// What the case gave the run, beside its outputs: its parameters and its input.
+std::string caseData(const CaseResult& result) {
+    std::string out = "<div class=\"donnees\">";
+    out += result.arguments.empty() ? std::string("<p class=\"absent\">Paramètres : aucun</p>")
+                                    : "<p>Paramètres : <code>" + escapeHtml(result.arguments) + "</code></p>";
+    if (result.input.empty() && !result.inputCut)
+        out += "<p class=\"absent\">Entrée : vide</p>";
+    else
+        out += "<p>Entrée :</p><pre class=\"entree\">" + escapeHtml(shownInput(result, kShownLines)) + "</pre>";
+    return out + "</div>";
 }
 
 } // namespace
@@ -427,8 +451,8 @@ std::string htmlReport(const std::vector<ProgramResult>& results, bool exact) {
                    (ok ? "ok\">✓" : "ko\">✗") + "</span> " + escapeHtml(result.caseName) + " : " +
                    escapeHtml(verdictText(result)) + " <span class=\"absent\">(" + frenchSeconds(result.seconds) +
                    ")</span></summary>\n";
-            out += sideBySide(result, exact);
-            out += "</details>\n";
+            out += "<div class=\"essai\">" + caseData(result) + "<div class=\"sorties\">" + sideBySide(result, exact) +
+                   "</div></div>\n</details>\n";
         }
         out += "</section>\n";
     }

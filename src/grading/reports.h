@@ -17,6 +17,10 @@ std::string frenchDecimal(double value, int decimals);
 // A duration for a French reader, to the millisecond: "0,478 s".
 std::string frenchSeconds(double seconds);
 
+// A case's input as a reader sees it: UTF-8, its lines (at most `maxLines`) joined by line
+// feeds, then a line "…" when there is more.
+std::string shownInput(const CaseResult& result, std::size_t maxLines);
+
 // Text from others (names, outputs) as a terminal may show it: controls (ESC, CR, BEL, C1),
 // DEL and the marks that reorder text are written out (\x1B, \r, \u202E), so that nothing
 // can move the cursor, erase or disguise a line.
@@ -38,8 +42,9 @@ std::string csvReport(const std::vector<ProgramResult>& results, CsvForm form = 
 std::string junitReport(const std::vector<ProgramResult>& results);
 // One JSON object per run, one per line.
 std::string jsonLinesReport(const std::vector<ProgramResult>& results);
-// The class summary, then per program and case the expected and obtained outputs side by
-// side with the differing lines marked. Well-formed XML as well as HTML.
+// The class summary, then per program and case its parameters and input beside the
+// expected and obtained outputs, side by side with the differing lines marked.
+// Well-formed XML as well as HTML.
 std::string htmlReport(const std::vector<ProgramResult>& results, bool exact);
 
 } // namespace zef

@@ -46,6 +46,9 @@ struct CaseResult {
     Difference difference; // WrongOutput
     std::string expected; // the outputs compared (UTF-8 as far as they are)
     std::string obtained;
+    std::string input;    // what the case gave the run: the start of its input (as
+    bool inputCut = false; // TestCase::inputStart) and its parameters
+    std::string arguments;
     double seconds = 0;
     bool unconfined = false; // NotRun because zefrun could not confine the run
     bool passed() const { return verdict == Verdict::Passed; }

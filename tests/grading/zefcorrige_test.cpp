@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QString>
+#include <QStringList>
 #include <QXmlStreamReader>
 
 #include <gtest/gtest.h>
@@ -172,15 +173,21 @@ TEST(Zefcorrige, EveryReportReadsBackWithAParserOfItsFormat) {
     EXPECT_EQ(failures, 8);
     EXPECT_EQ(declaredFailures, 8);
 
-    // HTML: well-formed, one block per program and case, the odd characters as written.
+    // HTML: well-formed, one block per program and case, the odd characters as written,
+    // and each case's input and parameters, as its files hold them, beside its outputs.
     QXmlStreamReader page(QByteArray::fromStdString(readFile(html)));
     int blocks = 0, differingRows = 0;
     bool oddTextShown = false;
+    QStringList inputsShown, parametersShown;
     while (!page.atEnd()) {
         const auto token = page.readNext();
         if (token == QXmlStreamReader::StartElement) {
             blocks += page.name() == u"details" ? 1 : 0;
             differingRows += page.name() == u"tr" && page.attributes().value("class").contains(u"diff") ? 1 : 0;
+            if (page.name() == u"pre" && page.attributes().value("class") == u"entree")
+                inputsShown << page.readElementText();
+            else if (page.name() == u"code")
+                parametersShown << page.readElementText();
         } else if (token == QXmlStreamReader::Characters) {
             oddTextShown = oddTextShown || page.text().contains(u"<&> \"guillemets\"");
         }
@@ -189,6 +196,15 @@ TEST(Zefcorrige, EveryReportReadsBackWithAParserOfItsFormat) {
     EXPECT_EQ(blocks, 12);
     EXPECT_GT(differingRows, 0);
     EXPECT_TRUE(oddTextShown);
+    QStringList inputs, parameters;
+    for (int program = 0; program < 3; ++program)
+        for (const char* name : {"01_sept", "02_neuf_jusqu_a_3", "03_negatif", "04_douze_jusqu_a_12"}) {
+            const std::string files = (kExamples / "table.essais" / name).string();
+            inputs << QString::fromStdString(readFile(files + ".in")).trimmed();
+            if (fs::exists(files + ".args")) parameters << QString::fromStdString(readFile(files + ".args")).trimmed();
+        }
+    EXPECT_EQ(inputsShown, inputs);
+    EXPECT_EQ(parametersShown, parameters);
 
     // CSV for scripts: a heading row, then one row per program with one verdict per case
     // where they always were, the time last.
