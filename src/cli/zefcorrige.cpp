@@ -60,12 +60,20 @@ const char* kUsage =
     "                         leur garantir à toutes cette place\n"
     "  --sans-isolation       exécute les programmes sans les isoler là où le noyau n'offre\n"
     "                         pas Landlock (ils peuvent alors écrire partout où vous le pouvez)\n"
-    "  --csv FICHIER          écrit le tableau des résultats en CSV\n"
+    "  --csv FICHIER          écrit le tableau des résultats en CSV pour un tableur en\n"
+    "                         français (LibreOffice, Excel), qui l'ouvre tel quel :\n"
+    "                         cellules séparées par « ; », virgule décimale, UTF-8 avec\n"
+    "                         marque d'ordre des octets ; une colonne par essai, la\n"
+    "                         durée en dernier\n"
+    "  --csv-rfc4180 FICHIER  le même tableau en CSV RFC 4180, pour les scripts :\n"
+    "                         cellules séparées par « , », point décimal, sans marque\n"
+    "                         d'ordre des octets\n"
     "  --junit FICHIER        écrit un rapport JUnit XML (une suite par programme)\n"
     "  --json                 écrit une ligne JSON par exécution sur la sortie standard\n"
     "                         (au lieu du tableau)\n"
-    "  --html FICHIER         écrit une page HTML : résumé de la classe, sorties attendues\n"
-    "                         et obtenues côte à côte\n"
+    "  --html FICHIER         écrit une page HTML : résumé de la classe, puis pour chaque\n"
+    "                         essai son entrée et ses paramètres, sorties attendue et\n"
+    "                         obtenue côte à côte\n"
     "  --creer-attendus       écrit NOM.out pour chaque essai d'après SOLUTION.pas\n"
     "  --version              affiche la version\n"
     "  --help                 affiche cette aide\n"
@@ -74,8 +82,10 @@ const char* kUsage =
     "et écrire que ses propres fichiers (Landlock), sans l'environnement ni les fichiers\n"
     "ouverts de zefcorrige. Un dossier d'essais ne contient que des fichiers ordinaires et\n"
     "des dossiers : un lien, un tube ou un périphérique y est refusé avant toute exécution.\n"
-    "Verdicts : Réussi, Sortie différente, Erreur ligne N : message, Trop long, Sortie\n"
-    "trop longue, Trop d'écriture, Entrée épuisée.\n"
+    "Verdicts : Réussi, Sortie différente, Erreur ligne N : message, Trop long (arrêté\n"
+    "ligne N), Sortie trop longue, Trop d'écriture, Entrée épuisée ; N est la ligne où\n"
+    "le programme s'est arrêté. Le tableau donne aussi la durée des exécutions de chaque\n"
+    "programme (0,478 s) ; la page HTML, l'entrée et les paramètres de chaque essai.\n"
     "\n"
     "Statut de sortie : 0 toutes les exécutions réussies (ou toutes les sorties attendues\n"
     "écrites), 1 certaines ont échoué (ou certaines sorties attendues n'ont pas pu être\n"
@@ -251,7 +261,7 @@ int main(int argc, char** argv) {
     RunSettings settings;
     unsigned jobs = 0;
     bool createExpected = false, json = false, unconfinedAllowed = false;
-    std::string csvPath, junitPath, htmlPath;
+    std::string csvPath, csvRfcPath, junitPath, htmlPath;
     std::vector<std::string> words;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -304,6 +314,8 @@ int main(int argc, char** argv) {
                 return usageError("--max-fichiers attend une taille en octets (par exemple 65536, 64K ou 32M)");
         } else if ((r = value({"--csv"}, csvPath)) != 0) {
             if (r < 0 || csvPath.empty()) return usageError("--csv attend un fichier");
+        } else if ((r = value({"--csv-rfc4180"}, csvRfcPath)) != 0) {
+            if (r < 0 || csvRfcPath.empty()) return usageError("--csv-rfc4180 attend un fichier");
         } else if ((r = value({"--junit"}, junitPath)) != 0) {
             if (r < 0 || junitPath.empty()) return usageError("--junit attend un fichier");
         } else if ((r = value({"--html"}, htmlPath)) != 0) {
@@ -433,7 +445,10 @@ int main(int argc, char** argv) {
     if (stoppedBy != 0) say("correction interrompue ; les rapports ne comptent que les exécutions faites");
     else outputError = writeToStandardOutput(json ? jsonLinesReport(results) : tableReport(results));
     bool reportsWritten = true;
-    if (!csvPath.empty()) reportsWritten = writeReport(csvPath, csvReport(results)) && reportsWritten;
+    if (!csvPath.empty())
+        reportsWritten = writeReport(csvPath, csvReport(results, CsvForm::Spreadsheet)) && reportsWritten;
+    if (!csvRfcPath.empty())
+        reportsWritten = writeReport(csvRfcPath, csvReport(results, CsvForm::Rfc4180)) && reportsWritten;
     if (!junitPath.empty()) reportsWritten = writeReport(junitPath, junitReport(results)) && reportsWritten;
     if (!htmlPath.empty()) reportsWritten = writeReport(htmlPath, htmlReport(results, settings.exact)) && reportsWritten;
     if (stoppedBy != 0) return 128 + stoppedBy;

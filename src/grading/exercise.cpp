@@ -52,6 +52,38 @@ std::optional<std::string> readCaseFile(const fs::path& path, std::string& reaso
     return std::nullopt;
 }
 
+// The start of a case's input, to be shown beside its outputs (the run reads the whole
+// file itself): at most kShownInputBytes, and whether there is more. Read as the other
+// files of the case are, never through a link.
+bool readInputStart(const fs::path& path, TestCase& testCase, std::string& reason) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    struct stat info {};
+    if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        reason = fd < 0 && errno == ELOOP ? refusal(path.string(), S_IFLNK, "il faut un fichier ordinaire")
+                 : fd < 0                 ? path.string() + " : " + frenchReason(errno)
+                                          : refusal(path.string(), info.st_mode, "il faut un fichier ordinaire");
+        if (fd >= 0) ::close(fd);
+        return false;
+    }
+    std::string bytes(kShownInputBytes + 1, '\0');
+    std::size_t got = 0;
+    while (got < bytes.size()) {
+        const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    testCase.inputCut = got > kShownInputBytes;
+    std::size_t kept = std::min(got, kShownInputBytes);
+    // A cut input ends before a character of UTF-8 that it would split.
+    auto continues = [&](std::size_t at) { return (static_cast<unsigned char>(bytes[at]) & 0xC0) == 0x80; };
+    for (int back = 0; testCase.inputCut && back < 3 && kept > 0 && continues(kept); ++back) --kept;
+    bytes.resize(kept);
+    testCase.inputStart = std::move(bytes);
+    return true;
+}
+
 // Walks the data folder open on `from`: every entry must be a regular file or a folder,
 // none followed through a link. With `to` open, each is copied there (folders created,
 // files written anew); with `to` at -1 the walk only checks. Every descriptor is opened
@@ -216,6 +248,7 @@ std::optional<Exercise> findCases(const fs::path& folder, std::string& reason) {
         testCase.name = name;
         if (extension == ".in") {
             testCase.input = path;
+            if (!readInputStart(path, testCase, reason)) return std::nullopt;
         } else if (extension == ".out") {
             testCase.expectedPath = path;
             testCase.expected = readCaseFile(path, reason);

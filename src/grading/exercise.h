@@ -17,7 +17,12 @@ struct TestCase {
     std::filesystem::path expectedPath; // NAME.out as it is or would be
     std::optional<std::string> expected; // its bytes; none while it does not exist
     std::string arguments;              // NAME.args, UTF-8, its first line only
+    std::string inputStart;             // the start of NAME.in as the reports show it
+    bool inputCut = false;              // NAME.in holds more than inputStart
 };
+
+// How much of a case's input the reports and the IDE show.
+inline constexpr std::size_t kShownInputBytes = 64u << 10;
 
 struct Exercise {
     std::filesystem::path folder;       // absolute

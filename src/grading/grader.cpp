@@ -25,6 +25,12 @@ const CaseResult* ProgramResult::firstFailure() const {
     return nullptr;
 }
 
+double ProgramResult::seconds() const {
+    double total = 0;
+    for (const CaseResult& result : cases) total += result.seconds;
+    return total;
+}
+
 unsigned defaultJobs() {
     cpu_set_t set;
     if (::sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 0)
@@ -48,7 +54,7 @@ std::vector<ProgramResult> gradeAll(const std::vector<Submission>& submissions, 
         results[p].casesFolder = submissions[p].exercise->folder;
         results[p].cases.resize(submissions[p].exercise->cases.size());
         for (std::size_t c = 0; c < submissions[p].exercise->cases.size(); ++c) {
-            results[p].cases[c].caseName = submissions[p].exercise->cases[c].name;
+            describeCase(results[p].cases[c], submissions[p].exercise->cases[c]);
             results[p].cases[c].message = "correction arrêtée";
             work.emplace_back(p, c);
         }

@@ -23,6 +23,8 @@ struct ProgramResult {
     // The share of cases passed, in whole percent, rounded down: 100 only when all pass.
     int score() const;
     const CaseResult* firstFailure() const;
+    // The wall-clock time of all its runs, in seconds.
+    double seconds() const;
 };
 
 // Called as runs finish, one call at a time (from the worker threads): the runs done so

@@ -3,6 +3,7 @@
 #include "text.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <map>
 
@@ -38,6 +39,34 @@ std::string shortened(std::string_view utf8, std::size_t maxChars) {
 }
 
 } // namespace
+
+namespace {
+
+// A number with a point before its decimals, whatever the C locale of the process says
+// (the IDE's Qt sets it from the environment, and printf would then write a comma).
+std::string decimalWithPoint(double value, int decimals) {
+    char text[64];
+    const auto [end, error] = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+    return error == std::errc() ? std::string(text, end) : std::string("0");
+}
+
+} // namespace
+
+std::string frenchDecimal(double value, int decimals) {
+    std::string out = decimalWithPoint(value, decimals);
+    if (const std::size_t point = out.find('.'); point != std::string::npos) out[point] = ',';
+    return out;
+}
+
+std::string frenchSeconds(double seconds) { return frenchDecimal(seconds, 3) + " s"; }
+
+std::string shownInput(const CaseResult& result, std::size_t maxLines) {
+    const std::vector<std::string> lines = splitLines(asUtf8(result.input));
+    std::string out;
+    for (std::size_t i = 0; i < std::min(lines.size(), maxLines); ++i) out += (i > 0 ? "\n" : "") + lines[i];
+    if (lines.size() > maxLines || result.inputCut) out += out.empty() ? "…" : "\n…";
+    return out;
+}
 
 std::string terminalText(std::string_view raw) {
     const std::string text = asUtf8(raw);
@@ -128,22 +157,19 @@ std::string jsonString(std::string_view raw) {
     return out + "\"";
 }
 
-std::string csvField(std::string_view raw) {
+std::string csvField(std::string_view raw, char separator) {
     std::string text = asUtf8(raw);
     // A cell that starts like a formula would be computed by a spreadsheet (and could
     // fetch or run things): an apostrophe first makes it text, as spreadsheets advise.
     if (!text.empty() && std::string_view("=+-@\t\r").find(text[0]) != std::string_view::npos) text.insert(0, "'");
-    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+    if (text.find_first_of(std::string{separator, '"', '\r', '\n'}) == std::string::npos) return text;
     std::string out = "\"";
     for (const char c : text) out += c == '"' ? std::string("\"\"") : std::string(1, c);
     return out + "\"";
 }
 
-std::string seconds(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.3f", value);
-    return text;
-}
+// Seconds for the machine formats, with a point.
+std::string machineSeconds(double value) { return decimalWithPoint(value, 3); }
 
 std::string firstFailureText(const ProgramResult& program) {
     const CaseResult* failure = program.firstFailure();
@@ -167,32 +193,33 @@ std::string withoutPasExtension(const std::string& name) {
 } // namespace
 
 std::string tableReport(const std::vector<ProgramResult>& results) {
-    std::vector<std::vector<std::string>> rows{{"Programme", "Réussis", "Score", "Premier échec"}};
+    std::vector<std::vector<std::string>> rows{{"Programme", "Réussis", "Score", "Durée", "Premier échec"}};
     std::size_t runs = 0, passed = 0, programsPassed = 0;
     for (const ProgramResult& program : results) {
         const std::string failure = firstFailureText(program);
         // Names and outputs come from others: nothing of them may act on the terminal.
         rows.push_back({terminalText(program.name),
                         std::to_string(program.passed()) + "/" + std::to_string(program.cases.size()),
-                        std::to_string(program.score()) + " %",
+                        std::to_string(program.score()) + " %", frenchSeconds(program.seconds()),
                         failure.empty() ? std::string("—") : shortened(terminalText(failure), 100)});
         runs += program.cases.size();
         passed += program.passed();
         programsPassed += program.passed() == program.cases.size() ? 1 : 0;
     }
-    std::vector<std::size_t> widths(4, 0);
+    std::vector<std::size_t> widths(5, 0);
     for (const auto& row : rows)
         for (std::size_t i = 0; i < row.size(); ++i) widths[i] = std::max(widths[i], widthOf(row[i]));
     std::string out;
     for (std::size_t r = 0; r < rows.size(); ++r) {
         const auto& row = rows[r];
         // Numbers are right-aligned under their headings.
-        std::string line = padded(row[0], widths[0]) + "  " +
-                           std::string(widths[1] - widthOf(row[1]), ' ') + row[1] + "  " +
-                           std::string(widths[2] - widthOf(row[2]), ' ') + row[2] + "  " + row[3];
-        out += line + "\n";
+        std::string line = padded(row[0], widths[0]);
+        for (std::size_t i = 1; i < 4; ++i) line += "  " + std::string(widths[i] - widthOf(row[i]), ' ') + row[i];
+        out += line + "  " + row[4] + "\n";
         // The rule under the headings stops where a terminal line would.
-        if (r == 0) out += std::string(std::min<std::size_t>(widths[0] + widths[1] + widths[2] + 6 + widths[3], 79), '-') + "\n";
+        std::size_t ruled = 8;
+        for (const std::size_t width : widths) ruled += width;
+        if (r == 0) out += std::string(std::min<std::size_t>(ruled, 79), '-') + "\n";
     }
     out += std::to_string(results.size()) + (results.size() > 1 ? " programmes, " : " programme, ") +
            std::to_string(programsPassed) + " entièrement réussi" + (programsPassed > 1 ? "s" : "") + " ; " +
@@ -200,20 +227,29 @@ std::string tableReport(const std::vector<ProgramResult>& results) {
     return out;
 }
 
-std::string csvReport(const std::vector<ProgramResult>& results) {
+std::string csvReport(const std::vector<ProgramResult>& results, CsvForm form) {
+    const bool spreadsheet = form == CsvForm::Spreadsheet;
+    const char separator = spreadsheet ? ';' : ',';
+    const std::string next(1, separator);
+    auto field = [&](std::string_view text) { return csvField(text, separator); };
     const std::vector<std::string> caseNames = allCaseNames(results);
-    std::string out = "Programme,Réussis,Essais,Score (%),Premier échec";
-    for (const std::string& name : caseNames) out += "," + csvField(name);
-    out += "\r\n";
+    // The byte-order mark is how a spreadsheet knows the file is UTF-8 (without it, the
+    // accents of "Réussis" come out garbled).
+    std::string out = spreadsheet ? "\xEF\xBB\xBF" : "";
+    out += "Programme" + next + "Réussis" + next + "Essais" + next + "Score (%)" + next + "Premier échec";
+    for (const std::string& name : caseNames) out += next + field(name);
+    // The time comes last, so that the columns before it are where they always were.
+    out += next + "Durée (s)\r\n";
     for (const ProgramResult& program : results) {
-        out += csvField(program.name) + "," + std::to_string(program.passed()) + "," +
-               std::to_string(program.cases.size()) + "," + std::to_string(program.score()) + "," +
-               csvField(firstFailureText(program));
+        out += field(program.name) + next + std::to_string(program.passed()) + next +
+               std::to_string(program.cases.size()) + next + std::to_string(program.score()) + next +
+               field(firstFailureText(program));
         for (const std::string& name : caseNames) {
-            out += ",";
+            out += next;
             for (const CaseResult& result : program.cases)
-                if (result.caseName == name) out += csvField(verdictText(result));
+                if (result.caseName == name) out += field(verdictText(result));
         }
+        out += next + (spreadsheet ? frenchDecimal(program.seconds(), 3) : decimalWithPoint(program.seconds(), 3));
         out += "\r\n";
     }
     return out;
@@ -233,7 +269,7 @@ std::string junitReport(const std::vector<ProgramResult>& results) {
         for (const CaseResult& result : program.cases) {
             suiteTime += result.seconds;
             cases += "    <testcase name=\"" + xmlText(result.caseName, true) + "\" classname=\"" +
-                     xmlText(className, true) + "\" time=\"" + seconds(result.seconds) + "\"";
+                     xmlText(className, true) + "\" time=\"" + machineSeconds(result.seconds) + "\"";
             if (result.passed()) {
                 cases += "/>\n";
                 continue;
@@ -249,8 +285,8 @@ std::string junitReport(const std::vector<ProgramResult>& results) {
         }
         suites += "  <testsuite name=\"" + xmlText(program.name, true) + "\" tests=\"" +
                   std::to_string(program.cases.size()) + "\" failures=\"" + std::to_string(suiteFailures) +
-                  "\" errors=\"" + std::to_string(suiteErrors) + "\" skipped=\"0\" time=\"" + seconds(suiteTime) +
-                  "\">\n    <properties>\n      <property name=\"programme\" value=\"" +
+                  "\" errors=\"" + std::to_string(suiteErrors) + "\" skipped=\"0\" time=\"" +
+                  machineSeconds(suiteTime) + "\">\n    <properties>\n      <property name=\"programme\" value=\"" +
                   xmlText(program.program.string(), true) + "\"/>\n      <property name=\"essais\" value=\"" +
                   xmlText(program.casesFolder.string(), true) + "\"/>\n    </properties>\n" + cases +
                   "  </testsuite>\n";
@@ -261,7 +297,7 @@ std::string junitReport(const std::vector<ProgramResult>& results) {
     }
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<testsuites name=\"zefcorrige\" tests=\"" +
            std::to_string(tests) + "\" failures=\"" + std::to_string(failures) + "\" errors=\"" +
-           std::to_string(errors) + "\" time=\"" + seconds(total) + "\">\n" + suites + "</testsuites>\n";
+           std::to_string(errors) + "\" time=\"" + machineSeconds(total) + "\">\n" + suites + "</testsuites>\n";
 }
 
 std::string jsonLinesReport(const std::vector<ProgramResult>& results) {
@@ -273,7 +309,8 @@ std::string jsonLinesReport(const std::vector<ProgramResult>& results) {
                    ",\"essai\":" + jsonString(result.caseName) + ",\"reussi\":" + (result.passed() ? "true" : "false") +
                    ",\"verdict\":" + jsonString(verdictName(result.verdict)) + ",\"cle\":" +
                    jsonString(verdictKey(result.verdict)) + ",\"texte\":" + jsonString(verdictText(result));
-            if (result.verdict == Verdict::Error || result.verdict == Verdict::InputExhausted)
+            if (result.verdict == Verdict::Error || result.verdict == Verdict::InputExhausted ||
+                (result.verdict == Verdict::TooLong && result.line > 0))
                 out += ",\"ligne\":" + std::to_string(result.line);
             if (result.verdict == Verdict::Error || result.verdict == Verdict::NotRun)
                 out += ",\"message\":" + jsonString(result.message);
@@ -283,7 +320,7 @@ std::string jsonLinesReport(const std::vector<ProgramResult>& results) {
                        (d.expected ? jsonString(*d.expected) : std::string("null")) + ",\"ligne_obtenue\":" +
                        (d.obtained ? jsonString(*d.obtained) : std::string("null"));
             }
-            out += ",\"duree_s\":" + seconds(result.seconds) + "}\n";
+            out += ",\"duree_s\":" + machineSeconds(result.seconds) + "}\n";
         }
     }
     return out;
@@ -310,6 +347,10 @@ tr.premiere td { outline: 2px solid #b3261e; }
 mark { background: #ffb4ab; }
 .absent { color: #777; font-style: italic; }
 pre.erreurs { background: #fff8e1; padding: 0.5em; }
+div.essai { display: flex; gap: 1em; align-items: flex-start; }
+div.donnees { flex: 0 0 22%; min-width: 8em; } div.sorties { flex: 1 1 auto; min-width: 0; }
+div.donnees p { margin: 0.2em 0; }
+pre.entree { background: #f5f5f5; padding: 0.4em; margin: 0; white-space: pre-wrap; overflow-wrap: anywhere; }
 )";
 
 std::string escapeHtml(std::string_view text) { return xmlText(text); }
@@ -352,6 +393,18 @@ std::string sideBySide(const CaseResult& result, bool exact) {
     return out;
 }
 
+// What the case gave the run, beside its outputs: its parameters and its input.
+std::string caseData(const CaseResult& result) {
+    std::string out = "<div class=\"donnees\">";
+    out += result.arguments.empty() ? std::string("<p class=\"absent\">Paramètres : aucun</p>")
+                                    : "<p>Paramètres : <code>" + escapeHtml(result.arguments) + "</code></p>";
+    if (result.input.empty() && !result.inputCut)
+        out += "<p class=\"absent\">Entrée : vide</p>";
+    else
+        out += "<p>Entrée :</p><pre class=\"entree\">" + escapeHtml(shownInput(result, kShownLines)) + "</pre>";
+    return out + "</div>";
+}
+
 } // namespace
 
 std::string htmlReport(const std::vector<ProgramResult>& results, bool exact) {
@@ -374,15 +427,15 @@ std::string htmlReport(const std::vector<ProgramResult>& results, bool exact) {
                                "sans tenir compte des fins de ligne, des espaces en fin de ligne ni des lignes "
                                "vides à la fin.") + "</p>\n";
     out += "<h2>Résumé de la classe</h2>\n<table class=\"resume\"><thead><tr><th>Programme</th><th>Réussis</th>"
-           "<th>Score</th><th>Premier échec</th></tr></thead><tbody>\n";
+           "<th>Score</th><th>Durée</th><th>Premier échec</th></tr></thead><tbody>\n";
     for (std::size_t p = 0; p < results.size(); ++p) {
         const ProgramResult& program = results[p];
         const std::string failure = firstFailureText(program);
         out += "<tr><td><a href=\"#programme-" + std::to_string(p + 1) + "\">" + escapeHtml(program.name) +
                "</a></td><td class=\"nombre\">" + std::to_string(program.passed()) + "/" +
                std::to_string(program.cases.size()) + "</td><td class=\"nombre\">" + std::to_string(program.score()) +
-               " %</td><td" + (failure.empty() ? " class=\"ok\">—" : " class=\"ko\">" + escapeHtml(failure)) +
-               "</td></tr>\n";
+               " %</td><td class=\"nombre\">" + frenchSeconds(program.seconds()) + "</td><td" +
+               (failure.empty() ? " class=\"ok\">—" : " class=\"ko\">" + escapeHtml(failure)) + "</td></tr>\n";
     }
     out += "</tbody></table>\n";
     for (std::size_t p = 0; p < results.size(); ++p) {
@@ -396,10 +449,10 @@ std::string htmlReport(const std::vector<ProgramResult>& results, bool exact) {
             const bool ok = result.passed();
             out += std::string("<details") + (ok ? "" : " open=\"open\"") + "><summary><span class=\"" +
                    (ok ? "ok\">✓" : "ko\">✗") + "</span> " + escapeHtml(result.caseName) + " : " +
-                   escapeHtml(verdictText(result)) + " <span class=\"absent\">(" + seconds(result.seconds) +
-                   " s)</span></summary>\n";
-            out += sideBySide(result, exact);
-            out += "</details>\n";
+                   escapeHtml(verdictText(result)) + " <span class=\"absent\">(" + frenchSeconds(result.seconds) +
+                   ")</span></summary>\n";
+            out += "<div class=\"essai\">" + caseData(result) + "<div class=\"sorties\">" + sideBySide(result, exact) +
+                   "</div></div>\n</details>\n";
         }
         out += "</section>\n";
     }

@@ -292,8 +292,15 @@ CaseResult runCase(const fs::path& program, const Exercise& exercise, const Test
                    const RunSettings& settings, const std::atomic<bool>* stop) {
     const RunOutcome run = runProgram(program, exercise, testCase, settings, stop);
     CaseResult result = judge(run, testCase.expected.value_or(std::string()), settings.exact);
-    result.caseName = testCase.name;
+    describeCase(result, testCase);
     return result;
+}
+
+void describeCase(CaseResult& result, const TestCase& testCase) {
+    result.caseName = testCase.name;
+    result.input = testCase.inputStart;
+    result.inputCut = testCase.inputCut;
+    result.arguments = testCase.arguments;
 }
 
 } // namespace zef

@@ -47,6 +47,10 @@ RunOutcome runProgram(const std::filesystem::path& program, const Exercise& exer
                       const TestCase& testCase, const RunSettings& settings,
                       const std::atomic<bool>* stop = nullptr);
 
+// Fills in what a result tells of its case whatever the run gave: its name, the start of
+// its input and its parameters.
+void describeCase(CaseResult& result, const TestCase& testCase);
+
 // The run judged against the case's expected output.
 CaseResult runCase(const std::filesystem::path& program, const Exercise& exercise, const TestCase& testCase,
                    const RunSettings& settings, const std::atomic<bool>* stop = nullptr);

@@ -71,7 +71,10 @@ CaseResult judge(const RunOutcome& run, const std::string& expected, bool exact)
         return result;
     case zefrun_status::StatementLimit:
     case zefrun_status::CpuLimit:
+        // Where the program was when the bound stopped it: most often inside the loop that
+        // would not end, the first place a teacher looks.
         result.verdict = Verdict::TooLong;
+        if (end) result.line = end->line;
         return result;
     case zefrun_status::OutputLimit:
         result.verdict = Verdict::OutputTooLong;
@@ -140,6 +143,10 @@ std::string verdictText(const CaseResult& result) {
     }
     case Verdict::Error:
         return "Erreur ligne " + std::to_string(result.line) + " : " + result.message;
+    case Verdict::TooLong:
+        // The clock's bound kills the run: then no line is known.
+        if (result.line > 0) return "Trop long (arrêté ligne " + std::to_string(result.line) + ")";
+        return verdictName(result.verdict);
     case Verdict::NotRun:
         return "Exécution impossible : " + result.message;
     default:

@@ -40,11 +40,15 @@ struct RunOutcome {
 struct CaseResult {
     std::string caseName;
     Verdict verdict = Verdict::NotRun;
-    int line = 0;         // Error: the line that stopped
+    int line = 0;         // Error, InputExhausted: the line that stopped; TooLong: the line
+                          // running when the bound stopped it (0: not known)
     std::string message;  // Error: the interpreter's message; NotRun: why
     Difference difference; // WrongOutput
     std::string expected; // the outputs compared (UTF-8 as far as they are)
     std::string obtained;
+    std::string input;    // what the case gave the run: the start of its input (as
+    bool inputCut = false; // TestCase::inputStart) and its parameters
+    std::string arguments;
     double seconds = 0;
     bool unconfined = false; // NotRun because zefrun could not confine the run
     bool passed() const { return verdict == Verdict::Passed; }
@@ -64,7 +68,8 @@ CaseResult judge(const RunOutcome& run, const std::string& expected, bool exact)
 // The verdict's French name: "Réussi", "Sortie différente", "Erreur", "Trop long", ...
 std::string verdictName(Verdict verdict);
 // The whole verdict as a learner reads it: "Réussi", "Sortie différente ligne 3 :
-// attendu « 21 », obtenu « 22 »", "Erreur ligne 5 : Division par zéro", "Trop long", ...
+// attendu « 21 », obtenu « 22 »", "Erreur ligne 5 : Division par zéro", "Trop long
+// (arrêté ligne 12)", "Trop long" (stopped by the clock, at no known line), ...
 std::string verdictText(const CaseResult& result);
 // A short stable key for machines (reports): "reussi", "sortie_differente", ...
 std::string verdictKey(Verdict verdict);

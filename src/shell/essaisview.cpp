@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QSignalBlocker>
 #include <QSplitter>
 #include <QTextBlock>
 #include <QVBoxLayout>
@@ -58,7 +59,7 @@ TEssaisView::TEssaisView(QWidget* parent) : QWidget(parent) {
     // The learner's own program: confined where the kernel allows it, and otherwise run as
     // F9 runs it.
     settings_.confine = confinementUnavailable().empty();
-    summary_ = new QLabel(QStringLiteral("Exécuter > Tester avec les essais lance le programme sur ses essais."), this);
+    summary_ = new QLabel(fromUtf8(board_.summary()), this);
     summary_->setObjectName("EssaisSummary");
     summary_->setWordWrap(true);
     list_ = new QListWidget(this);
@@ -67,15 +68,25 @@ TEssaisView::TEssaisView(QWidget* parent) : QWidget(parent) {
     detail_->setObjectName("EssaisDetail");
     detail_->setWordWrap(true);
     detail_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    parameters_ = new QLabel(this);
+    parameters_->setObjectName("EssaisParametres");
+    parameters_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // What the case gives the program, then what it should write and what it wrote.
     auto* sides = new QSplitter(Qt::Horizontal, this);
+    input_ = outputPane(sides, QStringLiteral("Entrée"), QStringLiteral("EssaisEntree"));
+    input_->setPlaceholderText(QStringLiteral("(entrée vide)"));
     expected_ = outputPane(sides, QStringLiteral("Attendu"), QStringLiteral("EssaisAttendu"));
     obtained_ = outputPane(sides, QStringLiteral("Obtenu"), QStringLiteral("EssaisObtenu"));
+    sides->setStretchFactor(0, 1);
+    sides->setStretchFactor(1, 2);
+    sides->setStretchFactor(2, 2);
     auto* split = new QSplitter(Qt::Vertical, this);
     split->addWidget(list_);
     auto* lower = new QWidget(split);
     auto* lowerLayout = new QVBoxLayout(lower);
     lowerLayout->setContentsMargins(0, 0, 0, 0);
     lowerLayout->addWidget(detail_);
+    lowerLayout->addWidget(parameters_);
     lowerLayout->addWidget(sides, 1);
     split->addWidget(lower);
     // The outputs side by side need more room than the list of cases.
@@ -99,8 +110,8 @@ bool TEssaisView::start(const QString& programText, const QString& fileName, Exe
         reason = "zefrun introuvable à côté de Zef Pascal";
         return false;
     }
-    std::vector<std::string> names;
-    for (const TestCase& testCase : exercise.cases) names.push_back(testCase.name);
+    TrialBoard board;
+    board.begin(fileName.toStdString(), exercise);
     const QString folder = QString::fromStdString(exercise.folder.string());
     Trial::Events events;
     // The trial's thread hands each event to the interface thread; an event for a view
@@ -114,17 +125,17 @@ bool TEssaisView::start(const QString& programText, const QString& fileName, Exe
     if (!trial_.start(programText.toStdString(), fileName.toStdString(), std::move(exercise), settings_,
                       std::move(events), reason))
         return false;
-    results_.assign(names.size(), CaseResult{});
-    done_.assign(names.size(), false);
-    stopped_ = false;
+    board_ = std::move(board);
+    // No case is chosen while the list is filled, so that none shows before its time.
+    const QSignalBlocker quiet(list_);
     list_->clear();
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        results_[i].caseName = names[i];
-        list_->addItem(QStringLiteral("…  %1 : en attente").arg(fromUtf8(names[i])));
-    }
+    for (std::size_t i = 0; i < board_.size(); ++i) list_->addItem(QString());
+    for (int i = 0; i < list_->count(); ++i) showRow(i);
+    input_->clear();
     expected_->clear();
     obtained_->clear();
     detail_->clear();
+    parameters_->clear();
     summary_->setToolTip(folder);
     updateSummary();
     return true;
@@ -134,61 +145,65 @@ void TEssaisView::stop() { trial_.stop(); }
 
 bool TEssaisView::running() const { return trial_.running(); }
 
+void TEssaisView::setProgramActive(bool active) {
+    if (board_.stale() == (board_.started() && !active)) return;
+    board_.setProgramActive(active);
+    for (int i = 0; i < list_->count(); ++i) showRow(i);
+    updateSummary();
+}
+
+void TEssaisView::showRow(int row) {
+    QListWidgetItem* item = list_->item(row);
+    const auto index = static_cast<std::size_t>(row);
+    item->setText(fromUtf8(board_.row(index)));
+    // Stale results are greyed: they are another program's.
+    if (board_.stale()) item->setForeground(palette().color(QPalette::Disabled, QPalette::Text));
+    else if (!board_.done(index)) item->setForeground(QBrush());
+    else item->setForeground(board_.result(index).passed() ? QColor(23, 105, 46) : QColor(179, 38, 30));
+}
+
 void TEssaisView::caseDone(std::size_t index, const CaseResult& result) {
-    if (index >= results_.size()) return;
-    results_[index] = result;
-    done_[index] = true;
-    QListWidgetItem* item = list_->item(static_cast<int>(index));
-    const bool ok = result.passed();
-    item->setText(QStringLiteral("%1  %2 : %3")
-                      .arg(ok ? QStringLiteral("✓") : QStringLiteral("✗"), fromUtf8(result.caseName),
-                           fromUtf8(verdictText(result))));
-    item->setForeground(ok ? QColor(23, 105, 46) : QColor(179, 38, 30));
+    if (index >= board_.size()) return;
+    board_.caseDone(index, result);
+    showRow(static_cast<int>(index));
     updateSummary();
     if (list_->currentRow() == static_cast<int>(index)) showCase(static_cast<int>(index));
 }
 
 void TEssaisView::trialFinished(bool stopped) {
-    stopped_ = stopped;
+    board_.finish(stopped);
     updateSummary();
     // The first failure is shown at once, where the learner will look first.
     if (list_->currentRow() < 0)
-        for (std::size_t i = 0; i < results_.size(); ++i)
-            if (done_[i] && !results_[i].passed()) {
-                list_->setCurrentRow(static_cast<int>(i));
-                break;
-            }
+        if (const auto failure = board_.firstFailure()) list_->setCurrentRow(static_cast<int>(*failure));
     emit finished(stopped);
 }
 
-void TEssaisView::updateSummary() {
-    std::size_t done = 0, passed = 0;
-    for (std::size_t i = 0; i < results_.size(); ++i) {
-        done += done_[i] ? 1 : 0;
-        passed += done_[i] && results_[i].passed() ? 1 : 0;
-    }
-    const QString counts = QStringLiteral("%1 réussi%2 sur %3").arg(passed).arg(passed > 1 ? "s" : "").arg(results_.size());
-    if (trial_.running())
-        summary_->setText(QStringLiteral("Essais en cours (%1/%2) : %3").arg(done).arg(results_.size()).arg(counts));
-    else if (stopped_)
-        summary_->setText(QStringLiteral("Essais arrêtés : %1").arg(counts));
-    else
-        summary_->setText(QStringLiteral("Essais : %1").arg(counts));
-}
+void TEssaisView::updateSummary() { summary_->setText(fromUtf8(board_.summary())); }
 
 void TEssaisView::showCase(int row) {
-    if (row < 0 || row >= static_cast<int>(results_.size()) || !done_[static_cast<std::size_t>(row)]) {
+    if (row < 0 || row >= static_cast<int>(board_.size())) {
+        input_->clear();
         expected_->clear();
         obtained_->clear();
         detail_->clear();
+        parameters_->clear();
         return;
     }
-    const CaseResult& result = results_[static_cast<std::size_t>(row)];
-    detail_->setText(fromUtf8(result.caseName + " : " + verdictText(result)));
+    const auto index = static_cast<std::size_t>(row);
+    detail_->setText(fromUtf8(board_.detail(index)));
+    parameters_->setText(fromUtf8(board_.parameters(index)));
+    input_->setPlainText(fromUtf8(board_.input(index)));
+    if (!board_.done(index)) {
+        expected_->clear();
+        obtained_->clear();
+        return;
+    }
+    const CaseResult& result = board_.result(index);
     const int differing = result.verdict == Verdict::WrongOutput ? result.difference.line : 0;
     showOutput(expected_, comparedLines(result.expected, settings_.exact), differing);
     showOutput(obtained_, comparedLines(result.obtained, settings_.exact), differing);
-    if (result.verdict == Verdict::Error && result.line > 0) emit errorLineChosen(result.line);
+    if (const int line = board_.line(index); line > 0) emit errorLineChosen(line);
 }
 
 } // namespace zef

@@ -1,11 +1,13 @@
-// The dockable "Essais" view of "Exécuter > Tester avec les essais": the cases of the
-// exercise with their verdicts (✓ or ✗ and the French verdict) as the runs finish, and for
-// the case chosen its expected and obtained outputs side by side, the first difference
-// highlighted. The runs are a Trial (plain C++, its own thread); the view only shows what
-// it reports, so the IDE stays responsive throughout.
+// The dockable "Essais" view of "Exécuter > Tester avec les essais": the program tested,
+// the cases of the exercise with their verdicts (✓ or ✗, the French verdict and the time)
+// as the runs finish, and for the case chosen its parameters and input beside its expected
+// and obtained outputs, the first difference highlighted. The runs are a Trial (plain C++,
+// its own thread) and what is shown is a TrialBoard's; the view only wires them to its
+// widgets, so the IDE stays responsive throughout.
 #pragma once
 
 #include "trial.h"
+#include "trialboard.h"
 
 #include <QWidget>
 
@@ -29,33 +31,41 @@ public:
     bool running() const;
     // The settings of every run (zefrun, bounds, confinement); tests shorten the bounds.
     RunSettings& settings() { return settings_; }
+    // Whether the program tested is the active one: while it is not, the results are
+    // marked stale and no case moves a caret.
+    void setProgramActive(bool active);
+    const TrialBoard& board() const { return board_; }
 
     QListWidget* cases() const { return list_; }
     QPlainTextEdit* expectedText() const { return expected_; }
     QPlainTextEdit* obtainedText() const { return obtained_; }
+    QPlainTextEdit* inputText() const { return input_; }
+    QLabel* parameters() const { return parameters_; }
     QLabel* summary() const { return summary_; }
-    const std::vector<CaseResult>& results() const { return results_; }
+    const std::vector<CaseResult>& results() const { return board_.results(); }
 
 signals:
     // Every case has run (or the trial was stopped).
     void finished(bool stopped);
-    // A case that stopped on an error was chosen: the editor puts its caret on the line.
+    // A case that stopped at a line (on an error, or by a bound) was chosen: the editor
+    // puts its caret on the line.
     void errorLineChosen(int line);
 
 private:
     void caseDone(std::size_t index, const CaseResult& result);
     void trialFinished(bool stopped);
     void showCase(int row);
+    void showRow(int row);
     void updateSummary();
 
     Trial trial_;
     RunSettings settings_;
-    std::vector<CaseResult> results_;
-    std::vector<bool> done_;
-    bool stopped_ = false;
+    TrialBoard board_;
     QLabel* summary_;
     QListWidget* list_;
     QLabel* detail_;
+    QLabel* parameters_;
+    QPlainTextEdit* input_;
     QPlainTextEdit* expected_;
     QPlainTextEdit* obtained_;
 };

@@ -139,6 +139,8 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
             if (auto* e = qobject_cast<TEditeur*>(window->widget())) e->FormActivate();
             lastActive_ = window;
         }
+        // The Essais view's results are stale while another program is the active one.
+        essaisView_->setProgramActive(essaisEditor_ && activeEditor() == essaisEditor_);
         UpdateMenuItems();
     });
     buildConveniences();

@@ -97,10 +97,18 @@ void TMainForm::TesterEssais() {
         return;
     }
     // The program runs as the editor holds it, as F9 runs it: no save is needed.
-    essaisEditor_ = editor;
     essaisDock_->show();
-    if (!essaisView_->start(editor->plainText(), editor->documentName(), std::move(*exercise), reason))
+    if (!essaisView_->start(editor->plainText(), editor->documentName(), std::move(*exercise), reason)) {
         refuse(QStringLiteral("Impossible de tester avec les essais : %1").arg(QString::fromStdString(reason)));
+        return;
+    }
+    essaisEditor_ = editor;
+    // Closed, the program tested leaves results about a program that is no longer there
+    // (the pointer is cleared before the signal comes; a later trial of another program
+    // keeps it set, and its results current).
+    connect(editor, &QObject::destroyed, this, [this] {
+        if (!essaisEditor_) essaisView_->setProgramActive(false);
+    });
 }
 
 } // namespace zef

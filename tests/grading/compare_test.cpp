@@ -72,6 +72,8 @@ TEST(Exercise, CasesAreFoundByNameInOrder) {
     writeFile(essais / "c.args", "trois quatre\r\nignorée\r\n");
     writeFile(essais / "c.in", "");
     writeFile(essais / "10.out", "x\n");
+    // An input longer than is shown, whose cut would fall inside an "é" (two bytes).
+    writeFile(essais / "10.in", std::string(kShownInputBytes - 1, 'a') + "é" + "fin\n");
     writeFile(essais / ".cache.out", "hidden\n");
     writeFile(essais / "notes.txt", "not a case\n");
     writeFile(essais / "fichiers" / "donnees.txt", "data\n");
@@ -85,6 +87,13 @@ TEST(Exercise, CasesAreFoundByNameInOrder) {
     EXPECT_TRUE(exercise->cases[1].input.empty());
     EXPECT_EQ(exercise->cases[1].expected, "rien\n");
     EXPECT_EQ(exercise->cases[2].input, fs::absolute(essais / "b.in"));
+    // The start of each input, for the reports: all of a short one, a long one cut before
+    // the character it would split.
+    EXPECT_EQ(exercise->cases[2].inputStart, "1\n");
+    EXPECT_FALSE(exercise->cases[2].inputCut);
+    EXPECT_TRUE(exercise->cases[1].inputStart.empty());
+    EXPECT_TRUE(exercise->cases[0].inputCut);
+    EXPECT_EQ(exercise->cases[0].inputStart, std::string(kShownInputBytes - 1, 'a'));
     EXPECT_EQ(exercise->cases[3].arguments, "trois quatre");
     // A case with only its input has no expected output yet, and grading refuses it.
     EXPECT_FALSE(exercise->cases[3].expected);

@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QString>
+#include <QStringList>
 #include <QXmlStreamReader>
 
 #include <gtest/gtest.h>
@@ -58,9 +59,9 @@ std::vector<std::string> linesOf(const std::string& text) {
     return lines;
 }
 
-// RFC 4180 records: fields separated by commas, quoted when they hold commas, quotes or
-// line ends, records ended by CR LF.
-std::vector<std::vector<std::string>> parseCsv(const std::string& text) {
+// RFC 4180 records: fields separated by commas (or `separator`), quoted when they hold
+// one, quotes or line ends, records ended by CR LF.
+std::vector<std::vector<std::string>> parseCsv(const std::string& text, char separator = ',') {
     std::vector<std::vector<std::string>> rows(1, std::vector<std::string>(1));
     bool quoted = false;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -71,7 +72,7 @@ std::vector<std::vector<std::string>> parseCsv(const std::string& text) {
             else rows.back().back() += c;
         } else if (c == '"') {
             quoted = true;
-        } else if (c == ',') {
+        } else if (c == separator) {
             rows.back().emplace_back();
         } else if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
             ++i;
@@ -127,9 +128,10 @@ TEST(Zefcorrige, EveryReportReadsBackWithAParserOfItsFormat) {
     TempDir dir;
     const fs::path copies = classOfThree(dir);
     const fs::path csv = dir / "classe.csv", junit = dir / "classe.xml", html = dir / "classe.html";
-    const Finished graded = zefcorrige({"--json", "--csv", csv.string(), "--junit", junit.string(), "--html",
-                                        html.string(), "-j", "2", (kExamples / "table.essais").string(),
-                                        copies.string()});
+    const fs::path rfc = dir / "scripts.csv";
+    const Finished graded = zefcorrige({"--json", "--csv", csv.string(), "--csv-rfc4180", rfc.string(), "--junit",
+                                        junit.string(), "--html", html.string(), "-j", "2",
+                                        (kExamples / "table.essais").string(), copies.string()});
     EXPECT_EQ(graded.status, 1) << graded.err;
 
     // JSON lines: one object per run, in the order of the programs and their cases.
@@ -171,15 +173,21 @@ TEST(Zefcorrige, EveryReportReadsBackWithAParserOfItsFormat) {
     EXPECT_EQ(failures, 8);
     EXPECT_EQ(declaredFailures, 8);
 
-    // HTML: well-formed, one block per program and case, the odd characters as written.
+    // HTML: well-formed, one block per program and case, the odd characters as written,
+    // and each case's input and parameters, as its files hold them, beside its outputs.
     QXmlStreamReader page(QByteArray::fromStdString(readFile(html)));
     int blocks = 0, differingRows = 0;
     bool oddTextShown = false;
+    QStringList inputsShown, parametersShown;
     while (!page.atEnd()) {
         const auto token = page.readNext();
         if (token == QXmlStreamReader::StartElement) {
             blocks += page.name() == u"details" ? 1 : 0;
             differingRows += page.name() == u"tr" && page.attributes().value("class").contains(u"diff") ? 1 : 0;
+            if (page.name() == u"pre" && page.attributes().value("class") == u"entree")
+                inputsShown << page.readElementText();
+            else if (page.name() == u"code")
+                parametersShown << page.readElementText();
         } else if (token == QXmlStreamReader::Characters) {
             oddTextShown = oddTextShown || page.text().contains(u"<&> \"guillemets\"");
         }
@@ -188,16 +196,40 @@ TEST(Zefcorrige, EveryReportReadsBackWithAParserOfItsFormat) {
     EXPECT_EQ(blocks, 12);
     EXPECT_GT(differingRows, 0);
     EXPECT_TRUE(oddTextShown);
+    QStringList inputs, parameters;
+    for (int program = 0; program < 3; ++program)
+        for (const char* name : {"01_sept", "02_neuf_jusqu_a_3", "03_negatif", "04_douze_jusqu_a_12"}) {
+            const std::string files = (kExamples / "table.essais" / name).string();
+            inputs << QString::fromStdString(readFile(files + ".in")).trimmed();
+            if (fs::exists(files + ".args")) parameters << QString::fromStdString(readFile(files + ".args")).trimmed();
+        }
+    EXPECT_EQ(inputsShown, inputs);
+    EXPECT_EQ(parametersShown, parameters);
 
-    // CSV: a heading row, then one row per program with one verdict per case.
-    const auto rows = parseCsv(readFile(csv));
-    ASSERT_EQ(rows.size(), 4u) << readFile(csv);
-    EXPECT_EQ(rows[0].size(), 9u);
+    // CSV for scripts: a heading row, then one row per program with one verdict per case
+    // where they always were, the time last.
+    const auto rows = parseCsv(readFile(rfc));
+    ASSERT_EQ(rows.size(), 4u) << readFile(rfc);
+    EXPECT_EQ(rows[0].size(), 10u);
     EXPECT_EQ(rows[1][0], "a_juste.pas");
     EXPECT_EQ(rows[1][3], "100");
     EXPECT_EQ(rows[2][1], "0");
     EXPECT_EQ(rows[2][5].rfind("Erreur ligne 4 : ", 0), 0u) << rows[2][5];
     for (const auto& row : rows) EXPECT_EQ(row.size(), rows[0].size());
+    // CSV for a spreadsheet in French: a byte-order mark, then the same cells between
+    // semicolons, the time with a decimal comma.
+    const std::string sheetText = readFile(csv);
+    ASSERT_EQ(sheetText.rfind("\xEF\xBB\xBF", 0), 0u) << sheetText.substr(0, 20);
+    const auto sheet = parseCsv(sheetText.substr(3), ';');
+    ASSERT_EQ(sheet.size(), rows.size()) << sheetText;
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        std::vector<std::string> expected = rows[r];
+        if (r > 0) {
+            ASSERT_NE(expected.back().find('.'), std::string::npos) << expected.back();
+            expected.back().replace(expected.back().find('.'), 1, ",");
+        }
+        EXPECT_EQ(sheet[r], expected);
+    }
 }
 
 TEST(Zefcorrige, ExitStatusesOfUsageAndInputs) {

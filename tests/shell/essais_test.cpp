@@ -1,7 +1,8 @@
 // "Exécuter > Tester avec les essais" in the IDE: the cases folder proposed once and
 // remembered, the verdicts in the "Essais" view as the runs finish while the frame stays
-// responsive, a failed case side by side with its first difference highlighted, an error
-// case's line under the caret, and Ctrl+F2 ending a trial that would not end.
+// responsive, a failed case side by side with its first difference highlighted and its
+// input beside, an error case's line under the caret, results marked stale while another
+// program is active, and Ctrl+F2 ending a trial that would not end.
 #include "essaisview.h"
 #include "teditor.h"
 #include "tmainform.h"
@@ -12,6 +13,8 @@
 #include <QDockWidget>
 #include <QLabel>
 #include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -94,6 +97,7 @@ TEST_F(Essais, TheEditorsTextRunsOnEveryCaseWithItsVerdict) {
     EXPECT_TRUE(texts[1].startsWith(QStringLiteral("✗  2 : Sortie différente ligne 2"))) << texts[1].toStdString();
     EXPECT_TRUE(texts[2].startsWith(QStringLiteral("✗  3 : Erreur ligne 10 : "))) << texts[2].toStdString();
     EXPECT_TRUE(form.essaisView().summary()->text().contains(QStringLiteral("1 réussi sur 3")));
+    EXPECT_TRUE(form.essaisView().summary()->text().contains(QStringLiteral("table.pas")));
     // Nothing was saved.
     EXPECT_TRUE(e->Memo1->document()->isModified());
 
@@ -106,11 +110,31 @@ TEST_F(Essais, TheEditorsTextRunsOnEveryCaseWithItsVerdict) {
     }
     EXPECT_EQ(form.essaisView().expectedText()->toPlainText(), "Nombre ? 2\nDouble : 4");
     EXPECT_EQ(form.essaisView().obtainedText()->toPlainText(), "Nombre ? 2\nDouble : 5");
+    // Beside them, what the case gave the program: its input (2.in) and no parameters.
+    EXPECT_EQ(form.essaisView().inputText()->toPlainText(), "2");
+    EXPECT_FALSE(form.essaisView().parameters()->text().isEmpty());
 
     // An error case puts the caret on its line of the program.
     e->goToLine(1);
     form.essaisView().cases()->setCurrentRow(2);
     EXPECT_EQ(e->Memo1->textCursor().blockNumber(), 9);
+
+    // Another program active: the results are marked stale, and choosing a case moves no
+    // caret; the program tested active again, they are current.
+    writeFile(dir.filePath("autre.pas"), "PROGRAM Autre;\nBEGIN\nEND.");
+    TEditeur* other = form.openPath(dir.filePath("autre.pas"));
+    ASSERT_NE(other, e);
+    EXPECT_TRUE(form.essaisView().summary()->text().contains(QStringLiteral("périmés")))
+        << form.essaisView().summary()->text().toStdString();
+    e->Memo1->moveCursor(QTextCursor::Start); // without the focus, which would activate it
+    form.essaisView().cases()->setCurrentRow(0);
+    form.essaisView().cases()->setCurrentRow(2);
+    EXPECT_EQ(e->Memo1->textCursor().blockNumber(), 0);
+    EXPECT_EQ(form.activeEditor(), other);
+    auto* window = qobject_cast<QMdiSubWindow*>(e->parentWidget());
+    ASSERT_NE(window, nullptr);
+    window->mdiArea()->setActiveSubWindow(window);
+    EXPECT_FALSE(form.essaisView().summary()->text().contains(QStringLiteral("périmés")));
 
     // The folder is remembered: no question the second time.
     ASSERT_TRUE(waitForEnd());
@@ -126,7 +150,7 @@ TEST_F(Essais, CtrlF2EndsATrialThatWouldNotEnd) {
     QSignalSpy done(&form.essaisView(), &TEssaisView::finished);
     form.action("TesterEssais1")->trigger();
     ASSERT_TRUE(form.essaisView().running());
-    EXPECT_TRUE(form.essaisView().summary()->text().startsWith(QStringLiteral("Essais en cours")));
+    EXPECT_TRUE(form.essaisView().summary()->text().contains(QStringLiteral(" en cours")));
     // The frame answers while the runs go on; Ctrl+F2 ends them.
     form.activateWindow();
     QDeadlineTimer cap(5000);
@@ -135,7 +159,7 @@ TEST_F(Essais, CtrlF2EndsATrialThatWouldNotEnd) {
     ASSERT_TRUE(done.wait(60000));
     EXPECT_TRUE(done.first().first().toBool());
     EXPECT_FALSE(form.essaisView().running());
-    EXPECT_TRUE(form.essaisView().summary()->text().startsWith(QStringLiteral("Essais arrêtés")));
+    EXPECT_TRUE(form.essaisView().summary()->text().contains(QStringLiteral(" arrêtés")));
     for (const CaseResult& result : form.essaisView().results()) EXPECT_EQ(result.verdict, Verdict::NotRun);
 }
 
