@@ -34,8 +34,6 @@ bool glyphsOfOneWidth(const QFont& font) {
     return i > 0 && i == metrics.horizontalAdvance(QLatin1Char('W')) && i == metrics.horizontalAdvance(QLatin1Char('m'));
 }
 
-namespace {
-
 // The desktop's fixed-width font when its glyphs do have one width, else the first usual
 // family installed that has; what fontconfig says of a family is not enough (it does not
 // flag every monospaced family as such). Chosen once per run.
@@ -58,8 +56,6 @@ QFont fixedWidthFont() {
     }();
     return chosen;
 }
-
-} // namespace
 
 QFont editorFont(bool fixedPitch, double zoom) {
     QFont font;

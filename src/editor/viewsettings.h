@@ -21,6 +21,9 @@ void save(const EditorView& view);
 // 100 %, or a fixed-width font (the desktop's, when its glyphs do have one width) at the
 // same size.
 QFont editorFont(bool fixedPitch, double zoom);
+// A font whose glyphs all have one width: the desktop's fixed-width font when they do
+// (fontconfig does not flag every such family), else the first usual one installed.
+QFont fixedWidthFont();
 // Whether every glyph of the font takes the same width, as the eye sees it ("i" and "W").
 bool glyphsOfOneWidth(const QFont& font);
 

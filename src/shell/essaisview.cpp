@@ -1,5 +1,7 @@
 #include "essaisview.h"
 
+#include "viewsettings.h"
+
 #include <QFontDatabase>
 #include <QLabel>
 #include <QListWidget>
@@ -25,7 +27,10 @@ QPlainTextEdit* outputPane(QSplitter* splitter, const QString& heading, const QS
     text->setObjectName(name);
     text->setReadOnly(true);
     text->setLineWrapMode(QPlainTextEdit::NoWrap);
-    text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    // Outputs side by side line up only in a font whose glyphs have one width.
+    QFont fixed = view::fixedWidthFont();
+    fixed.setPointSizeF(QFontDatabase::systemFont(QFontDatabase::FixedFont).pointSizeF());
+    text->setFont(fixed);
     layout->addWidget(text);
     return text;
 }
