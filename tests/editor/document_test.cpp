@@ -60,6 +60,12 @@ TEST(Document, SaveAsNamesTheFileAndTheProgram) {
     EXPECT_EQ(saveAsPath("/a/b.c.d"), "/a/b.pas");
     EXPECT_EQ(programLineFor("/home/eleve/Prog/Test.pas"), "Program test;");
     EXPECT_EQ(fileNameOf("/home/eleve/Prog/Test.pas"), "Test.pas");
+    // What Save As proposes: the file it has; else the name the PROGRAM line declares,
+    // else the shown name, in the folder given.
+    EXPECT_EQ(proposedSavePath("/a/Vieux.pas", "Program Neuf;", "PAS1.PAS", "/b"), "/a/Vieux.pas");
+    EXPECT_EQ(proposedSavePath("", "  program Moyenne ;", "PAS1.PAS", "/b"), "/b/Moyenne.pas");
+    EXPECT_EQ(proposedSavePath("", "Program mon essai;", "PAS2.PAS", "/b"), "/b/pas2.pas");
+    EXPECT_EQ(proposedSavePath("", "begin", "PAS3.PAS", ""), "pas3.pas");
 }
 
 TEST(Document, StepMarkersAreRemovedAndBreakpointsToggled) {

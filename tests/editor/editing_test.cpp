@@ -50,3 +50,14 @@ TEST(Editing, AFileDialogOpensOnTheFilterItsSuggestedNameBelongsTo) {
     EXPECT_EQ(filterMatching("Unités (?.pas)", "a.pas"), "Unités (?.pas)");
     EXPECT_EQ(filterMatching("Unités (?.pas)", "ab.pas"), "");
 }
+
+// The word F1 asks the help about: the one the caret stands in or just after.
+TEST(Editing, TheWordAtTheCaret) {
+    const std::string line = "  WriteLn(Total_2);";
+    EXPECT_EQ(WordAt(line, 2), "WriteLn");
+    EXPECT_EQ(WordAt(line, 9), "WriteLn"); // just after it, on the "("
+    EXPECT_EQ(WordAt(line, 12), "Total_2");
+    EXPECT_EQ(WordAt(line, 0), "");
+    EXPECT_EQ(WordAt(line, 100), "");
+    EXPECT_EQ(WordAt("", 0), "");
+}

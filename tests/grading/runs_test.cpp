@@ -79,6 +79,13 @@ TEST(Runs, EachVerdictFromAProgramMadeForIt) {
     EXPECT_FALSE(error.message.empty());
     EXPECT_EQ(verdictText(error), "Erreur ligne 5 : " + error.message);
 
+    // A stop without a message is judged by its reason, the words of the stop left out.
+    const CaseResult silent = run("muet.pas", {"PROGRAM Muet;", "VAR N: INTEGER;", "BEGIN", "  READLN(N);",
+                                               "  N := N \\ 0;", "END."});
+    EXPECT_EQ(silent.verdict, Verdict::Error);
+    EXPECT_EQ(silent.line, 5);
+    EXPECT_EQ(verdictText(silent), "Erreur ligne 5 : division par zéro"); // as the help's page of messages has it
+
     const CaseResult exhausted = run("avide.pas", {"PROGRAM Avide;", "VAR N: INTEGER;", "BEGIN", "  READLN(N);",
                                                    "  READLN(N);", "END."});
     EXPECT_EQ(exhausted.verdict, Verdict::InputExhausted);

@@ -4,6 +4,7 @@
 // the screen window, a dark desktop palette, and French print dialogs.
 #include "french.h"
 #include "generators.h"
+#include "helpviewer.h"
 #include "placement.h"
 #include "teditor.h"
 #include "tform12.h"
@@ -15,6 +16,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTextBrowser>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -398,4 +402,95 @@ TEST(FrenchDialogs, ThePrintDialogAndThePrintersPropertiesHaveNoEnglishLeft) {
     EXPECT_TRUE(english.isEmpty()) << english.join('\n').toStdString();
     // Numbers in Qt's widgets (the margins of the page set-up) take a decimal comma.
     EXPECT_EQ(QLocale().toString(3.53, 'f', 2), "3,53");
+}
+
+// F1 in a program opens the help on the word at the caret: its entry when the index has
+// one, else the search on that word. The keyword list says what the highlighted word does
+// and inserts it with Enter.
+TEST_F(Frame, HelpOnTheWordAtTheCaretAndInTheKeywordList) {
+    TEditeur* e = program({"Program un;", "begin", "  writeln('x');", "  Compte := 1;", "end."});
+    e->Memo1->setFocus();
+    QTextCursor c(e->Memo1->document()->findBlockByNumber(2));
+    c.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, 4);
+    e->Memo1->setTextCursor(c);
+    QApplication::processEvents();
+    form->contextHelp();
+    THelpViewer& help = form->helpViewer();
+    const HelpKeyword* entry = help.index().entryFor("WRITELN");
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(help.browser()->source(), THelpViewer::targetUrl(QString::fromStdString(entry->target)));
+    help.close();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    e->Memo1->setFocus();
+    c.setPosition(e->Memo1->document()->findBlockByNumber(3).position() + 3);
+    e->Memo1->setTextCursor(c);
+    QApplication::processEvents();
+    form->contextHelp();
+    EXPECT_EQ(help.searchField()->text(), "Compte"); // no entry: the search on it
+    help.close();
+
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    e->Memo1->setFocus();
+    QStringList explained;
+    whenShown<TMotsCle>([&explained](TMotsCle& list) {
+        for (const char* word : {"WRITELN", "REPEAT"}) {
+            const auto found = list.ListBox1->findItems(word, Qt::MatchFixedString);
+            if (found.isEmpty()) return;
+            list.ListBox1->setCurrentItem(found.first());
+            explained << list.Explanation->text();
+        }
+        QTest::keyClick(list.ListBox1, Qt::Key_Return);
+    });
+    action("Motscl1")->trigger();
+    ASSERT_EQ(explained.size(), 2);
+    EXPECT_EQ(explained[0], QString::fromStdString(entry->title));
+    EXPECT_FALSE(explained[1].isEmpty());
+    EXPECT_NE(explained[0], explained[1]);
+    EXPECT_TRUE(e->plainText().contains(QStringLiteral("REPEAT"), Qt::CaseInsensitive));
+}
+
+// Every entry of every menu has its access letter, none shared within a menu.
+TEST_F(Frame, EveryMenuEntryHasItsOwnAccessLetter) {
+    for (QAction* top : form->menuBar()->actions()) {
+        QMenu* menu = top->menu();
+        if (!menu) continue;
+        std::map<QChar, QString> letters;
+        for (QAction* a : menu->actions()) {
+            if (a->isSeparator() || a->text().isEmpty() || !a->isVisible()) continue;
+            // Qt's rule: the character after a single "&".
+            QChar letter;
+            const QString t = a->text();
+            for (qsizetype i = 0; i + 1 < t.size() && letter.isNull(); ++i)
+                if (t[i] == '&') t[i + 1] == '&' ? void(++i) : void(letter = t[i + 1].toUpper());
+            EXPECT_FALSE(letter.isNull()) << top->text().toStdString() << " > " << a->text().toStdString();
+            if (letter.isNull()) continue;
+            const auto [it, fresh] = letters.emplace(letter, a->text());
+            EXPECT_TRUE(fresh) << top->text().toStdString() << ": " << it->second.toStdString() << " and "
+                               << a->text().toStdString() << " share " << QString(letter).toStdString();
+        }
+    }
+}
+
+// Without a file to open, the frame comes up on the program that was in front at the last
+// exit, or on a new one, with the screen window in sight.
+TEST_F(Frame, TheFirstScreenOpensAProgramReadyToRun) {
+    form->openStartingProgram();
+    ASSERT_EQ(windows(), 1);
+    EXPECT_TRUE(form->screen().isVisible());
+    EXPECT_FALSE(form->activeEditor()->plainText().isEmpty());
+    form->openStartingProgram(); // a second call opens nothing more
+    EXPECT_EQ(windows(), 1);
+
+    const QString path = dir.filePath("Moyenne.pas");
+    saveAnswer = path;
+    TEditeur* e = program({"Program Moyenne;", "begin", "end."});
+    e->Memo1->document()->setModified(true);
+    ASSERT_TRUE(e->SaveAs());
+    ASSERT_TRUE(form->close());
+    TMainForm next;
+    next.openStartingProgram();
+    ASSERT_EQ(next.editors().size(), 1);
+    EXPECT_EQ(next.activeEditor()->DocumentPath, path);
 }
