@@ -25,6 +25,9 @@ public:
     // from the one read at the previous refresh (a variable that was not there then is
     // new, not changed).
     void refresh(const Interpreter& interpreter);
+    // A fresh run starts: its first stop compares with nothing, so that a value that run
+    // has not changed is not shown as changed (whatever the last run left there).
+    void startOver() { rows_.clear(); }
     const std::vector<VariableRow>& rows() const { return rows_; }
     // Whether the rows have the names, types and sizes of the previous refresh, so that a
     // view can update its values in place.

@@ -20,6 +20,8 @@ public:
 
     // A run has stopped (a step, a breakpoint, an error, the end, an interruption).
     void runStopped();
+    // A fresh run (not a continued one) starts.
+    void freshRunStarting() { snapshot_.startOver(); }
     QTreeWidget* tree() const { return tree_; }
     const debugging::VariablesSnapshot& snapshot() const { return snapshot_; }
 

@@ -186,6 +186,7 @@ void TForm3::Exec(LineList& lines, std::int32_t& line, std::int32_t& step, std::
     running_ = true;
     interruptRequested_ = false;
     runErrors_.clear();
+    if (line == 0) emit freshRunStarting();
     emit runningChanged(true);
     struct Done {
         TForm3* self;

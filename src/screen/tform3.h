@@ -112,6 +112,8 @@ public:
 
 signals:
     void runningChanged(bool running);
+    // A fresh run starts, not the continuation of a stopped one.
+    void freshRunStarting();
     void runStateChanged(const QString& state);
 
 protected:

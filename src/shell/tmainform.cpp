@@ -692,6 +692,7 @@ void TMainForm::buildDebuggingViews() {
     if (QMenu* view = menuBar()->findChild<QMenu*>("N7")) view->addAction(toggle);
     childActions_.push_back(toggle); // like the rest of "Voir": there when a program is open
     // The view reads the tables once per stop of a run, never while it runs.
+    connect(form3_, &TForm3::freshRunStarting, variablesView_, &TVariablesView::freshRunStarting);
     connect(form3_, &TForm3::runningChanged, variablesView_, [this](bool running) {
         if (!running) variablesView_->runStopped();
     });

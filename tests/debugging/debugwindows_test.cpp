@@ -118,6 +118,12 @@ TEST_F(Debugging, TheVariablesViewReadsTheTablesOncePerStopAndNeverDuringARun) {
     form.variablesDock()->hide(); // hidden, it reads nothing until shown again
     trigger("Excuter1");
     EXPECT_EQ(snapshot.refreshCount(), shown + 4);
+    // The first stop of a fresh run shows nothing changed, whatever the last run left.
+    form.variablesDock()->show();
+    trigger("Pasapas");
+    trigger("Excuter1");
+    EXPECT_EQ(row("S")->text(2), "0");
+    EXPECT_FALSE(marked(row("S")));
 }
 
 TEST_F(Debugging, AnEditorLosingTheFocusLeavesTheProgramsFilesOpen) {
