@@ -20,7 +20,10 @@ QRect newEditor(QSize area, QSize screenWindow, int open, int step) {
     const int steps = std::max(1, std::min(8, area.height() / 4 / std::max(step, 1)));
     const int offset = (open % steps) * step;
     const int height = std::max(kSmallestEditor.height(), area.height() - offset);
-    const QSize size = QSize(width, height).boundedTo(area.expandedTo(kSmallestEditor));
+    // Each next one keeps its right edge (and its title bar's buttons) where the first's
+    // is, clear of the screen window.
+    const QSize size =
+        QSize(std::max(kSmallestEditor.width(), width - offset), height).boundedTo(area.expandedTo(kSmallestEditor));
     return QRect(QPoint(offset, offset), size);
 }
 

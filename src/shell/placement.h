@@ -16,7 +16,7 @@ inline constexpr QSize kSmallestEditor{502, 265};
 // as wide as leaves the screen window (`screenWindow`, its outer size) room at the right,
 // at most two thirds of the area (and two thirds when that room would leave less than a
 // third), never under the smallest size; as high as the area, each new one a title bar
-// (`step`) lower and to the right of the one before.
+// (`step`) lower and to the right of the one before, its right edge where the first's is.
 QRect newEditor(QSize area, QSize screenWindow, int open, int step);
 
 // The top-left corner of the screen window (outer size `screenWindow`) at its first

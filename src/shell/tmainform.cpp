@@ -680,8 +680,19 @@ void TMainForm::buildDebuggingViews() {
     variablesDock_ = new QDockWidget(QStringLiteral("Variables"), this);
     variablesDock_->setObjectName("VariablesDock");
     variablesDock_->setWidget(variablesView_);
-    addDockWidget(Qt::RightDockWidgetArea, variablesDock_);
+    // On the left: the screen window stands at the right of the frame, beside the editors.
+    addDockWidget(Qt::LeftDockWidgetArea, variablesDock_);
     variablesDock_->hide();
+    // Should the screen window have been moved over it, the view comes out from under it.
+    // (Once the frame has made room for it.)
+    connect(variablesDock_, &QDockWidget::visibilityChanged, this, [this](bool visible) {
+        if (!visible) return;
+        QTimer::singleShot(0, this, [this] {
+            if (!form3_->isVisible() || !variablesDock_->isVisible()) return;
+            const QRect dock(variablesDock_->mapToGlobal(QPoint(0, 0)), variablesDock_->size());
+            if (form3_->frameGeometry().intersects(dock)) placeScreenWindow();
+        });
+    });
     // The dock's own show/hide command, in the "Voir" menu with the other views.
     QAction* toggle = variablesDock_->toggleViewAction();
     toggle->setObjectName("Variables1");

@@ -12,17 +12,21 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QSettings>
 
-namespace zef {
+#include <algorithm>
 
+namespace zef {
 namespace {
 
 // The cases folder chosen for each program, by the program's absolute path.
 const QString kCasesFolders = QStringLiteral("essais/dossiers");
+// What stays of an editor's window once brought inside a frame made smaller.
+constexpr int kSmallestVisibleHeight = 120;
 
 } // namespace
 
@@ -42,8 +46,17 @@ void TMainForm::buildEssaisView() {
     // An error case puts the caret on its line in the program that was tested.
     connect(essaisView_, &TEssaisView::errorLineChosen, this, [this](int line) {
         if (!essaisEditor_) return;
-        if (QMdiSubWindow* window = qobject_cast<QMdiSubWindow*>(essaisEditor_->parentWidget()))
+        if (QMdiSubWindow* window = qobject_cast<QMdiSubWindow*>(essaisEditor_->parentWidget())) {
             mdiArea_->setActiveSubWindow(window);
+            // The docked view took the bottom of the frame: the editor's window is brought
+            // back inside what is left, or the line would stand in its hidden part.
+            if (QWidget* area = mdiArea_->viewport(); !window->isMaximized() && !window->isMinimized()) {
+                QRect g = window->geometry();
+                g.moveTop(std::max(0, std::min(g.top(), area->height() - kSmallestVisibleHeight)));
+                g.setBottom(std::min(g.bottom(), area->height() - 1));
+                if (g != window->geometry()) window->setGeometry(g);
+            }
+        }
         essaisEditor_->goToLine(line);
     });
 }

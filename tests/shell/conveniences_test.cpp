@@ -264,8 +264,9 @@ TEST(Placement, EditorsTakeAUsefulShareAndTheScreenWindowStandsBeside) {
     const QSize screen(590, 460);
     // Beside the screen window, as high as the frame.
     EXPECT_EQ(newEditor(QSize(1280, 800), screen, 0, 24), QRect(0, 0, 682, 800));
-    // The next ones a title bar lower and to the right.
-    EXPECT_EQ(newEditor(QSize(1280, 800), screen, 2, 24), QRect(48, 48, 682, 752));
+    // The next ones a title bar lower and to the right, their right edge (and the buttons
+    // of their title bar) where the first's is, clear of the screen window.
+    EXPECT_EQ(newEditor(QSize(1280, 800), screen, 2, 24), QRect(48, 48, 634, 752));
     // A wide frame: two thirds; a narrow one, or a screen window grown by the zoom: two
     // thirds too, the screen window then standing over the rest.
     EXPECT_EQ(newEditor(QSize(2400, 1200), screen, 0, 24).width(), 1600);

@@ -114,10 +114,16 @@ TEST_F(Essais, TheEditorsTextRunsOnEveryCaseWithItsVerdict) {
     EXPECT_EQ(form.essaisView().inputText()->toPlainText(), "2");
     EXPECT_FALSE(form.essaisView().parameters()->text().isEmpty());
 
-    // An error case puts the caret on its line of the program.
+    // An error case puts the caret on its line of the program, in sight though the docked
+    // view took the bottom of the frame.
     e->goToLine(1);
+    auto* tested = qobject_cast<QMdiSubWindow*>(e->parentWidget());
+    ASSERT_NE(tested, nullptr);
+    tested->setGeometry(0, 0, 500, form.mdiArea()->viewport()->height() + 400);
     form.essaisView().cases()->setCurrentRow(2);
     EXPECT_EQ(e->Memo1->textCursor().blockNumber(), 9);
+    EXPECT_LE(tested->geometry().bottom(), form.mdiArea()->viewport()->height() - 1);
+    EXPECT_TRUE(e->Memo1->viewport()->rect().contains(e->Memo1->cursorRect()));
 
     // Another program active: the results are marked stale, and choosing a case moves no
     // caret; the program tested active again, they are current.
