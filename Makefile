@@ -30,9 +30,13 @@ run: build
 	  $(BUILD)/src/cli/zefrun $(EXAMPLE); \
 	fi
 
+# The tests of each build run side by side, one per core: none depends on another or on
+# how busy the machine is.
+JOBS := $(shell nproc 2>/dev/null || echo 2)
+
 test: build asan
-	@cd $(BUILD) && ctest --output-on-failure
-	@cd $(ASAN_BUILD) && ctest --output-on-failure
+	@cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+	@cd $(ASAN_BUILD) && ctest --output-on-failure -j$(JOBS)
 
 # The Debian package of what $(BUILD) holds: $(BUILD)/zef-pascal_<version>_<arch>.deb,
 # made by CPack from the install rules.

@@ -11,9 +11,15 @@ namespace {
 
 enum Column { NameColumn, TypeColumn, ValueColumn };
 
+// What changed is red: lighter on a dark palette, where the usual red hardly stands out.
+QBrush changedBrush(const QTreeWidget* tree) {
+    const bool dark = tree && tree->palette().color(QPalette::Base).lightness() < 128;
+    return QBrush(dark ? QColor(255, 123, 123) : QColor(Qt::red));
+}
+
 void showValue(QTreeWidgetItem* item, const std::string& value, bool changed) {
     item->setText(ValueColumn, fromCp1252(value));
-    item->setForeground(ValueColumn, changed ? QBrush(Qt::red) : QBrush());
+    item->setForeground(ValueColumn, changed ? changedBrush(item->treeWidget()) : QBrush());
     QFont f = item->font(ValueColumn);
     f.setBold(changed);
     item->setFont(ValueColumn, f);
@@ -86,7 +92,7 @@ void TVariablesView::updateValues() {
             continue;
         }
         // A closed array shows that something inside it changed.
-        item->setForeground(NameColumn, row.anyChanged() ? QBrush(Qt::red) : QBrush());
+        item->setForeground(NameColumn, row.anyChanged() ? changedBrush(tree_) : QBrush());
         for (int i = 0; i < item->childCount(); ++i)
             showValue(item->child(i), row.values[static_cast<std::size_t>(i)], row.changed[static_cast<std::size_t>(i)]);
     }

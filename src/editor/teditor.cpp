@@ -334,9 +334,10 @@ void TEditeur::reportRunErrors() {
     // (Where the screen hands its errors to a hook, the reason goes there as well.)
     QString why = errors.empty() ? QString() : errors.front().message;
     if (const std::string& reason = screen_.interpreter().stopReason(); errors.empty() && !reason.empty()) {
-        why = fromCp1252(stoppedBecause(reason));
-        if (screen_.messageBoxHook && !runErrorHook) screen_.messageBoxHook(why);
-        else errors.push_back({why, stopLine});
+        why = fromCp1252(reason); // the state says "Arrêté" already
+        const QString said = fromCp1252(stoppedBecause(reason));
+        if (screen_.messageBoxHook && !runErrorHook) screen_.messageBoxHook(said);
+        else errors.push_back({said, stopLine});
     }
     runErrors_.clear();
     showRunState(why, stopLine);

@@ -1,5 +1,6 @@
 #include "helpviewer.h"
 
+#include <QEvent>
 #include <QAction>
 #include <QFile>
 #include <QKeySequence>
@@ -25,18 +26,37 @@ namespace {
 
 constexpr int TargetRole = Qt::UserRole;
 
-const char* const pageStyle = R"(
+// The pages' look, on the palette's paper: every box that has a paper of its own gives
+// its text a colour of its own too, and a dark palette has its own colours, so that a
+// text never stands dark on dark or light on light.
+const char* const lightPageStyle = R"(
 body { font-size: 11pt; }
 h1 { color: #1a4d80; font-size: 17pt; }
 h2 { color: #1a4d80; font-size: 13pt; margin-top: 14px; }
 h3 { font-size: 11pt; margin-top: 10px; }
-pre { background-color: #f2f5f9; font-family: monospace; margin-left: 12px; }
+pre { background-color: #f2f5f9; color: #101010; font-family: monospace; margin-left: 12px; }
 pre.sortie { background-color: #ffffff; color: #205020; }
 pre.message { background-color: #fff4e0; color: #803000; }
 code { font-family: monospace; color: #00007f; }
 td { padding: 2px 6px; }
-th { padding: 2px 6px; background-color: #e4eaf2; text-align: left; }
+th { padding: 2px 6px; background-color: #e4eaf2; color: #101010; text-align: left; }
 p.voir { color: #505050; }
+.change { color: #c00000; }
+)";
+
+const char* const darkPageStyle = R"(
+body { font-size: 11pt; }
+h1 { color: #8cbcf0; font-size: 17pt; }
+h2 { color: #8cbcf0; font-size: 13pt; margin-top: 14px; }
+h3 { font-size: 11pt; margin-top: 10px; }
+pre { background-color: #2a313b; color: #ececec; font-family: monospace; margin-left: 12px; }
+pre.sortie { background-color: #1c261c; color: #a6e0a6; }
+pre.message { background-color: #3a2b14; color: #ffc27a; }
+code { font-family: monospace; color: #a9cdff; }
+td { padding: 2px 6px; }
+th { padding: 2px 6px; background-color: #34404e; color: #ececec; text-align: left; }
+p.voir { color: #b0b0b0; }
+.change { color: #ff7b7b; }
 )";
 
 std::string utf8(const QString& s) {
@@ -48,6 +68,21 @@ QString qs(const std::string& s) {
 }
 
 } // namespace
+
+QString THelpViewer::pageStyle(const QPalette& palette) {
+    const bool dark = palette.color(QPalette::Base).lightness() < 128;
+    return QString::fromLatin1(dark ? darkPageStyle : lightPageStyle);
+}
+
+void THelpViewer::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::PaletteChange || !browser_) return;
+    // The desktop's palette changed: the page is laid out again in the other colours.
+    const QString style = pageStyle(browser_->palette());
+    if (browser_->document()->defaultStyleSheet() == style) return;
+    browser_->document()->setDefaultStyleSheet(style);
+    if (!browser_->source().isEmpty()) browser_->reload();
+}
 
 QUrl THelpViewer::targetUrl(const QString& target) {
     return QUrl(QStringLiteral("qrc:/help/")).resolved(QUrl(target));
@@ -67,7 +102,7 @@ THelpViewer::THelpViewer(QWidget* parent) : QMainWindow(parent) {
 
     browser_ = new QTextBrowser;
     browser_->setOpenExternalLinks(false);
-    browser_->document()->setDefaultStyleSheet(QString::fromLatin1(pageStyle));
+    browser_->document()->setDefaultStyleSheet(pageStyle(browser_->palette()));
     connect(browser_, &QTextBrowser::sourceChanged, this, &THelpViewer::followPage);
 
     // Table of contents.

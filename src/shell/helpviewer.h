@@ -8,7 +8,9 @@
 #include <QMainWindow>
 #include <QUrl>
 
+class QEvent;
 class QLineEdit;
+class QPalette;
 class QListWidget;
 class QListWidgetItem;
 class QTabWidget;
@@ -35,6 +37,9 @@ public:
     // Opens "page.html" or "page.html#anchor" of the help.
     void openTarget(const QString& target);
 
+    // The pages' style sheet for a palette: its own colours on a dark one.
+    static QString pageStyle(const QPalette& palette);
+
     // The address of a help page or "page.html#anchor" inside the resources.
     static QUrl targetUrl(const QString& target);
     // The text of a file of the help (UTF-8), empty if it does not exist.
@@ -46,6 +51,9 @@ public:
     QLineEdit* searchField() const { return searchField_; }
     QListWidget* matchList() const { return matches_; }
     const zef::HelpIndex& index() const { return index_; }
+
+protected:
+    void changeEvent(QEvent* event) override;
 
 private:
     void buildContents();

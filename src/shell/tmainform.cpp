@@ -526,7 +526,10 @@ void TMainForm::warnBackupsOff() {
 }
 
 void TMainForm::openStartingProgram() {
-    if (!editors().isEmpty()) return;
+    if (!editors().isEmpty()) {
+        form3_->show(); // beside the files given
+        return;
+    }
     if (const auto settings = openSettings()) {
         const QString last = settings->value(QStringLiteral("session/dernierProgramme")).toString();
         if (!last.isEmpty() && QFileInfo(last).isFile()) openPath(last);

@@ -81,7 +81,7 @@ public:
     void offerRecovery();
     // The first screen, when no file was given or taken back: the program that was active
     // at the last exit if it still exists, else a new one from the template, with the
-    // screen window beside it, ready for F9.
+    // screen window beside it, ready for F9 (beside the files given, if any).
     void openStartingProgram();
     RecoveryStore* recoveryStore() const { return recovery_.get(); }
 

@@ -102,6 +102,7 @@ void TMainForm::buildConveniences() {
     // Where the run stands, in sight whatever the menus' hints say beside it.
     runStatePanel_ = new QLabel(this);
     runStatePanel_->setObjectName("RunStatePanel");
+    runStatePanel_->setContentsMargins(0, 0, 12, 0); // apart from the caret's place
     connect(form3_, &TForm3::runStateChanged, runStatePanel_, &QLabel::setText);
     // Before the time, which stays at the right end.
     statusBar()->removeWidget(Panel2);

@@ -24,9 +24,11 @@
 #include <QTextBrowser>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
+#include <QTextTable>
 #include <QTreeWidget>
 #include <QXmlStreamReader>
 
+#include <cmath>
 #include <fstream>
 #include <map>
 #include <set>
@@ -663,5 +665,61 @@ TEST_F(HelpViewerTest, TheWindowDrawsItsPage) {
     EXPECT_GT(colours.size(), 5);
     if (const QByteArray path = qgetenv("ZEF_HELP_SCREENSHOT"); !path.isEmpty()) {
         EXPECT_TRUE(image.save(QString::fromLocal8Bit(path)));
+    }
+}
+
+namespace {
+
+// How far apart two colours stand for the eye (1: not at all, 21: black on white).
+double contrast(const QColor& a, const QColor& b) {
+    auto luminance = [](const QColor& c) {
+        auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+} // namespace
+
+// On a light palette as on a dark one, every text of every help page stands out from what
+// is behind it: the words of the language, the examples' boxes, the tables' headings.
+TEST(HelpPages, EveryTextIsReadableOnALightAndADarkPalette) {
+    for (const auto& [paper, ink] : {std::pair{QColor(Qt::white), QColor(Qt::black)},
+                                     std::pair{QColor(0x2b, 0x2b, 0x2b), QColor(0xee, 0xee, 0xee)}}) {
+        QPalette palette;
+        palette.setColor(QPalette::Base, paper);
+        palette.setColor(QPalette::Text, ink);
+        int checked = 0;
+        double worst = 21;
+        QString where;
+        for (const QString& page : helpPages()) {
+            QTextDocument doc;
+            doc.setDefaultStyleSheet(THelpViewer::pageStyle(palette));
+            doc.setHtml(pageText(page));
+            for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
+                QColor behind = paper;
+                if (block.blockFormat().background().style() != Qt::NoBrush) behind = block.blockFormat().background().color();
+                QTextCursor at(block);
+                if (const QTextTable* table = at.currentTable()) {
+                    const QTextCharFormat cell = table->cellAt(at).format();
+                    if (cell.background().style() != Qt::NoBrush) behind = cell.background().color();
+                }
+                for (auto it = block.begin(); !it.atEnd(); ++it) {
+                    const QTextFragment fragment = it.fragment();
+                    const QTextCharFormat f = fragment.charFormat();
+                    if (f.isAnchor() || fragment.text().trimmed().isEmpty()) continue;
+                    const QColor back = f.background().style() != Qt::NoBrush ? f.background().color() : behind;
+                    const QColor front = f.foreground().style() != Qt::NoBrush ? f.foreground().color() : ink;
+                    ++checked;
+                    if (const double c = contrast(front, back); c < worst) {
+                        worst = c;
+                        where = page + ": " + fragment.text().left(40);
+                    }
+                }
+            }
+        }
+        EXPECT_GT(checked, 1000);
+        EXPECT_GE(worst, 4.5) << "on " << paper.name().toStdString() << ", " << where.toStdString();
     }
 }

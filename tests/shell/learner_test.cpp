@@ -488,7 +488,7 @@ TEST_F(Learner, TheRunStateAndTheStoppedLineShowWhereTheRunStands) {
     ASSERT_EQ(states.size(), 3);
     EXPECT_TRUE(states[0].contains("6") && states[1].contains("7") && states[2].contains("7")) << states.join('|').toStdString();
     EXPECT_EQ(QSet<QString>(states.begin(), states.end()).size(), 3) << states.join("|").toStdString();
-    EXPECT_TRUE(states[2].endsWith(errors[0].section('|', 1))) << states[2].toStdString();
+    EXPECT_TRUE(states[2].endsWith(errors[0].section(QStringLiteral(" : "), -1))) << states[2].toStdString();
 
     // A run to its end marks nothing and says so.
     e->Memo1->selectAll();
