@@ -76,6 +76,7 @@ TEST_F(KeywordScan, WordTestTakesTheAtSignAsALetterButNotDigitsUnderscoreOrAccen
     EXPECT_EQ(scanAndDescribe(rule, "_write"), Lines{"\"write\" blue p7 key"});
     EXPECT_EQ(scanAndDescribe(rule, "\xE9write\xE9"), Lines{"\"write\" blue p7 key"});
     EXPECT_TRUE(scanAndDescribe(rule, "@write").empty());
+    EXPECT_TRUE(scanAndDescribe(rule, "writes").empty()); // the text's last character is looked at too
     EXPECT_TRUE(scanAndDescribe(rule, "rewrite").empty());
     EXPECT_EQ(scanAndDescribe(rule, "WRITE(a); Write(b)"),
               (Lines{"\"WRITE\" blue p7 key", "\"Write\" blue p7 key"}));
@@ -157,6 +158,11 @@ TEST(KeyTable, LineEndKeysWithTheSemicolonItself) {
     EXPECT_EQ(table[3].beginKey, ";x"); // a single leading ";" is part of the key
     EXPECT_EQ(table[4].beginKey, "REMARK");
     for (const TKeyEntry& entry : table) EXPECT_TRUE(entry.endKey.empty());
+    // ";;" alone names the semicolon too, in the default colour.
+    rule.setKeyLineEndLst({";;"});
+    ASSERT_EQ(rule.KeyTable().size(), 1u);
+    EXPECT_EQ(rule.KeyTable()[0].beginKey, ";");
+    EXPECT_EQ(rule.KeyTable()[0].colour, clGray);
 }
 
 TEST(BeginEndScan, CommentsSpanLinesAndAnUnclosedOneEndsTheScan) {
@@ -170,6 +176,10 @@ TEST(BeginEndScan, CommentsSpanLinesAndAnUnclosedOneEndsTheScan) {
     EXPECT_EQ(scanAndDescribe(rule, "{a} { open (* closed *)"), Lines{"\"{a}\" gray"});
     // The end key is searched from one character after the begin key's first character.
     EXPECT_EQ(scanAndDescribe(rule, "(*) x"), Lines{"\"(*)\" gray"});
+    // The scan goes on one character after the end key's first character, so a begin key
+    // may start inside the end key that came before it.
+    rule.setKeyBegEndLst({"--;--"});
+    EXPECT_EQ(scanAndDescribe(rule, "--a---b--"), (Lines{"\"--a--\" gray", "\"--b--\" gray"}));
     // Keys match exactly, whatever the case and word settings say.
     rule.setKeyBegEndLst({"rem;end"});
     rule.setPartWord(false);
