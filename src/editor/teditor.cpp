@@ -2,6 +2,7 @@
 
 #include "qttext.h"
 #include "tform3.h"
+#include "viewsettings.h"
 #include "zoom.h"
 
 #include <QApplication>
@@ -376,13 +377,9 @@ void TEditeur::markStoppedLine(int line, bool onError) {
     if (markedStopLine_ >= 0) {
         // The whole line on a tint of the text's own background, so that its colours stay
         // readable on a light or a dark palette alike: red for an error, yellow otherwise.
-        const QColor base = Memo1->palette().color(QPalette::Base);
         const QColor tint = onError ? QColor(230, 40, 40) : QColor(240, 200, 0);
-        const qreal share = 0.3;
         QTextEdit::ExtraSelection mark;
-        mark.format.setBackground(QColor::fromRgbF(base.redF() * (1 - share) + tint.redF() * share,
-                                                   base.greenF() * (1 - share) + tint.greenF() * share,
-                                                   base.blueF() * (1 - share) + tint.blueF() * share));
+        mark.format.setBackground(view::tinted(Memo1->palette().color(QPalette::Base), tint, 0.3));
         mark.format.setProperty(QTextFormat::FullWidthSelection, true);
         mark.cursor = QTextCursor(block);
         marks << mark;

@@ -57,6 +57,14 @@ QFont fixedWidthFont() {
     return chosen;
 }
 
+QColor tinted(const QColor& base, const QColor& tint, qreal share) {
+    return QColor::fromRgbF(base.redF() * (1 - share) + tint.redF() * share,
+                            base.greenF() * (1 - share) + tint.greenF() * share,
+                            base.blueF() * (1 - share) + tint.blueF() * share);
+}
+
+bool isDark(const QPalette& palette) { return palette.color(QPalette::Base).lightness() < 128; }
+
 QFont editorFont(bool fixedPitch, double zoom) {
     QFont font;
     if (fixedPitch) {

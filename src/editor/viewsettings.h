@@ -24,6 +24,11 @@ QFont editorFont(bool fixedPitch, double zoom);
 // A font whose glyphs all have one width: the desktop's fixed-width font when they do
 // (fontconfig does not flag every such family), else the first usual one installed.
 QFont fixedWidthFont();
+// A colour between `base` and `tint` (`share` of the tint): a mark on a paper of any
+// lightness that leaves the paper's own text readable.
+QColor tinted(const QColor& base, const QColor& tint, qreal share);
+// Whether a palette's paper is dark.
+bool isDark(const QPalette& palette);
 // Whether every glyph of the font takes the same width, as the eye sees it ("i" and "W").
 bool glyphsOfOneWidth(const QFont& font);
 

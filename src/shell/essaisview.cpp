@@ -45,7 +45,8 @@ void showOutput(QPlainTextEdit* pane, const std::vector<std::string>& lines, int
     const QTextBlock block = pane->document()->findBlockByNumber(differing - 1);
     if (differing > 0 && block.isValid()) {
         QTextEdit::ExtraSelection mark;
-        mark.format.setBackground(QColor(255, 180, 171));
+        // A red tint of the pane's own paper: its text stays readable on a dark palette.
+        mark.format.setBackground(view::tinted(pane->palette().color(QPalette::Base), QColor(230, 40, 40), 0.35));
         mark.format.setProperty(QTextFormat::FullWidthSelection, true);
         mark.cursor = QTextCursor(block);
         marks << mark;
@@ -164,6 +165,7 @@ void TEssaisView::showRow(int row) {
     // Stale results are greyed: they are another program's.
     if (board_.stale()) item->setForeground(palette().color(QPalette::Disabled, QPalette::Text));
     else if (!board_.done(index)) item->setForeground(QBrush());
+    else if (view::isDark(palette())) item->setForeground(board_.result(index).passed() ? QColor(128, 220, 148) : QColor(255, 135, 125));
     else item->setForeground(board_.result(index).passed() ? QColor(23, 105, 46) : QColor(179, 38, 30));
 }
 
