@@ -58,6 +58,7 @@ void TGeneratorDialog::Button1Click() {
     if (const QString why = missing(); !why.isEmpty()) {
         missingLabel->setText(why);
         missingLabel->show();
+        adjustSize(); // the fields keep their height beside the new line
         return;
     }
     missingLabel->hide();
@@ -103,7 +104,9 @@ void TGeneratorDialog::closeEvent(QCloseEvent* event) {
 }
 
 void TGeneratorDialog::showEvent(QShowEvent* event) {
-    // Every opening starts in the first field, its text (kept from the last use) selected.
+    // Every opening starts in the first field, its text (kept from the last use) selected,
+    // with nothing said yet of what is missing.
+    missingLabel->hide();
     firstField_->setFocus();
     firstField_->selectAll();
     QDialog::showEvent(event);
