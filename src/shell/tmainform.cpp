@@ -6,6 +6,7 @@
 #include "essaisview.h"
 #include "generators.h"
 #include "helpviewer.h"
+#include "placement.h"
 #include "qttext.h"
 #include "regional.h"
 #include "settingsfile.h"
@@ -694,6 +695,7 @@ void TMainForm::buildDebuggingViews() {
             if (!form3_->isVisible() || !variablesDock_->isVisible()) return;
             const QRect dock(variablesDock_->mapToGlobal(QPoint(0, 0)), variablesDock_->size());
             if (form3_->frameGeometry().intersects(dock)) placeScreenWindow();
+            keepEditorsClearOfTheScreenWindow();
         });
     });
     // The dock's own show/hide command, in the "Voir" menu with the other views.
@@ -710,6 +712,19 @@ void TMainForm::buildDebuggingViews() {
     connect(form3_, &TForm3::runningChanged, variablesView_, [this](bool running) {
         if (!running) variablesView_->runStopped();
     });
+}
+
+void TMainForm::keepEditorsClearOfTheScreenWindow() {
+    // The documents' area moved right (a view docked at its left): an editor whose right
+    // part, title bar buttons included, went under the screen window is made narrower.
+    const QRect screen = form3_->frameGeometry();
+    for (QMdiSubWindow* window : mdiArea_->subWindowList()) {
+        if (window->isMaximized() || window->isMinimized()) continue;
+        const QRect outer(window->mapToGlobal(QPoint(0, 0)), window->size());
+        if (!outer.intersects(screen) || outer.left() >= screen.left()) continue;
+        const int width = std::max(placement::kSmallestEditor.width(), screen.left() - 8 - outer.left());
+        if (width < window->width()) window->resize(width, window->height());
+    }
 }
 
 void TMainForm::Stats() { tableSymboles_->Stats(form3_->interpreter()); }

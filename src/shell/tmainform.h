@@ -156,6 +156,7 @@ private:
     void showCaretPosition();
     void settleNewEditor(QMdiSubWindow* window);
     void placeScreenWindow();
+    void keepEditorsClearOfTheScreenWindow();
     bool openMenuFromScreen(QKeyEvent* event);
     void buildFileHistory(QMenu* file);
     void fillRecentFiles();
