@@ -21,13 +21,14 @@ asan: setup
 	@cmake -S . -B $(ASAN_BUILD) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Debug -DZEF_SANITIZE=ON -DZEF_GUI=OFF >/dev/null
 	@cmake --build $(ASAN_BUILD)
 
-# The IDE on a desktop; without a display, the example runs in the terminal instead.
+# The IDE on a desktop; without a display, the example runs in the terminal instead. Both
+# start in the example's folder, where a program finds the files it reads (titre.txt).
 run: build
 	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
-	  $(BUILD)/src/shell/zefpascal $(EXAMPLE); \
+	  cd $(dir $(EXAMPLE)) && $(abspath $(BUILD))/src/shell/zefpascal $(notdir $(EXAMPLE)); \
 	else \
 	  echo "Pas d'écran graphique : le programme tourne dans le terminal (zefrun)."; \
-	  $(BUILD)/src/cli/zefrun $(EXAMPLE); \
+	  cd $(dir $(EXAMPLE)) && $(abspath $(BUILD))/src/cli/zefrun $(notdir $(EXAMPLE)); \
 	fi
 
 # The tests of each build run side by side, one per core: none depends on another or on
