@@ -15,9 +15,7 @@ constexpr unsigned kPollInterval = 2048; // statements between two calls of the 
 
 void InterpreterPrivate::Exec(LineList& lines, std::int32_t& line, std::int32_t& step,
                        std::int32_t& outStatus) {
-    stopReason_.clear();
-    messageDetail_.clear();
-    messageShown_ = false;
+    forgetWhyStopped();
     runLines(lines, line, step, outStatus);
     // A reason is kept only for a stop on an error that no message explained, a detail
     // only for one that a message explained.
@@ -169,9 +167,7 @@ int InterpreterPrivate::CloseAll() {
 
 void InterpreterPrivate::RunStatement(const LineList& lines, const LineReading& r, std::int32_t& line) {
     runStatus_ = StatusOk;
-    stopReason_.clear();
-    messageDetail_.clear();
-    messageShown_ = false;
+    forgetWhyStopped();
     switch (r.statement) {
     case Statement::Nothing: return;
     case Statement::Begin: ++beginDepth_; return;

@@ -328,6 +328,12 @@ private:
     void fail(Message message, std::string_view argument8bit = {});
     // Stops the statement without a message, keeping why for the front ends.
     void stopWithout(StopReason reason, std::string_view argument8bit = {});
+    // What a run or a statement about to start has not said yet.
+    void forgetWhyStopped() {
+        stopReason_.clear();
+        messageDetail_.clear();
+        messageShown_ = false;
+    }
     // A line of the program as the interpreter reads it: a breakpoint marker at its start is
     // not part of the program.
     static std::string lineText(const LineList& lines, std::int32_t index);

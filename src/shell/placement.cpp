@@ -4,15 +4,11 @@
 
 namespace zef::placement {
 
-namespace {
-constexpr int kGap = 8; // between the editor and the screen window
-}
-
 QRect newEditor(QSize area, QSize screenWindow, int open, int step) {
     // Beside the screen window when that leaves the editor a third of the area at least;
     // else (a large zoom, a small frame) two thirds, and the screen window stands over
     // the rest.
-    const int room = area.width() - screenWindow.width() - kGap;
+    const int room = area.width() - screenWindow.width() - kScreenGap;
     const int wide = area.width() * 2 / 3;
     const int width = std::max(kSmallestEditor.width(), room >= area.width() / 3 ? std::min(room, wide) : wide);
     // Up to a quarter of the area's height of steps, then the next window starts again at
@@ -29,10 +25,10 @@ QRect newEditor(QSize area, QSize screenWindow, int open, int step) {
 
 QPoint screenWindow(QRect frame, QRect editor, QSize screenWindow, QRect desktop) {
     QPoint at;
-    if (frame.right() - editor.right() >= screenWindow.width() + kGap)
-        at = QPoint(editor.right() + 1 + kGap, editor.top());
-    else if (editor.left() - frame.left() >= screenWindow.width() + kGap)
-        at = QPoint(editor.left() - kGap - screenWindow.width(), editor.top());
+    if (frame.right() - editor.right() >= screenWindow.width() + kScreenGap)
+        at = QPoint(editor.right() + 1 + kScreenGap, editor.top());
+    else if (editor.left() - frame.left() >= screenWindow.width() + kScreenGap)
+        at = QPoint(editor.left() - kScreenGap - screenWindow.width(), editor.top());
     else
         at = QPoint(frame.right() + 1 - screenWindow.width(), editor.top());
     // Wholly on the desktop, the top left first when the window is larger than it.

@@ -9,6 +9,8 @@
 
 namespace zef::placement {
 
+// Between an editor and the screen window beside it.
+inline constexpr int kScreenGap = 8;
 // The smallest editor window, the size the design gives a new one.
 inline constexpr QSize kSmallestEditor{502, 265};
 

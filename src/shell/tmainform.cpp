@@ -722,7 +722,7 @@ void TMainForm::keepEditorsClearOfTheScreenWindow() {
         if (window->isMaximized() || window->isMinimized()) continue;
         const QRect outer(window->mapToGlobal(QPoint(0, 0)), window->size());
         if (!outer.intersects(screen) || outer.left() >= screen.left()) continue;
-        const int width = std::max(placement::kSmallestEditor.width(), screen.left() - 8 - outer.left());
+        const int width = std::max(placement::kSmallestEditor.width(), screen.left() - placement::kScreenGap - outer.left());
         if (width < window->width()) window->resize(width, window->height());
     }
 }
