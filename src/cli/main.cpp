@@ -27,6 +27,9 @@
 #include <sys/socket.h>
 #include <sys/syscall.h>
 #include <unistd.h>
+#if defined(__EMSCRIPTEN__)
+#include <emscripten.h>
+#endif
 
 using namespace zef;
 
@@ -125,12 +128,25 @@ private:
 
 EndReport endReport;
 
+#if defined(__EMSCRIPTEN__)
+// Under Node, emscripten shows the three standard streams as terminals whatever they are:
+// Node itself knows.
+EM_JS(int, nodeIsTerminal, (int fd), {
+    try { return require('tty').isatty(fd) ? 1 : 0; } catch (e) { return 0; }
+});
+bool isTerminal(int fd) { return nodeIsTerminal(fd) != 0; }
+#else
+bool isTerminal(int fd) { return ::isatty(fd) == 1; }
+#endif
+
 // A graded run keeps no descriptor but 0, 1, 2 and its status descriptor: whatever else it
 // was given (the files of another run, of the grader) is closed before the program runs.
 void closeOtherDescriptors(int keep) {
     auto closeRange = [](unsigned first, unsigned last) {
         if (first > last) return;
+#if defined(SYS_close_range)
         if (::syscall(SYS_close_range, first, last, 0) == 0) return;
+#endif
         // Kernels before close_range: one descriptor at a time, as far as the bound goes.
         rlimit files{};
         const unsigned bound = ::getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur != RLIM_INFINITY
@@ -266,7 +282,9 @@ int main(int argc, char** argv) {
         endReport.setDescriptor(fd);
         // A graded run does not outlive its grader: should the grader be killed, the run is
         // too. A grader already gone has closed its end of the status socket.
+#if !defined(__EMSCRIPTEN__)
         ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+#endif
         pollfd peer{fd, POLLRDHUP, 0};
         if (::poll(&peer, 1, 0) > 0 && (peer.revents & (POLLRDHUP | POLLHUP)) != 0) return ExitInterrupted;
     }
@@ -326,7 +344,7 @@ int main(int argc, char** argv) {
     // reader that does not read, and with --trace its failures count as the output's.
     OutputChannel err(STDERR_FILENO, &signalled);
     Reporter report(out, err, file);
-    TerminalScreen screen(out, isatty(STDIN_FILENO), isatty(STDOUT_FILENO), signalled);
+    TerminalScreen screen(out, isTerminal(STDIN_FILENO), isTerminal(STDOUT_FILENO), signalled);
     CollectingMessages messages;
     FilePrinter printer(printerPath);
     FileBudget files(out, maxFiles);

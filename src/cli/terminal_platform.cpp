@@ -22,6 +22,11 @@ namespace {
 // flag is checked, and ppoll lets them in only while it waits, so none can slip between
 // the check and the wait.
 bool waitUnlessStopped(pollfd& fd, const std::function<bool()>& stopped) {
+#if defined(__EMSCRIPTEN__)
+    // Under Node a read or a write blocks by itself, and no signal reaches the run.
+    (void)fd;
+    return !stopped();
+#else
     sigset_t stops, previous;
     sigemptyset(&stops);
     sigaddset(&stops, SIGINT);
@@ -36,6 +41,7 @@ bool waitUnlessStopped(pollfd& fd, const std::function<bool()>& stopped) {
     }
     pthread_sigmask(SIG_SETMASK, &previous, nullptr);
     return ready;
+#endif
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "numtext.h"
 
+#include "portability.h"
 #include "text.h"
 
 #include <charconv>
@@ -68,7 +69,7 @@ std::optional<double> parseReal(std::string_view text, char decimalSeparator) {
     }
     if (i != t.size()) return std::nullopt;
     double value = 0;
-    const auto res = std::from_chars(normal.data(), normal.data() + normal.size(), value);
+    const auto res = fromChars(normal.data(), normal.data() + normal.size(), value);
     if (res.ec == std::errc::result_out_of_range) {
         // Underflow reads as 0; overflow is not a number the language can hold.
         if (normal.find("e-") != std::string::npos) return 0.0;

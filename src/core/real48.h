@@ -4,8 +4,9 @@
 // of about 2.9E-39 to 1.7E38.
 #pragma once
 
+#include "portability.h"
+
 #include <array>
-#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <optional>
@@ -41,7 +42,7 @@ private:
 };
 
 [[gnu::always_inline]] inline bool Real48::assign(double value) {
-    const auto bits = std::bit_cast<std::uint64_t>(value);
+    const auto bits = bitCast<std::uint64_t>(value);
     const int exponent = static_cast<int>((bits >> 52) & 0x7FF);
     if (exponent == 0x7FF) return false; // infinite, or not a number
     // 53 significant bits to 40: a half of the last place rounds up in magnitude.
@@ -88,7 +89,7 @@ inline std::optional<Real48> Real48::fromDouble(double value) {
     const std::uint64_t sign = (word >> 47) & 1;
     const std::uint64_t fraction = (word >> 8) & ((std::uint64_t{1} << 39) - 1);
     const std::uint64_t exponent = std::uint64_t{bytes_[0]} - 129 + 1023;
-    return std::bit_cast<double>((sign << 63) | (exponent << 52) | (fraction << 13));
+    return bitCast<double>((sign << 63) | (exponent << 52) | (fraction << 13));
 }
 
 // The round trip through the format; nullopt when the value is too large for it.

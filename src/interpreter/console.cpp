@@ -57,6 +57,11 @@ void InterpreterPrivate::ReadStatement(const TransferText& transfer, bool newLin
 void InterpreterPrivate::readFromScreen(SymbolKind kind, std::int32_t index, bool newLine) {
     std::string typed;
     if (platform_.screen) {
+        if (!platform_.screen->lineReady()) {
+            // Nothing is stored or drawn: the statement runs again once the line is there.
+            runStatus_ = StatusWaitingForLine;
+            return;
+        }
         typed = platform_.screen->readLine(cursorX_, cursorY_);
         // The user may have stopped the program while it waited for the line: it stops at
         // the reading statement, which has stored and drawn nothing.

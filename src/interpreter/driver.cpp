@@ -98,6 +98,13 @@ void InterpreterPrivate::runLines(LineList& lines, std::int32_t& line, std::int3
         if (platform_.poll && ++sincePoll >= kPollInterval) {
             sincePoll = 0;
             interrupt = platform_.poll->poll() || interrupt;
+            if (!interrupt && step != 1 && platform_.poll->pauseDue()) {
+                // The breakpoint of this line was seen already, so the continued run that
+                // starts here rightly passes it.
+                outStatus = runStatus_ = StatusPaused;
+                line = current;
+                return;
+            }
         }
         if (interrupt) {
             // The run resumes here, but the line reported is the one that was running when
@@ -121,15 +128,17 @@ void InterpreterPrivate::runLines(LineList& lines, std::int32_t& line, std::int3
             if (!decoded->decoded) FastPath::decode(*this, *decoded);
             RunStatement(lines, decoded->reading, current);
         }
-        ++statementsRun_;
+        // A READ waiting for its line has not run: it runs when the run is continued.
+        const bool waiting = runStatus_ == StatusWaitingForLine;
+        if (!waiting) ++statementsRun_;
         // A line taken from the value stack may be any number: once past the last line the
         // run is over, and the line number must not run beyond its range.
         if (runStatus_ == StatusOk) current = current >= count ? count : current + 1;
         // Once a line has run as a block's terminator, the same line running as itself is
         // a new occasion for its breakpoint.
         if (current != resumeAt || terminator) resumeAt = -1;
-        if (runStatus_ > 0) stoppedOnError_ = true;
-        if (step == 1) {
+        if (runStatus_ > 0 && !waiting) stoppedOnError_ = true;
+        if (step == 1 && !waiting) {
             runStatus_ = StatusStop;
             if (const BlockEntry* top = TopBlock(); top && top->ResumeLine == current)
                 runStatus_ = StatusStepAtBlockEnd;

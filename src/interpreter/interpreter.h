@@ -21,6 +21,10 @@ enum : std::int32_t {
     StatusOk = 0,
     StatusStop = 1,
     StatusStepAtBlockEnd = 998, // a step stopped where the innermost block's terminator runs
+    // A call that ended before the program did, only for platforms that ask for it: the
+    // run goes on when continued from the line given (Screen::lineReady, PollHook::pauseDue).
+    StatusWaitingForLine = 996, // before a READ on the screen, until a line was typed
+    StatusPaused = 997,         // a slice of the run is over
 };
 
 constexpr int MaxSymbols = 200;

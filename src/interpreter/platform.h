@@ -55,6 +55,11 @@ public:
     virtual void clearScreen() = 0;
     // Shows the input line over the cursor position, modally, and returns what was typed.
     virtual std::string readLine(int x, int y) = 0;
+    // A screen that cannot wait for the user (a web page's worker) answers false while no
+    // line was typed: the run then ends its call before the reading statement, with
+    // StatusWaitingForLine, and continuing it from that line reads the line the user gave
+    // in the meantime. Asked just before readLine.
+    virtual bool lineReady() { return true; }
     // SHOWMESSAGE: a modal box with one button.
     virtual void showMessage(const std::string& text) = 0;
     virtual void cursorMoved(int /*x*/, int /*y*/, CursorMove /*why*/) {}
@@ -87,6 +92,10 @@ public:
     // Asked before every statement and every line of the pre-pass, so it must be cheap (a
     // flag set by a signal): true interrupts the run at once, wherever it is.
     virtual bool interruptPending() { return false; }
+    // Asked after each poll that did not interrupt: true ends the call with StatusPaused,
+    // and continuing the run from the line it gives goes on as if nothing had happened (a
+    // web page's worker runs a program in slices so as to see the page's messages).
+    virtual bool pauseDue() { return false; }
 };
 
 // What a run of someone else's program may write to files: every block of bytes the file

@@ -98,6 +98,13 @@ struct RunResult {
     int status = -1;
 };
 
+// The zefrun under test: the one built beside the tests, or the one ZEF_ZEFRUN names (the
+// WebAssembly build's web/zefrun-node runs the same cases).
+const char* zefrunPath() {
+    const char* chosen = std::getenv("ZEF_ZEFRUN");
+    return chosen && *chosen ? chosen : ZEF_ZEFRUN;
+}
+
 // Starts zefrun in dir with stdin.txt as its input, stderr.txt as its error output and the
 // given descriptor (stdout.txt when -1) as its output.
 pid_t startZefrun(const fs::path& dir, const std::vector<std::string>& args, int stdoutFd = -1) {
@@ -109,7 +116,7 @@ pid_t startZefrun(const fs::path& dir, const std::vector<std::string>& args, int
         const int err = open("stderr.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
         dup2(in, 0), dup2(out, 1), dup2(err, 2);
         std::vector<char*> argv;
-        std::string exe = ZEF_ZEFRUN;
+        std::string exe = zefrunPath();
         argv.push_back(exe.data());
         std::vector<std::string> copy = args;
         for (auto& a : copy) argv.push_back(a.data());
@@ -327,7 +334,7 @@ TEST(ZefrunCommandLine, CtrlCInterruptsTheRun) {
             close(input[1]);
             const int err = open("stderr.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
             dup2(err, 2);
-            execl(ZEF_ZEFRUN, ZEF_ZEFRUN, program, static_cast<char*>(nullptr));
+            execl(zefrunPath(), zefrunPath(), program, static_cast<char*>(nullptr));
             _exit(127);
         }
         close(input[0]);
@@ -359,7 +366,7 @@ TEST(ZefrunCommandLine, QuestionsReachAPipeBeforeTheAnswerIsAwaited) {
         dup2(toChild[0], 0);
         dup2(fromChild[1], 1);
         for (int fd : {toChild[0], toChild[1], fromChild[0], fromChild[1]}) close(fd);
-        execl(ZEF_ZEFRUN, ZEF_ZEFRUN, "p.pas", static_cast<char*>(nullptr));
+        execl(zefrunPath(), zefrunPath(), "p.pas", static_cast<char*>(nullptr));
         _exit(127);
     }
     close(toChild[0]);

@@ -153,6 +153,71 @@ TEST(Driver, APollAnswerInterruptsTheRunAtTheLineReached) {
     EXPECT_TRUE(h.line == 2 || h.line == 3);
 }
 
+// A page cannot block on READLN and must see its messages: its runs end their call while
+// waiting for a line and after each slice, and continue. Continued, they do exactly what a
+// run that waits does, breakpoints and single steps included.
+TEST(Driver, ARunThatWaitsOrPausesGoesOnAsOneThatBlocks) {
+    const std::vector<std::string> program = {
+        "PROGRAM T;", "VAR I, S: INTEGER;", "VAR N: STRING;", "BEGIN",       // 0-3
+        "  FOR I:=1 TO 3000 DO", "    S := S + I;",                         // 4-5
+        "  WRITE('Nom ? ');", "  READLN(N);",                               // 6-7
+        "  WRITELN(N);", "  FOR I:=1 TO 3000 DO", "»    S := S - 1;",        // 8-10
+        "  WRITELN(S);", "END."};                                           // 11-12
+    Harness blocking, slicing;
+    for (Harness* h : {&blocking, &slicing}) h->load(program);
+    blocking.screen.input = {"Ada"};
+    blocking.interpreter->setBreakpointsEnabled(false);
+    slicing.interpreter->setBreakpointsEnabled(false);
+    EXPECT_EQ(blocking.exec(), 0);
+
+    slicing.screen.cannotWait = true;
+    slicing.poll.pauseAtEachPoll = true;
+    int pauses = 0, waits = 0;
+    std::int32_t status = slicing.exec();
+    for (int calls = 0; status != 0 && calls < 100; ++calls) {
+        if (status == StatusPaused) ++pauses;
+        if (status == StatusWaitingForLine) {
+            ++waits;
+            EXPECT_EQ(slicing.line, 7);
+            EXPECT_EQ(slicing.screen.text(), "Nom ? \n");
+            if (waits == 2) slicing.screen.input = {"Ada"}; // a second look before the line
+        }
+        status = slicing.exec(slicing.line);
+    }
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(waits, 2);
+    EXPECT_GE(pauses, 2); // at least one slice before the line and one after
+    EXPECT_EQ(slicing.screen.text(), blocking.screen.text());
+    EXPECT_EQ(slicing.interpreter->statementsRun(), blocking.interpreter->statementsRun());
+    EXPECT_FALSE(slicing.interpreter->stoppedOnError());
+    EXPECT_TRUE(slicing.messages.messages.empty());
+
+    // Waiting in step mode: the step that follows the line reads it and stops after it.
+    Harness stepping;
+    stepping.load(program);
+    stepping.screen.cannotWait = true;
+    stepping.interpreter->setBreakpointsEnabled(false);
+    EXPECT_EQ(stepping.exec(), StatusWaitingForLine);
+    stepping.screen.input = {"Bo"};
+    EXPECT_EQ(stepping.exec(stepping.line, true), 1);
+    EXPECT_EQ(stepping.line, 8);
+    EXPECT_EQ(stepping.screen.text(), "Nom ? Bo\n");
+
+    // With breakpoints, pauses do not hide nor repeat a stop: one per pass of the loop.
+    Harness marked;
+    marked.load(program);
+    marked.screen.input = {"Ada"};
+    marked.poll.pauseAtEachPoll = true;
+    int stops = 0;
+    status = marked.exec();
+    for (int calls = 0; status != 0 && calls < 10000; ++calls) {
+        if (status == StatusStop) ++stops;
+        status = marked.exec(marked.line);
+    }
+    EXPECT_EQ(stops, 3000);
+    EXPECT_EQ(marked.screen.text(), blocking.screen.text());
+}
+
 TEST(Driver, ProceduresCallReturnAndRecurse) {
     Harness h;
     EXPECT_EQ(h.run({"PROGRAM T;",

@@ -46,6 +46,8 @@ public:
         return s;
     }
     void showMessage(const std::string& text) override { shown.push_back(text); }
+    // A screen that cannot wait has a line ready only once one was queued.
+    bool lineReady() override { return !cannotWait || !input.empty(); }
 
     // The text of each screen row (18 pixels apart), drawings joined in x order.
     std::string text() const {
@@ -64,6 +66,7 @@ public:
     std::vector<Drawing> drawings, inputPositions;
     std::deque<std::string> input;
     std::vector<std::string> shown;
+    bool cannotWait = false;
 };
 
 class RecordingMessages : public MessageSink {
@@ -81,7 +84,9 @@ public:
 class CountingPoll : public PollHook {
 public:
     bool poll() override { return ++calls >= stopAfter; }
+    bool pauseDue() override { return pauseAtEachPoll; }
     int calls = 0, stopAfter = 1 << 30;
+    bool pauseAtEachPoll = false;
 };
 
 // One interpreter with its recording platform, and the program it runs.
