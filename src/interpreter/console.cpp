@@ -57,11 +57,8 @@ void InterpreterPrivate::ReadStatement(const TransferText& transfer, bool newLin
 void InterpreterPrivate::readFromScreen(SymbolKind kind, std::int32_t index, bool newLine) {
     std::string typed;
     if (platform_.screen) {
-        if (!platform_.screen->lineReady()) {
-            // Nothing is stored or drawn: the statement runs again once the line is there.
-            runStatus_ = StatusWaitingForLine;
-            return;
-        }
+        // Nothing is stored or drawn: the statement runs again once the line is there.
+        if (!platform_.screen->readyFor(UserStep::TypedLine)) return waitForUser();
         typed = platform_.screen->readLine(cursorX_, cursorY_);
         // The user may have stopped the program while it waited for the line: it stops at
         // the reading statement, which has stored and drawn nothing.
@@ -72,6 +69,8 @@ void InterpreterPrivate::readFromScreen(SymbolKind kind, std::int32_t index, boo
     }
     StoreValue(typed, kind, index);
 }
+
+void InterpreterPrivate::waitForUser() { runStatus_ = StatusWaitingForUser; }
 
 void InterpreterPrivate::ClrscrStatement() {
     if (platform_.screen) platform_.screen->clearScreen();
@@ -98,7 +97,9 @@ bool InterpreterPrivate::placeCursor(std::int64_t row, std::int64_t column) {
 void InterpreterPrivate::ShowMessageStatement(const StringOperandText& operand) {
     const std::string text = StringValue(operand);
     if (runStatus_ > 0) return;
-    if (platform_.screen) platform_.screen->showMessage(text);
+    if (!platform_.screen) return;
+    if (!platform_.screen->readyFor(UserStep::MessageClosed)) return waitForUser();
+    platform_.screen->showMessage(text);
 }
 
 } // namespace zef

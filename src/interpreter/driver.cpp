@@ -128,8 +128,8 @@ void InterpreterPrivate::runLines(LineList& lines, std::int32_t& line, std::int3
             if (!decoded->decoded) FastPath::decode(*this, *decoded);
             RunStatement(lines, decoded->reading, current);
         }
-        // A READ waiting for its line has not run: it runs when the run is continued.
-        const bool waiting = runStatus_ == StatusWaitingForLine;
+        // A statement waiting for the user has not run: it runs when the run is continued.
+        const bool waiting = runStatus_ == StatusWaitingForUser;
         if (!waiting) ++statementsRun_;
         // A line taken from the value stack may be any number: once past the last line the
         // run is over, and the line number must not run beyond its range.

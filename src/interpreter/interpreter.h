@@ -22,8 +22,8 @@ enum : std::int32_t {
     StatusStop = 1,
     StatusStepAtBlockEnd = 998, // a step stopped where the innermost block's terminator runs
     // A call that ended before the program did, only for platforms that ask for it: the
-    // run goes on when continued from the line given (Screen::lineReady, PollHook::pauseDue).
-    StatusWaitingForLine = 996, // before a READ on the screen, until a line was typed
+    // run goes on when continued from the line given (Screen::readyFor, PollHook::pauseDue).
+    StatusWaitingForUser = 996, // before a READ or a SHOWMESSAGE, until the user is done
     StatusPaused = 997,         // a slice of the run is over
 };
 

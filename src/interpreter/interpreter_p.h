@@ -393,6 +393,8 @@ private:
     // text path or a decoded line found them.
     void drawValue(const std::string& value, bool newLine);
     void readFromScreen(SymbolKind kind, std::int32_t slot, bool newLine);
+    // Ends the call before the statement, which runs again when the run is continued.
+    void waitForUser();
     void writeToChannel(TextChannel& channel, const std::string& value, bool newLine);
     void readFromChannel(TextChannel& channel, SymbolKind kind, std::int32_t slot, bool newLine);
     // What RESET, REWRITE and CLOSE do once their file variable is known.

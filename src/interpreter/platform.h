@@ -43,6 +43,9 @@ inline std::uint64_t newLineListRevision() {
 // than pixels (a terminal): a line break (WRITELN, READLN) or a GOTOXY.
 enum class CursorMove { LineBreak, GotoXY };
 
+// What a statement waits for from the user on the screen.
+enum class UserStep { TypedLine, MessageClosed };
+
 // The screen window: pixel positions from the top-left corner of its drawing area.
 class Screen {
 public:
@@ -55,11 +58,12 @@ public:
     virtual void clearScreen() = 0;
     // Shows the input line over the cursor position, modally, and returns what was typed.
     virtual std::string readLine(int x, int y) = 0;
-    // A screen that cannot wait for the user (a web page's worker) answers false while no
-    // line was typed: the run then ends its call before the reading statement, with
-    // StatusWaitingForLine, and continuing it from that line reads the line the user gave
-    // in the meantime. Asked just before readLine.
-    virtual bool lineReady() { return true; }
+    // A screen that cannot wait for the user (a web page's worker) answers false until the
+    // user has given what the statement needs: a typed line for READ, the closing of the
+    // box for SHOWMESSAGE (shown when first asked). The run then ends its call before the
+    // statement, with StatusWaitingForUser, and continuing it from that line runs the
+    // statement again, which asks again. Asked just before readLine and showMessage.
+    virtual bool readyFor(UserStep /*step*/) { return true; }
     // SHOWMESSAGE: a modal box with one button.
     virtual void showMessage(const std::string& text) = 0;
     virtual void cursorMoved(int /*x*/, int /*y*/, CursorMove /*why*/) {}

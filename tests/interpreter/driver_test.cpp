@@ -160,7 +160,7 @@ TEST(Driver, ARunThatWaitsOrPausesGoesOnAsOneThatBlocks) {
     const std::vector<std::string> program = {
         "PROGRAM T;", "VAR I, S: INTEGER;", "VAR N: STRING;", "BEGIN",       // 0-3
         "  FOR I:=1 TO 3000 DO", "    S := S + I;",                         // 4-5
-        "  WRITE('Nom ? ');", "  READLN(N);",                               // 6-7
+        "  SHOWMESSAGE 'Nom ?';", "  READLN(N);",                           // 6-7
         "  WRITELN(N);", "  FOR I:=1 TO 3000 DO", "»    S := S - 1;",        // 8-10
         "  WRITELN(S);", "END."};                                           // 11-12
     Harness blocking, slicing;
@@ -176,16 +176,17 @@ TEST(Driver, ARunThatWaitsOrPausesGoesOnAsOneThatBlocks) {
     std::int32_t status = slicing.exec();
     for (int calls = 0; status != 0 && calls < 100; ++calls) {
         if (status == StatusPaused) ++pauses;
-        if (status == StatusWaitingForLine) {
+        if (status == StatusWaitingForUser) {
             ++waits;
-            EXPECT_EQ(slicing.line, 7);
-            EXPECT_EQ(slicing.screen.text(), "Nom ? \n");
-            if (waits == 2) slicing.screen.input = {"Ada"}; // a second look before the line
+            // First the box, once and then closed; then the line, looked for twice.
+            EXPECT_EQ(slicing.line, waits == 1 ? 6 : 7);
+            EXPECT_EQ(slicing.screen.shown.size(), waits == 1 ? 0u : 1u);
+            if (waits == 3) slicing.screen.input = {"Ada"};
         }
         status = slicing.exec(slicing.line);
     }
     EXPECT_EQ(status, 0);
-    EXPECT_EQ(waits, 2);
+    EXPECT_EQ(waits, 3);
     EXPECT_GE(pauses, 2); // at least one slice before the line and one after
     EXPECT_EQ(slicing.screen.text(), blocking.screen.text());
     EXPECT_EQ(slicing.interpreter->statementsRun(), blocking.interpreter->statementsRun());
@@ -197,11 +198,12 @@ TEST(Driver, ARunThatWaitsOrPausesGoesOnAsOneThatBlocks) {
     stepping.load(program);
     stepping.screen.cannotWait = true;
     stepping.interpreter->setBreakpointsEnabled(false);
-    EXPECT_EQ(stepping.exec(), StatusWaitingForLine);
+    EXPECT_EQ(stepping.exec(), StatusWaitingForUser);
+    EXPECT_EQ(stepping.exec(stepping.line), StatusWaitingForUser); // the box closed; the line
     stepping.screen.input = {"Bo"};
     EXPECT_EQ(stepping.exec(stepping.line, true), 1);
     EXPECT_EQ(stepping.line, 8);
-    EXPECT_EQ(stepping.screen.text(), "Nom ? Bo\n");
+    EXPECT_EQ(stepping.screen.text(), "Bo\n");
 
     // With breakpoints, pauses do not hide nor repeat a stop: one per pass of the loop.
     Harness marked;

@@ -46,8 +46,14 @@ public:
         return s;
     }
     void showMessage(const std::string& text) override { shown.push_back(text); }
-    // A screen that cannot wait has a line ready only once one was queued.
-    bool lineReady() override { return !cannotWait || !input.empty(); }
+    // A screen that cannot wait has a line ready only once one was queued, and shows a box
+    // at the first ask and is ready for it at the second.
+    bool readyFor(UserStep step) override {
+        if (!cannotWait) return true;
+        if (step == UserStep::TypedLine) return !input.empty();
+        boxOpen = !boxOpen;
+        return !boxOpen;
+    }
 
     // The text of each screen row (18 pixels apart), drawings joined in x order.
     std::string text() const {
@@ -66,7 +72,7 @@ public:
     std::vector<Drawing> drawings, inputPositions;
     std::deque<std::string> input;
     std::vector<std::string> shown;
-    bool cannotWait = false;
+    bool cannotWait = false, boxOpen = false;
 };
 
 class RecordingMessages : public MessageSink {
