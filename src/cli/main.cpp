@@ -110,7 +110,12 @@ public:
         const std::string text = formatEndRecord(record);
         std::size_t done = 0;
         while (done < text.size()) {
+#if defined(__EMSCRIPTEN__)
+            // The web page's runs give a file of their memory, not a socket.
+            const ssize_t n = ::write(fd_, text.data() + done, text.size() - done);
+#else
             const ssize_t n = ::send(fd_, text.data() + done, text.size() - done, MSG_NOSIGNAL);
+#endif
             if (n > 0) done += static_cast<std::size_t>(n);
             else if (n < 0 && errno == EINTR) continue;
             else break;
