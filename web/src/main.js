@@ -121,7 +121,11 @@ function togglePasapas() {
   store.set('pasapas', $('pasapas').checked ? '1' : '0');
 }
 
-function onSlice({ status, events, state }) {
+let slicesSinceStop = -1;
+let slices = 0;
+function onSlice({ status, events, state, slicesSinceStop: sinceStop }) {
+  slices += 1;
+  slicesSinceStop = sinceStop;
   lastState = state;
   screen.play(events);
   for (const e of events) if (e.t === 'print') printText(e.s);
@@ -411,4 +415,4 @@ if ('serviceWorker' in navigator && location.protocol !== 'file:') {
 }
 
 // For the tests and anyone curious: what the screen shows and where the run stands.
-window.zef = { screen, editor, state: () => lastState, runState: () => runState, trials };
+window.zef = { screen, editor, state: () => lastState, runState: () => runState, trials, slices: () => slices, slicesSinceStop: () => slicesSinceStop };

@@ -13,6 +13,8 @@ let engine = null;
 let api = null;
 let stepMode = false;
 let running = false;
+// Slices run since Stop came in, for the page's tests: Stop is seen at the next slice.
+let slicesSinceStop = -1;
 
 function syncFiles(load) {
   return new Promise((resolve) => engine.FS.syncfs(load, (error) => resolve(!error)));
@@ -47,14 +49,17 @@ const ready = createZefEngine({ locateFile: (file) => file }).then(async (module
 function report(status) {
   const events = JSON.parse(api.events());
   const state = JSON.parse(api.state());
-  postMessage({ type: 'slice', status, events, state });
+  postMessage({ type: 'slice', status, events, state, slicesSinceStop });
 }
 
 async function goOn(status) {
   report(status);
   if (status === Paused) {
     // The page's messages (Stop among them) come in before the next slice.
-    setTimeout(() => goOn(api.resume(stepMode ? 1 : 0)), 0);
+    setTimeout(() => {
+      if (slicesSinceStop >= 0) slicesSinceStop += 1;
+      goOn(api.resume(stepMode ? 1 : 0));
+    }, 0);
     return;
   }
   if (status === Waiting) return; // the page answers with a line or the box closed
@@ -162,6 +167,7 @@ const handlers = {
     api.setArguments(args || '');
     api.setName(name || '');
     api.clearInterrupt();
+    slicesSinceStop = -1;
     running = true;
     goOn(fresh ? api.start(stepMode ? 1 : 0) : api.resume(stepMode ? 1 : 0));
   },
@@ -178,8 +184,12 @@ const handlers = {
   stop({ waiting }) {
     if (!running) return;
     api.interrupt();
+    slicesSinceStop = 0;
     // A run waiting for the user is not in a slice: it stops at once.
-    if (waiting) goOn(api.resume(0));
+    if (waiting) {
+      slicesSinceStop = 1;
+      goOn(api.resume(0));
+    }
   },
   files() {
     postMessage({ type: 'files', files: listFiles() });
