@@ -2,17 +2,19 @@
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
+WEB_BUILD  ?= build-web
 FUZZ_SECONDS ?= 600
 GENERATOR  := $(shell command -v ninja >/dev/null 2>&1 && echo Ninja || echo "Unix Makefiles")
 EXAMPLE    ?= examples/bonjour.pas
 
-.PHONY: run test setup build asan bench fuzz fuzz-grading mutants package clean
+.PHONY: run test setup build asan bench fuzz fuzz-grading mutants package clean web web-build web-site web-bench
 
 setup:
 	@scripts/setup
 
 build: setup
-	@cmake -S . -B $(BUILD) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake -S . -B $(BUILD) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DZEF_WEB_BUILD=$(abspath $(WEB_BUILD)) >/dev/null
 	@cmake --build $(BUILD)
 
 # AddressSanitizer + UndefinedBehaviorSanitizer build of the non-window libraries,
@@ -35,9 +37,31 @@ run: build
 # how busy the machine is.
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 
-test: build asan
+test: build asan web-site
 	@cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
 	@cd $(ASAN_BUILD) && ctest --output-on-failure -j$(JOBS)
+	@cd web && ZEF_SITE=$(abspath $(WEB_BUILD))/site node --test tests/
+
+# The WebAssembly build (emscripten): zefrun for Node (web/zefrun-node), the page's engine
+# and the zefrun of its exercises. emscripten's tools need Debian's Node modules (acorn).
+web-build: setup
+	@emcmake cmake -S web -B $(WEB_BUILD) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@NODE_PATH=/usr/share/nodejs cmake --build $(WEB_BUILD) --target zefrun zefengine zefrun-page
+
+# The site, ready for any static web server: $(WEB_BUILD)/site.
+web-site: web-build
+	@cd web && npm ci --no-audit --no-fund --loglevel=error
+	@cd web && node build.mjs $(abspath $(WEB_BUILD))/site
+
+# The site served on 127.0.0.1 (the address is printed); Ctrl+C stops it.
+web: web-site
+	@node web/serve.mjs $(WEB_BUILD)/site $${PORT:-8080}
+
+# The loop programs through zefrun and through the WebAssembly build under Node: CPU times
+# and their ratio, in one run.
+web-bench: build web-build
+	@env -u PYTHONPATH -u PYTHONHOME $$( [ -x /usr/bin/python3 ] && echo /usr/bin/python3 || echo python3 ) \
+	  bench/web.py $(BUILD)/src/cli/zefrun web/zefrun-node
 
 # The Debian package of what $(BUILD) holds: $(BUILD)/zef-pascal_<version>_<arch>.deb,
 # made by CPack from the install rules.
@@ -80,4 +104,4 @@ mutants: setup
 	@tests/mutants/run.sh $(MUTANTS)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WEB_BUILD)

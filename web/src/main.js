@@ -183,6 +183,20 @@ function showErrors(errors, line) {
   next();
 }
 
+// The help pages carry no style of their own: the page gives them one, as the desktop's
+// help window does.
+const HELP_STYLE = `body { font: 15px/1.45 system-ui, "DejaVu Sans", sans-serif; margin: 1em 1.5em; max-width: 52em; color: #1b1b1b; background: #fff; }
+code, pre, td { font-family: "DejaVu Sans Mono", monospace; } table { border-collapse: collapse; } td, th { border: 1px solid #999; padding: 0.2em 0.5em; vertical-align: top; }
+h1, h2, h3 { color: #1b4f8f; } .nav { font-size: 90%; }`;
+$('aideCadre').addEventListener('load', () => {
+  const doc = $('aideCadre').contentDocument;
+  if (!doc || doc.getElementById('styleZef')) return;
+  const style = doc.createElement('style');
+  style.id = 'styleZef';
+  style.textContent = HELP_STYLE;
+  doc.head.append(style);
+});
+
 function openHelp(target) {
   const frame = $('aideCadre');
   frame.src = `aide/${target || 'index.html'}`;
