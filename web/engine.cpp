@@ -110,10 +110,15 @@ void PageScreen::clearScreen() {
     events_.close('}');
 }
 
-bool PageScreen::readyFor(UserStep step) {
+bool PageScreen::readyFor(UserStep step, const std::string& message) {
     if (step == UserStep::TypedLine) return !typed_.empty();
     // The box is shown when first asked; the statement runs again once it was closed.
     if (boxClosed_) return true;
+    if (!boxShowing_) {
+        event("box");
+        events_.field("s", cp1252ToUtf8(message));
+        events_.close('}');
+    }
     boxShowing_ = true;
     return false;
 }
@@ -270,6 +275,13 @@ int Session::resume(bool step) {
     }
     status_ = status;
     stepping_ = step;
+    // A run that is over closes what it left open: its files reach the browser's storage,
+    // which the worker saves now, and its printer job goes to the print dialog. (The
+    // desktop closes them at the next run: nothing else reads them meanwhile.)
+    if (status == 0 || status < 0 || interpreter_->stoppedOnError()) {
+        if (const int error = interpreter_->CloseAll(); error != IoOk && abandoned_.empty())
+            abandoned_ = messageFor(Message::IoError, std::to_string(error));
+    }
     if (status != StatusPaused && status != StatusWaitingForUser) variables_.refresh(*interpreter_);
     return status;
 }

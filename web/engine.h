@@ -49,7 +49,7 @@ public:
     void drawText(int x, int y, const std::string& text) override;
     int textWidth(const std::string& text) override;
     void clearScreen() override;
-    bool readyFor(UserStep step) override;
+    bool readyFor(UserStep step, const std::string& message) override;
     std::string readLine(int x, int y) override;
     void showMessage(const std::string& text) override;
     void cursorMoved(int x, int y, CursorMove why) override;

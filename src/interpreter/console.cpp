@@ -58,7 +58,7 @@ void InterpreterPrivate::readFromScreen(SymbolKind kind, std::int32_t index, boo
     std::string typed;
     if (platform_.screen) {
         // Nothing is stored or drawn: the statement runs again once the line is there.
-        if (!platform_.screen->readyFor(UserStep::TypedLine)) return waitForUser();
+        if (!platform_.screen->readyFor(UserStep::TypedLine, {})) return waitForUser();
         typed = platform_.screen->readLine(cursorX_, cursorY_);
         // The user may have stopped the program while it waited for the line: it stops at
         // the reading statement, which has stored and drawn nothing.
@@ -98,7 +98,7 @@ void InterpreterPrivate::ShowMessageStatement(const StringOperandText& operand) 
     const std::string text = StringValue(operand);
     if (runStatus_ > 0) return;
     if (!platform_.screen) return;
-    if (!platform_.screen->readyFor(UserStep::MessageClosed)) return waitForUser();
+    if (!platform_.screen->readyFor(UserStep::MessageClosed, text)) return waitForUser();
     platform_.screen->showMessage(text);
 }
 

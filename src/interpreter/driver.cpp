@@ -72,7 +72,10 @@ void InterpreterPrivate::runLines(LineList& lines, std::int32_t& line, std::int3
     // there last time, for the statement it now runs.
     std::int32_t resumeAt = fresh ? -1 : line;
     unsigned sincePoll = 0;
-    std::int32_t ran = -1; // the line of the last statement run
+    // The line of the last statement run; a run continued after a pause goes on with it,
+    // so that a stop then names the line a run without pauses would.
+    std::int32_t ran = fresh ? -1 : pausedRan_;
+    pausedRan_ = -1;
     while (current >= 0 && current < count) {
         if (fastForms_ && step != 1) {
             FastPath::runWhileFast(*this, *decoded_, count, current, resumeAt, sincePoll, kPollInterval, ran);
@@ -103,6 +106,7 @@ void InterpreterPrivate::runLines(LineList& lines, std::int32_t& line, std::int3
                 // starts here rightly passes it.
                 outStatus = runStatus_ = StatusPaused;
                 line = current;
+                pausedRan_ = ran;
                 return;
             }
         }

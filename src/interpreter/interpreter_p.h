@@ -413,6 +413,7 @@ private:
     std::int32_t currentLine_ = 0;
     bool breakpoints_ = true;
     bool stoppedOnError_ = false;
+    std::int32_t pausedRan_ = -1; // the last line run before a pause (see runLines)
     // Whether the statement running showed a message, and why it stopped if it showed none.
     bool messageShown_ = false;
     std::string stopReason_;

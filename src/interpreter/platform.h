@@ -60,10 +60,11 @@ public:
     virtual std::string readLine(int x, int y) = 0;
     // A screen that cannot wait for the user (a web page's worker) answers false until the
     // user has given what the statement needs: a typed line for READ, the closing of the
-    // box for SHOWMESSAGE (shown when first asked). The run then ends its call before the
-    // statement, with StatusWaitingForUser, and continuing it from that line runs the
-    // statement again, which asks again. Asked just before readLine and showMessage.
-    virtual bool readyFor(UserStep /*step*/) { return true; }
+    // box for SHOWMESSAGE (`message`, shown when first asked). The run then ends its call
+    // before the statement, with StatusWaitingForUser, and continuing it from that line
+    // runs the statement again, which asks again. Asked just before readLine and
+    // showMessage.
+    virtual bool readyFor(UserStep /*step*/, const std::string& /*message*/) { return true; }
     // SHOWMESSAGE: a modal box with one button.
     virtual void showMessage(const std::string& text) = 0;
     virtual void cursorMoved(int /*x*/, int /*y*/, CursorMove /*why*/) {}

@@ -218,6 +218,19 @@ TEST(Driver, ARunThatWaitsOrPausesGoesOnAsOneThatBlocks) {
     }
     EXPECT_EQ(stops, 3000);
     EXPECT_EQ(marked.screen.text(), blocking.screen.text());
+
+    // A stop asked between two slices names a line of the loop that ran, as one asked in
+    // the middle of a slice does, never the line where the loop's closing word resumes.
+    Harness endless;
+    endless.poll.pauseAtEachPoll = true;
+    EXPECT_EQ(endless.run({"PROGRAM T;", "VAR I: INTEGER;", "BEGIN", "  WHILE 1 = 1 DO", "    I := I + 1;",
+                           "  WEND;", "END."}),
+              StatusPaused);
+    endless.poll.stopAsked = true;
+    EXPECT_EQ(endless.exec(endless.line), 1);
+    EXPECT_EQ(endless.messages.messages, std::vector<std::string>{"Exécution interrompue"});
+    const std::int32_t stoppedAt = endless.interpreter->currentLine();
+    EXPECT_TRUE(stoppedAt == 3 || stoppedAt == 4) << stoppedAt;
 }
 
 TEST(Driver, ProceduresCallReturnAndRecurse) {

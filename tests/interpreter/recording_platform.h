@@ -48,7 +48,7 @@ public:
     void showMessage(const std::string& text) override { shown.push_back(text); }
     // A screen that cannot wait has a line ready only once one was queued, and shows a box
     // at the first ask and is ready for it at the second.
-    bool readyFor(UserStep step) override {
+    bool readyFor(UserStep step, const std::string&) override {
         if (!cannotWait) return true;
         if (step == UserStep::TypedLine) return !input.empty();
         boxOpen = !boxOpen;
@@ -91,8 +91,9 @@ class CountingPoll : public PollHook {
 public:
     bool poll() override { return ++calls >= stopAfter; }
     bool pauseDue() override { return pauseAtEachPoll; }
+    bool interruptPending() override { return stopAsked; }
     int calls = 0, stopAfter = 1 << 30;
-    bool pauseAtEachPoll = false;
+    bool pauseAtEachPoll = false, stopAsked = false;
 };
 
 // One interpreter with its recording platform, and the program it runs.

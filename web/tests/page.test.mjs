@@ -184,3 +184,22 @@ test('a file a program writes is still there after a reload, and the page works 
   assert.deepEqual(page.errors, []);
   await context.close();
 });
+
+test('SHOWMESSAGE waits for its box to be closed; the printed lines go to the print dialog at the end', async () => {
+  const page = await openPage();
+  // The print dialog is the browser's: the test stands in for it and keeps what it got.
+  await page.evaluate(() => { window.print = () => { window.printed = document.querySelector('#impression').textContent; }; });
+  await setProgram(page, ['PROGRAM Boite;', 'BEGIN', "  SHOWMESSAGE 'Bonjour';", "  WRITELN('après');",
+    '  ASSIGNPRN(PRN);', '  REWRITE(PRN);', "  WRITELN(PRN,'Ligne imprimée');", '  CLOSE(PRN);', 'END.']);
+  await page.keyboard.press('F9');
+  await page.waitForSelector('#boiteMessage[open]');
+  assert.equal(await page.textContent('#messageTexte'), 'Bonjour');
+  // Nothing after the box runs while it is open.
+  assert.equal(await screenText(page), '');
+  await page.click('#boiteMessage button');
+  await page.waitForSelector('body[data-run="idle"]');
+  assert.equal(await screenText(page), 'après');
+  await page.waitForFunction(() => window.printed !== undefined);
+  assert.equal(await page.evaluate(() => window.printed), 'Ligne imprimée\r\n');
+  await page.close();
+});
