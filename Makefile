@@ -57,11 +57,12 @@ web-site: web-build
 web: web-site
 	@node web/serve.mjs $(WEB_BUILD)/site $${PORT:-8080}
 
-# The loop programs through zefrun and through the WebAssembly build under Node: CPU times
-# and their ratio, in one run.
-web-bench: build web-build
+# The loop programs through zefrun and through the WebAssembly build under Node (CPU times
+# and their ratio, in one run), then the page's first paint and the site's size.
+web-bench: build web-site
 	@env -u PYTHONPATH -u PYTHONHOME $$( [ -x /usr/bin/python3 ] && echo /usr/bin/python3 || echo python3 ) \
 	  bench/web.py $(BUILD)/src/cli/zefrun web/zefrun-node
+	@cd web && node bench.mjs $(abspath $(WEB_BUILD))/site
 
 # The Debian package of what $(BUILD) holds: $(BUILD)/zef-pascal_<version>_<arch>.deb,
 # made by CPack from the install rules.
