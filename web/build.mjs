@@ -41,6 +41,34 @@ for (const file of readdirSync(join(root, 'help'))) {
   if (/\.(html|txt|png|svg|css)$/.test(file)) cpSync(join(root, 'help', file), join(site, 'aide', file));
 }
 
+// Exercises published with the page: every NAME.essais folder of ZEF_EXERCICES (the
+// examples by default) goes under exercices/NAME/, listed in exercices/index.json, and the
+// page's "Tester avec les essais" offers them beside a folder of the computer.
+const exercisesFrom = process.env.ZEF_EXERCICES || join(root, 'examples');
+const published = [];
+for (const entry of readdirSync(exercisesFrom)) {
+  const folder = join(exercisesFrom, entry);
+  if (!entry.endsWith('.essais') || !statSync(folder).isDirectory()) continue;
+  const name = entry.slice(0, -'.essais'.length);
+  const files = [];
+  const take = (from, prefix) => {
+    for (const file of readdirSync(from).sort()) {
+      const path = join(from, file);
+      if (file.startsWith('.')) continue;
+      if (statSync(path).isDirectory()) take(path, `${prefix}${file}/`);
+      else if (statSync(path).isFile()) {
+        mkdirSync(join(site, 'exercices', name, prefix), { recursive: true });
+        cpSync(path, join(site, 'exercices', name, prefix, file));
+        files.push(`${prefix}${file}`);
+      }
+    }
+  };
+  take(folder, '');
+  published.push({ name, files });
+}
+mkdirSync(join(site, 'exercices'), { recursive: true });
+writeFileSync(join(site, 'exercices', 'index.json'), JSON.stringify(published.sort((a, b) => a.name.localeCompare(b.name))));
+
 // The service worker keeps every file of this build, under a name that changes with them.
 const list = [];
 const walk = (folder) => {

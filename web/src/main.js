@@ -3,7 +3,7 @@
 // worker's interpreter says what a run did, and the page shows it.
 import { ProgramEditor } from './editor.js';
 import { ProgramScreen } from './screen.js';
-import { Trials } from './trials.js';
+import { Trials, publishedExercises, publishedFiles } from './trials.js';
 
 const $ = (id) => document.getElementById(id);
 const Paused = 997;
@@ -405,7 +405,23 @@ $('choixFichiers').onchange = async (e) => {
   }
   e.target.value = '';
 };
-$('essais').onclick = () => $('boiteEssais').showModal();
+$('essais').onclick = async () => {
+  const list = await publishedExercises();
+  const holder = $('listePublies');
+  holder.replaceChildren();
+  for (const exercise of list) {
+    const button = document.createElement('button');
+    button.textContent = exercise.name;
+    button.dataset.exercice = exercise.name;
+    button.onclick = async () => {
+      $('boiteEssais').close();
+      await trials.load(await publishedFiles(exercise));
+    };
+    holder.append(button, ' ');
+  }
+  $('essaisPublies').hidden = list.length === 0;
+  $('boiteEssais').showModal();
+};
 $('essaisDossier').onclick = () => $('choixDossierEssais').click();
 $('choixDossierEssais').onchange = async (e) => {
   $('boiteEssais').close();

@@ -41,6 +41,24 @@ export async function readCases(files) {
   return { folder, cases: list, dataFiles };
 }
 
+// The exercises published with the page (exercices/index.json), each as the files a folder
+// chooser would give: a name relative to the exercise's folder, and the bytes.
+export async function publishedExercises() {
+  try {
+    const response = await fetch('exercices/index.json');
+    return response.ok ? await response.json() : [];
+  } catch (e) {
+    return [];
+  }
+}
+
+export async function publishedFiles(exercise) {
+  return Promise.all(exercise.files.map(async (name) => {
+    const bytes = await (await fetch(`exercices/${encodeURIComponent(exercise.name)}/${name.split('/').map(encodeURIComponent).join('/')}`)).arrayBuffer();
+    return { webkitRelativePath: `${exercise.name}.essais/${name}`, name: name.split('/').pop(), arrayBuffer: async () => bytes };
+  }));
+}
+
 export class Trials {
   constructor({ panel, title, list, runCase, programName, showLine }) {
     Object.assign(this, { panel, title, list, runCase, programName, showLine });

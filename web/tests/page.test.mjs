@@ -140,20 +140,24 @@ test('exercise: the right program passes every case, a wrong one shows "Sortie d
   const page = await openPage();
   const { readFileSync } = await import('node:fs');
   const right = readFileSync(join(root, 'examples', 'table.pas'), 'latin1').replace(/\r\n/g, '\n').replace(/\n$/, '');
-  const check = async (text) => {
+  // The cases come from a folder of the computer, or from the exercises published with the
+  // page (the build publishes the examples' table.essais).
+  const check = async (text, published) => {
     await page.evaluate((t) => {
       window.zef.editor.setText(t);
       document.querySelector('#essaisListe').replaceChildren();
     }, text);
     await page.click('#essais');
-    await page.setInputFiles('#choixDossierEssais', join(root, 'examples', 'table.essais'));
+    if (published) await page.click('#listePublies button[data-exercice="table"]');
+    else await page.setInputFiles('#choixDossierEssais', join(root, 'examples', 'table.essais'));
     await page.waitForSelector('.essai.resume');
     return page.locator('.essai:not(.resume)').allTextContents();
   };
-  const passed = await check(Buffer.from(right, 'latin1').toString('utf8'));
+  const passed = await check(Buffer.from(right, 'latin1').toString('utf8'), false);
   assert.ok(passed.length >= 2);
   for (const row of passed) assert.match(row, /^✓ /, row);
-  const wrong = await check(Buffer.from(right, 'latin1').toString('utf8').replace("WRITE(' = ');", "WRITE(' == ');"));
+  const wrong = await check(Buffer.from(right, 'latin1').toString('utf8').replace("WRITE(' = ');", "WRITE(' == ');"), true);
+  assert.equal(wrong.length, passed.length);
   for (const row of wrong) assert.match(row, /^✗ .*Sortie différente/, row);
   // The side-by-side view marks the first differing line in both outputs.
   assert.ok(await page.locator('.essai.faux .differe').count() >= 2);
