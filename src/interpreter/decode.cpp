@@ -30,7 +30,9 @@ std::string withoutMarker(const std::string& raw) {
     return raw;
 }
 
-DecodedLine fromText(const std::string& raw) {
+} // namespace
+
+DecodedLine DecodedProgram::fromText(const std::string& raw) const {
     DecodedLine d;
     d.raw = raw;
     d.marked = hasBreakpointMarker(raw);
@@ -38,11 +40,9 @@ DecodedLine fromText(const std::string& raw) {
     d.prepared = preparedLine(d.text);
     // Decoded when the driver's loop first comes to it, without leaving the loop.
     d.inLoop = DecodedLine::InLoop::Handler;
-    d.handler = &FastPath::decodeAndRun;
+    d.handler = firstVisit_;
     return d;
 }
-
-} // namespace
 
 void DecodedProgram::clear() {
     lines_.clear();
@@ -527,25 +527,7 @@ class Decoder {
 
 } // namespace
 
-void FastPath::decode(const InterpreterPrivate& interpreter, DecodedLine& d) {
-    decodeStatement(interpreter, d);
-    // A READ on the screen waits for the user and may be interrupted, and a number read
-    // may not convert: those report through the driver.
-    // Opening and closing a file may fail as well.
-    const bool reportsItself = ((d.statement == Statement::Read || d.statement == Statement::Readln) &&
-                                (d.transfer.target == Transfer::Target::Screen ||
-                                 (d.transfer.target == Transfer::Target::File && d.transfer.kind != SymbolKind::String))) ||
-                               d.statement == Statement::Reset || d.statement == Statement::Rewrite ||
-                               d.statement == Statement::Close;
-    d.handler = handlerFor(d);
-    using InLoop = DecodedLine::InLoop;
-    d.inLoop = !d.handler || reportsItself     ? InLoop::HandOver
-               : d.statement == Statement::Begin ? InLoop::Begin
-               : d.statement == Statement::End   ? InLoop::End
-                                                 : InLoop::Handler;
-}
-
-void FastPath::decodeStatement(const InterpreterPrivate& interpreter, DecodedLine& d) {
+void decodeStatement(const InterpreterPrivate& interpreter, DecodedLine& d) {
     const Decoder decoder(interpreter);
     d.decoded = true;
     d.fast = true;

@@ -126,7 +126,9 @@ struct DecodedLine {
 
 class DecodedProgram {
   public:
-    DecodedProgram() { clear(); }
+    // `firstVisit` is the form of a line not decoded yet: the runner's, which decodes the
+    // line and goes on with the form it got.
+    explicit DecodedProgram(DecodedLine::Handler firstVisit) : firstVisit_(firstVisit) { clear(); }
     // Takes the lines as they are now. A fresh run or a different symbol table drops every
     // decoded form; a line whose text changed is decoded again; any change drops the block
     // structure of every line. Lines whose revision is the one taken last time are not
@@ -171,6 +173,7 @@ class DecodedProgram {
 
   private:
     DecodedLine& addTerminator(const std::string& word);
+    DecodedLine fromText(const std::string& raw) const;
 
     std::vector<DecodedLine> lines_;
     std::vector<DecodedLine> terminators_; // words other than the four closing words
@@ -180,34 +183,12 @@ class DecodedProgram {
     std::uint64_t linesRevision_ = 0; // the revision of the lines last taken, 0 if unknown
     std::vector<std::int32_t> bodyEnds_;  // bodyEndMemo's answers, by heading
     std::uint64_t bodyEndsGeneration_ = 0;
+    DecodedLine::Handler firstVisit_;
 };
 
-} // namespace zef
-
-namespace zef {
-
-// Decodes lines and runs their fast forms on the interpreter's own state.
-class FastPath {
-  public:
-    static void decode(const InterpreterPrivate& interpreter, DecodedLine& line);
-    // The form of a line not decoded yet: decodes it, then runs its form when the loop may.
-    static std::int64_t decodeAndRun(InterpreterPrivate& interpreter, DecodedProgram& program, DecodedLine& line,
-                                     std::int32_t current);
-    // Runs the statement when its fast form can decide it; false, with nothing changed,
-    // hands the statement to the text path.
-    static bool run(InterpreterPrivate& interpreter, DecodedProgram& program, DecodedLine& line,
-                    std::int32_t& current);
-    // The driver's loop for a run that is not single-stepped, as long as every statement
-    // has a fast form and neither a breakpoint, the poll nor an error needs the driver:
-    // it stops at the first statement the driver must run itself, with the same
-    // bookkeeping the driver keeps (current line, statement count, poll counter).
-    static void runWhileFast(InterpreterPrivate& interpreter, DecodedProgram& program, std::int32_t count,
-                             std::int32_t& current, std::int32_t resumeAt, unsigned& sincePoll,
-                             unsigned pollInterval, std::int32_t& ran);
-
-  private:
-    static void decodeStatement(const InterpreterPrivate& interpreter, DecodedLine& line);
-    static DecodedLine::Handler handlerFor(const DecodedLine& line);
-};
+// Decodes a line: its reading, and from it the operands resolved against the interpreter's
+// symbols, the built-ins, the WRITE/READ targets, the FOR heading. `line.fast` says whether
+// the line got a form that decides it alone.
+void decodeStatement(const InterpreterPrivate& interpreter, DecodedLine& line);
 
 } // namespace zef

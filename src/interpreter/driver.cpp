@@ -2,7 +2,7 @@
 // leave and jump: CALL (and implicit calls), ENDSUB, EXIT and GOTO.
 #include "interpreter_p.h"
 
-#include "decode.h"
+#include "fastpath.h"
 
 #include "text.h"
 
@@ -57,7 +57,7 @@ void InterpreterPrivate::runLines(LineList& lines, std::int32_t& line, std::int3
     // The lines are read once per call: the editor is read-only while a run goes on. Each
     // statement is read once too, when the run first comes to it, and runs from that
     // reading from then on, whether through its fast form or on the text path.
-    if (!decoded_) decoded_ = std::make_unique<DecodedProgram>();
+    if (!decoded_) decoded_ = std::make_unique<DecodedProgram>(&FastPath::decodeAndRun);
     decoded_->refresh(lines, symbols_, fresh);
     // While this call runs, the text path reads the lines' block structure from the
     // decoded program too.
