@@ -124,7 +124,7 @@ void InterpreterPrivate::WendStatement(std::int32_t& line) {
 void InterpreterPrivate::RepeatStatement(std::int32_t& line) {
     PushValue(line);
     if (runStatus_ > 0) return;
-    PushBlock(-99, "UNTIL");
+    PushBlock(RepeatResumeLine, "UNTIL");
     if (runStatus_ > 0) --valueTop_; // no half frame
 }
 

@@ -273,7 +273,7 @@ class FastStatements {
         if (!room(in)) return false;
         in.runStatus_ = StatusOk;
         in.valueStack_[static_cast<std::size_t>(++in.valueTop_)] = current;
-        pushBlock(in, -99, Closing::Until, kUntil);
+        pushBlock(in, RepeatResumeLine, Closing::Until, kUntil);
         return true;
     }
     [[gnu::always_inline]] static inline bool until(InterpreterPrivate& in, DecodedProgram&, DecodedLine& d, std::int32_t& current) {

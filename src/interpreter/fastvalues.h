@@ -275,8 +275,9 @@ class FastValues {
             const std::string* tail = string(d.terms[1].source);
             if (string(d.terms[0].source) == &stored && tail) {
                 const std::size_t size = stored.size() + tail->size();
-                if (size > MaxStringLength || in_.stringBytes_ + tail->size() > MaxStringBytes) return false;
-                in_.stringBytes_ += tail->size();
+                const std::size_t total = in_.stringBytes_ + tail->size();
+                if (!stringFits(size, total)) return false;
+                in_.stringBytes_ = total;
                 stored.append(*tail); // a text added to itself is copied first by the library
                 return true;
             }
@@ -291,7 +292,7 @@ class FastValues {
             std::string& stored = in_.stringStore_[static_cast<std::size_t>(slot)];
             const std::string_view part = copyOf(*s, from, count);
             const std::size_t total = in_.stringBytes_ - stored.size() + part.size();
-            if (part.size() > MaxStringLength || total > MaxStringBytes) return false;
+            if (!stringFits(part.size(), total)) return false;
             stored.assign(part.data(), part.size()); // the library copies a part of the target first
             in_.stringBytes_ = total;
             return true;
@@ -308,7 +309,7 @@ class FastValues {
         if (slot >= static_cast<std::int64_t>(in_.stringStore_.size())) return false;
         std::string& stored = in_.stringStore_[static_cast<std::size_t>(slot)];
         const std::size_t total = in_.stringBytes_ - stored.size() + value.size();
-        if (value.size() > MaxStringLength || total > MaxStringBytes) return false;
+        if (!stringFits(value.size(), total)) return false;
         stored.assign(value);
         in_.stringBytes_ = total;
         return true;

@@ -130,6 +130,15 @@ std::optional<std::string> textOfValue(Function function, const std::string& val
 
 // The resume line of the entry below the block stack, which no line has.
 constexpr std::int32_t NoResumeLine = INT32_MIN;
+// The resume line of a REPEAT's entry: its UNTIL is a statement of its own line, so no
+// line resumes the block by running a closing word.
+constexpr std::int32_t RepeatResumeLine = -99;
+
+// Whether a string of `size` bytes may be stored when the strings of the run would then
+// hold `total` bytes in all (MaxStringLength, MaxStringBytes).
+constexpr bool stringFits(std::size_t size, std::size_t total) {
+    return size <= MaxStringLength && total <= MaxStringBytes;
+}
 
 // The closing word of a block stack entry, kept beside the entry's text so that the
 // driver's loop finds the word's decoded form without comparing texts.

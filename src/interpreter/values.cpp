@@ -80,7 +80,7 @@ void InterpreterPrivate::StoreValue(const std::string& value, SymbolKind kind, s
     case SymbolKind::String: {
         std::string& stored = stringStore_[static_cast<std::size_t>(slot)];
         const std::size_t total = stringBytes_ - stored.size() + value.size();
-        if (value.size() > MaxStringLength || total > MaxStringBytes) abandonMemory();
+        if (!stringFits(value.size(), total)) abandonMemory();
         stored = value;
         stringBytes_ = total;
         return;
