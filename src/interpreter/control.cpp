@@ -67,7 +67,7 @@ void InterpreterPrivate::ForStatement(const LineList& lines, const ForReading& r
     std::int32_t end = line;
     FindBodyEnd(lines, end);
     if (runStatus_ > 0) return;
-    PushBlock(end + 1, "NEXT");
+    PushBlock(end + 1, Closing::Next);
     if (runStatus_ > 0) valueTop_ -= 4; // loops nested too deep: no half frame is left
 }
 
@@ -103,7 +103,7 @@ void InterpreterPrivate::WhileStatement(const LineList& lines, const ConditionRe
         if (runStatus_ > 0) return;
         FindBodyEnd(lines, end);
         if (runStatus_ > 0) return;
-        PushBlock(end + 1, "WEND");
+        PushBlock(end + 1, Closing::Wend);
         if (runStatus_ > 0) --valueTop_; // no half frame
         return;
     }
@@ -124,7 +124,7 @@ void InterpreterPrivate::WendStatement(std::int32_t& line) {
 void InterpreterPrivate::RepeatStatement(std::int32_t& line) {
     PushValue(line);
     if (runStatus_ > 0) return;
-    PushBlock(RepeatResumeLine, "UNTIL");
+    PushBlock(RepeatResumeLine, Closing::Until);
     if (runStatus_ > 0) --valueTop_; // no half frame
 }
 
@@ -143,19 +143,19 @@ void InterpreterPrivate::UntilStatement(const ConditionReading& condition, std::
 
 void InterpreterPrivate::BreakStatement(const LineList& lines, std::int32_t& line) {
     const BlockEntry* top = TopBlock();
-    const std::string terminator = top ? top->Terminator : std::string();
-    if (terminator == "NEXT") {
+    const Closing terminator = top ? top->Terminator : Closing::None;
+    if (terminator == Closing::Next) {
         std::int32_t v = 0;
         for (int i = 0; i < 4; ++i)
             if (!PopValue(v)) return;
         line = top->ResumeLine - 1;
         PopBlock();
-    } else if (terminator == "WEND") {
+    } else if (terminator == Closing::Wend) {
         std::int32_t v = 0;
         if (!PopValue(v)) return;
         line = top->ResumeLine;
         PopBlock();
-    } else if (terminator == "UNTIL") {
+    } else if (terminator == Closing::Until) {
         PopBlock();
         std::int32_t v = 0;
         if (!PopValue(v)) return;

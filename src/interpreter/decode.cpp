@@ -46,12 +46,9 @@ DecodedLine DecodedProgram::fromText(const std::string& raw) const {
 
 void DecodedProgram::clear() {
     lines_.clear();
-    terminators_.clear();
     // Decoded again against the next symbols: a procedure may be named like a closing word.
-    closings_[static_cast<std::size_t>(Closing::Next)] = fromText("NEXT");
-    closings_[static_cast<std::size_t>(Closing::Wend)] = fromText("WEND");
-    closings_[static_cast<std::size_t>(Closing::Until)] = fromText("UNTIL");
-    closings_[static_cast<std::size_t>(Closing::EndSub)] = fromText("ENDSUB");
+    for (const Closing closing : {Closing::Next, Closing::Wend, Closing::Until, Closing::EndSub})
+        closings_[static_cast<std::size_t>(closing)] = fromText(std::string(closingWord(closing)));
     linesRevision_ = 0;
     ++generation_;
 }
@@ -79,14 +76,6 @@ void DecodedProgram::refresh(const LineList& lines, const std::vector<SymbolEntr
     }
     // The block structure of a line depends on the lines around it.
     if (changed) ++generation_;
-}
-
-DecodedLine& DecodedProgram::addTerminator(const std::string& word) {
-    // Reserved once, so that the references the driver holds stay valid.
-    if (terminators_.capacity() == 0) terminators_.reserve(16);
-    if (terminators_.size() == terminators_.capacity()) terminators_.clear();
-    terminators_.push_back(fromText(word));
-    return terminators_.back();
 }
 
 const std::string& DecodedProgram::prepared(std::int32_t index) const {

@@ -137,30 +137,8 @@ class DecodedProgram {
     void clear();
     std::int32_t count() const { return static_cast<std::int32_t>(lines_.size()); }
     DecodedLine& line(std::int32_t index) { return lines_[static_cast<std::size_t>(index)]; }
-    // The form of a loop's closing word run by the driver in place of a line: a short
-    // search, as it happens at every turn of every loop.
-    DecodedLine& terminator(Closing closing, const std::string& word) {
-        if (closing != Closing::Other) return closings_[static_cast<std::size_t>(closing)];
-        for (DecodedLine& t : terminators_)
-            if (sameWord(t.text, word)) return t;
-        return addTerminator(word);
-    }
-    // Equality of two short words without a library call.
-    static bool sameWord(const std::string& a, const std::string& b) {
-        if (a.size() != b.size()) return false;
-        if (a.size() >= 4 && a.size() <= 8) {
-            // Two overlapping four-byte loads cover the words of the block stack.
-            std::uint32_t a1, a2, b1, b2;
-            std::memcpy(&a1, a.data(), 4);
-            std::memcpy(&b1, b.data(), 4);
-            std::memcpy(&a2, a.data() + a.size() - 4, 4);
-            std::memcpy(&b2, b.data() + b.size() - 4, 4);
-            return a1 == b1 && a2 == b2;
-        }
-        for (std::size_t i = 0; i < a.size(); ++i)
-            if (a[i] != b[i]) return false;
-        return true;
-    }
+    // The form of a block's closing word, run by the driver in place of its resume line.
+    DecodedLine& terminator(Closing closing) { return closings_[static_cast<std::size_t>(closing)]; }
     std::uint64_t generation() const { return generation_; }
 
     // The block scans of the control statements, on the prepared texts; nullopt where the
@@ -172,11 +150,9 @@ class DecodedProgram {
     const std::string& prepared(std::int32_t index) const;
 
   private:
-    DecodedLine& addTerminator(const std::string& word);
     DecodedLine fromText(const std::string& raw) const;
 
     std::vector<DecodedLine> lines_;
-    std::vector<DecodedLine> terminators_; // words other than the four closing words
     std::array<DecodedLine, 5> closings_;  // NEXT, WEND, UNTIL and ENDSUB, by Closing
     std::vector<SymbolEntry> symbols_;
     std::uint64_t generation_ = 1;

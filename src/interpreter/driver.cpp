@@ -122,7 +122,7 @@ void InterpreterPrivate::runLines(LineList& lines, std::int32_t& line, std::int3
             return;
         }
         if (terminator) {
-            decoded = &decoded_->terminator(blockClosings_[static_cast<std::size_t>(blockTop_)], top->Terminator);
+            decoded = &decoded_->terminator(top->Terminator);
             --current;
         }
         ran = current;
@@ -161,7 +161,7 @@ void InterpreterPrivate::runLines(LineList& lines, std::int32_t& line, std::int3
 
 bool InterpreterPrivate::breakpointStops(std::int32_t line) const {
     const BlockEntry* top = TopBlock();
-    return !top || top->ResumeLine != line || top->Terminator == "WEND";
+    return !top || top->ResumeLine != line || top->Terminator == Closing::Wend;
 }
 
 int InterpreterPrivate::CloseAll() {
@@ -243,7 +243,7 @@ void InterpreterPrivate::CallProcedure(const LineList& lines, const std::string&
         --valueTop_; // a procedure without its END: reported at its heading, no half frame
         return;
     }
-    PushBlock(bodyEnd + 1, "ENDSUB");
+    PushBlock(bodyEnd + 1, Closing::EndSub);
     if (runStatus_ > 0) {
         // Calls nested too deep: the error is the call's, and it leaves no half frame.
         --valueTop_;
@@ -253,7 +253,7 @@ void InterpreterPrivate::CallProcedure(const LineList& lines, const std::string&
 
 void InterpreterPrivate::ExitProcedure(std::int32_t& line) {
     const BlockEntry* top = TopBlock();
-    if (!top || top->Terminator != "ENDSUB") return fail(Message::ExitInsideLoop);
+    if (!top || top->Terminator != Closing::EndSub) return fail(Message::ExitInsideLoop);
     std::int32_t back = line;
     if (!PopValue(back)) return;
     line = back;

@@ -17,7 +17,6 @@
 namespace zef {
 namespace {
 
-const std::string kWend = "WEND", kUntil = "UNTIL", kEndSub = "ENDSUB", kNext = "NEXT";
 
 
 
@@ -36,16 +35,9 @@ class FastStatements {
         return Form(in, program, d, current) ? std::int64_t{current} : DecodedLine::HandBack;
     }
 
-    // PushBlock without copying the closing word when the entry holds it already.
-    [[gnu::always_inline]] static inline void pushBlock(InterpreterPrivate& in, std::int32_t resume, Closing closing,
-                                                 const std::string& word) {
-        const auto top = static_cast<std::size_t>(++in.blockTop_);
-        BlockEntry& e = in.blockStack_[top];
-        e.ResumeLine = resume;
-        if (in.blockClosings_[top] != closing) {
-            e.Terminator = word;
-            in.blockClosings_[top] = closing;
-        }
+    // PushBlock, where the caller has checked the room.
+    [[gnu::always_inline]] static inline void pushBlock(InterpreterPrivate& in, std::int32_t resume, Closing closing) {
+        in.blockStack_[static_cast<std::size_t>(++in.blockTop_)] = {resume, closing};
     }
     [[gnu::always_inline]] static inline void popBlock(InterpreterPrivate& in) {
         if (in.blockTop_ > 0) --in.blockTop_;
@@ -108,7 +100,7 @@ class FastStatements {
     }
     // EXIT: back from the procedure as at its ENDSUB, when the innermost block is the call.
     static bool exitProcedure(InterpreterPrivate& in, DecodedProgram& program, DecodedLine& d, std::int32_t& current) {
-        if (in.blockTop_ < 1 || in.blockClosings_[static_cast<std::size_t>(in.blockTop_)] != Closing::EndSub)
+        if (in.blockTop_ < 1 || in.blockStack_[static_cast<std::size_t>(in.blockTop_)].Terminator != Closing::EndSub)
             return false;
         return endSub(in, program, d, current);
     }
@@ -120,7 +112,7 @@ class FastStatements {
         if (in.blockTop_ < 1) return false;
         const auto top = static_cast<std::size_t>(in.blockTop_);
         const std::int32_t resume = in.blockStack_[top].ResumeLine;
-        switch (in.blockClosings_[top]) {
+        switch (in.blockStack_[top].Terminator) {
         case Closing::Next:
             if (in.valueTop_ < 4) return false;
             in.valueTop_ -= 4;
@@ -173,7 +165,7 @@ class FastStatements {
         in.runStatus_ = StatusOk;
         in.valueStack_[static_cast<std::size_t>(++in.valueTop_)] = current;
         current = d.target;
-        pushBlock(in, *end + 1, Closing::EndSub, kEndSub);
+        pushBlock(in, *end + 1, Closing::EndSub);
         return true;
     }
     [[gnu::always_inline]] static inline bool jump(InterpreterPrivate& in, DecodedProgram&, DecodedLine& d, std::int32_t& current) {
@@ -221,7 +213,7 @@ class FastStatements {
         if (!room(in)) return false;
         in.runStatus_ = StatusOk;
         in.valueStack_[static_cast<std::size_t>(++in.valueTop_)] = current;
-        pushBlock(in, *end + 1, Closing::Wend, kWend);
+        pushBlock(in, *end + 1, Closing::Wend);
         return true;
     }
     [[gnu::always_inline]] static inline bool ifAny(InterpreterPrivate& in, DecodedProgram& program, DecodedLine& d, std::int32_t& current) {
@@ -273,7 +265,7 @@ class FastStatements {
         if (!room(in)) return false;
         in.runStatus_ = StatusOk;
         in.valueStack_[static_cast<std::size_t>(++in.valueTop_)] = current;
-        pushBlock(in, RepeatResumeLine, Closing::Until, kUntil);
+        pushBlock(in, RepeatResumeLine, Closing::Until);
         return true;
     }
     [[gnu::always_inline]] static inline bool until(InterpreterPrivate& in, DecodedProgram&, DecodedLine& d, std::int32_t& current) {
@@ -341,7 +333,7 @@ class FastStatements {
         in.intStore_[static_cast<std::size_t>(h.counter)] = static_cast<std::int32_t>(first);
         for (const std::int32_t v : {current, h.counter, static_cast<std::int32_t>(last), h.step})
             in.valueStack_[static_cast<std::size_t>(++in.valueTop_)] = v;
-        pushBlock(in, *end + 1, Closing::Next, kNext);
+        pushBlock(in, *end + 1, Closing::Next);
         return true;
     }
 
@@ -665,8 +657,7 @@ void FastPath::runWhileFast(InterpreterPrivate& in, DecodedProgram& program, std
                 // if written on the line before; entry 0 below the stack resumes at no line.
                 const BlockEntry& top = in.blockStack_[static_cast<std::size_t>(in.blockTop_)];
                 if (top.ResumeLine == line) {
-                    d = &program.terminator(in.blockClosings_[static_cast<std::size_t>(in.blockTop_)],
-                                            top.Terminator);
+                    d = &program.terminator(top.Terminator);
                     --at;
                 }
                 // BEGIN and END, a third of a loop's statements, run here without a call. A

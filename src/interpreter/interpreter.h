@@ -76,9 +76,15 @@ struct SymbolEntry {
     std::int32_t Count = 1; // number of elements of a variable
 };
 
+// The word that closes a block: it runs on the block's resume line, as if written on the
+// line before.
+enum class Closing : char { None, Next, Wend, Until, EndSub };
+// The word as a program writes it: "NEXT", "WEND", "UNTIL" or "ENDSUB" (empty for None).
+std::string_view closingWord(Closing closing);
+
 struct BlockEntry {
     std::int32_t ResumeLine = 0;
-    std::string Terminator; // "NEXT", "WEND", "UNTIL" or "ENDSUB"
+    Closing Terminator = Closing::None;
 };
 
 // The value of one store slot, as read by LitValeur.

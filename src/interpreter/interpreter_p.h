@@ -140,10 +140,6 @@ constexpr bool stringFits(std::size_t size, std::size_t total) {
     return size <= MaxStringLength && total <= MaxStringBytes;
 }
 
-// The closing word of a block stack entry, kept beside the entry's text so that the
-// driver's loop finds the word's decoded form without comparing texts.
-enum class Closing : char { Other, Next, Wend, Until, EndSub };
-Closing closingOf(const std::string& word);
 
 // The printer channel: bound to the printer by ASSIGNPRN, open from REWRITE(PRN) to the
 // next CloseAll.
@@ -218,7 +214,7 @@ public:
     std::int32_t AllocateSlots(SymbolKind kind, std::int32_t n);
     void PushValue(std::int32_t v);
     [[nodiscard]] bool PopValue(std::int32_t& v);
-    void PushBlock(std::int32_t resumeLine, const std::string& terminator);
+    void PushBlock(std::int32_t resumeLine, Closing terminator);
     void PopBlock();
     const BlockEntry* TopBlock() const;
 
@@ -443,7 +439,6 @@ private:
     std::array<std::int32_t, MaxValueStack + 1> valueStack_{};
     int valueTop_ = 0;
     std::array<BlockEntry, MaxBlockStack + 1> blockStack_{};
-    std::array<Closing, MaxBlockStack + 1> blockClosings_{}; // of each entry's Terminator
     int blockTop_ = 0;
     std::int32_t beginDepth_ = 0;
 

@@ -152,22 +152,24 @@ bool InterpreterPrivate::PopValue(std::int32_t& v) {
     return true;
 }
 
-void InterpreterPrivate::PushBlock(std::int32_t resumeLine, const std::string& terminator) {
+void InterpreterPrivate::PushBlock(std::int32_t resumeLine, Closing terminator) {
     // A 31st entry is refused like the value stack's 101st.
     if (blockTop_ >= MaxBlockStack) {
         fail(Message::StackFull);
         return;
     }
     blockStack_[++blockTop_] = {resumeLine, terminator};
-    blockClosings_[blockTop_] = closingOf(terminator);
 }
 
-Closing closingOf(const std::string& word) {
-    if (word == "NEXT") return Closing::Next;
-    if (word == "WEND") return Closing::Wend;
-    if (word == "UNTIL") return Closing::Until;
-    if (word == "ENDSUB") return Closing::EndSub;
-    return Closing::Other;
+std::string_view closingWord(Closing closing) {
+    switch (closing) {
+    case Closing::Next: return "NEXT";
+    case Closing::Wend: return "WEND";
+    case Closing::Until: return "UNTIL";
+    case Closing::EndSub: return "ENDSUB";
+    case Closing::None: break;
+    }
+    return {};
 }
 
 void InterpreterPrivate::PopBlock() {

@@ -357,7 +357,7 @@ struct Side {
             t << " " << in.valueAt(i);
         t << "\nblocks";
         for (int i = 1; i <= in.blockTop(); ++i)
-            t << " " << in.blockAt(i).ResumeLine << in.blockAt(i).Terminator;
+            t << " " << in.blockAt(i).ResumeLine << closingWord(in.blockAt(i).Terminator);
         t << "\nscreen " << h.screen.text() << "clears " << h.screen.clears << " shown";
         for (const auto& s : h.screen.shown)
             t << " " << s;
