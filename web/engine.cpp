@@ -33,6 +33,21 @@ std::string colourName(TColor colour) {
     return out;
 }
 
+// The page's text (UTF-8, lines separated by LF) as the interpreter's 8-bit lines.
+std::vector<std::string> linesOf(std::string_view utf8) {
+    std::vector<std::string> lines;
+    std::size_t from = 0;
+    while (from <= utf8.size()) {
+        std::size_t end = utf8.find('\n', from);
+        if (end == std::string_view::npos) end = utf8.size();
+        std::string_view line = utf8.substr(from, end - from);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        lines.push_back(utf8ToCp1252(line));
+        from = end + 1;
+    }
+    return lines;
+}
+
 } // namespace
 
 void Json::text(std::string_view utf8) {
@@ -86,11 +101,8 @@ void PageScreen::event(std::string_view kind) {
     events_.field("t", kind);
 }
 
-void PageScreen::prepare(const std::string& caption) {
-    event("caption");
-    events_.field("s", cp1252ToUtf8(caption));
-    events_.close('}');
-}
+// The page titles its screen itself, with the program's name and the run's state.
+void PageScreen::prepare(const std::string&) {}
 
 void PageScreen::drawText(int x, int y, const std::string& text) {
     event("draw");
@@ -200,16 +212,7 @@ Session::Session() {
 Session::~Session() = default;
 
 void Session::setProgram(std::string_view utf8, std::string_view breakpoints) {
-    std::vector<std::string> lines;
-    std::size_t from = 0;
-    while (from <= utf8.size()) {
-        std::size_t end = utf8.find('\n', from);
-        if (end == std::string_view::npos) end = utf8.size();
-        std::string_view line = utf8.substr(from, end - from);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        lines.push_back(utf8ToCp1252(line));
-        from = end + 1;
-    }
+    std::vector<std::string> lines = linesOf(utf8);
     // Breakpoints are line numbers from 0, separated by commas.
     std::size_t at = 0;
     while (at < breakpoints.size()) {
@@ -371,15 +374,7 @@ std::string Session::state() {
 }
 
 std::string Session::colours(std::string_view utf8) {
-    std::vector<std::string> lines;
-    std::size_t from = 0;
-    while (from <= utf8.size()) {
-        std::size_t end = utf8.find('\n', from);
-        if (end == std::string_view::npos) end = utf8.size();
-        lines.push_back(utf8ToCp1252(utf8.substr(from, end - from)));
-        from = end + 1;
-    }
-    const LineVector source(std::move(lines));
+    const LineVector source(linesOf(utf8));
     PaintState state;
     const auto& segments =
         colours_.Paint(source, 0, source.LineCount(), [](int) { return true; }, state);

@@ -5,9 +5,7 @@
 
 #include <bit>
 #include <charconv>
-#include <cstring>
 #include <system_error>
-#include <type_traits>
 
 #if defined(__EMSCRIPTEN__)
 #include <cerrno>

@@ -6,29 +6,15 @@ namespace zef {
 
 namespace {
 
-constexpr std::string_view kTexts[] = {
-#define ZEF_MESSAGE_TEXT(name, text) text,
-    ZEF_MESSAGES(ZEF_MESSAGE_TEXT)
-#undef ZEF_MESSAGE_TEXT
-};
-
-constexpr std::string_view kNames[] = {
-#define ZEF_MESSAGE_NAME_TEXT(name, text) #name,
-    ZEF_MESSAGES(ZEF_MESSAGE_NAME_TEXT)
-#undef ZEF_MESSAGE_NAME_TEXT
-};
-
-constexpr std::string_view kReasonTexts[] = {
-#define ZEF_STOP_REASON_TEXT(name, text) text,
-    ZEF_STOP_REASONS(ZEF_STOP_REASON_TEXT)
-#undef ZEF_STOP_REASON_TEXT
-};
-
-constexpr std::string_view kReasonNames[] = {
-#define ZEF_STOP_REASON_NAME_TEXT(name, text) #name,
-    ZEF_STOP_REASONS(ZEF_STOP_REASON_NAME_TEXT)
-#undef ZEF_STOP_REASON_NAME_TEXT
-};
+// The texts and the names of the two catalogues, in their order.
+#define ZEF_TEXT_OF(name, text) text,
+#define ZEF_NAME_OF(name, text) #name,
+constexpr std::string_view kTexts[] = {ZEF_MESSAGES(ZEF_TEXT_OF)};
+constexpr std::string_view kNames[] = {ZEF_MESSAGES(ZEF_NAME_OF)};
+constexpr std::string_view kReasonTexts[] = {ZEF_STOP_REASONS(ZEF_TEXT_OF)};
+constexpr std::string_view kReasonNames[] = {ZEF_STOP_REASONS(ZEF_NAME_OF)};
+#undef ZEF_TEXT_OF
+#undef ZEF_NAME_OF
 
 // Whether an 8-bit text is a catalogue text (UTF-8) with any argument in place of its "%1".
 bool matchesText(std::string_view text, std::string_view text8bit) {

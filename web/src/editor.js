@@ -181,8 +181,7 @@ export class ProgramEditor {
 
   // Colour runs from the worker: "start,length,#rrggbb;" over the text with its lines
   // joined by CR LF, as the colour rules count them.
-  applyColours(runs, forText) {
-    if (forText !== this.text) return; // the text changed meanwhile: a newer answer comes
+  applyColours(runs) {
     const doc = this.view.state.doc;
     const builder = new RangeSetBuilder();
     const marks = [];

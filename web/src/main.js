@@ -31,7 +31,6 @@ let programName = store.get('nom', 'PAS1.PAS');
 let runState = 'idle'; // idle | running | waiting | stopped (a stopped run can be continued)
 let lastState = null;
 let colourAsked = 0;
-let files = [];
 
 const screen = new ProgramScreen($('ecran'), $('ecranCadre'), $('saisie'));
 screen.onLine = (text) => {
@@ -172,7 +171,7 @@ function showErrors(errors, line) {
     const box = $('boiteErreur');
     $('erreurMessage').textContent = error.message;
     const text = editor.lineText(line).trim();
-    $('erreurLigne').textContent = line > 0 && text !== undefined ? `Ligne ${line} : ${text}` : '';
+    $('erreurLigne').textContent = line > 0 ? `Ligne ${line} : ${text}` : '';
     $('erreurDetail').textContent = error.detail || '';
     box.onclose = () => {
       if (box.returnValue === 'aide') openHelp(error.help);
@@ -296,7 +295,6 @@ function newProgram() {
 // ---- The programs' files in the browser ----------------------------------------------
 
 function showFiles(list) {
-  files = list;
   const ul = $('listeFichiers');
   ul.replaceChildren();
   if (list.length === 0) {
@@ -323,6 +321,7 @@ function showFiles(list) {
 
 // ---- Exercises --------------------------------------------------------------------------
 
+const pendingCases = new Map(); // the cases the worker runs, by id
 const trials = new Trials({
   panel: $('essaisCadre'),
   title: $('essaisTitre'),
@@ -335,7 +334,6 @@ const trials = new Trials({
   programName: () => programName,
   showLine: (line) => editor.markStopLine(line, true),
 });
-const pendingCases = new Map();
 
 // ---- Messages from the worker ------------------------------------------------------------
 
@@ -347,7 +345,8 @@ worker.onmessage = ({ data }) => {
       document.body.dataset.pret = '1';
       break;
     case 'colours':
-      if (data.id === colourAsked) editor.applyColours(data.runs, editor.text);
+      // Only the answer to the latest text: every change asks again.
+      if (data.id === colourAsked) editor.applyColours(data.runs);
       break;
     case 'slice':
       onSlice(data);
