@@ -87,22 +87,6 @@ std::optional<std::int32_t> DecodedProgram::bodyEnd(std::int32_t heading) const 
     return scanBodyEnd(heading, count(), [this](std::int32_t i) -> const std::string& { return prepared(i); });
 }
 
-std::optional<std::int32_t> DecodedProgram::elseAfter(std::int32_t line) const {
-    return scanElse(line, count(), [this](std::int32_t i) -> const std::string& { return prepared(i); });
-}
-
-std::optional<std::int32_t> DecodedProgram::bodyEndMemo(std::int32_t heading) {
-    constexpr std::int32_t Unknown = INT32_MIN, None = -1;
-    if (heading < 0 || heading >= count()) return bodyEnd(heading);
-    if (bodyEndsGeneration_ != generation_ || bodyEnds_.size() != lines_.size()) {
-        bodyEnds_.assign(lines_.size(), Unknown);
-        bodyEndsGeneration_ = generation_;
-    }
-    std::int32_t& end = bodyEnds_[static_cast<std::size_t>(heading)];
-    if (end == Unknown) end = bodyEnd(heading).value_or(None);
-    return end == None ? std::nullopt : std::optional(end);
-}
-
 } // namespace zef
 
 // ---- Decoding one line ----

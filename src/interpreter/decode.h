@@ -120,8 +120,8 @@ struct DecodedLine {
     std::uint64_t memoGeneration = 0;
     bool bodyEndKnown = false, branchKnown = false;
     std::optional<std::int32_t>
-        bodyEnd; // FindBodyEnd from this line (a CALL: from its procedure), a BREAK's UNTIL; nullopt: none
-    std::optional<std::int32_t> branch; // where an IF goes when its condition is false
+        bodyEnd; // of the body below this line (a CALL: its procedure's), a BREAK's UNTIL; nullopt: none
+    IfBranch branch; // where an IF goes when its condition is false, or why it cannot
 };
 
 class DecodedProgram {
@@ -141,12 +141,9 @@ class DecodedProgram {
     DecodedLine& terminator(Closing closing) { return closings_[static_cast<std::size_t>(closing)]; }
     std::uint64_t generation() const { return generation_; }
 
-    // The block scans of the control statements, on the prepared texts; nullopt where the
-    // statement fails.
+    // The end of the body below a heading, on the prepared texts; nullopt where there is
+    // none. The statements keep it in their decoded line, once per generation.
     std::optional<std::int32_t> bodyEnd(std::int32_t heading) const;
-    std::optional<std::int32_t> elseAfter(std::int32_t line) const;
-    // bodyEnd, worked out once per generation of the lines: the text path's scans.
-    std::optional<std::int32_t> bodyEndMemo(std::int32_t heading);
     const std::string& prepared(std::int32_t index) const;
 
   private:
@@ -157,8 +154,6 @@ class DecodedProgram {
     std::vector<SymbolEntry> symbols_;
     std::uint64_t generation_ = 1;
     std::uint64_t linesRevision_ = 0; // the revision of the lines last taken, 0 if unknown
-    std::vector<std::int32_t> bodyEnds_;  // bodyEndMemo's answers, by heading
-    std::uint64_t bodyEndsGeneration_ = 0;
     DecodedLine::Handler firstVisit_;
 };
 

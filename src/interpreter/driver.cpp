@@ -1,7 +1,7 @@
-// The execution driver and the statement dispatcher, with the statements that call,
-// leave and jump: CALL (and implicit calls), ENDSUB, EXIT and GOTO.
+// The execution driver and the statement dispatcher.
 #include "interpreter_p.h"
 
+#include "control.h"
 #include "fastpath.h"
 
 #include "text.h"
@@ -59,13 +59,6 @@ void InterpreterPrivate::runLines(LineList& lines, std::int32_t& line, std::int3
     // reading from then on, whether through its fast form or on the text path.
     if (!decoded_) decoded_ = std::make_unique<DecodedProgram>(&FastPath::decodeAndRun);
     decoded_->refresh(lines, symbols_, fresh);
-    // While this call runs, the text path reads the lines' block structure from the
-    // decoded program too.
-    struct Holding {
-        const LineList*& held;
-        ~Holding() { held = nullptr; }
-    } holding{decodedLines_};
-    decodedLines_ = &lines;
     const std::int32_t count = lines.count();
     std::int32_t current = line;
     // A continued run does not stop at the breakpoint of the line it starts at: it stopped
@@ -126,11 +119,11 @@ void InterpreterPrivate::runLines(LineList& lines, std::int32_t& line, std::int3
             --current;
         }
         ran = current;
-        // A line that has no fast form, or whose fast form hands it back, runs on the text
-        // path from the reading the decoder made of it; without fast forms, every line does.
+        // A line that has no fast form, or whose fast form hands it back, runs in its
+        // general form; without fast forms, every line does.
         if (!fastForms_ || !FastPath::run(*this, *decoded_, *decoded, current)) {
             if (!decoded->decoded) FastPath::decode(*this, *decoded);
-            RunStatement(lines, decoded->reading, current);
+            RunStatement(*decoded_, *decoded, current);
         }
         // A statement waiting for the user has not run: it runs when the run is continued.
         const bool waiting = runStatus_ == StatusWaitingForUser;
@@ -178,23 +171,28 @@ int InterpreterPrivate::CloseAll() {
     return result;
 }
 
-void InterpreterPrivate::RunStatement(const LineList& lines, const LineReading& r, std::int32_t& line) {
+void InterpreterPrivate::RunStatement(DecodedProgram& program, DecodedLine& d, std::int32_t& line) {
+    using Control = ControlStatements;
     runStatus_ = StatusOk;
     forgetWhyStopped();
+    const LineReading& r = d.reading;
     switch (r.statement) {
     case Statement::Nothing: return;
-    case Statement::Begin: ++beginDepth_; return;
-    case Statement::EndSub: {
-        // The return of a procedure whose body has ended; EXIT checks the block first.
-        std::int32_t back = line;
-        if (PopValue(back)) line = back;
-        PopBlock();
-        return;
-    }
-    case Statement::End:
-        if (--beginDepth_ < 0) fail(Message::EndWithoutBegin);
-        return;
-    case Statement::Call: return CallProcedure(lines, r.name(), line);
+    case Statement::Begin: Control::begin(*this, program, d, line); return;
+    case Statement::EndSub: Control::endSub<true>(*this, program, d, line); return;
+    case Statement::End: Control::end<true>(*this, program, d, line); return;
+    case Statement::Call: Control::call<true>(*this, program, d, line); return;
+    case Statement::Goto: Control::jump<true>(*this, program, d, line); return;
+    case Statement::Exit: Control::exitProcedure<true>(*this, program, d, line); return;
+    case Statement::Break: Control::breakLoop<true>(*this, program, d, line); return;
+    case Statement::If: Control::ifAny<true>(*this, program, d, line); return;
+    case Statement::Else: Control::elseBranch<true>(*this, program, d, line); return;
+    case Statement::For: Control::forEntry<true>(*this, program, d, line); return;
+    case Statement::Next: Control::next<true>(*this, program, d, line); return;
+    case Statement::While: Control::whileAny<true>(*this, program, d, line); return;
+    case Statement::Wend: Control::wend<true>(*this, program, d, line); return;
+    case Statement::Repeat: Control::repeat<true>(*this, program, d, line); return;
+    case Statement::Until: Control::until<true>(*this, program, d, line); return;
     case Statement::Clrscr: return ClrscrStatement();
     case Statement::Randomize: return RandomizeStatement();
     case Statement::Write: return WriteStatement(r.part<TransferReading>(), false);
@@ -207,17 +205,6 @@ void InterpreterPrivate::RunStatement(const LineList& lines, const LineReading& 
     case Statement::Rewrite: return ResetStatement(r.name(), true);
     case Statement::Close: return CloseStatement(r.name());
     case Statement::Gotoxy: return GotoxyStatement(r.part<GotoxyReading>());
-    case Statement::Goto: return GotoLabel(r.name(), line);
-    case Statement::Exit: return ExitProcedure(line);
-    case Statement::Break: return BreakStatement(lines, line);
-    case Statement::If: return IfStatement(lines, r.part<ConditionReading>(), line);
-    case Statement::Else: return ElseStatement(lines, line);
-    case Statement::For: return ForStatement(lines, r.part<ForReading>(), line);
-    case Statement::Next: return NextStatement(line);
-    case Statement::While: return WhileStatement(lines, r.part<ConditionReading>(), line);
-    case Statement::Wend: return WendStatement(line);
-    case Statement::Repeat: return RepeatStatement(line);
-    case Statement::Until: return UntilStatement(r.part<ConditionReading>(), line);
     case Statement::ShowMessage: return ShowMessageStatement(r.part<StringOperandText>());
     case Statement::DeleteFile:
     case Statement::ChDir:
@@ -226,59 +213,6 @@ void InterpreterPrivate::RunStatement(const LineList& lines, const LineReading& 
     case Statement::Assignment: break; // the first word is no statement's
     }
     AssignStatement(r.part<AssignmentReading>(), r.text);
-}
-
-void InterpreterPrivate::CallProcedure(const LineList& lines, const std::string& name,
-                                std::int32_t& line) {
-    const SymbolEntry* procedure = findSymbol(name);
-    if (!procedure || procedure->Kind != SymbolKind::Procedure) return fail(Message::ProcedureNotFound);
-    const std::int32_t index = procedure->Index;
-    const std::int32_t callLine = line;
-    PushValue(callLine);
-    if (runStatus_ > 0) return;
-    line = index;
-    std::int32_t bodyEnd = index;
-    FindBodyEnd(lines, bodyEnd);
-    if (runStatus_ > 0) {
-        --valueTop_; // a procedure without its END: reported at its heading, no half frame
-        return;
-    }
-    PushBlock(bodyEnd + 1, Closing::EndSub);
-    if (runStatus_ > 0) {
-        // Calls nested too deep: the error is the call's, and it leaves no half frame.
-        --valueTop_;
-        line = callLine;
-    }
-}
-
-void InterpreterPrivate::ExitProcedure(std::int32_t& line) {
-    const BlockEntry* top = TopBlock();
-    if (!top || top->Terminator != Closing::EndSub) return fail(Message::ExitInsideLoop);
-    std::int32_t back = line;
-    if (!PopValue(back)) return;
-    line = back;
-    PopBlock();
-}
-
-void InterpreterPrivate::GotoLabel(const std::string& label, std::int32_t& line) {
-    const SymbolEntry* target = findSymbol(label);
-    if (!target || target->Kind != SymbolKind::Label) return fail(Message::LabelNotFound);
-    line = target->Index;
-}
-
-void InterpreterPrivate::FindBodyEnd(const LineList& lines, std::int32_t& line) {
-    if (const auto end = bodyEndOf(lines, line)) line = *end;
-    else fail(Message::BeginWithoutEnd);
-}
-
-std::string InterpreterPrivate::preparedAt(const LineList& lines, std::int32_t index) const {
-    if (decodedLines_ == &lines) return decoded_->prepared(index);
-    return preparedLine(lineText(lines, index));
-}
-
-std::optional<std::int32_t> InterpreterPrivate::bodyEndOf(const LineList& lines, std::int32_t heading) {
-    if (decodedLines_ == &lines) return decoded_->bodyEndMemo(heading);
-    return scanBodyEnd(heading, lines.count(), [&](std::int32_t i) { return preparedAt(lines, i); });
 }
 
 } // namespace zef

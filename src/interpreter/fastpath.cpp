@@ -4,6 +4,7 @@
 // readings, a stack that would overflow) it returns false before it has changed anything,
 // so that the text path runs the statement and reports exactly what it always reported.
 #include "fastpath.h"
+#include "control.h"
 #include "fastvalues.h"
 
 #include "numtext.h"
@@ -15,32 +16,19 @@
 #include <cstdio>
 
 namespace zef {
-namespace {
-
-
-
-
-} // namespace
 
 // The statements' fast forms, one function each, and forms made for the commonest shapes
 // of assignment and comparison on integers. Each does exactly what the general form does.
 class FastStatements {
   public:
     using Handler = DecodedLine::Handler;
+    using Control = ControlStatements;
 
     // A statement's form as the loop calls it: the line it leaves `current` at, or
     // HandBack. The form itself is inlined here, so that `current` stays in a register.
     template <bool (*Form)(InterpreterPrivate&, DecodedProgram&, DecodedLine&, std::int32_t&)>
     static std::int64_t adapt(InterpreterPrivate& in, DecodedProgram& program, DecodedLine& d, std::int32_t current) {
         return Form(in, program, d, current) ? std::int64_t{current} : DecodedLine::HandBack;
-    }
-
-    // PushBlock, where the caller has checked the room.
-    [[gnu::always_inline]] static inline void pushBlock(InterpreterPrivate& in, std::int32_t resume, Closing closing) {
-        in.blockStack_[static_cast<std::size_t>(++in.blockTop_)] = {resume, closing};
-    }
-    [[gnu::always_inline]] static inline void popBlock(InterpreterPrivate& in) {
-        if (in.blockTop_ > 0) --in.blockTop_;
     }
 
     // How a numeric operand is read, for the forms made for one shape of statement.
@@ -56,90 +44,8 @@ class FastStatements {
         }
     }
 
-    // The block structure of the line, worked out again once the lines have changed.
-    [[gnu::always_inline]] static inline void renew(DecodedProgram& program, DecodedLine& d) {
-        if (d.memoGeneration != program.generation()) {
-            d.memoGeneration = program.generation();
-            d.bodyEndKnown = d.branchKnown = false;
-        }
-    }
-    // The end of the body that starts below a heading, worked out once per generation.
-    [[gnu::always_inline]] static inline std::optional<std::int32_t>
-    bodyEnd(DecodedProgram& program, DecodedLine& d, std::int32_t heading) {
-        if (!d.bodyEndKnown) {
-            d.bodyEnd = program.bodyEnd(heading);
-            d.bodyEndKnown = true;
-        }
-        return d.bodyEnd;
-    }
-    static bool room(const InterpreterPrivate& in) {
-        return in.valueTop_ < MaxValueStack && in.blockTop_ < MaxBlockStack;
-    }
-
     [[gnu::always_inline]] static inline bool nothing(InterpreterPrivate& in, DecodedProgram&, DecodedLine&, std::int32_t&) {
         in.runStatus_ = StatusOk;
-        return true;
-    }
-    [[gnu::always_inline]] static inline bool begin(InterpreterPrivate& in, DecodedProgram&, DecodedLine&, std::int32_t&) {
-        in.runStatus_ = StatusOk;
-        ++in.beginDepth_;
-        return true;
-    }
-    [[gnu::always_inline]] static inline bool end(InterpreterPrivate& in, DecodedProgram&, DecodedLine&, std::int32_t&) {
-        if (in.beginDepth_ < 1) return false;
-        in.runStatus_ = StatusOk;
-        --in.beginDepth_;
-        return true;
-    }
-    [[gnu::always_inline]] static inline bool endSub(InterpreterPrivate& in, DecodedProgram&, DecodedLine&, std::int32_t& current) {
-        if (in.valueTop_ < 1) return false;
-        in.runStatus_ = StatusOk;
-        current = in.valueStack_[static_cast<std::size_t>(in.valueTop_--)];
-        popBlock(in);
-        return true;
-    }
-    // EXIT: back from the procedure as at its ENDSUB, when the innermost block is the call.
-    static bool exitProcedure(InterpreterPrivate& in, DecodedProgram& program, DecodedLine& d, std::int32_t& current) {
-        if (in.blockTop_ < 1 || in.blockStack_[static_cast<std::size_t>(in.blockTop_)].Terminator != Closing::EndSub)
-            return false;
-        return endSub(in, program, d, current);
-    }
-    // BREAK out of the innermost loop: its frame leaves the value stack, and the run goes on
-    // at the line after the body (a FOR), after the WEND line that follows it (a WHILE), or
-    // after the first UNTIL line from the BREAK on (a REPEAT; without one, at the next line).
-    // That UNTIL is found once per generation of the lines and kept as the line's body end.
-    static bool breakLoop(InterpreterPrivate& in, DecodedProgram& program, DecodedLine& d, std::int32_t& current) {
-        if (in.blockTop_ < 1) return false;
-        const auto top = static_cast<std::size_t>(in.blockTop_);
-        const std::int32_t resume = in.blockStack_[top].ResumeLine;
-        switch (in.blockStack_[top].Terminator) {
-        case Closing::Next:
-            if (in.valueTop_ < 4) return false;
-            in.valueTop_ -= 4;
-            current = resume - 1;
-            break;
-        case Closing::Wend:
-            if (in.valueTop_ < 1) return false;
-            --in.valueTop_;
-            current = resume;
-            break;
-        case Closing::Until: {
-            if (in.valueTop_ < 1) return false;
-            --in.valueTop_;
-            renew(program, d);
-            if (!d.bodyEndKnown) {
-                d.bodyEnd = scanUntil(current, program.count(),
-                                      [&](std::int32_t i) -> const std::string& { return program.prepared(i); });
-                d.bodyEndKnown = true;
-            }
-            if (d.bodyEnd) current = *d.bodyEnd;
-            break;
-        }
-        default:
-            return false;
-        }
-        in.runStatus_ = StatusOk;
-        popBlock(in);
         return true;
     }
     // CLRSCR, RANDOMIZE and ASSIGNPRN, which read nothing and cannot fail.
@@ -156,129 +62,6 @@ class FastStatements {
         if (!values.integer(d.left, row) || !values.integer(d.right, column)) return false;
         if (!in.placeCursor(row, column)) return false;
         in.runStatus_ = StatusOk;
-        return true;
-    }
-    [[gnu::always_inline]] static inline bool call(InterpreterPrivate& in, DecodedProgram& program, DecodedLine& d, std::int32_t& current) {
-        renew(program, d);
-        const auto end = bodyEnd(program, d, d.target);
-        if (!end || !room(in)) return false;
-        in.runStatus_ = StatusOk;
-        in.valueStack_[static_cast<std::size_t>(++in.valueTop_)] = current;
-        current = d.target;
-        pushBlock(in, *end + 1, Closing::EndSub);
-        return true;
-    }
-    [[gnu::always_inline]] static inline bool jump(InterpreterPrivate& in, DecodedProgram&, DecodedLine& d, std::int32_t& current) {
-        in.runStatus_ = StatusOk;
-        current = d.target;
-        return true;
-    }
-
-    // IF whose condition was found false: past the branch line, or to the ELSE after it.
-    static bool ifFalse(DecodedProgram& program, DecodedLine& d, std::int32_t& current) {
-        renew(program, d);
-        if (!d.branchKnown) {
-            d.branchKnown = true;
-            const IfBranch branch = falseBranch(
-                current, program.count(), [&](std::int32_t i) -> const std::string& { return program.prepared(i); },
-                [&](std::int32_t i) -> const std::string& { return program.line(i).text; },
-                [&](std::int32_t heading) { return bodyEnd(program, d, heading); });
-            d.branch = branch.fault == IfBranch::Fault::None ? std::optional(branch.line) : std::nullopt;
-        }
-        if (!d.branch) return false;
-        current = *d.branch;
-        return true;
-    }
-    template <class Holds>
-    [[gnu::always_inline]] static inline bool ifWith(InterpreterPrivate& in, DecodedProgram& program,
-                                                     DecodedLine& d, std::int32_t& current, Holds holds) {
-        const int h = holds();
-        if (h == 2) return false;
-        if (h == 0 && !ifFalse(program, d, current)) return false;
-        in.runStatus_ = StatusOk;
-        return true;
-    }
-    template <class Holds>
-    [[gnu::always_inline]] static inline bool whileWith(InterpreterPrivate& in, DecodedProgram& program,
-                                                        DecodedLine& d, std::int32_t& current, Holds holds) {
-        renew(program, d);
-        const int h = holds();
-        const auto end = bodyEnd(program, d, current);
-        if (h == 2 || !end) return false;
-        if (h == 0) {
-            in.runStatus_ = StatusOk;
-            current = *end + 1; // the closing line after the body is skipped as well
-            return true;
-        }
-        if (!room(in)) return false;
-        in.runStatus_ = StatusOk;
-        in.valueStack_[static_cast<std::size_t>(++in.valueTop_)] = current;
-        pushBlock(in, *end + 1, Closing::Wend);
-        return true;
-    }
-    [[gnu::always_inline]] static inline bool ifAny(InterpreterPrivate& in, DecodedProgram& program, DecodedLine& d, std::int32_t& current) {
-        return ifWith(in, program, d, current, [&] { return FastValues(in).holds(d.condition); });
-    }
-    [[gnu::always_inline]] static inline bool whileAny(InterpreterPrivate& in, DecodedProgram& program, DecodedLine& d, std::int32_t& current) {
-        return whileWith(in, program, d, current, [&] { return FastValues(in).holds(d.condition); });
-    }
-    [[gnu::always_inline]] static inline bool elseBranch(InterpreterPrivate& in, DecodedProgram& program, DecodedLine& d, std::int32_t& current) {
-        renew(program, d);
-        if (program.prepared(current + 1) != "BEGIN") {
-            in.runStatus_ = StatusOk;
-            current = current + 1;
-            return true;
-        }
-        const auto end = bodyEnd(program, d, current);
-        if (!end) return false;
-        in.runStatus_ = StatusOk;
-        current = *end;
-        return true;
-    }
-    [[gnu::always_inline]] static inline bool wend(InterpreterPrivate& in, DecodedProgram&, DecodedLine&, std::int32_t& current) {
-        if (in.valueTop_ < 1) return false;
-        in.runStatus_ = StatusOk;
-        const std::int32_t whileLine = in.valueStack_[static_cast<std::size_t>(in.valueTop_--)];
-        current = whileLine > INT32_MIN ? whileLine - 1 : INT32_MIN;
-        popBlock(in);
-        return true;
-    }
-    [[gnu::always_inline]] static inline bool next(InterpreterPrivate& in, DecodedProgram&, DecodedLine&, std::int32_t& current) {
-        // The loop's frame stays on the value stack while the loop goes on.
-        if (in.valueTop_ < 4) return false;
-        const auto top = static_cast<std::size_t>(in.valueTop_);
-        const std::int32_t step = in.valueStack_[top], limit = in.valueStack_[top - 1],
-                           slot = in.valueStack_[top - 2], forLine = in.valueStack_[top - 3];
-        if (slot < 1 || slot > in.intCount_) return false;
-        in.runStatus_ = StatusOk;
-        const std::int32_t value = wrap32(std::int64_t{in.intStore_[static_cast<std::size_t>(slot)]} + step);
-        in.intStore_[static_cast<std::size_t>(slot)] = value;
-        if ((step > 0 && value > limit) || (step < 0 && value < limit)) {
-            in.valueTop_ -= 4;
-            popBlock(in);
-            return true;
-        }
-        current = forLine;
-        return true;
-    }
-    [[gnu::always_inline]] static inline bool repeat(InterpreterPrivate& in, DecodedProgram&, DecodedLine&, std::int32_t& current) {
-        if (!room(in)) return false;
-        in.runStatus_ = StatusOk;
-        in.valueStack_[static_cast<std::size_t>(++in.valueTop_)] = current;
-        pushBlock(in, RepeatResumeLine, Closing::Until);
-        return true;
-    }
-    [[gnu::always_inline]] static inline bool until(InterpreterPrivate& in, DecodedProgram&, DecodedLine& d, std::int32_t& current) {
-        if (in.valueTop_ < 1) return false;
-        const int h = FastValues(in).holds(d.condition);
-        if (h == 2) return false;
-        in.runStatus_ = StatusOk;
-        if (h == 0) {
-            current = in.valueStack_[static_cast<std::size_t>(in.valueTop_)];
-            return true;
-        }
-        --in.valueTop_;
-        popBlock(in);
         return true;
     }
     [[gnu::always_inline]] static inline bool assign(InterpreterPrivate& in, DecodedProgram&, DecodedLine& d, std::int32_t&) {
@@ -317,26 +100,6 @@ class FastStatements {
         else in.openChannel(*channel, d.statement == Statement::Rewrite);
         return true;
     }
-    [[gnu::always_inline]] static inline bool forEntry(InterpreterPrivate& in, DecodedProgram& program, DecodedLine& d, std::int32_t& current) {
-        // The counter takes its first value and the loop's frame goes on the value stack;
-        // the body always runs once, as there is no test before the first pass.
-        renew(program, d);
-        const ForHeading& h = d.heading;
-        FastValues values(in);
-        std::int64_t first = 0, last = 0;
-        if (!values.integer(h.start, first) || !values.integer(h.limit, last)) return false;
-        const auto end = bodyEnd(program, d, current);
-        if (!end || h.counter > in.intCount_ || in.valueTop_ > MaxValueStack - 4 ||
-            in.blockTop_ >= MaxBlockStack)
-            return false;
-        in.runStatus_ = StatusOk;
-        in.intStore_[static_cast<std::size_t>(h.counter)] = static_cast<std::int32_t>(first);
-        for (const std::int32_t v : {current, h.counter, static_cast<std::int32_t>(last), h.step})
-            in.valueStack_[static_cast<std::size_t>(++in.valueTop_)] = v;
-        pushBlock(in, *end + 1, Closing::Next);
-        return true;
-    }
-
     // ---- Forms made for one shape.
 
     template <Mode M>
@@ -419,11 +182,11 @@ class FastStatements {
     }
     template <Comparison C, Mode L, Mode R>
     [[gnu::always_inline]] static inline bool ifInteger(InterpreterPrivate& in, DecodedProgram& program, DecodedLine& d, std::int32_t& current) {
-        return ifWith(in, program, d, current, [&] { return holdsInteger<C, L, R>(in, d.condition); });
+        return ControlStatements::ifWith<false>(in, program, d, current, [&] { return holdsInteger<C, L, R>(in, d.condition); });
     }
     template <Comparison C, Mode L, Mode R>
     [[gnu::always_inline]] static inline bool whileInteger(InterpreterPrivate& in, DecodedProgram& program, DecodedLine& d, std::int32_t& current) {
-        return whileWith(in, program, d, current, [&] { return holdsInteger<C, L, R>(in, d.condition); });
+        return ControlStatements::whileWith<false>(in, program, d, current, [&] { return holdsInteger<C, L, R>(in, d.condition); });
     }
 
     // The made form for a shape: the table is filled by instantiating each combination.
@@ -530,13 +293,13 @@ class FastStatements {
     static Handler handlerFor(const DecodedLine& d) {
         switch (d.statement) {
         case Statement::Nothing: return &adapt<&nothing>;
-        case Statement::Begin: return &adapt<&begin>;
-        case Statement::End: return &adapt<&end>;
-        case Statement::EndSub: return &adapt<&endSub>;
-        case Statement::Call: return &adapt<&call>;
-        case Statement::Goto: return &adapt<&jump>;
-        case Statement::Exit: return &adapt<&exitProcedure>;
-        case Statement::Break: return &adapt<&breakLoop>;
+        case Statement::Begin: return &adapt<&Control::begin>;
+        case Statement::End: return &adapt<&Control::end<false>>;
+        case Statement::EndSub: return &adapt<&Control::endSub<false>>;
+        case Statement::Call: return &adapt<&Control::call<false>>;
+        case Statement::Goto: return &adapt<&Control::jump<false>>;
+        case Statement::Exit: return &adapt<&Control::exitProcedure<false>>;
+        case Statement::Break: return &adapt<&Control::breakLoop<false>>;
         case Statement::Clrscr: return &adapt<&plain<&InterpreterPrivate::ClrscrStatement>>;
         case Statement::Randomize: return &adapt<&plain<&InterpreterPrivate::RandomizeStatement>>;
         case Statement::AssignPrn: return &adapt<&plain<&InterpreterPrivate::AssignPrnStatement>>;
@@ -544,12 +307,13 @@ class FastStatements {
         case Statement::If:
         case Statement::While:
             if (const Handler h = integerCondition(d)) return h;
-            return d.statement == Statement::If ? &adapt<&ifAny> : &adapt<&whileAny>;
-        case Statement::Else: return &adapt<&elseBranch>;
-        case Statement::Wend: return &adapt<&wend>;
-        case Statement::Next: return &adapt<&next>;
-        case Statement::Repeat: return &adapt<&repeat>;
-        case Statement::Until: return &adapt<&until>;
+            return d.statement == Statement::If ? &adapt<&Control::ifAny<false>> : &adapt<&Control::whileAny<false>>;
+        case Statement::Else: return &adapt<&Control::elseBranch<false>>;
+        case Statement::Wend: return &adapt<&Control::wend<false>>;
+        case Statement::Next: return &adapt<&Control::next<false>>;
+        case Statement::Repeat: return &adapt<&Control::repeat<false>>;
+        case Statement::Until: return &adapt<&Control::until<false>>;
+        case Statement::For: return &adapt<&Control::forEntry<false>>;
         case Statement::Assignment:
             if (d.destination.type == SymbolKind::Integer || d.destination.type == SymbolKind::Real)
                 if (const Handler h = numericAssignment(d)) return h;
@@ -559,7 +323,6 @@ class FastStatements {
         case Statement::Writeln: return &adapt<&write>;
         case Statement::Read:
         case Statement::Readln: return &adapt<&read>;
-        case Statement::For: return &adapt<&forEntry>;
         case Statement::AssignFile:
         case Statement::Reset:
         case Statement::Rewrite:
@@ -671,8 +434,8 @@ void FastPath::runWhileFast(InterpreterPrivate& in, DecodedProgram& program, std
                         break;
                     }
                 } else if (form == InLoop::Begin) {
-                    FastStatements::begin(in, program, *d, at);
-                } else if (form == InLoop::HandOver || !FastStatements::end(in, program, *d, at)) {
+                    ControlStatements::begin(in, program, *d, at);
+                } else if (form == InLoop::HandOver || !ControlStatements::end<false>(in, program, *d, at)) {
                     handOver = true;
                     break;
                 }

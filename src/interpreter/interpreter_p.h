@@ -19,6 +19,7 @@
 namespace zef {
 
 class DecodedProgram;
+struct DecodedLine;
 
 // How the block scans and the classification read a line: tabs as spaces, trimmed, in
 // upper case.
@@ -241,12 +242,9 @@ public:
     // found is for the caller to report. ChercheEtiq is the published form, which also
     // sets the run status.
     const SymbolEntry* findSymbol(const std::string& upperName) const;
-    // Runs a statement from its reading.
-    void RunStatement(const LineList& lines, const LineReading& reading, std::int32_t& line);
-    void CallProcedure(const LineList& lines, const std::string& name, std::int32_t& line);
-    void GotoLabel(const std::string& label, std::int32_t& line);
-    void ExitProcedure(std::int32_t& line);
-    void FindBodyEnd(const LineList& lines, std::int32_t& line);
+    // Runs a decoded line's statement whatever it meets, reporting where it stops the run:
+    // the general form of the statements that have one, else from the line's reading.
+    void RunStatement(DecodedProgram& program, DecodedLine& line, std::int32_t& current);
     // Whether a breakpoint on `line` stops the run now. A breakpoint stops before its
     // line's own statement; a line reached only to run the NEXT of a FOR or the ENDSUB of
     // a procedure (the resume line of the innermost block) runs that word without a stop,
@@ -312,22 +310,15 @@ public:
     // Assignment (the statement the dispatcher falls back on).
     void AssignStatement(const AssignmentReading& assignment, const std::string& text);
 
-    // Control flow.
-    void IfStatement(const LineList& lines, const ConditionReading& condition, std::int32_t& line);
-    void ElseStatement(const LineList& lines, std::int32_t& line);
-    void ForStatement(const LineList& lines, const ForReading& heading, std::int32_t& line);
-    void NextStatement(std::int32_t& line);
-    void WhileStatement(const LineList& lines, const ConditionReading& condition, std::int32_t& line);
-    void WendStatement(std::int32_t& line);
-    void RepeatStatement(std::int32_t& line);
-    void UntilStatement(const ConditionReading& condition, std::int32_t& line);
-    void BreakStatement(const LineList& lines, std::int32_t& line);
-    void FindElse(const LineList& lines, std::int32_t& line);
+    // A FOR heading evaluated from its reading: the counter's slot takes its first value,
+    // and the slot and the limit are given; false once the stop is reported.
+    bool startFor(const ForReading& reading, std::int32_t& counter, std::int32_t& limit);
 
 private:
     friend class FastPath;
     friend class FastValues;
     friend class FastStatements;
+    friend class ControlStatements;
 
     // Shows the message (with its argument, 8-bit) and stops the statement.
     void fail(Message message, std::string_view argument8bit = {});
@@ -342,11 +333,6 @@ private:
     // A line of the program as the interpreter reads it: a breakpoint marker at its start is
     // not part of the program.
     static std::string lineText(const LineList& lines, std::int32_t index);
-    // Line `index` as the block scans read it (see preparedLine), and the end of the body
-    // below a heading (see scanBodyEnd): from the decoded program, worked out once per run,
-    // when it holds these lines.
-    std::string preparedAt(const LineList& lines, std::int32_t index) const;
-    std::optional<std::int32_t> bodyEndOf(const LineList& lines, std::int32_t heading);
     // A variable reference: a name, or name[index]. On success gives the symbol and the
     // element offset (checked against the declared size).
     bool resolveReference(const ReferenceReading& reference, std::string& lookupName, SymbolKind& kind,
@@ -451,7 +437,6 @@ private:
 
     // The program's lines decoded for the fast path, kept from one call of Exec to the next.
     std::unique_ptr<DecodedProgram> decoded_;
-    const LineList* decodedLines_ = nullptr; // the lines decoded_ holds, while Exec runs them
     bool fastForms_ = true;
     std::string scratch_; // the text a decoded statement builds, kept to save allocations
 };
