@@ -70,8 +70,8 @@ package: build
 	@cmake --build $(BUILD) --target package
 
 # The loop programs of bench/loops and the learner programs of bench/learners with zefrun,
-# Debian's CPython (without the PYTHON* variables) and yabasic (when installed): CPU times
-# and ratios in one table.
+# Debian's CPython (without the PYTHON* variables), Lua 5.4 and yabasic (when installed): CPU
+# times and ratios in one table.
 bench: build
 	@env -u PYTHONPATH -u PYTHONHOME $$( [ -x /usr/bin/python3 ] && echo /usr/bin/python3 || echo python3 ) bench/loops/run.py $(BUILD)/src/cli/zefrun
 

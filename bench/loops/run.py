@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Runs the loop programs of this folder and the learner programs of ../learners with
-zefrun, with CPython and, when it is installed, with yabasic, and prints the CPU time of
-each (user + system of the whole process, best of several runs) and the ratios. Every
+zefrun, with CPython and, when they are installed, with Lua 5.4 (the loop programs) and
+yabasic, and prints the CPU time of each (user + system of the whole process, best of
+several runs) and the ratios: how many times the other interpreter's time zefrun's is. Every
 interpreter must print the same numbers, so a faster run that computes something else is
 caught here as well.
 
@@ -72,10 +73,13 @@ def numbers(text):
 def main():
     zefrun = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join("build", "src", "cli", "zefrun"))
     runs = int(os.environ.get("BENCH_RUNS", "3"))
+    lua = shutil.which("lua5.4")
     yabasic = shutil.which("yabasic")
     cpython = python()
     print(f"CPython : {cpython}")
     header = f"{'programme':<18}{'zefrun s':>10}{'python s':>10}{'python/zefrun':>15}"
+    if lua:
+        header += f"{'lua s':>9}{'lua/zefrun':>12}"
     if yabasic:
         header += f"{'yabasic s':>11}{'yabasic/zefrun':>16}"
     print(header)
@@ -93,6 +97,13 @@ def main():
             pt, pout = measured([cpython, base + ".py"], runs, stdin_path)
             row = f"{name:<18}{zt:>10.3f}{pt:>10.3f}{pt / zt:>15.2f}"
             outputs = [zout, pout]
+            if lua:
+                if os.path.exists(base + ".lua"):
+                    lt, lout = measured([lua, base + ".lua"], runs, stdin_path)
+                    row += f"{lt:>9.3f}{lt / zt:>12.2f}"
+                    outputs.append(lout)
+                else:
+                    row += " " * 21
             if yabasic and os.path.exists(base + ".yab"):
                 yt, yout = measured([yabasic, base + ".yab"], runs, stdin_path)
                 row += f"{yt:>11.3f}{yt / zt:>16.2f}"

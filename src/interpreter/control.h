@@ -177,13 +177,7 @@ class ControlStatements {
             return true;
         }
         renew(program, d);
-        if (!d.branchKnown) {
-            d.branchKnown = true;
-            d.branch = falseBranch(
-                current, program.count(), [&](std::int32_t i) -> const std::string& { return program.prepared(i); },
-                [&](std::int32_t i) -> const std::string& { return program.line(i).text; },
-                [&](std::int32_t heading) { return bodyEnd(program, d, heading); });
-        }
+        if (!d.branchKnown) findBranch(program, d, current);
         switch (d.branch.fault) {
         case IfBranch::Fault::None: break;
         case IfBranch::Fault::NoEnd:
@@ -199,24 +193,36 @@ class ControlStatements {
         current = d.branch.line;
         return true;
     }
+    // Where the IF of line `ifLine` goes when its condition is false, kept in its line.
+    [[gnu::noinline]] static void findBranch(DecodedProgram& program, DecodedLine& d, std::int32_t ifLine) {
+        d.branchKnown = true;
+        d.branch = falseBranch(
+            ifLine, program.count(), [&](std::int32_t i) -> const std::string& { return program.prepared(i); },
+            [&](std::int32_t i) -> const std::string& { return program.line(i).text; },
+            [&](std::int32_t heading) { return bodyEnd(program, d, heading); });
+    }
     template <bool General>
     [[gnu::always_inline]] static bool ifAny(InterpreterPrivate& in, DecodedProgram& program, DecodedLine& d,
                                              std::int32_t& current) {
         return ifWith<General>(in, program, d, current, [&] { return decodedHolds(in, d); });
     }
-    // ELSE, reached after the THEN branch ran: the ELSE branch is skipped.
+    // ELSE, reached after the THEN branch ran: the ELSE branch is skipped, a line or a
+    // BEGIN ... END block, found once per generation of the lines.
     template <bool General>
     [[gnu::always_inline]] static bool elseBranch(InterpreterPrivate& in, DecodedProgram& program, DecodedLine& d,
                                                   std::int32_t& current) {
-        if (program.prepared(current + 1) != "BEGIN") {
-            in.runStatus_ = StatusOk;
-            current = current + 1;
-            return true;
+        renew(program, d);
+        if (!d.branchKnown) {
+            d.branchKnown = true;
+            d.branch = {current + 1};
+            if (program.prepared(current + 1) == "BEGIN") {
+                if (const auto end = bodyEnd(program, d, current)) d.branch.line = *end;
+                else d.branch.fault = IfBranch::Fault::NoEnd;
+            }
         }
-        const auto end = bodyEnd(program, d, current);
-        if (!end) return stop<General>(in, Message::BeginWithoutEnd);
+        if (d.branch.fault != IfBranch::Fault::None) return stop<General>(in, Message::BeginWithoutEnd);
         in.runStatus_ = StatusOk;
-        current = *end;
+        current = d.branch.line;
         return true;
     }
     // WHILE: when the condition holds, the WHILE line goes on the value stack and the line

@@ -121,7 +121,7 @@ struct DecodedLine {
     bool bodyEndKnown = false, branchKnown = false;
     std::optional<std::int32_t>
         bodyEnd; // of the body below this line (a CALL: its procedure's), a BREAK's UNTIL; nullopt: none
-    IfBranch branch; // where an IF goes when its condition is false, or why it cannot
+    IfBranch branch; // where an IF goes when its condition is false, an ELSE always; or why not
 };
 
 class DecodedProgram {
