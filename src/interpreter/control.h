@@ -20,10 +20,6 @@ namespace zef {
 
 class ControlStatements {
   public:
-    // A statement's form as the driver and its loop call it: true when it ran (in the
-    // general form, also when it stopped the run), false when the fast form hands it back.
-    using Form = bool (*)(InterpreterPrivate&, DecodedProgram&, DecodedLine&, std::int32_t&);
-
     // ---- The stacks, where the caller has checked the room.
     [[gnu::always_inline]] static void pushValue(InterpreterPrivate& in, std::int32_t v) {
         in.valueStack_[static_cast<std::size_t>(++in.valueTop_)] = v;

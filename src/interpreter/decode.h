@@ -84,6 +84,10 @@ struct DecodedLine {
     // driver goes on after it), or HandBack, with nothing changed, when the text path must
     // run it.
     using Handler = std::int64_t (*)(InterpreterPrivate&, DecodedProgram&, DecodedLine&, std::int32_t current);
+    // A statement's form as a function of the line `current`, which it moves: true when the
+    // statement ran, or stopped the run; false, from a fast form only, when it hands the
+    // statement back with nothing changed.
+    using Form = bool (*)(InterpreterPrivate&, DecodedProgram&, DecodedLine&, std::int32_t& current);
     static constexpr std::int64_t HandBack = INT64_MIN;
     std::string raw;      // the line as the editor holds it
     std::string text;     // the statement: the line without its breakpoint marker
@@ -101,6 +105,7 @@ struct DecodedLine {
     enum class InLoop : char { HandOver, Handler, Begin, End };
     InLoop inLoop = InLoop::HandOver;
     Handler handler = nullptr; // the fast form, general or made for the line's shape
+    Form general = nullptr;    // the form that runs the statement whatever it meets
     std::int32_t target = 0; // a CALL's procedure heading, a GOTO's label line
 
     // Assignment: the target and the expression of its type (GOTOXY: the row and the column

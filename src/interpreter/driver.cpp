@@ -1,7 +1,6 @@
 // The execution driver and the statement dispatcher.
 #include "interpreter_p.h"
 
-#include "control.h"
 #include "fastpath.h"
 
 #include "text.h"
@@ -172,47 +171,9 @@ int InterpreterPrivate::CloseAll() {
 }
 
 void InterpreterPrivate::RunStatement(DecodedProgram& program, DecodedLine& d, std::int32_t& line) {
-    using Control = ControlStatements;
     runStatus_ = StatusOk;
     forgetWhyStopped();
-    const LineReading& r = d.reading;
-    switch (r.statement) {
-    case Statement::Nothing: return;
-    case Statement::Begin: Control::begin(*this, program, d, line); return;
-    case Statement::EndSub: Control::endSub<true>(*this, program, d, line); return;
-    case Statement::End: Control::end<true>(*this, program, d, line); return;
-    case Statement::Call: Control::call<true>(*this, program, d, line); return;
-    case Statement::Goto: Control::jump<true>(*this, program, d, line); return;
-    case Statement::Exit: Control::exitProcedure<true>(*this, program, d, line); return;
-    case Statement::Break: Control::breakLoop<true>(*this, program, d, line); return;
-    case Statement::If: Control::ifAny<true>(*this, program, d, line); return;
-    case Statement::Else: Control::elseBranch<true>(*this, program, d, line); return;
-    case Statement::For: Control::forEntry<true>(*this, program, d, line); return;
-    case Statement::Next: Control::next<true>(*this, program, d, line); return;
-    case Statement::While: Control::whileAny<true>(*this, program, d, line); return;
-    case Statement::Wend: Control::wend<true>(*this, program, d, line); return;
-    case Statement::Repeat: Control::repeat<true>(*this, program, d, line); return;
-    case Statement::Until: Control::until<true>(*this, program, d, line); return;
-    case Statement::Clrscr: return ClrscrStatement();
-    case Statement::Randomize: return RandomizeStatement();
-    case Statement::Write: return WriteStatement(r.part<TransferReading>(), false);
-    case Statement::Writeln: return WriteStatement(r.part<TransferReading>(), true);
-    case Statement::Read: return ReadStatement(r.part<TransferReading>().transfer, false);
-    case Statement::Readln: return ReadStatement(r.part<TransferReading>().transfer, true);
-    case Statement::AssignFile: return AssignFileStatement(r.part<AssignFileReading>());
-    case Statement::AssignPrn: return AssignPrnStatement();
-    case Statement::Reset: return ResetStatement(r.name(), false);
-    case Statement::Rewrite: return ResetStatement(r.name(), true);
-    case Statement::Close: return CloseStatement(r.name());
-    case Statement::Gotoxy: return GotoxyStatement(r.part<GotoxyReading>());
-    case Statement::ShowMessage: return ShowMessageStatement(r.part<StringOperandText>());
-    case Statement::DeleteFile:
-    case Statement::ChDir:
-    case Statement::RmDir:
-    case Statement::MkDir: return DirectoryStatement(r.statement, r.part<StringOperandText>());
-    case Statement::Assignment: break; // the first word is no statement's
-    }
-    AssignStatement(r.part<AssignmentReading>(), r.text);
+    d.general(*this, program, d, line);
 }
 
 } // namespace zef

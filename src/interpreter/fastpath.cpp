@@ -22,13 +22,14 @@ namespace zef {
 class FastStatements {
   public:
     using Handler = DecodedLine::Handler;
+    using Form = DecodedLine::Form;
     using Control = ControlStatements;
 
     // A statement's form as the loop calls it: the line it leaves `current` at, or
     // HandBack. The form itself is inlined here, so that `current` stays in a register.
-    template <bool (*Form)(InterpreterPrivate&, DecodedProgram&, DecodedLine&, std::int32_t&)>
+    template <DecodedLine::Form Run>
     static std::int64_t adapt(InterpreterPrivate& in, DecodedProgram& program, DecodedLine& d, std::int32_t current) {
-        return Form(in, program, d, current) ? std::int64_t{current} : DecodedLine::HandBack;
+        return Run(in, program, d, current) ? std::int64_t{current} : DecodedLine::HandBack;
     }
 
     // How a numeric operand is read, for the forms made for one shape of statement.
@@ -289,46 +290,105 @@ class FastStatements {
         return nullptr;
     }
 
-    // The form a decoded line runs with.
-    static Handler handlerFor(const DecodedLine& d) {
-        switch (d.statement) {
-        case Statement::Nothing: return &adapt<&nothing>;
-        case Statement::Begin: return &adapt<&Control::begin>;
-        case Statement::End: return &adapt<&Control::end<false>>;
-        case Statement::EndSub: return &adapt<&Control::endSub<false>>;
-        case Statement::Call: return &adapt<&Control::call<false>>;
-        case Statement::Goto: return &adapt<&Control::jump<false>>;
-        case Statement::Exit: return &adapt<&Control::exitProcedure<false>>;
-        case Statement::Break: return &adapt<&Control::breakLoop<false>>;
-        case Statement::Clrscr: return &adapt<&plain<&InterpreterPrivate::ClrscrStatement>>;
-        case Statement::Randomize: return &adapt<&plain<&InterpreterPrivate::RandomizeStatement>>;
-        case Statement::AssignPrn: return &adapt<&plain<&InterpreterPrivate::AssignPrnStatement>>;
-        case Statement::Gotoxy: return &adapt<&gotoXY>;
-        case Statement::If:
-        case Statement::While:
-            if (const Handler h = integerCondition(d)) return h;
-            return d.statement == Statement::If ? &adapt<&Control::ifAny<false>> : &adapt<&Control::whileAny<false>>;
-        case Statement::Else: return &adapt<&Control::elseBranch<false>>;
-        case Statement::Wend: return &adapt<&Control::wend<false>>;
-        case Statement::Next: return &adapt<&Control::next<false>>;
-        case Statement::Repeat: return &adapt<&Control::repeat<false>>;
-        case Statement::Until: return &adapt<&Control::until<false>>;
-        case Statement::For: return &adapt<&Control::forEntry<false>>;
-        case Statement::Assignment:
-            if (d.destination.type == SymbolKind::Integer || d.destination.type == SymbolKind::Real)
-                if (const Handler h = numericAssignment(d)) return h;
-            if (d.destination.type == SymbolKind::String || d.destination.type == SymbolKind::Char) return &adapt<&assignText>;
-            return &adapt<&assign>;
-        case Statement::Write:
-        case Statement::Writeln: return &adapt<&write>;
-        case Statement::Read:
-        case Statement::Readln: return &adapt<&read>;
-        case Statement::AssignFile:
-        case Statement::Reset:
-        case Statement::Rewrite:
-        case Statement::Close: return &adapt<&fileStatement>;
-        default: return nullptr;
+    // The general forms of the statements that are no control statement: from the line's
+    // reading, through the statement's own evaluation.
+    template <Statement S> static bool fromReading(InterpreterPrivate& in, DecodedProgram&, DecodedLine& d, std::int32_t&) {
+        const LineReading& r = d.reading;
+        if constexpr (S == Statement::Nothing) {
+        } else if constexpr (S == Statement::Clrscr) {
+            in.ClrscrStatement();
+        } else if constexpr (S == Statement::Randomize) {
+            in.RandomizeStatement();
+        } else if constexpr (S == Statement::AssignPrn) {
+            in.AssignPrnStatement();
+        } else if constexpr (S == Statement::Write || S == Statement::Writeln) {
+            in.WriteStatement(r.part<TransferReading>(), S == Statement::Writeln);
+        } else if constexpr (S == Statement::Read || S == Statement::Readln) {
+            in.ReadStatement(r.part<TransferReading>().transfer, S == Statement::Readln);
+        } else if constexpr (S == Statement::AssignFile) {
+            in.AssignFileStatement(r.part<AssignFileReading>());
+        } else if constexpr (S == Statement::Reset || S == Statement::Rewrite) {
+            in.ResetStatement(r.name(), S == Statement::Rewrite);
+        } else if constexpr (S == Statement::Close) {
+            in.CloseStatement(r.name());
+        } else if constexpr (S == Statement::Gotoxy) {
+            in.GotoxyStatement(r.part<GotoxyReading>());
+        } else if constexpr (S == Statement::ShowMessage) {
+            in.ShowMessageStatement(r.part<StringOperandText>());
+        } else if constexpr (S == Statement::DeleteFile || S == Statement::ChDir || S == Statement::RmDir ||
+                             S == Statement::MkDir) {
+            in.DirectoryStatement(S, r.part<StringOperandText>());
+        } else {
+            static_assert(S == Statement::Assignment);
+            in.AssignStatement(r.part<AssignmentReading>(), r.text);
         }
+        return true;
+    }
+
+    // The statements' dispatch, in one place: the general form of each statement, and the
+    // fast form chosen for the line's shape (none where the line was not decoded whole).
+    struct Forms {
+        Form general;
+        Handler fast;
+    };
+    template <Form General, Form Fast> static Forms both(const DecodedLine& d) {
+        return Forms{General, d.fast ? &adapt<Fast> : nullptr};
+    }
+    template <Statement S> static Forms fromReadingOnly() { return Forms{&fromReading<S>, nullptr}; }
+    static Forms formsFor(const DecodedLine& d) {
+        using S = Statement;
+        switch (d.statement) {
+        case S::Nothing: return both<&fromReading<S::Nothing>, &nothing>(d);
+        case S::Begin: return both<&Control::begin, &Control::begin>(d);
+        case S::End: return both<&Control::end<true>, &Control::end<false>>(d);
+        case S::EndSub: return both<&Control::endSub<true>, &Control::endSub<false>>(d);
+        case S::Call: return both<&Control::call<true>, &Control::call<false>>(d);
+        case S::Goto: return both<&Control::jump<true>, &Control::jump<false>>(d);
+        case S::Exit: return both<&Control::exitProcedure<true>, &Control::exitProcedure<false>>(d);
+        case S::Break: return both<&Control::breakLoop<true>, &Control::breakLoop<false>>(d);
+        case S::If:
+        case S::While: {
+            const bool isIf = d.statement == S::If;
+            Forms f = isIf ? both<&Control::ifAny<true>, &Control::ifAny<false>>(d)
+                           : both<&Control::whileAny<true>, &Control::whileAny<false>>(d);
+            if (const Handler h = d.fast ? integerCondition(d) : nullptr) f.fast = h;
+            return f;
+        }
+        case S::Else: return both<&Control::elseBranch<true>, &Control::elseBranch<false>>(d);
+        case S::For: return both<&Control::forEntry<true>, &Control::forEntry<false>>(d);
+        case S::Next: return both<&Control::next<true>, &Control::next<false>>(d);
+        case S::Wend: return both<&Control::wend<true>, &Control::wend<false>>(d);
+        case S::Repeat: return both<&Control::repeat<true>, &Control::repeat<false>>(d);
+        case S::Until: return both<&Control::until<true>, &Control::until<false>>(d);
+        case S::Clrscr: return both<&fromReading<S::Clrscr>, &plain<&InterpreterPrivate::ClrscrStatement>>(d);
+        case S::Randomize: return both<&fromReading<S::Randomize>, &plain<&InterpreterPrivate::RandomizeStatement>>(d);
+        case S::AssignPrn: return both<&fromReading<S::AssignPrn>, &plain<&InterpreterPrivate::AssignPrnStatement>>(d);
+        case S::Gotoxy: return both<&fromReading<S::Gotoxy>, &gotoXY>(d);
+        case S::Write: return both<&fromReading<S::Write>, &write>(d);
+        case S::Writeln: return both<&fromReading<S::Writeln>, &write>(d);
+        case S::Read: return both<&fromReading<S::Read>, &read>(d);
+        case S::Readln: return both<&fromReading<S::Readln>, &read>(d);
+        case S::AssignFile: return both<&fromReading<S::AssignFile>, &fileStatement>(d);
+        case S::Reset: return both<&fromReading<S::Reset>, &fileStatement>(d);
+        case S::Rewrite: return both<&fromReading<S::Rewrite>, &fileStatement>(d);
+        case S::Close: return both<&fromReading<S::Close>, &fileStatement>(d);
+        // What only the user or the file system decides has no fast form.
+        case S::ShowMessage: return fromReadingOnly<S::ShowMessage>();
+        case S::DeleteFile: return fromReadingOnly<S::DeleteFile>();
+        case S::ChDir: return fromReadingOnly<S::ChDir>();
+        case S::RmDir: return fromReadingOnly<S::RmDir>();
+        case S::MkDir: return fromReadingOnly<S::MkDir>();
+        case S::Assignment: {
+            Forms f = fromReadingOnly<S::Assignment>();
+            if (!d.fast) return f;
+            const SymbolKind type = d.destination.type;
+            if (type == SymbolKind::Integer || type == SymbolKind::Real) f.fast = numericAssignment(d);
+            if (!f.fast)
+                f.fast = type == SymbolKind::String || type == SymbolKind::Char ? &adapt<&assignText> : &adapt<&assign>;
+            return f;
+        }
+        }
+        return fromReadingOnly<S::Nothing>();
     }
 };
 
@@ -342,16 +402,14 @@ void FastPath::decode(const InterpreterPrivate& interpreter, DecodedLine& d) {
                                  (d.transfer.target == Transfer::Target::File && d.transfer.kind != SymbolKind::String))) ||
                                d.statement == Statement::Reset || d.statement == Statement::Rewrite ||
                                d.statement == Statement::Close;
-    d.handler = handlerFor(d);
+    const FastStatements::Forms forms = FastStatements::formsFor(d);
+    d.general = forms.general;
+    d.handler = forms.fast;
     using InLoop = DecodedLine::InLoop;
     d.inLoop = !d.handler || reportsItself     ? InLoop::HandOver
                : d.statement == Statement::Begin ? InLoop::Begin
                : d.statement == Statement::End   ? InLoop::End
                                                  : InLoop::Handler;
-}
-
-DecodedLine::Handler FastPath::handlerFor(const DecodedLine& d) {
-    return d.fast ? FastStatements::handlerFor(d) : nullptr;
 }
 
 std::int64_t FastPath::decodeAndRun(InterpreterPrivate& in, DecodedProgram& program, DecodedLine& d,

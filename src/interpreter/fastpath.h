@@ -25,9 +25,6 @@ class FastPath {
     static void runWhileFast(InterpreterPrivate& interpreter, DecodedProgram& program, std::int32_t count,
                              std::int32_t& current, std::int32_t resumeAt, unsigned& sincePoll,
                              unsigned pollInterval, std::int32_t& ran);
-
-  private:
-    static DecodedLine::Handler handlerFor(const DecodedLine& line);
 };
 
 } // namespace zef

@@ -243,7 +243,7 @@ public:
     // sets the run status.
     const SymbolEntry* findSymbol(const std::string& upperName) const;
     // Runs a decoded line's statement whatever it meets, reporting where it stops the run:
-    // the general form of the statements that have one, else from the line's reading.
+    // its general form (DecodedLine::general).
     void RunStatement(DecodedProgram& program, DecodedLine& line, std::int32_t& current);
     // Whether a breakpoint on `line` stops the run now. A breakpoint stops before its
     // line's own statement; a line reached only to run the NEXT of a FOR or the ENDSUB of
