@@ -9,6 +9,7 @@
 #include "real48.h"
 #include "text.h"
 
+#include <charconv>
 #include <cmath>
 
 namespace zef {
@@ -75,13 +76,13 @@ class FastValues {
         const auto at = static_cast<std::size_t>(slot);
         switch (argument.type) {
         case SymbolKind::Integer: {
-            const std::int32_t v = in_.intStore_[at];
-            if (o.function == Function::Abs) out = wrap32(std::llabs(std::int64_t{v}));
-            else if (o.function == Function::Ord) out = v < 0 ? '-' : leadingDigit(v);
-            else out = v; // INT and VAL read an integer's text as itself
-            return true;
+            // The function reads the integer's decimal text, as it reads any value.
+            char digits[16];
+            const char* end = std::to_chars(digits, digits + sizeof digits, in_.intStore_[at]).ptr;
+            return integerOfText(o.function, std::string_view(digits, static_cast<std::size_t>(end - digits)), out);
         }
         case SymbolKind::Real: {
+            // A real's 15 digits read back as the same real: INT rounds the stored value.
             if (o.function != Function::Int) return false;
             const auto n = roundHalfEven(in_.realStore_[at].toDouble());
             if (!n) return false;
@@ -89,29 +90,23 @@ class FastValues {
             return true;
         }
         case SymbolKind::Char:
+            return integerOfText(o.function, std::string_view(&in_.charStore_[at], 1), out);
         case SymbolKind::String: {
-            const std::string* s = argument.type == SymbolKind::String ? string(argument) : nullptr;
-            const std::string_view value =
-                s ? std::string_view(*s) : std::string_view(&in_.charStore_[at], 1);
-            if (argument.type == SymbolKind::String && !s) return false;
-            if (o.function == Function::Ord && !value.empty()) {
-                out = static_cast<unsigned char>(value[0]);
-                return true;
-            }
-            if (o.function != Function::Val) return false;
-            const auto i = parseInteger(value);
-            if (!i) return false;
-            out = *i;
-            return true;
+            const std::string* s = string(argument);
+            return s && integerOfText(o.function, *s, out);
         }
         default:
             return false;
         }
     }
 
-    static std::int64_t leadingDigit(std::int32_t v) {
-        while (v >= 10) v /= 10;
-        return '0' + v;
+    // An integer built-in of a value text (integerOfValue); false where the text is no value
+    // the function takes, which the general evaluation reports.
+    [[gnu::always_inline]] bool integerOfText(Function function, std::string_view value, std::int64_t& out) const {
+        const auto i = integerOfValue(function, value, in_.platform_.regional.decimalSeparator);
+        if (!i) return false;
+        out = *i;
+        return true;
     }
 
     // The real built-ins on an integer or a real, computed on doubles and rounded to the

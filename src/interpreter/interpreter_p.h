@@ -8,6 +8,7 @@
 #include "reading.h"
 #include "vocabulary.h"
 
+#include "numtext.h"
 #include "text.h"
 
 #include <array>
@@ -84,9 +85,28 @@ inline void appendHex(std::string& out, std::int64_t i) {
 // LN and EXP a real rounded to the 6-byte format; INTTOSTR, CHR and INTTOHEX a text.
 // nullopt when the text is no value the function takes: the text path reports it, and
 // the decoder makes no constant of a literal argument.
-std::optional<std::int32_t> integerOfValue(Function function, const std::string& value, char separator);
 std::optional<double> realOfValue(Function function, const std::string& value, char separator);
 std::optional<std::string> textOfValue(Function function, const std::string& value, char separator);
+[[gnu::always_inline]] inline std::optional<std::int32_t> integerOfValue(Function function, std::string_view value,
+                                                                         char separator) {
+    switch (function) {
+    case Function::Ord:
+        if (value.empty()) return std::nullopt;
+        return static_cast<unsigned char>(value[0]);
+    case Function::Int: {
+        const auto d = parseReal(value, separator);
+        const auto r = d ? roundToReal48(*d) : std::nullopt;
+        return r ? roundHalfEven(*r) : std::nullopt;
+    }
+    case Function::Abs:
+    case Function::Val: {
+        const auto i = parseInteger(value);
+        if (!i) return std::nullopt;
+        return function == Function::Abs ? wrap32(std::llabs(*i)) : *i;
+    }
+    default: return std::nullopt;
+    }
+}
 
 // An operation on integers as the language computes it: the result wrapped round to 32
 // bits, "/" rounding its quotient to the nearest integer (a half to the even one), "**"

@@ -137,26 +137,6 @@ std::int32_t InterpreterPrivate::IntegerBuiltin(std::optional<Function> function
     return 0;
 }
 
-std::optional<std::int32_t> integerOfValue(Function function, const std::string& value, char separator) {
-    switch (function) {
-    case Function::Ord:
-        if (value.empty()) return std::nullopt;
-        return static_cast<unsigned char>(value[0]);
-    case Function::Int: {
-        const auto d = parseReal(value, separator);
-        const auto r = d ? roundToReal48(*d) : std::nullopt;
-        return r ? roundHalfEven(*r) : std::nullopt;
-    }
-    case Function::Abs:
-    case Function::Val: {
-        const auto i = parseInteger(value);
-        if (!i) return std::nullopt;
-        return function == Function::Abs ? wrap32(std::llabs(*i)) : *i;
-    }
-    default: return std::nullopt;
-    }
-}
-
 std::optional<double> realOfValue(Function function, const std::string& value, char separator) {
     const auto parsed = parseReal(value, separator);
     const auto x = parsed ? roundToReal48(*parsed) : std::nullopt;
