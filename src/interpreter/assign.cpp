@@ -14,18 +14,17 @@ void InterpreterPrivate::AssignStatement(const AssignmentReading& assignment, co
         return fail(Message::UnknownStatement);
     }
     const ReferenceText& target = assignment.target.reference;
-    std::int64_t offset = 0;
-    if (target.element) {
-        if (!target.closed) return fail(Message::SyntaxError);
-        offset = Indice(assignment.target.index);
-        if (runStatus_ > 0) return;
+    if (target.element && !target.closed) return fail(Message::SyntaxError);
+    std::string lookup;
+    SymbolKind kind = SymbolKind::None;
+    std::int32_t slot = 0;
+    bool found = false;
+    if (!resolveReference(assignment.target, lookup, kind, slot, found)) {
+        // A name that is no variable's stops the run without a message of its own; a
+        // wrong index has said why.
+        if (!found && !messageShown_) stopWithout(StopReason::UnknownTarget, target.name);
+        return;
     }
-    const std::string& name = target.name;
-    const SymbolEntry* entry = findSymbol(name);
-    if (!entry) return stopWithout(StopReason::UnknownTarget, name); // no message of its own
-    if (offset < 0 || offset >= entry->Count) return fail(Message::BadIndex);
-    const SymbolKind kind = entry->Kind;
-    const std::int32_t index = entry->Index;
 
     std::string value = assignment.text.value;
     switch (kind) {
@@ -35,7 +34,7 @@ void InterpreterPrivate::AssignStatement(const AssignmentReading& assignment, co
     case SymbolKind::Real: RealExpression(std::get<NumericExpressionText>(assignment.expression), value); break;
     default: return; // files, labels and procedures take no value
     }
-    if (runStatus_ == StatusOk) StoreValue(value, kind, static_cast<std::int32_t>(index + offset));
+    if (runStatus_ == StatusOk) StoreValue(value, kind, slot);
 }
 
 } // namespace zef

@@ -113,10 +113,9 @@ class FastStatements {
         } else if constexpr (M == Mode::Builtin) {
             return FastValues(const_cast<InterpreterPrivate&>(in)).builtinInteger(o, out);
         } else {
-            const std::int64_t offset =
-                o.indexByVariable ? std::int64_t{in.intStore_[static_cast<std::size_t>(o.index)]} - 1 : o.index;
-            if (offset < 0 || offset >= o.count) return false;
-            out = in.intStore_[static_cast<std::size_t>(o.slot + offset)];
+            const std::int32_t slot = FastValues::elementSlot(in, o);
+            if (!slot) return false;
+            out = in.intStore_[static_cast<std::size_t>(slot)];
         }
         return true;
     }
@@ -148,10 +147,9 @@ class FastStatements {
         } else if constexpr (M == Mode::Builtin) {
             return FastValues(const_cast<InterpreterPrivate&>(in)).builtinReal(o, out);
         } else {
-            const std::int64_t offset =
-                o.indexByVariable ? std::int64_t{in.intStore_[static_cast<std::size_t>(o.index)]} - 1 : o.index;
-            if (offset < 0 || offset >= o.count) return false;
-            out = in.realStore_[static_cast<std::size_t>(o.slot + offset)].toDouble();
+            const std::int32_t slot = FastValues::elementSlot(in, o);
+            if (!slot) return false;
+            out = in.realStore_[static_cast<std::size_t>(slot)].toDouble();
         }
         return true;
     }

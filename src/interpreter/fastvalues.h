@@ -22,9 +22,13 @@ class FastValues {
     // The slot an operand names, 0 when its element is outside the array.
     [[gnu::always_inline]] inline std::int32_t slotOf(const Operand& o) const {
         if (o.kind == Operand::Kind::Scalar) return o.slot;
+        return elementSlot(in_, o);
+    }
+    // The slot of an array's element: its index, a number or an integer variable's value,
+    // counts from 1 within the declared size; 0 outside it.
+    [[gnu::always_inline]] static std::int32_t elementSlot(const InterpreterPrivate& in, const Operand& o) {
         const std::int64_t offset =
-            o.indexByVariable ? std::int64_t{in_.intStore_[static_cast<std::size_t>(o.index)]} - 1
-                              : o.index;
+            o.indexByVariable ? std::int64_t{in.intStore_[static_cast<std::size_t>(o.index)]} - 1 : o.index;
         if (offset < 0 || offset >= o.count) return 0;
         return static_cast<std::int32_t>(o.slot + offset);
     }
