@@ -211,7 +211,7 @@ class ControlStatements {
         if (!d.branchKnown) {
             d.branchKnown = true;
             d.branch = {current + 1};
-            if (program.prepared(current + 1) == "BEGIN") {
+            if (opensBlock(program.prepared(current + 1))) {
                 if (const auto end = bodyEnd(program, d, current)) d.branch.line = *end;
                 else d.branch.fault = IfBranch::Fault::NoEnd;
             }

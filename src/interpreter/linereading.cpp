@@ -81,16 +81,14 @@ ArgumentsText readArguments(Function function, const std::string& argument) {
 
 Statement InterpreterPrivate::classifyStatement(const std::string& upper, const std::string& text,
                                                 std::string& keyword, std::string& argument) const {
-    if (text.empty() || isLabelLine(upper) || startsWith(upper, "PROGRAM") ||
-        startsWith(upper, "VAR"))
+    if (text.empty() || isLabelLine(upper) || isProgramHeading(upper) || isDeclaration(upper))
         return Statement::Nothing;
-    if (startsWith(upper, "BEGIN")) return Statement::Begin;
-    if (startsWith(upper, "NOP") || startsWith(upper, "{")) return Statement::Nothing;
+    if (runsAsBegin(upper)) return Statement::Begin;
+    if (startsWith(upper, "NOP") || isComment(upper)) return Statement::Nothing;
     if (upper == "ENDSUB") return Statement::EndSub;
     // Any word beginning with END counts as END, even ENDING := 1.
-    if (startsWith(upper, "END")) return Statement::End;
-    // Procedure bodies are entered only by calls.
-    if (startsWith(upper, "PROCEDURE")) return Statement::Nothing;
+    if (closesBlock(upper)) return Statement::End;
+    if (isProcedureHeading(upper)) return Statement::Nothing;
 
     splitStatement(upper, text, keyword, argument);
     if (argument.empty()) {

@@ -21,7 +21,7 @@ void InterpreterPrivate::DeclarePass(LineList& lines, std::int32_t& errorLine) {
     std::int32_t blank = 0;
     while (blank < lines.count() && trim(tabsToSpaces(lineText(lines, blank))).empty()) ++blank;
     if (blank > 0) lines.deleteLines(0, blank);
-    if (lines.count() == 0 || preparedLine(lineText(lines, 0)).substr(0, 7) != "PROGRAM") {
+    if (lines.count() == 0 || !isProgramHeading(preparedLine(lineText(lines, 0)))) {
         fail(Message::MissingProgram);
         errorLine = 0;
         return;
@@ -36,19 +36,19 @@ void InterpreterPrivate::DeclarePass(LineList& lines, std::int32_t& errorLine) {
             return;
         }
         std::string text = preparedLine(lineText(lines, i));
-        if (text.empty() || startsWith(text, "{") || text == "BEGIN" || text == "END." ||
+        if (text.empty() || isComment(text) || opensBlock(text) || endsProgram(text) ||
             endsWith(text, "THEN") || endsWith(text, "DO") || startsWith(text, "REPEAT"))
             checkEndings = false;
         if (checkEndings && !text.empty() && text.back() != ';') {
-            if (preparedLine(lineText(lines, i + 1)) != "ELSE") fail(Message::MissingSemicolon);
+            if (!isElseLine(preparedLine(lineText(lines, i + 1)))) fail(Message::MissingSemicolon);
         }
         text = dropTrailing(text, ';');
         // An end-of-line comment is cut off; what is left is not trimmed again, so a label
         // followed by a comment ends with a blank and is no label.
         if (const auto brace = text.find('{'); brace != std::string::npos) text.erase(brace);
         if (isLabelLine(text)) RegisterLabel(text, SymbolKind::Label, i);
-        if (startsWith(text, "PROCEDURE")) RegisterLabel(trim(text.substr(std::min<std::size_t>(9, text.size()))), SymbolKind::Procedure, i);
-        if (startsWith(text, "VAR")) DeclareVariables(trim(text.substr(3)));
+        if (isProcedureHeading(text)) RegisterLabel(trim(text.substr(std::min<std::size_t>(9, text.size()))), SymbolKind::Procedure, i);
+        if (isDeclaration(text)) DeclareVariables(trim(text.substr(3)));
         if (runStatus_ > 0) {
             errorLine = i;
             return;
@@ -151,12 +151,12 @@ void InterpreterPrivate::FindMainBegin(const LineList& lines, std::int32_t& begi
     bool endSeen = false;
     for (std::int32_t i = lines.count() - 1; i >= 0; --i) {
         const std::string text = preparedLine(lineText(lines, i));
-        if (text == "END.") {
+        if (endsProgram(text)) {
             ++counter;
             endSeen = true;
-        } else if ((text == "END;" || text == "END") && counter > 0) {
+        } else if (endsInnerBlock(text) && counter > 0) {
             ++counter;
-        } else if (text == "BEGIN") {
+        } else if (opensBlock(text)) {
             --counter;
         }
         if (counter == 0) {

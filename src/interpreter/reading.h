@@ -158,12 +158,12 @@ std::string fileName(const std::string& argument);
 template <class Prepared>
 std::optional<std::int32_t> scanBodyEnd(std::int32_t heading, std::int32_t count, Prepared&& prepared) {
     if (heading + 1 >= count) return std::nullopt;
-    if (prepared(heading + 1) != "BEGIN") return heading + 1;
+    if (!opensBlock(prepared(heading + 1))) return heading + 1;
     int depth = 0;
     for (std::int32_t i = heading + 1; i < count; ++i) {
         const std::string& text = prepared(i);
-        if (text == "BEGIN") ++depth;
-        if (startsWith(text, "END")) --depth;
+        if (opensBlock(text)) ++depth;
+        if (closesBlock(text)) --depth;
         if (depth == 0) return i;
     }
     return std::nullopt;
@@ -172,14 +172,14 @@ std::optional<std::int32_t> scanBodyEnd(std::int32_t heading, std::int32_t count
 template <class Prepared>
 std::optional<std::int32_t> scanElse(std::int32_t line, std::int32_t count, Prepared&& prepared) {
     for (std::int32_t i = line + 1; i < count; ++i)
-        if (prepared(i) == "ELSE") return i;
+        if (isElseLine(prepared(i))) return i;
     return std::nullopt;
 }
 // The first line from `line` on that starts with UNTIL, where BREAK leaves a REPEAT.
 template <class Prepared>
 std::optional<std::int32_t> scanUntil(std::int32_t line, std::int32_t count, Prepared&& prepared) {
     for (std::int32_t i = line; i < count; ++i)
-        if (startsWith(prepared(i), "UNTIL")) return i;
+        if (startsUntil(prepared(i))) return i;
     return std::nullopt;
 }
 
@@ -199,7 +199,7 @@ IfBranch falseBranch(std::int32_t ifLine, std::int32_t count, Prepared&& prepare
     IfBranch b{ifLine};
     std::int32_t from = ifLine;
     const std::string& next = prepared(ifLine + 1);
-    if (next != "BEGIN") {
+    if (!opensBlock(next)) {
         if (endsWith(next, ";")) {
             b.line = ifLine + 1;
             return b;

@@ -80,4 +80,26 @@ std::optional<Function> functionFor(std::string_view name);
 // statements and the operators.
 extern const std::array<std::string_view, 22> kReservedWords;
 
+// ---- The shapes of a line, read on its prepared text (tabs as spaces, trimmed, upper
+// ---- case): what the pre-pass, the classification and the block scans look for.
+
+// Lines that hold no statement: the program's heading, a declaration, a procedure's
+// heading (entered only by calls), a comment.
+constexpr bool isProgramHeading(std::string_view line) { return line.starts_with("PROGRAM"); }
+constexpr bool isDeclaration(std::string_view line) { return line.starts_with("VAR"); }
+constexpr bool isProcedureHeading(std::string_view line) { return line.starts_with("PROCEDURE"); }
+constexpr bool isComment(std::string_view line) { return line.starts_with("{"); }
+// A block as the scans see it: BEGIN alone opens it, any line that starts with END closes
+// it (END, END;, END., ENDSUB, even ENDING := 1). The driver runs a line as BEGIN when it
+// starts with that word: "BEGIN { body }" runs as BEGIN but opens no block for the scans.
+constexpr bool opensBlock(std::string_view line) { return line == "BEGIN"; }
+constexpr bool closesBlock(std::string_view line) { return line.starts_with("END"); }
+constexpr bool runsAsBegin(std::string_view line) { return line.starts_with("BEGIN"); }
+// The program's last line, and the other ENDs that the search for the main BEGIN counts.
+constexpr bool endsProgram(std::string_view line) { return line == "END."; }
+constexpr bool endsInnerBlock(std::string_view line) { return line == "END;" || line == "END"; }
+// Where an IF's false branch goes, and where a BREAK leaves a REPEAT.
+constexpr bool isElseLine(std::string_view line) { return line == "ELSE"; }
+constexpr bool startsUntil(std::string_view line) { return line.starts_with("UNTIL"); }
+
 } // namespace zef
