@@ -144,6 +144,21 @@ class DecodedProgram {
     DecodedLine& line(std::int32_t index) { return lines_[static_cast<std::size_t>(index)]; }
     // The form of a block's closing word, run by the driver in place of its resume line.
     DecodedLine& terminator(Closing closing) { return closings_[static_cast<std::size_t>(closing)]; }
+    // The form the run meets at `line`: on the resume line of the innermost block, that
+    // block's closing word, as if written on the line before (`at` is then the line before);
+    // elsewhere the line's own (`at` is the line).
+    [[gnu::always_inline]] DecodedLine& formAt(std::int32_t line, const BlockEntry& innermost, std::int32_t& at) {
+        at = line;
+        if (innermost.ResumeLine != line) return lines_[static_cast<std::size_t>(line)];
+        --at;
+        return terminator(innermost.Terminator);
+    }
+    // Where the run goes on after a statement that left it at line `at`: the next line. A
+    // line taken from the value stack may be any number: once past the last line the run
+    // is over, and the line number does not run beyond its range.
+    [[gnu::always_inline]] static std::int32_t lineAfter(std::int64_t at, std::int32_t count) {
+        return at >= count ? count : static_cast<std::int32_t>(at) + 1;
+    }
     std::uint64_t generation() const { return generation_; }
 
     // The end of the body below a heading, on the prepared texts; nullopt where there is

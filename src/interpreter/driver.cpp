@@ -1,6 +1,7 @@
 // The execution driver and the statement dispatcher.
 #include "interpreter_p.h"
 
+#include "decode.h"
 #include "fastpath.h"
 
 #include "text.h"
@@ -74,21 +75,17 @@ void InterpreterPrivate::runLines(LineList& lines, std::int32_t& line, std::int3
             if (current < 0 || current >= count) break;
         }
         currentLine_ = current;
-        DecodedLine* decoded = &decoded_->line(current);
-        if (decoded->marked) {
-            // A breakpoint: stop before the marked line, as a single step would, except
-            // where a continued run starts (it stopped here last time).
-            if (breakpoints_ && current != resumeAt && breakpointStops(current)) {
-                runStatus_ = StatusStop;
-                outStatus = StatusStop;
-                line = current;
-                return;
-            }
+        // A breakpoint: stop before the marked line, as a single step would, except where
+        // a continued run starts (it stopped here last time).
+        if (current != resumeAt && breakpointAt(decoded_->line(current), current)) {
+            runStatus_ = StatusStop;
+            outStatus = StatusStop;
+            line = current;
+            return;
         }
-        // On the resume line of the innermost block its terminator word runs instead of
-        // the line's text, as if written on the line before.
-        const BlockEntry* top = TopBlock();
-        const bool terminator = top && top->ResumeLine == current;
+        std::int32_t at = current;
+        DecodedLine* decoded = &decoded_->formAt(current, innermostBlock(), at);
+        const bool terminator = at != current;
         bool interrupt = interruptPending();
         if (platform_.poll && ++sincePoll >= kPollInterval) {
             sincePoll = 0;
@@ -113,10 +110,7 @@ void InterpreterPrivate::runLines(LineList& lines, std::int32_t& line, std::int3
             line = current;
             return;
         }
-        if (terminator) {
-            decoded = &decoded_->terminator(top->Terminator);
-            --current;
-        }
+        current = at;
         ran = current;
         // A line that has no fast form, or whose fast form hands it back, runs in its
         // general form; without fast forms, every line does.
@@ -127,9 +121,7 @@ void InterpreterPrivate::runLines(LineList& lines, std::int32_t& line, std::int3
         // A statement waiting for the user has not run: it runs when the run is continued.
         const bool waiting = runStatus_ == StatusWaitingForUser;
         if (!waiting) ++statementsRun_;
-        // A line taken from the value stack may be any number: once past the last line the
-        // run is over, and the line number must not run beyond its range.
-        if (runStatus_ == StatusOk) current = current >= count ? count : current + 1;
+        if (runStatus_ == StatusOk) current = DecodedProgram::lineAfter(current, count);
         // Once a line has run as a block's terminator, the same line running as itself is
         // a new occasion for its breakpoint.
         if (current != resumeAt || terminator) resumeAt = -1;
@@ -149,6 +141,10 @@ void InterpreterPrivate::runLines(LineList& lines, std::int32_t& line, std::int3
             return;
         }
     }
+}
+
+bool InterpreterPrivate::breakpointAt(const DecodedLine& form, std::int32_t line) const {
+    return form.marked && breakpoints_ && breakpointStops(line);
 }
 
 bool InterpreterPrivate::breakpointStops(std::int32_t line) const {

@@ -466,19 +466,12 @@ void FastPath::runWhileFast(InterpreterPrivate& in, DecodedProgram& program, std
                     break;
                 }
                 started = line;
-                DecodedLine* d = &program.line(line);
-                if (d->marked && breakpoints && in.breakpointStops(line)) {
+                if (program.line(line).marked && breakpoints && in.breakpointStops(line)) {
                     handOver = true;
                     break;
                 }
-                std::int32_t at = line;
-                // On the resume line of the innermost block its closing word runs instead, as
-                // if written on the line before; entry 0 below the stack resumes at no line.
-                const BlockEntry& top = in.blockStack_[static_cast<std::size_t>(in.blockTop_)];
-                if (top.ResumeLine == line) {
-                    d = &program.terminator(top.Terminator);
-                    --at;
-                }
+                std::int32_t at;
+                DecodedLine* d = &program.formAt(line, in.innermostBlock(), at);
                 // BEGIN and END, a third of a loop's statements, run here without a call. A
                 // line that may report an error of its own goes through the driver.
                 std::int64_t next = at;
@@ -497,7 +490,7 @@ void FastPath::runWhileFast(InterpreterPrivate& in, DecodedProgram& program, std
                 }
                 lastRan = at;
                 ++statements;
-                line = next >= count ? count : static_cast<std::int32_t>(next) + 1;
+                line = DecodedProgram::lineAfter(next, count);
             }
             budget += round; // what the round left unused
         }

@@ -271,6 +271,10 @@ public:
     // or a mark after a loop would stop on every pass. A WHILE's closing line stands for
     // its WEND and stops each time it closes a pass.
     bool breakpointStops(std::int32_t line) const;
+    // Whether the run stops before line `line`, decoded as `form`, for its breakpoint.
+    bool breakpointAt(const DecodedLine& form, std::int32_t line) const;
+    // The innermost block's entry; entry 0, below the stack, resumes at no line.
+    const BlockEntry& innermostBlock() const { return blockStack_[static_cast<std::size_t>(blockTop_)]; }
 
     // Values.
     void StoreValue(const std::string& value, SymbolKind kind, std::int32_t slot);
