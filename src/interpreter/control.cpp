@@ -1,5 +1,6 @@
-// The general evaluation of a FOR heading, for a heading the decoded operands cannot give:
-// every check the heading needs, in the order a stop reports the first that fails.
+// The statements that steer the run, each one function (control.h); here what their
+// general forms evaluate from a line's reading: a FOR heading the decoded operands cannot
+// give, with every check the heading needs, in the order a stop reports the first that fails.
 #include "interpreter_p.h"
 
 #include "numtext.h"

@@ -22,17 +22,8 @@ namespace zef {
 class DecodedProgram;
 struct DecodedLine;
 
-// How the block scans and the classification read a line: tabs as spaces, trimmed, in
-// upper case.
-inline std::string preparedLine(std::string_view line) { return upperAscii(trim(tabsToSpaces(line))); }
-// A label's line: its only colon is its last character.
-inline bool isLabelLine(std::string_view text) {
-    const auto colon = text.find(':');
-    return colon != std::string_view::npos && colon == text.size() - 1;
-}
 // An integer result kept to its 32 bits, as the machine's arithmetic wraps round.
 inline std::int32_t wrap32(std::int64_t v) { return static_cast<std::int32_t>(static_cast<std::uint32_t>(v)); }
-inline bool inSet(char c, std::string_view set) { return set.find(c) != std::string_view::npos; }
 
 // A real rounded to the nearest integer, a half going to the even neighbour; nullopt when
 // the result does not fit in 32 bits.
@@ -248,20 +239,15 @@ public:
     static std::string RewriteArray(const std::string& text);
 
     // Driver and dispatch.
-    // How a line reads (tabs as spaces and trimmed, in text; upper-cased, in upper): the
-    // lines that do nothing, BEGIN, ENDSUB and END by their structure, any other by its
-    // first word, which it gives with the argument. A line holding only a procedure's name
-    // calls it.
-    Statement classifyStatement(const std::string& upper, const std::string& text,
-                                std::string& keyword, std::string& argument) const;
-    // A statement (a line without its breakpoint marker) read whole: classified, and its
-    // parts read for the statement it is. The decoded program keeps each line's reading
-    // while the line and the symbols stay the same.
-    LineReading readLine(const std::string& statement) const;
-    // The entry of a name (upper case), or nullptr. A lookup changes nothing: a name not
-    // found is for the caller to report. ChercheEtiq is the published form, which also
-    // sets the run status.
-    const SymbolEntry* findSymbol(const std::string& upperName) const;
+    // How a line reads (classifyStatement, readLine) against the run's symbols, and a
+    // name's entry (findSymbol); ChercheEtiq is the published lookup, which also sets the
+    // run status.
+    Statement classifyStatement(const std::string& upper, const std::string& text, std::string& keyword,
+                                std::string& argument) const {
+        return zef::classifyStatement(symbols_, upper, text, keyword, argument);
+    }
+    LineReading readLine(const std::string& statement) const { return zef::readLine(symbols_, statement); }
+    const SymbolEntry* findSymbol(const std::string& upperName) const { return zef::findSymbol(symbols_, upperName); }
     // Runs a decoded line's statement whatever it meets, reporting where it stops the run:
     // its general form (DecodedLine::general).
     void RunStatement(DecodedProgram& program, DecodedLine& line, std::int32_t& current);
@@ -287,13 +273,14 @@ public:
 
     // Numeric expressions: evaluated from their reading into `result`, which a failed
     // evaluation leaves as it was. The forms of a text read the text first.
-    struct Split {
-        std::string left, op, right;
-        bool operator==(const Split&) const = default;
-    };
-    static Split SplitOperator(const std::string& text);
-    NumericOperandText readNumericOperand(const std::string& text, SymbolKind kind) const;
-    NumericExpressionText readNumericExpression(const std::string& text, SymbolKind kind) const;
+    using Split = OperatorSplit;
+    static Split SplitOperator(const std::string& text) { return splitOperator(text); }
+    NumericOperandText readNumericOperand(const std::string& text, SymbolKind kind) const {
+        return zef::readNumericOperand(symbols_, text, kind);
+    }
+    NumericExpressionText readNumericExpression(const std::string& text, SymbolKind kind) const {
+        return zef::readNumericExpression(symbols_, text, kind);
+    }
     void IntegerExpression(const NumericExpressionText& expression, std::string& result);
     void RealExpression(const NumericExpressionText& expression, std::string& result);
     void IntegerExpression(std::string& text) { IntegerExpression(readNumericExpression(text, SymbolKind::Integer), text); }

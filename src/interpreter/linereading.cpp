@@ -1,6 +1,5 @@
 // Reading a statement whole, once: the classification of its line, then the parts of the
 // statement it is, through the readers every path shares.
-#include "interpreter_p.h"
 #include "linereading.h"
 
 #include "numtext.h"
@@ -79,8 +78,14 @@ ArgumentsText readArguments(Function function, const std::string& argument) {
     return a;
 }
 
-Statement InterpreterPrivate::classifyStatement(const std::string& upper, const std::string& text,
-                                                std::string& keyword, std::string& argument) const {
+const SymbolEntry* findSymbol(const SymbolTable& symbols, const std::string& upperName) {
+    for (const auto& entry : symbols)
+        if (entry.Name == upperName) return &entry;
+    return nullptr;
+}
+
+Statement classifyStatement(const SymbolTable& symbols, const std::string& upper, const std::string& text,
+                            std::string& keyword, std::string& argument) {
     if (text.empty() || isLabelLine(upper) || isProgramHeading(upper) || isDeclaration(upper))
         return Statement::Nothing;
     if (runsAsBegin(upper)) return Statement::Begin;
@@ -92,7 +97,7 @@ Statement InterpreterPrivate::classifyStatement(const std::string& upper, const 
 
     splitStatement(upper, text, keyword, argument);
     if (argument.empty()) {
-        if (const SymbolEntry* entry = findSymbol(keyword); entry && entry->Kind == SymbolKind::Procedure) {
+        if (const SymbolEntry* entry = findSymbol(symbols, keyword); entry && entry->Kind == SymbolKind::Procedure) {
             argument = keyword;
             keyword = "CALL";
         }
@@ -100,7 +105,7 @@ Statement InterpreterPrivate::classifyStatement(const std::string& upper, const 
     return statementFor(keyword);
 }
 
-NumericOperandText InterpreterPrivate::readNumericOperand(const std::string& text, SymbolKind kind) const {
+NumericOperandText readNumericOperand(const SymbolTable& symbols, const std::string& text, SymbolKind kind) {
     NumericOperandText r;
     using Form = NumericOperandText::Form;
     r.operand = trim(text);
@@ -111,7 +116,7 @@ NumericOperandText InterpreterPrivate::readNumericOperand(const std::string& tex
     if (inSet(operand[0], integer ? "0123456789+-" : "0123456789+-.")) return r;
     const std::string upper = upperAscii(operand);
     r.form = Form::Variable;
-    if (const SymbolEntry* entry = findSymbol(upper)) {
+    if (const SymbolEntry* entry = findSymbol(symbols, upper)) {
         r.kind = entry->Kind;
         r.slot = entry->Index;
         return r;
@@ -133,9 +138,9 @@ NumericOperandText InterpreterPrivate::readNumericOperand(const std::string& tex
     return r;
 }
 
-NumericExpressionText InterpreterPrivate::readNumericExpression(const std::string& text, SymbolKind kind) const {
-    const Split s = SplitOperator(text);
-    return {numericOpOf(s.op), readNumericOperand(s.left, kind), readNumericOperand(s.right, kind)};
+NumericExpressionText readNumericExpression(const SymbolTable& symbols, const std::string& text, SymbolKind kind) {
+    const OperatorSplit s = splitOperator(text);
+    return {numericOpOf(s.op), readNumericOperand(symbols, s.left, kind), readNumericOperand(symbols, s.right, kind)};
 }
 
 namespace {
@@ -174,21 +179,21 @@ StringExpressionText readStringExpression(const std::string& text) {
     return e;
 }
 
-LineReading InterpreterPrivate::readLine(const std::string& statement) const {
+LineReading readLine(const SymbolTable& symbols, const std::string& statement) {
     LineReading r;
     r.text = trim(tabsToSpaces(statement));
     const std::string upper = upperAscii(r.text);
     std::string keyword, argument;
-    r.statement = classifyStatement(upper, r.text, keyword, argument);
+    r.statement = classifyStatement(symbols, upper, r.text, keyword, argument);
     switch (r.statement) {
     case Statement::Assignment: {
         AssignmentReading a;
         a.text = readAssignment(dropTrailing(r.text, ';'));
         if (a.text.assigns) {
             a.target = readReferenceWhole(a.text.target);
-            if (const SymbolEntry* entry = findSymbol(a.target.reference.name)) a.kind = entry->Kind;
+            if (const SymbolEntry* entry = findSymbol(symbols, a.target.reference.name)) a.kind = entry->Kind;
             if (a.kind == SymbolKind::Integer || a.kind == SymbolKind::Real)
-                a.expression = readNumericExpression(a.text.value, a.kind);
+                a.expression = readNumericExpression(symbols, a.text.value, a.kind);
             else if (a.kind == SymbolKind::String || a.kind == SymbolKind::Char)
                 a.expression = readStringExpression(a.text.value);
         }

@@ -165,4 +165,22 @@ struct LineReading {
     const std::string& name() const { return std::get<std::string>(parts); }
 };
 
+// The run's symbol table, against which a line reads.
+using SymbolTable = std::vector<SymbolEntry>;
+// The entry of a name (upper case), or nullptr. A lookup changes nothing: a name not found
+// is for the caller to report.
+const SymbolEntry* findSymbol(const SymbolTable& symbols, const std::string& upperName);
+// How a line reads (tabs as spaces and trimmed, in text; upper-cased, in upper): the lines
+// that do nothing, BEGIN, ENDSUB and END by their structure, any other by its first word,
+// which it gives with the argument. A line holding only a procedure's name calls it.
+Statement classifyStatement(const SymbolTable& symbols, const std::string& upper, const std::string& text,
+                            std::string& keyword, std::string& argument);
+// A statement (a line without its breakpoint marker) read whole: classified, and its parts
+// read for the statement it is. The decoded program keeps each line's reading while the
+// line and the symbols stay the same.
+LineReading readLine(const SymbolTable& symbols, const std::string& statement);
+// A numeric expression and its operands, read for an integer or a real target.
+NumericOperandText readNumericOperand(const SymbolTable& symbols, const std::string& text, SymbolKind kind);
+NumericExpressionText readNumericExpression(const SymbolTable& symbols, const std::string& text, SymbolKind kind);
+
 } // namespace zef

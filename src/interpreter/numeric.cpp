@@ -12,37 +12,6 @@
 
 namespace zef {
 
-InterpreterPrivate::Split InterpreterPrivate::SplitOperator(const std::string& expression) {
-    const std::string text = trim(expression);
-    Split s{text, "", ""};
-    // The first ")" ends any depth: there is no nesting count.
-    bool inParens = false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '(') inParens = true;
-        else if (c == ')') inParens = false;
-        else if (!inParens && inSet(c, "-+*/\\")) {
-            // A leading "-" is itself the operator, with an empty (zero) left operand.
-            s.left = trim(text.substr(0, i));
-            s.op = std::string(1, c);
-            s.right = trim(cut255(text.substr(i + 1)));
-            return s;
-        }
-    }
-    if (const auto pow = text.find("**"); pow != std::string::npos) {
-        s.left = trim(text.substr(0, pow));
-        s.op = "**";
-        s.right = trim(cut255(text.substr(pow + 1))); // still starts with the second "*"
-        return s;
-    }
-    if (const auto mod = upperAscii(text).find("MOD"); mod != std::string::npos) {
-        s.left = trim(text.substr(0, mod));
-        s.op = "MOD";
-        s.right = trim(cut255(text.substr(mod + 3)));
-    }
-    return s;
-}
-
 void InterpreterPrivate::IntegerExpression(const NumericExpressionText& e, std::string& text) {
     runStatus_ = StatusOk;
     const std::int64_t a = IntegerOperand(e.left);

@@ -17,6 +17,16 @@
 
 namespace zef {
 
+// How the block scans and the classification read a line: tabs as spaces, trimmed, in
+// upper case.
+inline std::string preparedLine(std::string_view line) { return upperAscii(trim(tabsToSpaces(line))); }
+// A label's line: its only colon is its last character.
+inline bool isLabelLine(std::string_view text) {
+    const auto colon = text.find(':');
+    return colon != std::string_view::npos && colon == text.size() - 1;
+}
+inline bool inSet(char c, std::string_view set) { return set.find(c) != std::string_view::npos; }
+
 // A statement's first word and the rest: the word ends at the first "(" or blank; the rest
 // keeps at most 255 characters and loses a final ";".
 void splitStatement(const std::string& upper, const std::string& text, std::string& keyword,
@@ -44,6 +54,13 @@ std::optional<std::string> quotedString(const std::string& text);
 
 // A numeric expression's operator.
 enum class NumericOp : char { None, Add, Sub, Mul, Divide, IntDivide, Mod, Power };
+// An expression split at its operator: the first of "-+*/\\" outside a built-in's
+// parentheses, else "**", else MOD; no operator leaves the whole text on the left.
+struct OperatorSplit {
+    std::string left, op, right;
+    bool operator==(const OperatorSplit&) const = default;
+};
+OperatorSplit splitOperator(const std::string& expression);
 NumericOp numericOpOf(const std::string& op);
 
 // The arguments of a built-in, from the text after its "(" (which still ends with ")"), as

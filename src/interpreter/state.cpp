@@ -65,12 +65,6 @@ void InterpreterPrivate::ResetTables() {
     stringBytes_ = 1;
 }
 
-const SymbolEntry* InterpreterPrivate::findSymbol(const std::string& upperName) const {
-    for (const auto& entry : symbols_)
-        if (entry.Name == upperName) return &entry;
-    return nullptr;
-}
-
 void InterpreterPrivate::ChercheEtiq(std::string& name, SymbolKind& kind, std::int32_t& index) {
     name = upperAscii(name);
     index = -1;
