@@ -14,6 +14,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <type_traits>
 
 namespace zef {
 
@@ -103,72 +104,56 @@ class FastStatements {
     }
     // ---- Forms made for one shape.
 
-    template <Mode M>
-    [[gnu::always_inline]] static inline bool integerOf(const InterpreterPrivate& in, const Operand& o,
-                                                        std::int64_t& out) {
+    // An operand of one shape, read as an integer or as a real (the 6-byte real widened).
+    template <bool Real, Mode M>
+    [[gnu::always_inline]] static inline bool numberOf(const InterpreterPrivate& in, const Operand& o,
+                                                       std::conditional_t<Real, double, std::int64_t>& out) {
+        const auto stored = [&](std::int32_t slot) {
+            if constexpr (Real) return in.realStore_[static_cast<std::size_t>(slot)].toDouble();
+            else return in.intStore_[static_cast<std::size_t>(slot)];
+        };
         if constexpr (M == Mode::Literal) {
-            out = o.i;
+            if constexpr (Real) out = o.r;
+            else out = o.i;
         } else if constexpr (M == Mode::Scalar) {
-            out = in.intStore_[static_cast<std::size_t>(o.slot)];
+            out = stored(o.slot);
         } else if constexpr (M == Mode::Builtin) {
-            return FastValues(const_cast<InterpreterPrivate&>(in)).builtinInteger(o, out);
+            const FastValues values(const_cast<InterpreterPrivate&>(in));
+            if constexpr (Real) return values.builtinReal(o, out);
+            else return values.builtinInteger(o, out);
         } else {
             const std::int32_t slot = FastValues::elementSlot(in, o);
             if (!slot) return false;
-            out = in.intStore_[static_cast<std::size_t>(slot)];
+            out = stored(slot);
         }
         return true;
     }
-
-    // target := a op b on integers, the target a variable or an element.
-    template <NumericOp Op, Mode L, Mode R, bool ToElement>
-    [[gnu::always_inline]] static inline bool assignInteger(InterpreterPrivate& in, DecodedProgram&, DecodedLine& d, std::int32_t&) {
-        // The target first, as for reals.
-        std::int32_t slot = d.destination.slot;
-        if constexpr (ToElement) {
-            slot = FastValues(in).slotOf(d.destination);
-            if (!slot) return false;
-        }
-        std::int64_t a = 0, b = 0;
-        if (!integerOf<L>(in, d.left, a) || !integerOf<R>(in, d.right, b)) return false;
-        const auto result = integerOperation(Op, a, b);
-        if (!result) return false;
-        in.runStatus_ = StatusOk;
-        in.intStore_[static_cast<std::size_t>(slot)] = *result;
-        return true;
-    }
-
     template <Mode M>
-    [[gnu::always_inline]] static inline bool realOf(const InterpreterPrivate& in, const Operand& o, double& out) {
-        if constexpr (M == Mode::Literal) {
-            out = o.r;
-        } else if constexpr (M == Mode::Scalar) {
-            out = in.realStore_[static_cast<std::size_t>(o.slot)].toDouble();
-        } else if constexpr (M == Mode::Builtin) {
-            return FastValues(const_cast<InterpreterPrivate&>(in)).builtinReal(o, out);
-        } else {
-            const std::int32_t slot = FastValues::elementSlot(in, o);
-            if (!slot) return false;
-            out = in.realStore_[static_cast<std::size_t>(slot)].toDouble();
-        }
-        return true;
+    [[gnu::always_inline]] static inline bool integerOf(const InterpreterPrivate& in, const Operand& o, std::int64_t& out) {
+        return numberOf<false, M>(in, o, out);
     }
 
-    // target := a op b on reals: computed on doubles, the result rounded into the 6-byte
-    // real as the text path's 15 digits would give it.
-    template <NumericOp Op, Mode L, Mode R, bool ToElement>
-    [[gnu::always_inline]] static inline bool assignReal(InterpreterPrivate& in, DecodedProgram&, DecodedLine& d, std::int32_t&) {
+    // target := a op b on integers or on reals, the target a variable or an element. Reals
+    // are computed on doubles, the result rounded into the 6-byte real as the general
+    // form's 15 digits would give it; nothing is stored when it does not fit.
+    template <bool Real, NumericOp Op, Mode L, Mode R, bool ToElement>
+    [[gnu::always_inline]] static inline bool assignNumber(InterpreterPrivate& in, DecodedProgram&, DecodedLine& d, std::int32_t&) {
         // The target first: RANDOM, read after it, moves the generator.
         std::int32_t slot = d.destination.slot;
         if constexpr (ToElement) {
             slot = FastValues(in).slotOf(d.destination);
             if (!slot) return false;
         }
-        double a = 0, b = 0;
-        if (!realOf<L>(in, d.left, a) || !realOf<R>(in, d.right, b)) return false;
-        const auto result = realOperation(Op, a, b);
-        // Nothing is stored when the result does not fit.
-        if (!result || !in.realStore_[static_cast<std::size_t>(slot)].assign(*result)) return false;
+        std::conditional_t<Real, double, std::int64_t> a = 0, b = 0;
+        if (!numberOf<Real, L>(in, d.left, a) || !numberOf<Real, R>(in, d.right, b)) return false;
+        if constexpr (Real) {
+            const auto result = realOperation(Op, a, b);
+            if (!result || !in.realStore_[static_cast<std::size_t>(slot)].assign(*result)) return false;
+        } else {
+            const auto result = integerOperation(Op, a, b);
+            if (!result) return false;
+            in.intStore_[static_cast<std::size_t>(slot)] = *result;
+        }
         in.runStatus_ = StatusOk;
         return true;
     }
@@ -191,10 +176,7 @@ class FastStatements {
     // The made form for a shape: the table is filled by instantiating each combination.
     template <bool Real, NumericOp Op, Mode L, Mode R>
     static Handler assignFor(bool toElement) {
-        if constexpr (Real)
-            return toElement ? &adapt<&assignReal<Op, L, R, true>> : &adapt<&assignReal<Op, L, R, false>>;
-        else
-            return toElement ? &adapt<&assignInteger<Op, L, R, true>> : &adapt<&assignInteger<Op, L, R, false>>;
+        return toElement ? &adapt<&assignNumber<Real, Op, L, R, true>> : &adapt<&assignNumber<Real, Op, L, R, false>>;
     }
     // The shapes made: a variable, an element or a literal on each side (an operation on
     // two literals is rare enough for the general form), and a built-in alone.
