@@ -123,8 +123,7 @@ class ControlStatements {
         if (!valueRoom(in, 1)) return stop<General>(in, Message::StackFull);
         if (!end) {
             if constexpr (!General) return false;
-            // A procedure without its END: reported at its heading, with no half frame.
-            current = d.target;
+            current = d.target; // a procedure without its END: reported at its heading, no half frame
             return stop<General>(in, Message::BeginWithoutEnd);
         }
         if (!blockRoom(in)) return stop<General>(in, Message::StackFull);
