@@ -1,5 +1,6 @@
-// The screen console: WRITE, WRITELN, READ and READLN on the screen window, CLRSCR, GOTOXY
-// and SHOWMESSAGE. Output is drawn at the pixel cursor; a line is 18 pixels high.
+// The screen console: CLRSCR, GOTOXY and SHOWMESSAGE, and WRITE, WRITELN, READ and READLN
+// wherever they go (the screen window, a file, the printer). Output is drawn at the pixel
+// cursor; a line is 18 pixels high.
 #include "interpreter_p.h"
 
 #include "text.h"
@@ -25,16 +26,46 @@ void InterpreterPrivate::moveCursorLine() {
     if (platform_.screen) platform_.screen->cursorMoved(cursorX_, cursorY_, CursorMove::LineBreak);
 }
 
-void InterpreterPrivate::WriteStatement(const TransferReading& reading, bool newLine) {
+bool InterpreterPrivate::writeArguments(const TransferReading& reading, Output& out, std::string& value) {
     const TransferText& transfer = reading.transfer;
-    if (transfer.empty) {
+    out = {};
+    if (transfer.empty) return true;
+    out.to = Output::To::Screen;
+    if (transfer.toDestination) {
+        if (transfer.destination == "PRN") {
+            out.to = Output::To::Printer;
+        } else {
+            const SymbolEntry* entry = findSymbol(transfer.destination);
+            if (!entry) {
+                fail(Message::UnknownFile);
+                return false;
+            }
+            out = {Output::To::Channel, channelOf(*entry)};
+            if (!out.channel) {
+                fail(Message::FileVariableExpected);
+                return false;
+            }
+        }
+    }
+    value = ScalarValue(reading.operand);
+    return !(runStatus_ > 0);
+}
+
+void InterpreterPrivate::deliver(const Output& out, const std::string& value, bool newLine) {
+    switch (out.to) {
+    case Output::To::LineOnly:
         if (newLine) moveCursorLine();
         return;
+    case Output::To::Screen: return drawValue(value, newLine);
+    case Output::To::Channel: return writeToChannel(*out.channel, value, newLine);
+    case Output::To::Printer: {
+        if (!printer_.open || !platform_.printer) abandonIo(IoFileNotOpen);
+        const bool ok =
+            platform_.printer->write(value) && (newLine ? platform_.printer->newLine() : platform_.printer->flush());
+        if (!ok) abandonIo(IoWriteFault);
+        return;
     }
-    if (transfer.toDestination) return FileWrite(reading, newLine);
-    const std::string value = ScalarValue(reading.operand);
-    if (runStatus_ > 0) return;
-    drawValue(value, newLine);
+    }
 }
 
 void InterpreterPrivate::drawValue(const std::string& value, bool newLine) {
@@ -45,13 +76,38 @@ void InterpreterPrivate::drawValue(const std::string& value, bool newLine) {
     if (newLine) moveCursorLine();
 }
 
-void InterpreterPrivate::ReadStatement(const TransferText& transfer, bool newLine) {
-    if (transfer.empty) return;
-    if (transfer.toDestination) return FileRead(transfer, newLine);
+bool InterpreterPrivate::readArguments(const TransferText& transfer, Input& from) {
+    from = {};
+    if (transfer.empty) return true;
+    const SymbolEntry* file = nullptr;
+    if (transfer.toDestination && !(file = findSymbol(transfer.destination))) {
+        fail(Message::UnknownFile);
+        return false;
+    }
     const std::string& name = transfer.operand;
     const SymbolEntry* target = findSymbol(name);
-    if (!target) return fail(Message::UnknownReadTarget, name);
-    readFromScreen(target->Kind, target->Index, newLine);
+    if (!target) {
+        fail(Message::UnknownReadTarget, name);
+        return false;
+    }
+    from = {Input::Source::Screen, nullptr, target->Kind, target->Index};
+    if (file) {
+        from.source = Input::Source::Channel;
+        from.channel = channelOf(*file);
+        if (!from.channel) {
+            fail(Message::FileVariableExpected);
+            return false;
+        }
+    }
+    return true;
+}
+
+void InterpreterPrivate::take(const Input& from, bool newLine) {
+    switch (from.source) {
+    case Input::Source::Nowhere: return;
+    case Input::Source::Screen: return readFromScreen(from.kind, from.slot, newLine);
+    case Input::Source::Channel: return readFromChannel(*from.channel, from.kind, from.slot, newLine);
+    }
 }
 
 void InterpreterPrivate::readFromScreen(SymbolKind kind, std::int32_t index, bool newLine) {
@@ -76,14 +132,16 @@ void InterpreterPrivate::ClrscrStatement() {
     if (platform_.screen) platform_.screen->clearScreen();
 }
 
-void InterpreterPrivate::GotoxyStatement(const GotoxyReading& g) {
-    if (!g.hasComma) return fail(Message::BadParameters);
+bool InterpreterPrivate::gotoxyArguments(const GotoxyReading& g, std::int64_t& row, std::int64_t& column) {
+    if (!g.hasComma) {
+        fail(Message::BadParameters);
+        return false;
+    }
     // Each argument is read like an element index, which gives its value minus one.
-    const std::int64_t row = Indice(g.row) + 1;
-    if (runStatus_ > 0) return;
-    const std::int64_t column = Indice(g.column) + 1;
-    if (runStatus_ > 0) return;
-    if (!placeCursor(row, column)) return fail(Message::BadParameterValue);
+    row = Indice(g.row) + 1;
+    if (runStatus_ > 0) return false;
+    column = Indice(g.column) + 1;
+    return !(runStatus_ > 0);
 }
 
 bool InterpreterPrivate::placeCursor(std::int64_t row, std::int64_t column) {

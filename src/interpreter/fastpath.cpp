@@ -5,6 +5,7 @@
 // so that the text path runs the statement and reports exactly what it always reported.
 #include "fastpath.h"
 #include "control.h"
+#include "transfer.h"
 #include "fastvalues.h"
 
 #include "numtext.h"
@@ -25,6 +26,7 @@ class FastStatements {
     using Handler = DecodedLine::Handler;
     using Form = DecodedLine::Form;
     using Control = ControlStatements;
+    using Io = TransferStatements;
 
     // A statement's form as the loop calls it: the line it leaves `current` at, or
     // HandBack. The form itself is inlined here, so that `current` stays in a register.
@@ -57,15 +59,6 @@ class FastStatements {
         (in.*Run)();
         return true;
     }
-    // GOTOXY(row,column) of integer variables or numbers.
-    static bool gotoXY(InterpreterPrivate& in, DecodedProgram&, DecodedLine& d, std::int32_t&) {
-        const FastValues values(in);
-        std::int64_t row = 0, column = 0;
-        if (!values.integer(d.left, row) || !values.integer(d.right, column)) return false;
-        if (!in.placeCursor(row, column)) return false;
-        in.runStatus_ = StatusOk;
-        return true;
-    }
     [[gnu::always_inline]] static inline bool assign(InterpreterPrivate& in, DecodedProgram&, DecodedLine& d, std::int32_t&) {
         if (!FastValues(in).assign(d)) return false;
         in.runStatus_ = StatusOk;
@@ -76,30 +69,6 @@ class FastStatements {
         const std::int32_t slot = values.slotOf(d.destination);
         if (!slot || !values.assignText(d, slot)) return false;
         in.runStatus_ = StatusOk;
-        return true;
-    }
-    [[gnu::always_inline]] static inline bool write(InterpreterPrivate& in, DecodedProgram&, DecodedLine& d, std::int32_t&) {
-        in.runStatus_ = StatusOk;
-        return FastValues(in).write(d.transfer, d.statement == Statement::Writeln);
-    }
-    [[gnu::always_inline]] static inline bool read(InterpreterPrivate& in, DecodedProgram&, DecodedLine& d, std::int32_t&) {
-        in.runStatus_ = StatusOk;
-        return FastValues(in).read(d.transfer, d.statement == Statement::Readln);
-    }
-    // ASSIGN, RESET, REWRITE and CLOSE of a file variable.
-    static bool fileStatement(InterpreterPrivate& in, DecodedProgram&, DecodedLine& d, std::int32_t&) {
-        TextChannel* channel = in.fileChannel(d.transfer.file);
-        if (!channel) return false;
-        if (d.statement == Statement::AssignFile) {
-            const std::string* name = FastValues(in).string(d.transfer.value);
-            if (!name) return false;
-            in.runStatus_ = StatusOk;
-            channel->bind(*name);
-            return true;
-        }
-        in.runStatus_ = StatusOk;
-        if (d.statement == Statement::Close) in.closeChannel(*channel);
-        else in.openChannel(*channel, d.statement == Statement::Rewrite);
         return true;
     }
     // ---- Forms made for one shape.
@@ -270,8 +239,8 @@ class FastStatements {
         return nullptr;
     }
 
-    // The general forms of the statements that are no control statement: from the line's
-    // reading, through the statement's own evaluation.
+    // The general forms of the other statements: from the line's reading, through the
+    // statement's own evaluation.
     template <Statement S> static bool fromReading(InterpreterPrivate& in, DecodedProgram&, DecodedLine& d, std::int32_t&) {
         const LineReading& r = d.reading;
         if constexpr (S == Statement::Nothing) {
@@ -281,18 +250,6 @@ class FastStatements {
             in.RandomizeStatement();
         } else if constexpr (S == Statement::AssignPrn) {
             in.AssignPrnStatement();
-        } else if constexpr (S == Statement::Write || S == Statement::Writeln) {
-            in.WriteStatement(r.part<TransferReading>(), S == Statement::Writeln);
-        } else if constexpr (S == Statement::Read || S == Statement::Readln) {
-            in.ReadStatement(r.part<TransferReading>().transfer, S == Statement::Readln);
-        } else if constexpr (S == Statement::AssignFile) {
-            in.AssignFileStatement(r.part<AssignFileReading>());
-        } else if constexpr (S == Statement::Reset || S == Statement::Rewrite) {
-            in.ResetStatement(r.name(), S == Statement::Rewrite);
-        } else if constexpr (S == Statement::Close) {
-            in.CloseStatement(r.name());
-        } else if constexpr (S == Statement::Gotoxy) {
-            in.GotoxyStatement(r.part<GotoxyReading>());
         } else if constexpr (S == Statement::ShowMessage) {
             in.ShowMessageStatement(r.part<StringOperandText>());
         } else if constexpr (S == Statement::DeleteFile || S == Statement::ChDir || S == Statement::RmDir ||
@@ -343,15 +300,15 @@ class FastStatements {
         case S::Clrscr: return both<&fromReading<S::Clrscr>, &plain<&InterpreterPrivate::ClrscrStatement>>(d);
         case S::Randomize: return both<&fromReading<S::Randomize>, &plain<&InterpreterPrivate::RandomizeStatement>>(d);
         case S::AssignPrn: return both<&fromReading<S::AssignPrn>, &plain<&InterpreterPrivate::AssignPrnStatement>>(d);
-        case S::Gotoxy: return both<&fromReading<S::Gotoxy>, &gotoXY>(d);
-        case S::Write: return both<&fromReading<S::Write>, &write>(d);
-        case S::Writeln: return both<&fromReading<S::Writeln>, &write>(d);
-        case S::Read: return both<&fromReading<S::Read>, &read>(d);
-        case S::Readln: return both<&fromReading<S::Readln>, &read>(d);
-        case S::AssignFile: return both<&fromReading<S::AssignFile>, &fileStatement>(d);
-        case S::Reset: return both<&fromReading<S::Reset>, &fileStatement>(d);
-        case S::Rewrite: return both<&fromReading<S::Rewrite>, &fileStatement>(d);
-        case S::Close: return both<&fromReading<S::Close>, &fileStatement>(d);
+        case S::Gotoxy: return both<&Io::gotoXY<true>, &Io::gotoXY<false>>(d);
+        case S::Write:
+        case S::Writeln: return both<&Io::write<true>, &Io::write<false>>(d);
+        case S::Read:
+        case S::Readln: return both<&Io::read<true>, &Io::read<false>>(d);
+        case S::AssignFile: return both<&Io::assignFile<true>, &Io::assignFile<false>>(d);
+        case S::Reset:
+        case S::Rewrite:
+        case S::Close: return both<&Io::openOrClose<true>, &Io::openOrClose<false>>(d);
         // What only the user or the file system decides has no fast form.
         case S::ShowMessage: return fromReadingOnly<S::ShowMessage>();
         case S::DeleteFile: return fromReadingOnly<S::DeleteFile>();

@@ -373,39 +373,6 @@ class FastValues {
         return true;
     }
 
-    // WRITE and WRITELN: the value text goes to the screen or to an open file.
-    bool write(const Transfer& t, bool newLine) {
-        if (t.target == Transfer::Target::LineOnly) {
-            if (newLine) in_.moveCursorLine();
-            return true;
-        }
-        TextChannel* channel = nullptr;
-        if (t.target == Transfer::Target::File && !(channel = in_.fileChannel(t.file))) return false;
-        std::string& value = in_.scratch_;
-        if (!text(t.value, value)) return false;
-        if (channel) in_.writeToChannel(*channel, value, newLine);
-        else in_.drawValue(value, newLine);
-        return true;
-    }
-
-    // READ and READLN: a line of the screen or of a file into a variable.
-    bool read(const Transfer& t, bool newLine) {
-        switch (t.target) {
-        case Transfer::Target::LineOnly:
-            return true; // READ without a variable reads nothing
-        case Transfer::Target::Screen:
-            in_.readFromScreen(t.kind, t.slot, newLine);
-            return true;
-        case Transfer::Target::File: {
-            TextChannel* channel = in_.fileChannel(t.file);
-            if (!channel || (t.kind == SymbolKind::String && !in_.slotInStore(SymbolKind::String, t.slot))) return false;
-            in_.readFromChannel(*channel, t.kind, t.slot, newLine);
-            return true;
-        }
-        }
-        return false;
-    }
-
   private:
     InterpreterPrivate& in_;
 };

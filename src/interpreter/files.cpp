@@ -21,41 +21,42 @@ void InterpreterPrivate::abandonIo(int error) {
     throw RunAbandoned(messageFor(Message::IoError, std::to_string(error)));
 }
 
-void InterpreterPrivate::AssignFileStatement(const AssignFileReading& reading) {
+bool InterpreterPrivate::assignArguments(const AssignFileReading& reading, TextChannel*& channel, std::string& name) {
     const AssignFileText& assignment = reading.assignment;
-    if (!assignment.hasComma) return fail(Message::SyntaxError);
+    if (!assignment.hasComma) {
+        fail(Message::SyntaxError);
+        return false;
+    }
     // A literal name arrives upper-cased; a string variable gives its value as stored.
-    const std::string name = StringValue(reading.name);
-    if (runStatus_ > 0) return;
-    const SymbolEntry* entry = findSymbol(assignment.file);
+    name = StringValue(reading.name);
+    if (runStatus_ > 0) return false;
+    channel = fileVariable(assignment.file);
+    return channel != nullptr;
+}
+
+TextChannel* InterpreterPrivate::fileVariable(const std::string& name) {
+    const SymbolEntry* entry = findSymbol(name);
     TextChannel* channel = entry ? channelOf(*entry) : nullptr;
-    if (!channel) return fail(Message::FileVariableExpected);
-    channel->bind(name);
+    if (!channel) fail(Message::FileVariableExpected);
+    return channel;
 }
 
 void InterpreterPrivate::AssignPrnStatement() { printer_.bound = true; }
 
-void InterpreterPrivate::ResetStatement(const std::string& name, bool rewrite) {
-    if (rewrite && name == "PRN") {
-        if (!printer_.bound || !platform_.printer) {
-            messageDetail_ = utf8ToCp1252(printer_.bound ? "imprimante : aucune imprimante" : "imprimante : ASSIGNPRN manquant");
-            return fail(Message::OpenFailed);
-        }
-        if (printer_.open) {
-            printer_.open = false;
-            platform_.printer->close();
-        }
-        if (!platform_.printer->open()) {
-            messageDetail_ = utf8ToCp1252("imprimante : impression impossible");
-            return fail(Message::OpenFailed);
-        }
-        printer_.open = true;
-        return;
+void InterpreterPrivate::openPrinter() {
+    if (!printer_.bound || !platform_.printer) {
+        messageDetail_ = utf8ToCp1252(printer_.bound ? "imprimante : aucune imprimante" : "imprimante : ASSIGNPRN manquant");
+        return fail(Message::OpenFailed);
     }
-    const SymbolEntry* entry = findSymbol(name);
-    TextChannel* channel = entry ? channelOf(*entry) : nullptr;
-    if (!channel) return fail(Message::FileVariableExpected);
-    openChannel(*channel, rewrite);
+    if (printer_.open) {
+        printer_.open = false;
+        platform_.printer->close();
+    }
+    if (!platform_.printer->open()) {
+        messageDetail_ = utf8ToCp1252("imprimante : impression impossible");
+        return fail(Message::OpenFailed);
+    }
+    printer_.open = true;
 }
 
 void InterpreterPrivate::openChannel(TextChannel& channel, bool rewrite) {
@@ -76,54 +77,14 @@ void InterpreterPrivate::openChannel(TextChannel& channel, bool rewrite) {
     }
 }
 
-void InterpreterPrivate::CloseStatement(const std::string& name) {
-    const SymbolEntry* entry = findSymbol(name);
-    TextChannel* channel = entry ? channelOf(*entry) : nullptr;
-    if (!channel) return fail(Message::FileVariableExpected);
-    closeChannel(*channel);
-}
-
 void InterpreterPrivate::closeChannel(TextChannel& channel) {
     if (channel.close() != IoOk) fail(Message::CloseOrEofFailed);
-}
-
-void InterpreterPrivate::FileWrite(const TransferReading& reading, bool newLine) {
-    const TransferText& transfer = reading.transfer;
-    const std::string& destination = transfer.destination;
-    TextChannel* channel = nullptr;
-    if (destination != "PRN") {
-        const SymbolEntry* entry = findSymbol(destination);
-        if (!entry) return fail(Message::UnknownFile);
-        channel = channelOf(*entry);
-        if (!channel) return fail(Message::FileVariableExpected);
-    }
-    const std::string value = ScalarValue(reading.operand);
-    if (runStatus_ > 0) return;
-    if (!channel) {
-        if (!printer_.open || !platform_.printer) abandonIo(IoFileNotOpen);
-        const bool ok = platform_.printer->write(value) &&
-                        (newLine ? platform_.printer->newLine() : platform_.printer->flush());
-        if (!ok) abandonIo(IoWriteFault);
-        return;
-    }
-    writeToChannel(*channel, value, newLine);
 }
 
 void InterpreterPrivate::writeToChannel(TextChannel& channel, const std::string& value, bool newLine) {
     int error = channel.write(value);
     if (error == IoOk) error = newLine ? channel.writeLineEnd() : channel.flush();
     if (error != IoOk) abandonIo(error);
-}
-
-void InterpreterPrivate::FileRead(const TransferText& transfer, bool newLine) {
-    const SymbolEntry* entry = findSymbol(transfer.destination);
-    if (!entry) return fail(Message::UnknownFile);
-    const std::string& name = transfer.operand;
-    const SymbolEntry* target = findSymbol(name);
-    if (!target) return fail(Message::UnknownReadTarget, name);
-    TextChannel* channel = channelOf(*entry);
-    if (!channel) return fail(Message::FileVariableExpected);
-    readFromChannel(*channel, target->Kind, target->Index, newLine);
 }
 
 void InterpreterPrivate::readFromChannel(TextChannel& channel, SymbolKind kind, std::int32_t slot, bool newLine) {

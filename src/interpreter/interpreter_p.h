@@ -153,6 +153,23 @@ constexpr bool stringFits(std::size_t size, std::size_t total) {
 }
 
 
+// Where WRITE sends its text: nowhere (WRITELN alone ends the line), the screen, a file's
+// channel, the printer.
+struct Output {
+    enum class To : char { LineOnly, Screen, Channel, Printer };
+    To to = To::LineOnly;
+    TextChannel* channel = nullptr;
+};
+// Where READ takes a line from, and the variable (its kind and slot) it goes into;
+// nowhere: READ without a variable reads nothing.
+struct Input {
+    enum class Source : char { Nowhere, Screen, Channel };
+    Source source = Source::Nowhere;
+    TextChannel* channel = nullptr;
+    SymbolKind kind = SymbolKind::None;
+    std::int32_t slot = 0;
+};
+
 // The printer channel: bound to the printer by ASSIGNPRN, open from REWRITE(PRN) to the
 // next CloseAll.
 struct PrinterChannel {
@@ -296,23 +313,31 @@ public:
     bool EvaluateCondition(const std::string& condition) { return EvaluateCondition(readConditionWhole(condition)); }
 
     // Screen console.
-    void WriteStatement(const TransferReading& transfer, bool newLine);
-    void ReadStatement(const TransferText& transfer, bool newLine);
     void ClrscrStatement();
     void RandomizeStatement();
-    void GotoxyStatement(const GotoxyReading& gotoxy);
     // GOTOXY's move to a row and a column counted from 1; false, with nothing moved, when
     // either is outside the screen's range.
     [[nodiscard]] bool placeCursor(std::int64_t row, std::int64_t column);
     void ShowMessageStatement(const StringOperandText& operand);
 
+    // What the general forms of WRITE, READ, GOTOXY, ASSIGN, RESET, REWRITE and CLOSE
+    // (transfer.h) find from a line's reading, each false (or nullptr) once it has reported
+    // what stops the statement: where WRITE goes and what it writes; where READ reads from
+    // and into what; GOTOXY's row and column; ASSIGN's channel and name; the channel of a
+    // file variable.
+    [[nodiscard]] bool writeArguments(const TransferReading& reading, Output& out, std::string& value);
+    [[nodiscard]] bool readArguments(const TransferText& reading, Input& from);
+    [[nodiscard]] bool gotoxyArguments(const GotoxyReading& reading, std::int64_t& row, std::int64_t& column);
+    [[nodiscard]] bool assignArguments(const AssignFileReading& reading, TextChannel*& channel, std::string& name);
+    [[nodiscard]] TextChannel* fileVariable(const std::string& name);
+    // What WRITE and READ then do, whichever form found their arguments.
+    void deliver(const Output& out, const std::string& value, bool newLine);
+    void take(const Input& from, bool newLine);
+    // REWRITE(PRN): the printer opened for the lines WRITE sends it.
+    void openPrinter();
+
     // Files, printer and directories.
-    void AssignFileStatement(const AssignFileReading& assignment); // ASSIGN(f,name)
     void AssignPrnStatement();
-    void ResetStatement(const std::string& name, bool rewrite);
-    void CloseStatement(const std::string& name);
-    void FileWrite(const TransferReading& transfer, bool newLine);
-    void FileRead(const TransferText& transfer, bool newLine);
     bool FileEof(const std::string& name); // the file variable's name, upper case
     void DirectoryStatement(Statement statement, const StringOperandText& operand);
     // Whether CHDIR may go to `path`: always, unless the run is confined to a folder.
@@ -330,6 +355,7 @@ private:
     friend class FastValues;
     friend class FastStatements;
     friend class ControlStatements;
+    friend class TransferStatements;
 
     // Shows the message (with its argument, 8-bit) and stops the statement.
     void fail(Message message, std::string_view argument8bit = {});
