@@ -51,21 +51,10 @@ bool InterpreterPrivate::writeArguments(const TransferReading& reading, Output& 
     return !(runStatus_ > 0);
 }
 
-void InterpreterPrivate::deliver(const Output& out, const std::string& value, bool newLine) {
-    switch (out.to) {
-    case Output::To::LineOnly:
-        if (newLine) moveCursorLine();
-        return;
-    case Output::To::Screen: return drawValue(value, newLine);
-    case Output::To::Channel: return writeToChannel(*out.channel, value, newLine);
-    case Output::To::Printer: {
-        if (!printer_.open || !platform_.printer) abandonIo(IoFileNotOpen);
-        const bool ok =
-            platform_.printer->write(value) && (newLine ? platform_.printer->newLine() : platform_.printer->flush());
-        if (!ok) abandonIo(IoWriteFault);
-        return;
-    }
-    }
+void InterpreterPrivate::printText(const std::string& value, bool newLine) {
+    if (!printer_.open || !platform_.printer) abandonIo(IoFileNotOpen);
+    const bool ok = platform_.printer->write(value) && (newLine ? platform_.printer->newLine() : platform_.printer->flush());
+    if (!ok) abandonIo(IoWriteFault);
 }
 
 void InterpreterPrivate::drawValue(const std::string& value, bool newLine) {
@@ -100,14 +89,6 @@ bool InterpreterPrivate::readArguments(const TransferText& transfer, Input& from
         }
     }
     return true;
-}
-
-void InterpreterPrivate::take(const Input& from, bool newLine) {
-    switch (from.source) {
-    case Input::Source::Nowhere: return;
-    case Input::Source::Screen: return readFromScreen(from.kind, from.slot, newLine);
-    case Input::Source::Channel: return readFromChannel(*from.channel, from.kind, from.slot, newLine);
-    }
 }
 
 void InterpreterPrivate::readFromScreen(SymbolKind kind, std::int32_t index, bool newLine) {

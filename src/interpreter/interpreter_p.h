@@ -331,8 +331,23 @@ public:
     [[nodiscard]] bool assignArguments(const AssignFileReading& reading, TextChannel*& channel, std::string& name);
     [[nodiscard]] TextChannel* fileVariable(const std::string& name);
     // What WRITE and READ then do, whichever form found their arguments.
-    void deliver(const Output& out, const std::string& value, bool newLine);
-    void take(const Input& from, bool newLine);
+    [[gnu::always_inline]] void deliver(const Output& out, const std::string& value, bool newLine) {
+        switch (out.to) {
+        case Output::To::LineOnly:
+            if (newLine) moveCursorLine();
+            return;
+        case Output::To::Screen: return drawValue(value, newLine);
+        case Output::To::Channel: return writeToChannel(*out.channel, value, newLine);
+        case Output::To::Printer: return printText(value, newLine);
+        }
+    }
+    [[gnu::always_inline]] void take(const Input& from, bool newLine) {
+        switch (from.source) {
+        case Input::Source::Nowhere: return;
+        case Input::Source::Screen: return readFromScreen(from.kind, from.slot, newLine);
+        case Input::Source::Channel: return readFromChannel(*from.channel, from.kind, from.slot, newLine);
+        }
+    }
     // REWRITE(PRN): the printer opened for the lines WRITE sends it.
     void openPrinter();
 
@@ -420,6 +435,7 @@ private:
     // What WRITE, WRITELN, READ and READLN do once their operands are known, whether the
     // text path or a decoded line found them.
     void drawValue(const std::string& value, bool newLine);
+    void printText(const std::string& value, bool newLine);
     void readFromScreen(SymbolKind kind, std::int32_t slot, bool newLine);
     // Ends the call before the statement, which runs again when the run is continued.
     void waitForUser();
