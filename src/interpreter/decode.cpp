@@ -1,6 +1,6 @@
 // Decoding the program's lines once per run: each line's reading (readLine), its operands
 // resolved from that reading against the symbol table, and the block structure around it.
-// The text path runs from the same reading; where it would fail, or where its result
+// The general forms run from the same reading; where it would fail, or where its result
 // depends on more than the line and the symbols, no fast form is made.
 #include "decode.h"
 
@@ -314,7 +314,7 @@ class Decoder {
 
     // An operand of a comparison, as ScalarValue gives its text and the comparison reads
     // its number. A literal's reading is worked out here once; a real variable's text reads
-    // back only to within its 15 digits, so its comparisons near a tie go to the text path.
+    // back only to within its 15 digits, so its comparisons near a tie go to the general form.
     std::optional<Operand> conditionOperand(const ScalarText& operand, bool& numeric) const {
         numeric = false;
         auto o = scalarOperand(operand);

@@ -3,8 +3,8 @@
 // IF or ELSE goes to) worked out once. Only the interpreter's own files include this header.
 //
 // A decoded line is kept only while the line's text and the symbol table it was read
-// against stay the same, and a fast form exists only where the text path cannot fail
-// before run time. Whatever the fast path cannot decide, it leaves to the text path, which
+// against stay the same, and a fast form exists only where the general form cannot fail
+// before run time. Whatever the fast path cannot decide, it leaves to the general form, which
 // evaluates the same reading, before it has changed anything.
 #pragma once
 
@@ -81,7 +81,7 @@ class DecodedProgram;
 
 struct DecodedLine {
     // Runs the line's fast form from the line `current`: the line it leaves the run at (the
-    // driver goes on after it), or HandBack, with nothing changed, when the text path must
+    // driver goes on after it), or HandBack, with nothing changed, when the general form must
     // run it.
     using Handler = std::int64_t (*)(InterpreterPrivate&, DecodedProgram&, DecodedLine&, std::int32_t current);
     // A statement's form as a function of the line `current`, which it moves: true when the
@@ -95,7 +95,7 @@ struct DecodedLine {
     bool marked = false;  // starts with the breakpoint marker
     bool decoded = false; // the fields below are filled (decoding waits for the first run)
     Statement statement = Statement::Nothing;
-    // The line read whole (readLine): the text path runs it from this reading, and the
+    // The line read whole (readLine): the general form runs it from this reading, and the
     // fast form below was made from it.
     LineReading reading;
     bool fast = false;     // a fast form exists

@@ -56,7 +56,7 @@ void InterpreterPrivate::runLines(LineList& lines, std::int32_t& line, std::int3
 
     // The lines are read once per call: the editor is read-only while a run goes on. Each
     // statement is read once too, when the run first comes to it, and runs from that
-    // reading from then on, whether through its fast form or on the text path.
+    // reading from then on, whether through its fast form or its general form.
     if (!decoded_) decoded_ = std::make_unique<DecodedProgram>(&FastPath::decodeAndRun);
     decoded_->refresh(lines, symbols_, fresh);
     const std::int32_t count = lines.count();

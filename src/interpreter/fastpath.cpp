@@ -1,8 +1,11 @@
-// The fast path: runs a decoded line on the stores' own values. Every statement here does
-// what the text path does with the same line, and where it cannot be sure (an element
-// outside its array, a division by zero, a result too large, a near tie between two real
-// readings, a stack that would overflow) it returns false before it has changed anything,
-// so that the text path runs the statement and reports exactly what it always reported.
+// The statements' forms: the dispatch that gives each decoded line its general form and
+// its fast form, the fast forms of the statements that are not one function of their own
+// (control.h, transfer.h), and the driver's fast loop. A fast form runs a decoded line on
+// the stores' own values and does what the general form does with the same line; where it
+// cannot be sure (an element outside its array, a division by zero, a result too large, a
+// near tie between two real readings, a stack that would overflow) it returns false
+// before it has changed anything, so that the general form runs the statement and reports
+// exactly what it always reported.
 #include "fastpath.h"
 #include "control.h"
 #include "transfer.h"

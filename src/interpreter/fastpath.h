@@ -15,7 +15,7 @@ class FastPath {
     static std::int64_t decodeAndRun(InterpreterPrivate& interpreter, DecodedProgram& program, DecodedLine& line,
                                      std::int32_t current);
     // Runs the statement when its fast form can decide it; false, with nothing changed,
-    // hands the statement to the text path.
+    // hands the statement to the general form.
     static bool run(InterpreterPrivate& interpreter, DecodedProgram& program, DecodedLine& line,
                     std::int32_t& current);
     // The driver's loop for a run that is not single-stepped, as long as every statement

@@ -1,5 +1,5 @@
 // The values the decoded forms read and write: operands resolved to store slots read
-// without the text path, and the checks under which such a reading is the text path's own
+// without the general form, and the checks under which such a reading is the general form's own
 // answer. Included by the forms (fastpath.cpp) alone, so that all of it is inlined there.
 #pragma once
 
@@ -14,7 +14,7 @@
 
 namespace zef {
 
-// Reads the interpreter's stores for the fast path; false when the text path must decide.
+// Reads the interpreter's stores for the fast path; false when the general form must decide.
 class FastValues {
   public:
     explicit FastValues(InterpreterPrivate& in) : in_(in) {}
@@ -54,7 +54,7 @@ class FastValues {
         }
     }
 
-    // The integer built-ins on the stores' values. The text path reads the argument's value
+    // The integer built-ins on the stores' values. The general form reads the argument's value
     // text: an integer's decimal text, a real's 15 digits (which read back as the same
     // real), a character, a string. What only that text can decide goes back to it.
     bool builtinInteger(const Operand& o, std::int64_t& out) const {
@@ -114,7 +114,7 @@ class FastValues {
     }
 
     // The real built-ins on an integer or a real, computed on doubles and rounded to the
-    // 6-byte real; a value outside their domain or the format goes back to the text path.
+    // 6-byte real; a value outside their domain or the format goes back to the general form.
     bool builtinReal(const Operand& o, double& out) const {
         if (o.function == Function::Random) {
             out = in_.nextRandom();
@@ -158,7 +158,7 @@ class FastValues {
         }
     }
 
-    // A string operand's value, without a copy; nullptr when the text path must decide.
+    // A string operand's value, without a copy; nullptr when the general form must decide.
     const std::string* string(const Operand& o) const {
         if (o.kind == Operand::Kind::Text) return &o.text;
         const std::int32_t slot = slotOf(o);
@@ -201,7 +201,7 @@ class FastValues {
         return true;
     }
 
-    // -1, 0 or 1, or 2 when the text path must decide.
+    // -1, 0 or 1, or 2 when the general form must decide.
     [[gnu::always_inline]] inline int order(const Condition& c) const {
         if (c.numeric) {
             double a = 0, b = 0;
@@ -250,7 +250,7 @@ class FastValues {
             if (!real(d.left, a) || !real(d.right, b)) return false;
             const auto result = realOperation(d.op, a, b);
             if (!result) return false;
-            // The text path writes the rounded value with 15 digits and reads it back: that
+            // The general form writes the rounded value with 15 digits and reads it back: that
             // gives the same six bytes, as 15 digits tell every 40-bit significand apart.
             Real48 stored;
             if (!stored.assign(*result)) return false;
@@ -314,7 +314,7 @@ class FastValues {
         return true;
     }
 
-    // Appends one term of a string expression; false when the text path must decide.
+    // Appends one term of a string expression; false when the general form must decide.
     bool appendTerm(const StringTerm& t, std::string& value) const {
         if (!t.function) {
             const std::string* s = string(t.source);

@@ -126,7 +126,8 @@ public:
     void splitArguments();
     // zefrun never stops at breakpoint markers.
     void setBreakpointsEnabled(bool enabled);
-    // Off, every statement takes the text path, which the fast path must match exactly.
+    // Off, every statement runs its general form, from the line's reading alone, which the
+    // fast forms must match exactly.
     void setFastForms(bool enabled);
 
     // State for the front ends and the debugging views.

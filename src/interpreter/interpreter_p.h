@@ -33,7 +33,7 @@ inline std::optional<std::int32_t> roundHalfEven(double value) {
     return static_cast<std::int32_t>(r);
 }
 
-// What the built-ins compute, whether their arguments come from value texts (the text path)
+// What the built-ins compute, whether their arguments come from value texts (the general forms)
 // or from the stores (the decoded forms).
 // POS: where the needle first stands in the haystack, counted from 1; 0 when it does not.
 inline std::int32_t positionOf(std::string_view needle, std::string_view haystack) {
@@ -74,7 +74,7 @@ inline void appendHex(std::string& out, std::int64_t i) {
 // The built-ins of a value, from their argument's value text (a literal as written, or a
 // variable's value text): ABS, INT, ORD and VAL giving an integer; ABS, SQRT, SIN, COS,
 // LN and EXP a real rounded to the 6-byte format; INTTOSTR, CHR and INTTOHEX a text.
-// nullopt when the text is no value the function takes: the text path reports it, and
+// nullopt when the text is no value the function takes: the general form reports it, and
 // the decoder makes no constant of a literal argument.
 std::optional<double> realOfValue(Function function, const std::string& value, char separator);
 std::optional<std::string> textOfValue(Function function, const std::string& value, char separator);
@@ -204,7 +204,7 @@ public:
     void splitArguments();
     // zefrun never stops at breakpoint markers.
     void setBreakpointsEnabled(bool enabled) { breakpoints_ = enabled; }
-    // Off, every statement takes the text path (from the same readings), which the fast
+    // Off, every statement runs its general form (from the same readings), which the fast
     // path must match exactly.
     void setFastForms(bool enabled) { fastForms_ = enabled; }
 
@@ -363,7 +363,7 @@ public:
 
     // A FOR heading evaluated from its reading: the counter's slot takes its first value,
     // and the slot and the limit are given; false once the stop is reported.
-    bool startFor(const ForReading& reading, std::int32_t& counter, std::int32_t& limit);
+    [[nodiscard]] bool startFor(const ForReading& reading, std::int32_t& counter, std::int32_t& limit);
 
 private:
     friend class FastPath;

@@ -1,6 +1,6 @@
 // How a whole statement reads: its kind, its first word and argument, and every part the
 // statement works with, down to the texts of its operands. A line is read into this form
-// once (readLine), against the symbol table of the run; the text path evaluates the parts
+// once (readLine), against the symbol table of the run; the general forms evaluate the parts
 // as value texts and the decoder resolves them into the fast path's operands, so that
 // neither reads the line again. A reading reports nothing: what a part means, and what is
 // said when it means nothing, is found when the statement runs.

@@ -1,7 +1,7 @@
 // How a statement's text reads: where a reference's index stands, what a literal holds,
 // where an expression splits, a condition's operator, a FOR heading's parts. These readings
 // know no symbol and change nothing; readLine (linereading.h) reads a whole statement
-// through them, once, for both the text path and the decoder. What a part means (which
+// through them, once, for both the general forms and the decoder. What a part means (which
 // symbol, which value) and what is reported when it means nothing is each caller's own.
 #pragma once
 

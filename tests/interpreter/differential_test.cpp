@@ -1,5 +1,6 @@
-// The fast path against the text path: the same programs run by two interpreters, one
-// with its fast forms and one without, must leave the same transcript after every call
+// The fast forms against the general forms: the same programs run by two interpreters, one
+// with its fast forms and one without (every statement then evaluated from its line's
+// reading alone), must leave the same transcript after every call
 // of the driver (screen, messages, status, line, stacks, statement count, every store
 // slot, the files written). Programs: the robustness test's random ones, typed loop
 // programs, the examples and every case program; runs: fresh, continued, single-stepped,
