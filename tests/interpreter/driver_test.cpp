@@ -369,6 +369,39 @@ TEST(Driver, LoopsNestedTooDeepLeaveNoHalfFrame) {
     }
 }
 
+// A stop leaves the stacks as the statement left them, for the views that show them and
+// for a run continued after it: a WHILE whose body has no END keeps its line on the value
+// stack; an UNTIL whose condition cannot be read has taken its REPEAT's line off; a BREAK
+// out of a REPEAT whose line is gone takes the REPEAT's block off before it stops.
+TEST(Driver, AStopLeavesTheStacksAsTheStatementLeftThem) {
+    Harness h;
+    EXPECT_EQ(h.run({"PROGRAM T;", "VAR I: INTEGER;", "{ saut }", "Boucle:", "  WHILE I < 1 DO", "  BEGIN",
+                     "  BEGIN", "  GOTO Boucle;", "END."}),
+              1);
+    EXPECT_EQ(h.messages.messages, std::vector<std::string>{"BEGIN sans END"});
+    EXPECT_EQ(h.line, 4);
+    EXPECT_EQ(h.interpreter->valueTop(), 1);
+    EXPECT_EQ(h.interpreter->valueAt(1), 4);
+
+    Harness u;
+    EXPECT_EQ(u.run({"PROGRAM T;", "BEGIN", "  REPEAT", "  UNTIL Inconnu = 1;", "END."}), 1);
+    EXPECT_EQ(u.messages.messages.size(), 1u);
+    EXPECT_EQ(u.line, 3);
+    EXPECT_EQ(u.interpreter->valueTop(), 0);
+    EXPECT_EQ(u.interpreter->blockTop(), 1);
+
+    // NEXT without its FOR takes the REPEAT's line, as the first of the four it looks for.
+    Harness b;
+    b.load({"PROGRAM T;", "BEGIN", "  REPEAT", "  NEXT;", "  BREAK;", "END."});
+    EXPECT_EQ(b.exec(), 1);
+    EXPECT_EQ(b.line, 3);
+    EXPECT_EQ(b.interpreter->blockTop(), 1);
+    EXPECT_EQ(b.exec(4), 1);
+    EXPECT_EQ(b.messages.messages.back(), "Pile vide");
+    EXPECT_EQ(b.line, 4);
+    EXPECT_EQ(b.interpreter->blockTop(), 0);
+}
+
 TEST(Driver, LinesTakenFromAnotherFrameLeadOutOfTheProgram) {
     // The WEND and UNTIL below pop a FOR frame's values as if they were lines: the limits
     // are the extreme integers, which must not overflow the line arithmetic.
