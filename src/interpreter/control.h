@@ -69,6 +69,7 @@ class ControlStatements {
     // ---- Blocks and procedures.
 
     [[gnu::always_inline]] static bool begin(InterpreterPrivate& in, DecodedProgram&, DecodedLine&, std::int32_t&) {
+        in.runStatus_ = StatusOk;
         ++in.beginDepth_;
         return true;
     }
@@ -79,6 +80,7 @@ class ControlStatements {
             --in.beginDepth_; // the depth goes below zero, as the stop reports
             return stop<General>(in, Message::EndWithoutBegin);
         }
+        in.runStatus_ = StatusOk;
         --in.beginDepth_;
         return true;
     }
@@ -93,6 +95,7 @@ class ControlStatements {
             popBlock(in);
             return true;
         }
+        in.runStatus_ = StatusOk;
         current = in.valueStack_[static_cast<std::size_t>(in.valueTop_--)];
         popBlock(in);
         return true;
@@ -124,6 +127,7 @@ class ControlStatements {
             return stop<General>(in, Message::BeginWithoutEnd);
         }
         if (!blockRoom(in)) return stop<General>(in, Message::StackFull);
+        in.runStatus_ = StatusOk;
         pushValue(in, current);
         current = d.target;
         pushBlock(in, *end + 1, Closing::EndSub);
@@ -132,6 +136,7 @@ class ControlStatements {
     template <bool General>
     [[gnu::always_inline]] static bool jump(InterpreterPrivate& in, DecodedProgram&, DecodedLine& d, std::int32_t& current) {
         if (!d.fast) return stop<General>(in, Message::LabelNotFound);
+        in.runStatus_ = StatusOk;
         current = d.target;
         return true;
     }
@@ -161,7 +166,11 @@ class ControlStatements {
                                               std::int32_t& current, Holds holds) {
         if (General && !d.reading.part<ConditionReading>().present) return stop<General>(in, Message::MissingThen);
         const int h = decide<General>(in, d, holds);
-        if (h != 0) return h != 2; // on to the next line, or handed back
+        if (h != 0) {
+            if (h == 2) return false;
+            if (h == 1) in.runStatus_ = StatusOk;
+            return true;
+        }
         renew(program, d);
         if (!d.branchKnown) findBranch(program, d, current);
         switch (d.branch.fault) {
@@ -175,6 +184,7 @@ class ControlStatements {
             current = d.branch.line;
             return stop<General>(in, Message::MissingElse);
         }
+        in.runStatus_ = StatusOk;
         current = d.branch.line;
         return true;
     }
@@ -206,6 +216,7 @@ class ControlStatements {
             }
         }
         if (d.branch.fault != IfBranch::Fault::None) return stop<General>(in, Message::BeginWithoutEnd);
+        in.runStatus_ = StatusOk;
         current = d.branch.line;
         return true;
     }
@@ -221,6 +232,7 @@ class ControlStatements {
         const auto end = bodyEnd(program, d, current);
         if (h == 0) {
             if (!end) return stop<General>(in, Message::BeginWithoutEnd);
+            in.runStatus_ = StatusOk;
             current = *end + 1;
             return true;
         }
@@ -231,6 +243,7 @@ class ControlStatements {
             return stop<General>(in, Message::BeginWithoutEnd);
         }
         if (!blockRoom(in)) return stop<General>(in, Message::StackFull);
+        in.runStatus_ = StatusOk;
         pushValue(in, current);
         pushBlock(in, *end + 1, Closing::Wend);
         return true;
@@ -245,6 +258,7 @@ class ControlStatements {
     template <bool General>
     [[gnu::always_inline]] static bool wend(InterpreterPrivate& in, DecodedProgram&, DecodedLine&, std::int32_t& current) {
         if (in.valueTop_ < 1) return stop<General>(in, Message::StackEmpty);
+        in.runStatus_ = StatusOk;
         const std::int32_t whileLine = in.valueStack_[static_cast<std::size_t>(in.valueTop_--)];
         current = whileLine > INT32_MIN ? whileLine - 1 : INT32_MIN;
         popBlock(in);
@@ -253,6 +267,7 @@ class ControlStatements {
     template <bool General>
     [[gnu::always_inline]] static bool repeat(InterpreterPrivate& in, DecodedProgram&, DecodedLine&, std::int32_t& current) {
         if (!valueRoom(in, 1) || !blockRoom(in)) return stop<General>(in, Message::StackFull);
+        in.runStatus_ = StatusOk;
         pushValue(in, current);
         pushBlock(in, RepeatResumeLine, Closing::Until);
         return true;
@@ -267,6 +282,7 @@ class ControlStatements {
             --in.valueTop_; // the REPEAT's line was taken before the condition stopped the run
             return true;
         }
+        in.runStatus_ = StatusOk;
         if (h == 0) {
             current = in.valueStack_[static_cast<std::size_t>(in.valueTop_)];
             return true;
@@ -290,6 +306,7 @@ class ControlStatements {
         const bool known = decodedFirst<General>(in, d) && FastValues(in).integer(h.start, first) &&
                            FastValues(in).integer(h.limit, last);
         if (known && end && valueRoom(in, 4) && blockRoom(in)) {
+            in.runStatus_ = StatusOk;
             in.intStore_[static_cast<std::size_t>(h.counter)] = static_cast<std::int32_t>(first);
             for (const std::int32_t v : {current, h.counter, static_cast<std::int32_t>(last), h.step})
                 pushValue(in, v);
@@ -335,6 +352,7 @@ class ControlStatements {
             in.valueTop_ -= 4; // no FOR frame, taken off all the same
             return stop<General>(in, Message::StackEmpty);
         }
+        in.runStatus_ = StatusOk;
         const std::int32_t value = wrap32(std::int64_t{in.intStore_[static_cast<std::size_t>(slot)]} + step);
         in.intStore_[static_cast<std::size_t>(slot)] = value;
         if ((step > 0 && value > limit) || (step < 0 && value < limit)) {
@@ -368,6 +386,7 @@ class ControlStatements {
             return stop<General>(in, Message::StackEmpty);
         }
         in.valueTop_ -= frame;
+        in.runStatus_ = StatusOk;
         popBlock(in);
         if (closing == Closing::Next) {
             current = resume - 1;

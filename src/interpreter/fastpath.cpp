@@ -51,23 +51,27 @@ class FastStatements {
         }
     }
 
-    [[gnu::always_inline]] static inline bool nothing(InterpreterPrivate&, DecodedProgram&, DecodedLine&, std::int32_t&) {
+    [[gnu::always_inline]] static inline bool nothing(InterpreterPrivate& in, DecodedProgram&, DecodedLine&, std::int32_t&) {
+        in.runStatus_ = StatusOk;
         return true;
     }
     // CLRSCR, RANDOMIZE and ASSIGNPRN, which read nothing and cannot fail.
     template <void (InterpreterPrivate::*Run)()>
     static bool plain(InterpreterPrivate& in, DecodedProgram&, DecodedLine&, std::int32_t&) {
+        in.runStatus_ = StatusOk;
         (in.*Run)();
         return true;
     }
     [[gnu::always_inline]] static inline bool assign(InterpreterPrivate& in, DecodedProgram&, DecodedLine& d, std::int32_t&) {
         if (!FastValues(in).assign(d)) return false;
+        in.runStatus_ = StatusOk;
         return true;
     }
     [[gnu::always_inline]] static inline bool assignText(InterpreterPrivate& in, DecodedProgram&, DecodedLine& d, std::int32_t&) {
         FastValues values(in);
         const std::int32_t slot = values.slotOf(d.destination);
         if (!slot || !values.assignText(d, slot)) return false;
+        in.runStatus_ = StatusOk;
         return true;
     }
     // ---- Forms made for one shape.
@@ -122,6 +126,7 @@ class FastStatements {
             if (!result) return false;
             in.intStore_[static_cast<std::size_t>(slot)] = *result;
         }
+        in.runStatus_ = StatusOk;
         return true;
     }
 

@@ -25,6 +25,7 @@ class TransferStatements {
             if constexpr (!General) return false;
             else if (!in.writeArguments(d.reading.part<TransferReading>(), out, value)) return true;
         }
+        in.runStatus_ = StatusOk;
         in.deliver(out, value, newLine);
         return true;
     }
@@ -38,6 +39,7 @@ class TransferStatements {
             if constexpr (!General) return false;
             else if (!in.readArguments(d.reading.part<TransferReading>().transfer, from)) return true;
         }
+        in.runStatus_ = StatusOk;
         in.take(from, newLine);
         return true;
     }
@@ -52,6 +54,7 @@ class TransferStatements {
             else if (!in.gotoxyArguments(d.reading.part<GotoxyReading>(), row, column)) return true;
         }
         if (!in.placeCursor(row, column)) return Control::stop<General>(in, Message::BadParameterValue);
+        in.runStatus_ = StatusOk;
         return true;
     }
 
@@ -70,6 +73,7 @@ class TransferStatements {
             else if (!in.assignArguments(d.reading.part<AssignFileReading>(), channel, named)) return true;
             name = &named;
         }
+        in.runStatus_ = StatusOk;
         channel->bind(*name);
         return true;
     }
@@ -89,6 +93,7 @@ class TransferStatements {
                 if (!(channel = in.fileVariable(name))) return true;
             }
         }
+        in.runStatus_ = StatusOk;
         if (d.statement == Statement::Close) in.closeChannel(*channel);
         else in.openChannel(*channel, d.statement == Statement::Rewrite);
         return true;
