@@ -4,7 +4,8 @@
 //
 // - `General = false` is the form the driver's fast loop calls. Wherever the statement
 //   would stop the run, or where its condition is one the decoded operands cannot decide,
-//   it returns false before it has changed anything.
+//   it returns false before it has changed anything the run shows (it may have worked out
+//   the line's block structure, which it keeps).
 // - `General = true` runs the statement whatever it meets: it reports the stop there, in
 //   the order the checks stand, and evaluates a condition or a FOR heading through the
 //   general evaluators when the decoded operands cannot.

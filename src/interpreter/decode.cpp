@@ -250,7 +250,7 @@ class Decoder {
     }
     // A built-in of a value in a numeric expression: of a variable, worked out at each
     // turn; of a literal, worked out here once, as the number it gives (none where the
-    // text path reports the literal).
+    // general form reports the literal).
     std::optional<Operand> valueBuiltin(Operand o, const ScalarText& argument, bool integer) const {
         const auto literal = literalValue(argument);
         if (!literal) return withArguments(o, {variableArgument(argument)});

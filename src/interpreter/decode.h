@@ -98,13 +98,13 @@ struct DecodedLine {
     // The line read whole (readLine): the general form runs it from this reading, and the
     // fast form below was made from it.
     LineReading reading;
-    bool fast = false;     // a fast form exists
+    bool fast = false;     // decoded whole (names resolved, operands typed): a fast form exists
     // How the driver's fast loop runs the line: not at all (it has no fast form, or it may
     // stop the run with a message once decided), through its handler, or, for the two
     // commonest statements of a loop's body, in the loop itself.
     enum class InLoop : char { HandOver, Handler, Begin, End };
     InLoop inLoop = InLoop::HandOver;
-    Handler handler = nullptr; // the fast form, general or made for the line's shape
+    Handler handler = nullptr; // the fast form: the statement's own, or one made for the line's shape
     Form general = nullptr;    // the form that runs the statement whatever it meets
     std::int32_t target = 0; // a CALL's procedure heading, a GOTO's label line
 

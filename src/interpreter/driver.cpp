@@ -1,4 +1,5 @@
-// The execution driver and the statement dispatcher.
+// The execution driver: runs each line's form (fastpath.cpp gives every decoded line its
+// forms), with breakpoints, single steps, polls, pauses and stops.
 #include "interpreter_p.h"
 
 #include "decode.h"

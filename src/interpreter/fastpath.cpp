@@ -22,8 +22,10 @@
 
 namespace zef {
 
-// The statements' fast forms, one function each, and forms made for the commonest shapes
-// of assignment and comparison on integers. Each does exactly what the general form does.
+// The statements' forms: the dispatch (formsFor), the general forms of the statements that
+// are not one function of their own, the fast forms of those statements and the forms made
+// for the commonest shapes of assignment and comparison on integers. A fast form does
+// exactly what the general form does, or hands the statement back.
 class FastStatements {
   public:
     using Handler = DecodedLine::Handler;
@@ -384,8 +386,8 @@ void FastPath::runWhileFast(InterpreterPrivate& in, DecodedProgram& program, std
                                                       : pollInterval - 1 - sincePoll;
     // Statements run in rounds of at most 64. A stop asked from outside (a signal, often
     // while the driver's last statement was writing) is looked at before each round: the
-    // driver then stops at its next statement and names the line that ran last, as the
-    // text path does.
+    // driver then stops at its next statement and names the line that ran last, as it
+    // does for a statement it runs itself.
     bool handOver = false;
     using InLoop = DecodedLine::InLoop;
     // The statement count, the line last come to and the line last run stay in registers

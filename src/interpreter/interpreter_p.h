@@ -433,7 +433,7 @@ private:
         return slotInStore(SymbolKind::File, slot) ? &files_[static_cast<std::size_t>(slot)] : nullptr;
     }
     // What WRITE, WRITELN, READ and READLN do once their operands are known, whether the
-    // text path or a decoded line found them.
+    // general form or the fast form found them.
     void drawValue(const std::string& value, bool newLine);
     void printText(const std::string& value, bool newLine);
     void readFromScreen(SymbolKind kind, std::int32_t slot, bool newLine);

@@ -153,6 +153,26 @@ TEST(Driver, APollAnswerInterruptsTheRunAtTheLineReached) {
     EXPECT_TRUE(h.line == 2 || h.line == 3);
 }
 
+// The IDE handles its events while a run polls: a name looked up in the inspection window
+// then, even one that is not declared, leaves the run going as it was.
+TEST(Driver, ALookupWhileTheRunPollsLeavesTheRunGoing) {
+    Harness h;
+    int lookups = 0;
+    h.poll.onPoll = [&] {
+        std::string name = "Inconnu";
+        SymbolKind kind = SymbolKind::None;
+        std::int32_t index = 0;
+        h.interpreter->ChercheEtiq(name, kind, index);
+        ++lookups;
+    };
+    EXPECT_EQ(h.run({"PROGRAM T;", "VAR I, S: INTEGER;", "BEGIN", "  FOR I:=1 TO 10000 DO", "    S := S + I;",
+                     "  WRITELN(S);", "END."}),
+              0);
+    EXPECT_GT(lookups, 1);
+    EXPECT_TRUE(h.messages.messages.empty());
+    EXPECT_EQ(h.interpreter->LitValeur(2, SymbolKind::Integer).i, 50005000);
+}
+
 // A page cannot block on READLN and must see its messages: its runs end their call while
 // waiting for a line and after each slice, and continue. Continued, they do exactly what a
 // run that waits does, breakpoints and single steps included.

@@ -6,6 +6,7 @@
 #include "text.h"
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -89,11 +90,15 @@ public:
 
 class CountingPoll : public PollHook {
 public:
-    bool poll() override { return ++calls >= stopAfter; }
+    bool poll() override {
+        if (onPoll) onPoll();
+        return ++calls >= stopAfter;
+    }
     bool pauseDue() override { return pauseAtEachPoll; }
     bool interruptPending() override { return stopAsked; }
     int calls = 0, stopAfter = 1 << 30;
     bool pauseAtEachPoll = false, stopAsked = false;
+    std::function<void()> onPoll; // what the front end does while the run polls
 };
 
 // One interpreter with its recording platform, and the program it runs.
