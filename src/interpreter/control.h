@@ -28,9 +28,6 @@ class ControlStatements {
     [[gnu::always_inline]] static void pushBlock(InterpreterPrivate& in, std::int32_t resume, Closing closing) {
         in.blockStack_[static_cast<std::size_t>(++in.blockTop_)] = {resume, closing};
     }
-    [[gnu::always_inline]] static void popBlock(InterpreterPrivate& in) {
-        if (in.blockTop_ > 0) --in.blockTop_;
-    }
     static bool valueRoom(const InterpreterPrivate& in, int n) { return in.valueTop_ <= MaxValueStack - n; }
     static bool blockRoom(const InterpreterPrivate& in) { return in.blockTop_ < MaxBlockStack; }
 
@@ -93,12 +90,12 @@ class ControlStatements {
             if constexpr (!General) return false;
             std::int32_t none = 0;
             (void)in.PopValue(none); // reports the empty stack
-            popBlock(in);
+            in.PopBlock();
             return true;
         }
         in.runStatus_ = StatusOk;
         current = in.valueStack_[static_cast<std::size_t>(in.valueTop_--)];
-        popBlock(in);
+        in.PopBlock();
         return true;
     }
     // EXIT: back from the procedure as at its ENDSUB, when the innermost block is the call.
@@ -262,7 +259,7 @@ class ControlStatements {
         in.runStatus_ = StatusOk;
         const std::int32_t whileLine = in.valueStack_[static_cast<std::size_t>(in.valueTop_--)];
         current = whileLine > INT32_MIN ? whileLine - 1 : INT32_MIN;
-        popBlock(in);
+        in.PopBlock();
         return true;
     }
     template <bool General>
@@ -289,7 +286,7 @@ class ControlStatements {
             return true;
         }
         --in.valueTop_;
-        popBlock(in);
+        in.PopBlock();
         return true;
     }
 
@@ -358,7 +355,7 @@ class ControlStatements {
         in.intStore_[static_cast<std::size_t>(slot)] = value;
         if ((step > 0 && value > limit) || (step < 0 && value < limit)) {
             in.valueTop_ -= 4;
-            popBlock(in);
+            in.PopBlock();
             return true;
         }
         current = forLine; // the frame stays while the loop goes on
@@ -382,13 +379,13 @@ class ControlStatements {
             if constexpr (!General) return false;
             // The loop's block goes first only for a REPEAT; the stack is emptied as far as
             // it goes before the missing entry is reported.
-            if (closing == Closing::Until) popBlock(in);
+            if (closing == Closing::Until) in.PopBlock();
             in.valueTop_ = 0;
             return stop<General>(in, Message::StackEmpty);
         }
         in.valueTop_ -= frame;
         in.runStatus_ = StatusOk;
-        popBlock(in);
+        in.PopBlock();
         if (closing == Closing::Next) {
             current = resume - 1;
         } else if (closing == Closing::Wend) {

@@ -129,7 +129,7 @@ void InterpreterPrivate::runLines(LineList& lines, std::int32_t& line, std::int3
         if (runStatus_ > 0 && !waiting) stoppedOnError_ = true;
         if (step == 1 && !waiting) {
             runStatus_ = StatusStop;
-            if (const BlockEntry* top = TopBlock(); top && top->ResumeLine == current)
+            if (innermostBlock().ResumeLine == current)
                 runStatus_ = StatusStepAtBlockEnd;
         }
         if (runStatus_ > 0) {
@@ -149,8 +149,8 @@ bool InterpreterPrivate::breakpointAt(const DecodedLine& form, std::int32_t line
 }
 
 bool InterpreterPrivate::breakpointStops(std::int32_t line) const {
-    const BlockEntry* top = TopBlock();
-    return !top || top->ResumeLine != line || top->Terminator == Closing::Wend;
+    const BlockEntry& top = innermostBlock();
+    return top.ResumeLine != line || top.Terminator == Closing::Wend;
 }
 
 int InterpreterPrivate::CloseAll() {

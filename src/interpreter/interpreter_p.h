@@ -244,8 +244,9 @@ public:
     void PushValue(std::int32_t v);
     [[nodiscard]] bool PopValue(std::int32_t& v);
     void PushBlock(std::int32_t resumeLine, Closing terminator);
-    void PopBlock();
-    const BlockEntry* TopBlock() const;
+    void PopBlock() {
+        if (blockTop_ > 0) --blockTop_;
+    }
 
     // Pre-pass.
     void DeclarePass(LineList& lines, std::int32_t& errorLine);

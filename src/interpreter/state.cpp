@@ -166,14 +166,6 @@ std::string_view closingWord(Closing closing) {
     return {};
 }
 
-void InterpreterPrivate::PopBlock() {
-    if (blockTop_ > 0) --blockTop_;
-}
-
-const BlockEntry* InterpreterPrivate::TopBlock() const {
-    return blockTop_ > 0 ? &blockStack_[blockTop_] : nullptr;
-}
-
 void InterpreterPrivate::splitArguments() {
     argumentCount_ = 0;
     if (runArguments_.empty()) return;
