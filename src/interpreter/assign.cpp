@@ -9,22 +9,14 @@
 namespace zef {
 
 void InterpreterPrivate::AssignStatement(const AssignmentReading& assignment, const std::string& line) {
-    if (!assignment.text.assigns) {
-        if (line.find('=') != std::string::npos) return fail(Message::BadAssignment);
-        return fail(Message::UnknownStatement);
-    }
+    if (!assignment.text.assigns) fail(line.find('=') != std::string::npos ? Message::BadAssignment : Message::UnknownStatement);
     const ReferenceText& target = assignment.target.reference;
-    if (target.element && !target.closed) return fail(Message::SyntaxError);
+    if (target.element && !target.closed) fail(Message::SyntaxError);
     std::string lookup;
     SymbolKind kind = SymbolKind::None;
     std::int32_t slot = 0;
-    bool found = false;
-    if (!resolveReference(assignment.target, lookup, kind, slot, found)) {
-        // A name that is no variable's stops the run without a message of its own; a
-        // wrong index has said why.
-        if (!found && !messageShown_) stopWithout(StopReason::UnknownTarget, target.name);
-        return;
-    }
+    // A name that is no variable's stops the run without a message of its own.
+    if (!resolveReference(assignment.target, lookup, kind, slot)) stopWithout(StopReason::UnknownTarget, target.name);
 
     std::string value = assignment.text.value;
     switch (kind) {
@@ -34,7 +26,7 @@ void InterpreterPrivate::AssignStatement(const AssignmentReading& assignment, co
     case SymbolKind::Real: RealExpression(std::get<NumericExpressionText>(assignment.expression), value); break;
     default: return; // files, labels and procedures take no value
     }
-    if (runStatus_ == StatusOk) StoreValue(value, kind, slot);
+    StoreValue(value, kind, slot);
 }
 
 } // namespace zef

@@ -26,29 +26,22 @@ void InterpreterPrivate::moveCursorLine() {
     if (platform_.screen) platform_.screen->cursorMoved(cursorX_, cursorY_, CursorMove::LineBreak);
 }
 
-bool InterpreterPrivate::writeArguments(const TransferReading& reading, Output& out, std::string& value) {
+void InterpreterPrivate::writeArguments(const TransferReading& reading, Output& out, std::string& value) {
     const TransferText& transfer = reading.transfer;
     out = {};
-    if (transfer.empty) return true;
+    if (transfer.empty) return;
     out.to = Output::To::Screen;
     if (transfer.toDestination) {
         if (transfer.destination == "PRN") {
             out.to = Output::To::Printer;
         } else {
             const SymbolEntry* entry = findSymbol(transfer.destination);
-            if (!entry) {
-                fail(Message::UnknownFile);
-                return false;
-            }
+            if (!entry) fail(Message::UnknownFile);
             out = {Output::To::Channel, channelOf(*entry)};
-            if (!out.channel) {
-                fail(Message::FileVariableExpected);
-                return false;
-            }
+            if (!out.channel) fail(Message::FileVariableExpected);
         }
     }
     value = ScalarValue(reading.operand);
-    return !(runStatus_ > 0);
 }
 
 void InterpreterPrivate::printText(const std::string& value, bool newLine) {
@@ -65,30 +58,20 @@ void InterpreterPrivate::drawValue(const std::string& value, bool newLine) {
     if (newLine) moveCursorLine();
 }
 
-bool InterpreterPrivate::readArguments(const TransferText& transfer, Input& from) {
+void InterpreterPrivate::readArguments(const TransferText& transfer, Input& from) {
     from = {};
-    if (transfer.empty) return true;
+    if (transfer.empty) return;
     const SymbolEntry* file = nullptr;
-    if (transfer.toDestination && !(file = findSymbol(transfer.destination))) {
-        fail(Message::UnknownFile);
-        return false;
-    }
+    if (transfer.toDestination && !(file = findSymbol(transfer.destination))) fail(Message::UnknownFile);
     const std::string& name = transfer.operand;
     const SymbolEntry* target = findSymbol(name);
-    if (!target) {
-        fail(Message::UnknownReadTarget, name);
-        return false;
-    }
+    if (!target) fail(Message::UnknownReadTarget, name);
     from = {Input::Source::Screen, nullptr, target->Kind, target->Index};
     if (file) {
         from.source = Input::Source::Channel;
         from.channel = channelOf(*file);
-        if (!from.channel) {
-            fail(Message::FileVariableExpected);
-            return false;
-        }
+        if (!from.channel) fail(Message::FileVariableExpected);
     }
-    return true;
 }
 
 void InterpreterPrivate::readFromScreen(SymbolKind kind, std::int32_t index, bool newLine) {
@@ -99,7 +82,7 @@ void InterpreterPrivate::readFromScreen(SymbolKind kind, std::int32_t index, boo
         typed = platform_.screen->readLine(cursorX_, cursorY_);
         // The user may have stopped the program while it waited for the line: it stops at
         // the reading statement, which has stored and drawn nothing.
-        if (platform_.poll && platform_.poll->poll()) return fail(Message::Interrupted);
+        if (platform_.poll && platform_.poll->poll()) fail(Message::Interrupted);
         platform_.screen->drawText(cursorX_, cursorY_, typed);
         if (newLine) moveCursorLine();
         else cursorX_ = advanced(cursorX_, platform_.screen->textWidth(typed));
@@ -113,16 +96,11 @@ void InterpreterPrivate::ClrscrStatement() {
     if (platform_.screen) platform_.screen->clearScreen();
 }
 
-bool InterpreterPrivate::gotoxyArguments(const GotoxyReading& g, std::int64_t& row, std::int64_t& column) {
-    if (!g.hasComma) {
-        fail(Message::BadParameters);
-        return false;
-    }
+void InterpreterPrivate::gotoxyArguments(const GotoxyReading& g, std::int64_t& row, std::int64_t& column) {
+    if (!g.hasComma) fail(Message::BadParameters);
     // Each argument is read like an element index, which gives its value minus one.
     row = Indice(g.row) + 1;
-    if (runStatus_ > 0) return false;
     column = Indice(g.column) + 1;
-    return !(runStatus_ > 0);
 }
 
 bool InterpreterPrivate::placeCursor(std::int64_t row, std::int64_t column) {
@@ -135,7 +113,6 @@ bool InterpreterPrivate::placeCursor(std::int64_t row, std::int64_t column) {
 
 void InterpreterPrivate::ShowMessageStatement(const StringOperandText& operand) {
     const std::string text = StringValue(operand);
-    if (runStatus_ > 0) return;
     if (!platform_.screen) return;
     if (!platform_.screen->readyFor(UserStep::MessageClosed, text)) return waitForUser();
     platform_.screen->showMessage(text);

@@ -7,8 +7,8 @@
 //   it returns false before it has changed anything the run shows (it may have worked out
 //   the line's block structure, which it keeps).
 // - `General = true` runs the statement whatever it meets: it reports the stop there, in
-//   the order the checks stand, and evaluates a condition or a FOR heading through the
-//   general evaluators when the decoded operands cannot.
+//   the order the checks stand, and leaves (StatementStopped); it evaluates a condition or
+//   a FOR heading through the general evaluators when the decoded operands cannot.
 //
 // Loops keep their state on the value stack and register the line after their body on the
 // block stack, so that the driver runs the loop's closing word there.
@@ -31,12 +31,12 @@ class ControlStatements {
     static bool valueRoom(const InterpreterPrivate& in, int n) { return in.valueTop_ <= MaxValueStack - n; }
     static bool blockRoom(const InterpreterPrivate& in) { return in.blockTop_ < MaxBlockStack; }
 
-    // Where a statement meets what stops the run: the general form reports it and the
-    // statement is over; the fast form hands the statement back.
+    // Where a statement meets what stops the run: the general form reports it and leaves;
+    // the fast form hands the statement back.
     template <bool General>
     [[gnu::always_inline]] static bool stop(InterpreterPrivate& in, Message message) {
         if constexpr (General) in.fail(message);
-        return General;
+        else return false;
     }
     // Whether the line's decoded operands are tried first: always in the fast form (which
     // only a line decoded whole has); in the general one when the line has them, unless the
@@ -88,10 +88,8 @@ class ControlStatements {
                                               std::int32_t& current) {
         if (in.valueTop_ < 1) {
             if constexpr (!General) return false;
-            std::int32_t none = 0;
-            (void)in.PopValue(none); // reports the empty stack
-            in.PopBlock();
-            return true;
+            in.PopBlock(); // the call's block goes all the same
+            return stop<General>(in, Message::StackEmpty);
         }
         in.runStatus_ = StatusOk;
         current = in.valueStack_[static_cast<std::size_t>(in.valueTop_--)];
@@ -103,12 +101,7 @@ class ControlStatements {
     static bool exitProcedure(InterpreterPrivate& in, DecodedProgram& program, DecodedLine& d, std::int32_t& current) {
         if (in.blockTop_ < 1 || in.blockStack_[static_cast<std::size_t>(in.blockTop_)].Terminator != Closing::EndSub)
             return stop<General>(in, Message::ExitInsideLoop);
-        if (in.valueTop_ < 1) {
-            if constexpr (!General) return false;
-            std::int32_t none = 0;
-            (void)in.PopValue(none); // reports the empty stack; the call's block stays
-            return true;
-        }
+        if (in.valueTop_ < 1) return stop<General>(in, Message::StackEmpty); // the call's block stays
         return endSub<General>(in, program, d, current);
     }
     // CALL: the line after the call goes on the value stack, the procedure's resume line
@@ -142,16 +135,12 @@ class ControlStatements {
     // ---- Conditions: IF, ELSE, WHILE, UNTIL.
 
     // Whether a condition holds: 1 or 0, from the decoded operands when they can tell, else
-    // (2) undecided; the general form then evaluates the line's reading, and -1 says that
-    // the evaluation stopped the run.
+    // (2) undecided; the general form then evaluates the line's reading.
     template <bool General, class Holds>
     [[gnu::always_inline]] static int decide(InterpreterPrivate& in, const DecodedLine& d, Holds holds) {
         int h = decodedFirst<General>(in, d) ? holds() : 2;
         if constexpr (General) {
-            if (h == 2) {
-                h = in.EvaluateCondition(d.reading.part<ConditionReading>()) ? 1 : 0;
-                if (in.runStatus_ > 0) return -1;
-            }
+            if (h == 2) h = in.EvaluateCondition(d.reading.part<ConditionReading>()) ? 1 : 0;
         }
         return h;
     }
@@ -164,9 +153,9 @@ class ControlStatements {
                                               std::int32_t& current, Holds holds) {
         if (General && !d.reading.part<ConditionReading>().present) return stop<General>(in, Message::MissingThen);
         const int h = decide<General>(in, d, holds);
-        if (h != 0) {
-            if (h == 2) return false;
-            if (h == 1) in.runStatus_ = StatusOk;
+        if (h == 2) return false;
+        if (h == 1) {
+            in.runStatus_ = StatusOk;
             return true;
         }
         renew(program, d);
@@ -226,7 +215,7 @@ class ControlStatements {
                                                  std::int32_t& current, Holds holds) {
         if (General && !d.reading.part<ConditionReading>().present) return stop<General>(in, Message::SyntaxError);
         const int h = decide<General>(in, d, holds);
-        if (h < 0 || h == 2) return h < 0;
+        if (h == 2) return false;
         const auto end = bodyEnd(program, d, current);
         if (h == 0) {
             if (!end) return stop<General>(in, Message::BeginWithoutEnd);
@@ -270,23 +259,19 @@ class ControlStatements {
         pushBlock(in, RepeatResumeLine, Closing::Until);
         return true;
     }
-    // UNTIL: back to the line after the REPEAT while the condition does not hold.
+    // UNTIL: back to the line after the REPEAT while the condition does not hold. The
+    // REPEAT's line is off the stack while the condition is evaluated, so that a condition
+    // that stops the run leaves it taken.
     template <bool General>
     [[gnu::always_inline]] static bool until(InterpreterPrivate& in, DecodedProgram&, DecodedLine& d, std::int32_t& current) {
         if (in.valueTop_ < 1) return stop<General>(in, Message::StackEmpty);
-        const int h = decide<General>(in, d, [&] { return decodedHolds(in, d); });
-        if (h == 2) return false;
-        if (h < 0) {
-            --in.valueTop_; // the REPEAT's line was taken before the condition stopped the run
-            return true;
-        }
-        in.runStatus_ = StatusOk;
-        if (h == 0) {
-            current = in.valueStack_[static_cast<std::size_t>(in.valueTop_)];
-            return true;
-        }
         --in.valueTop_;
-        in.PopBlock();
+        const int h = decide<General>(in, d, [&] { return decodedHolds(in, d); });
+        if (h != 1) ++in.valueTop_;
+        if (h == 2) return false;
+        in.runStatus_ = StatusOk;
+        if (h == 0) current = in.valueStack_[static_cast<std::size_t>(in.valueTop_)];
+        else in.PopBlock();
         return true;
     }
 
@@ -316,13 +301,10 @@ class ControlStatements {
         } else {
             std::int32_t counter = h.counter, limit = static_cast<std::int32_t>(last);
             if (known) in.intStore_[static_cast<std::size_t>(counter)] = static_cast<std::int32_t>(first);
-            else if (!in.startFor(d.reading.part<ForReading>(), counter, limit)) return true;
+            else in.startFor(d.reading.part<ForReading>(), counter, limit);
             const std::int32_t step = d.reading.part<ForReading>().heading.downto ? -1 : 1;
             // A frame that does not fit stops where the stack is full.
-            for (const std::int32_t v : {current, counter, limit, step}) {
-                in.PushValue(v);
-                if (in.runStatus_ > 0) return true;
-            }
+            for (const std::int32_t v : {current, counter, limit, step}) in.PushValue(v);
             if (!end) return stop<General>(in, Message::BeginWithoutEnd);
             if (!blockRoom(in)) {
                 in.valueTop_ -= 4; // loops nested too deep: no half frame is left
@@ -338,9 +320,11 @@ class ControlStatements {
     [[gnu::always_inline]] static bool next(InterpreterPrivate& in, DecodedProgram&, DecodedLine&, std::int32_t& current) {
         if (in.valueTop_ < 4) {
             if constexpr (!General) return false;
-            std::int32_t v = 0;
-            for (int i = 0; i < 4; ++i) (void)in.PopValue(v); // each missing entry is reported
-            return true;
+            // What the stack holds is taken off, and each missing entry is reported.
+            const int missing = 4 - in.valueTop_;
+            in.valueTop_ = 0;
+            for (int i = 1; i < missing; ++i) in.report(Message::StackEmpty);
+            return stop<General>(in, Message::StackEmpty);
         }
         const auto top = static_cast<std::size_t>(in.valueTop_);
         const std::int32_t step = in.valueStack_[top], limit = in.valueStack_[top - 1],

@@ -106,7 +106,7 @@ void InterpreterPrivate::runLines(LineList& lines, std::int32_t& line, std::int3
             // terminator runs.
             if (ran >= 0) currentLine_ = ran;
             stoppedOnError_ = true;
-            fail(Message::Interrupted);
+            report(Message::Interrupted);
             outStatus = runStatus_;
             line = current;
             return;
@@ -114,10 +114,14 @@ void InterpreterPrivate::runLines(LineList& lines, std::int32_t& line, std::int3
         current = at;
         ran = current;
         // A line that has no fast form, or whose fast form hands it back, runs in its
-        // general form; without fast forms, every line does.
-        if (!fastForms_ || !FastPath::run(*this, *decoded_, *decoded, current)) {
-            if (!decoded->decoded) FastPath::decode(*this, *decoded);
-            RunStatement(*decoded_, *decoded, current);
+        // general form; without fast forms, every line does. A statement that stops the run
+        // leaves where it meets what stops it, having reported it.
+        try {
+            if (!fastForms_ || !FastPath::run(*this, *decoded_, *decoded, current)) {
+                if (!decoded->decoded) FastPath::decode(*this, *decoded);
+                RunStatement(*decoded_, *decoded, current);
+            }
+        } catch (const StatementStopped&) {
         }
         // A statement waiting for the user has not run: it runs when the run is continued.
         const bool waiting = runStatus_ == StatusWaitingForUser;

@@ -21,24 +21,19 @@ void InterpreterPrivate::abandonIo(int error) {
     throw RunAbandoned(messageFor(Message::IoError, std::to_string(error)));
 }
 
-bool InterpreterPrivate::assignArguments(const AssignFileReading& reading, TextChannel*& channel, std::string& name) {
+void InterpreterPrivate::assignArguments(const AssignFileReading& reading, TextChannel*& channel, std::string& name) {
     const AssignFileText& assignment = reading.assignment;
-    if (!assignment.hasComma) {
-        fail(Message::SyntaxError);
-        return false;
-    }
+    if (!assignment.hasComma) fail(Message::SyntaxError);
     // A literal name arrives upper-cased; a string variable gives its value as stored.
     name = StringValue(reading.name);
-    if (runStatus_ > 0) return false;
-    channel = fileVariable(assignment.file);
-    return channel != nullptr;
+    channel = &fileVariable(assignment.file);
 }
 
-TextChannel* InterpreterPrivate::fileVariable(const std::string& name) {
+TextChannel& InterpreterPrivate::fileVariable(const std::string& name) {
     const SymbolEntry* entry = findSymbol(name);
     TextChannel* channel = entry ? channelOf(*entry) : nullptr;
     if (!channel) fail(Message::FileVariableExpected);
-    return channel;
+    return *channel;
 }
 
 void InterpreterPrivate::AssignPrnStatement() { printer_.bound = true; }
@@ -46,7 +41,7 @@ void InterpreterPrivate::AssignPrnStatement() { printer_.bound = true; }
 void InterpreterPrivate::openPrinter() {
     if (!printer_.bound || !platform_.printer) {
         messageDetail_ = utf8ToCp1252(printer_.bound ? "imprimante : aucune imprimante" : "imprimante : ASSIGNPRN manquant");
-        return fail(Message::OpenFailed);
+        fail(Message::OpenFailed);
     }
     if (printer_.open) {
         printer_.open = false;
@@ -54,7 +49,7 @@ void InterpreterPrivate::openPrinter() {
     }
     if (!platform_.printer->open()) {
         messageDetail_ = utf8ToCp1252("imprimante : impression impossible");
-        return fail(Message::OpenFailed);
+        fail(Message::OpenFailed);
     }
     printer_.open = true;
 }
@@ -96,15 +91,9 @@ void InterpreterPrivate::readFromChannel(TextChannel& channel, SymbolKind kind, 
 bool InterpreterPrivate::FileEof(const std::string& name) {
     const SymbolEntry* entry = findSymbol(name);
     TextChannel* channel = entry ? channelOf(*entry) : nullptr;
-    if (!channel) {
-        fail(Message::FileVariableExpected);
-        return true;
-    }
+    if (!channel) fail(Message::FileVariableExpected);
     bool atEnd = true;
-    if (channel->eof(atEnd) != IoOk) {
-        fail(Message::CloseOrEofFailed);
-        return true;
-    }
+    if (channel->eof(atEnd) != IoOk) fail(Message::CloseOrEofFailed);
     return atEnd;
 }
 
@@ -120,7 +109,6 @@ bool InterpreterPrivate::insideConfinedFolder(const fs::path& path) const {
 
 void InterpreterPrivate::DirectoryStatement(Statement statement, const StringOperandText& operand) {
     const std::string name = StringValue(operand);
-    if (runStatus_ > 0) return;
     const fs::path path = resolveProgramPath(name);
     std::error_code ec;
     // A NUL byte would end the name early for the system and act on another file: such a
@@ -138,10 +126,8 @@ void InterpreterPrivate::DirectoryStatement(Statement statement, const StringOpe
     } else {
         // A confined run's folders outside its own are as missing as those that do not
         // exist: the answer must not tell the program which ones do.
-        if (!valid || !fs::is_directory(path, ec) || !insideConfinedFolder(path)) {
+        if (!valid || !fs::is_directory(path, ec) || !insideConfinedFolder(path))
             fail(Message::FolderMissing, name);
-            return;
-        }
         fs::current_path(path, ec);
         if (ec) fail(Message::FolderMissing, name);
     }

@@ -22,6 +22,10 @@ namespace zef {
 class DecodedProgram;
 struct DecodedLine;
 
+// Thrown where a statement stops the run, once what stops it has been reported (or kept
+// for the front ends): the statement is over there, and the driver ends the run at it.
+struct StatementStopped {};
+
 // An integer result kept to its 32 bits, as the machine's arithmetic wraps round.
 inline std::int32_t wrap32(std::int64_t v) { return static_cast<std::int32_t>(static_cast<std::uint32_t>(v)); }
 
@@ -192,7 +196,16 @@ public:
     void runLines(LineList& lines, std::int32_t& line, std::int32_t& step, std::int32_t& outStatus);
     int CloseAll();
     void ChercheEtiq(std::string& name, SymbolKind& kind, std::int32_t& index);
-    std::int64_t Indice(const std::string& indexText) { return Indice(readIndex(indexText)); }
+    // An element index typed in the variable inspector: its value minus one, and the run
+    // status says whether it could be read (0 when not, its message shown).
+    std::int64_t Indice(const std::string& indexText) {
+        runStatus_ = StatusOk;
+        try {
+            return Indice(readIndex(indexText));
+        } catch (const StatementStopped&) {
+            return 0;
+        }
+    }
     std::int64_t Indice(const IndexText& index);
     SlotValue LitValeur(std::int32_t slot, SymbolKind kind) const;
     // The one writer of a value's text (see Interpreter::ValueText), added to `out`.
@@ -242,7 +255,6 @@ public:
     int symbolPosition(const std::string& name) const; // 1-based, 0 when absent
     std::int32_t AllocateSlots(SymbolKind kind, std::int32_t n);
     void PushValue(std::int32_t v);
-    [[nodiscard]] bool PopValue(std::int32_t& v);
     void PushBlock(std::int32_t resumeLine, Closing terminator);
     void PopBlock() {
         if (blockTop_ > 0) --blockTop_;
@@ -290,7 +302,8 @@ public:
     void StringValue(std::string& text) { text = StringValue(readStringOperand(text)); }
 
     // Numeric expressions: evaluated from their reading into `result`, which a failed
-    // evaluation leaves as it was. The forms of a text read the text first.
+    // evaluation, leaving the statement, leaves as it was. The forms of a text read the
+    // text first.
     using Split = OperatorSplit;
     static Split SplitOperator(const std::string& text) { return splitOperator(text); }
     NumericOperandText readNumericOperand(const std::string& text, SymbolKind kind) const {
@@ -322,15 +335,15 @@ public:
     void ShowMessageStatement(const StringOperandText& operand);
 
     // What the general forms of WRITE, READ, GOTOXY, ASSIGN, RESET, REWRITE and CLOSE
-    // (transfer.h) find from a line's reading, each false (or nullptr) once it has reported
-    // what stops the statement: where WRITE goes and what it writes; where READ reads from
-    // and into what; GOTOXY's row and column; ASSIGN's channel and name; the channel of a
-    // file variable.
-    [[nodiscard]] bool writeArguments(const TransferReading& reading, Output& out, std::string& value);
-    [[nodiscard]] bool readArguments(const TransferText& reading, Input& from);
-    [[nodiscard]] bool gotoxyArguments(const GotoxyReading& reading, std::int64_t& row, std::int64_t& column);
-    [[nodiscard]] bool assignArguments(const AssignFileReading& reading, TextChannel*& channel, std::string& name);
-    [[nodiscard]] TextChannel* fileVariable(const std::string& name);
+    // (transfer.h) find from a line's reading, each leaving the statement where it meets
+    // what stops it: where WRITE goes and what it writes; where READ reads from and into
+    // what; GOTOXY's row and column; ASSIGN's channel and name; the channel of a file
+    // variable.
+    void writeArguments(const TransferReading& reading, Output& out, std::string& value);
+    void readArguments(const TransferText& reading, Input& from);
+    void gotoxyArguments(const GotoxyReading& reading, std::int64_t& row, std::int64_t& column);
+    void assignArguments(const AssignFileReading& reading, TextChannel*& channel, std::string& name);
+    TextChannel& fileVariable(const std::string& name);
     // What WRITE and READ then do, whichever form found their arguments.
     [[gnu::always_inline]] void deliver(const Output& out, const std::string& value, bool newLine) {
         switch (out.to) {
@@ -363,8 +376,8 @@ public:
     void AssignStatement(const AssignmentReading& assignment, const std::string& text);
 
     // A FOR heading evaluated from its reading: the counter's slot takes its first value,
-    // and the slot and the limit are given; false once the stop is reported.
-    [[nodiscard]] bool startFor(const ForReading& reading, std::int32_t& counter, std::int32_t& limit);
+    // and the slot and the limit are given.
+    void startFor(const ForReading& reading, std::int32_t& counter, std::int32_t& limit);
 
 private:
     friend class FastPath;
@@ -373,10 +386,17 @@ private:
     friend class ControlStatements;
     friend class TransferStatements;
 
-    // Shows the message (with its argument, 8-bit) and stops the statement.
-    void fail(Message message, std::string_view argument8bit = {});
-    // Stops the statement without a message, keeping why for the front ends.
-    void stopWithout(StopReason reason, std::string_view argument8bit = {});
+    // Shows the message (with its argument, 8-bit) and leaves the statement, which stops
+    // the run (StatementStopped).
+    [[noreturn]] void fail(Message message, std::string_view argument8bit = {});
+    // Shows the message and marks the run stopped, the caller going on: for what reports
+    // more than one thing before it stops (the pre-pass reports every fault of a line, a
+    // NEXT each entry its frame lacks).
+    void report(Message message, std::string_view argument8bit = {});
+    // Leaves the statement, which stops the run, with what has been reported.
+    [[noreturn]] void leave();
+    // Leaves the statement without a message, keeping why for the front ends.
+    [[noreturn]] void stopWithout(StopReason reason, std::string_view argument8bit = {});
     // What a run or a statement about to start has not said yet.
     void forgetWhyStopped() {
         stopReason_.clear();
@@ -386,10 +406,11 @@ private:
     // A line of the program as the interpreter reads it: a breakpoint marker at its start is
     // not part of the program.
     static std::string lineText(const LineList& lines, std::int32_t index);
-    // A variable reference: a name, or name[index]. On success gives the symbol and the
-    // element offset (checked against the declared size).
+    // A variable reference: a name, or name[index]. Gives the name as looked up, the
+    // symbol's kind and the value's slot (the element checked against the declared size);
+    // false when no symbol has the name, which the caller reports as it must.
     bool resolveReference(const ReferenceReading& reference, std::string& lookupName, SymbolKind& kind,
-                          std::int32_t& slot, bool& found);
+                          std::int32_t& slot);
     // Whether a slot of the given kind exists in its store.
     bool slotInStore(SymbolKind kind, std::int64_t slot) const {
         switch (kind) {
@@ -402,14 +423,15 @@ private:
         }
     }
     bool isNumericOperand(const ScalarText& operand);
-    // An element of an array of the given kind in a numeric operand: the slot, or 0 after
-    // reporting why not.
+    // An element of an array of the given kind in a numeric operand: its slot.
     std::int32_t numericElement(const ReferenceReading& element, SymbolKind kind);
     // A built-in of a numeric operand, from its arguments' reading (none when the call
     // names no built-in).
     std::int32_t IntegerBuiltin(std::optional<Function> function, const ArgumentsText& arguments);
     double RealBuiltin(std::optional<Function> function, const ArgumentsText& arguments);
-    std::string builtinArgument(const ArgumentsText& arguments);
+    // An operand's value text; when it cannot be evaluated (reported), the operand as
+    // written and `failed` set, for the callers that report what follows from it too.
+    std::string valueOrWritten(const ScalarText& operand, bool& failed);
     // RANDOM: the generator's next value; PARAMCOUNT: the number of run parameters;
     // PARAMSTR(n): parameter n, the program's name for 0, nothing past the last.
     double nextRandom();

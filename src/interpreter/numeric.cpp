@@ -13,15 +13,12 @@
 namespace zef {
 
 void InterpreterPrivate::IntegerExpression(const NumericExpressionText& e, std::string& text) {
-    runStatus_ = StatusOk;
     const std::int64_t a = IntegerOperand(e.left);
-    if (runStatus_ > 0) return;
     const std::int64_t b = IntegerOperand(e.right);
-    if (runStatus_ > 0) return;
     // Division by zero, or a quotient beyond 32 bits, stops the run without a message of
     // its own.
     const auto result = integerOperation(e.op, a, b);
-    if (!result) return stopWithout(b == 0 ? StopReason::DivisionByZero : StopReason::Overflow);
+    if (!result) stopWithout(b == 0 ? StopReason::DivisionByZero : StopReason::Overflow);
     text = formatInteger(*result);
 }
 
@@ -39,71 +36,46 @@ std::int32_t InterpreterPrivate::IntegerOperand(const NumericOperandText& r) {
         return LitValeur(r.slot, SymbolKind::Integer).i;
     case NumericOperandText::Form::Nullary: return parameterCount();
     case NumericOperandText::Form::Call: return IntegerBuiltin(r.function, r.arguments);
-    case NumericOperandText::Form::Element: {
-        const std::int32_t slot = numericElement(r.element, SymbolKind::Integer);
-        return slot ? LitValeur(slot, SymbolKind::Integer).i : 0;
-    }
-    case NumericOperandText::Form::Unknown: fail(Message::ExpressionError); return 0;
+    case NumericOperandText::Form::Element:
+        return LitValeur(numericElement(r.element, SymbolKind::Integer), SymbolKind::Integer).i;
+    case NumericOperandText::Form::Unknown: fail(Message::ExpressionError);
     }
     fail(Message::OperandType);
-    return 0;
 }
 
 std::int32_t InterpreterPrivate::numericElement(const ReferenceReading& element, SymbolKind kind) {
     const SymbolEntry* entry = findSymbol(element.lookup);
-    if (!entry) {
-        fail(Message::UnknownStatement);
-        return 0;
-    }
-    if (entry->Kind != kind) {
-        fail(Message::ElementType);
-        return 0;
-    }
-    if (!element.reference.closed) {
-        fail(Message::SyntaxError);
-        return 0;
-    }
+    if (!entry) fail(Message::UnknownStatement);
+    if (entry->Kind != kind) fail(Message::ElementType);
+    if (!element.reference.closed) fail(Message::SyntaxError);
     std::string name;
     SymbolKind k = SymbolKind::None;
     std::int32_t slot = 0;
-    bool found = false;
-    return resolveReference(element, name, k, slot, found) ? slot : 0;
-}
-
-// The argument of ABS, INT, ORD, VAL and of the real built-ins: one literal or one
-// variable reference. Its value text is returned even when it could not be evaluated, so
-// that the conversion that follows reports it as well.
-std::string InterpreterPrivate::builtinArgument(const ArgumentsText& arguments) {
-    return ScalarValue(arguments.scalars.front());
+    (void)resolveReference(element, name, k, slot); // the symbol is there
+    return slot;
 }
 
 std::int32_t InterpreterPrivate::IntegerBuiltin(std::optional<Function> function,
                                                 const ArgumentsText& arguments) {
     if (function == Function::Pos || function == Function::Length) {
         const std::vector<StringOperandText>& strings = arguments.strings;
-        if (function == Function::Length) {
-            const std::string s = StringValue(strings[0]);
-            return runStatus_ > 0 ? 0 : static_cast<std::int32_t>(s.size());
-        }
-        if (arguments.count < 2) {
-            fail(Message::SyntaxError);
-            return 0;
-        }
+        if (function == Function::Length) return static_cast<std::int32_t>(StringValue(strings[0]).size());
+        if (arguments.count < 2) fail(Message::SyntaxError);
         const std::string needle = StringValue(strings[0]);
-        if (runStatus_ > 0) return 0;
         const std::string haystack = StringValue(strings[1]);
-        if (runStatus_ > 0) return 0;
         return positionOf(needle, haystack);
     }
     if (function != Function::Abs && function != Function::Int && function != Function::Ord &&
-        function != Function::Val) {
+        function != Function::Val)
         fail(Message::ExpressionError);
-        return 0;
-    }
-    const std::string value = builtinArgument(arguments);
-    if (const auto i = integerOfValue(*function, value, platform_.regional.decimalSeparator)) return *i;
-    fail(Message::BadNumber, value);
-    return 0;
+    // The argument: one literal or one variable reference. One that cannot be evaluated
+    // is converted as written all the same, so that the conversion reports it as well.
+    bool failed = false;
+    const std::string value = valueOrWritten(arguments.scalars.front(), failed);
+    const auto i = integerOfValue(*function, value, platform_.regional.decimalSeparator);
+    if (!i) fail(Message::BadNumber, value);
+    if (failed) leave();
+    return *i;
 }
 
 std::optional<double> realOfValue(Function function, const std::string& value, char separator) {
@@ -128,17 +100,14 @@ std::optional<std::string> textOfValue(Function function, const std::string& val
 }
 
 void InterpreterPrivate::RealExpression(const NumericExpressionText& e, std::string& text) {
-    runStatus_ = StatusOk;
     const double a = RealOperand(e.left);
-    if (runStatus_ > 0) return;
     const double b = RealOperand(e.right);
-    if (runStatus_ > 0) return;
     const auto result = realOperation(e.op, a, b);
     // Neither a division by zero nor a result too large for the format has a message of its
     // own. (The operands are reals of the format: no operation on them gives "not a number".)
-    if (!result) return stopWithout(StopReason::DivisionByZero);
+    if (!result) stopWithout(StopReason::DivisionByZero);
     const auto stored = roundToReal48(*result);
-    if (!stored) return stopWithout(StopReason::Overflow);
+    if (!stored) stopWithout(StopReason::Overflow);
     text = formatReal(*stored, platform_.regional.decimalSeparator);
 }
 
@@ -157,14 +126,11 @@ double InterpreterPrivate::RealOperand(const NumericOperandText& r) {
         return LitValeur(r.slot, SymbolKind::Real).r.toDouble();
     case NumericOperandText::Form::Nullary: return nextRandom();
     case NumericOperandText::Form::Call: return RealBuiltin(r.function, r.arguments);
-    case NumericOperandText::Form::Element: {
-        const std::int32_t slot = numericElement(r.element, SymbolKind::Real);
-        return slot ? LitValeur(slot, SymbolKind::Real).r.toDouble() : 0;
-    }
-    case NumericOperandText::Form::Unknown: fail(Message::ExpressionError); return 0;
+    case NumericOperandText::Form::Element:
+        return LitValeur(numericElement(r.element, SymbolKind::Real), SymbolKind::Real).r.toDouble();
+    case NumericOperandText::Form::Unknown: fail(Message::ExpressionError);
     }
     fail(Message::OperandType);
-    return 0;
 }
 
 void InterpreterPrivate::RandomizeStatement() { random_.seed(platform_.clock->randomSeed()); }
@@ -179,14 +145,14 @@ double InterpreterPrivate::nextRandom() {
 
 double InterpreterPrivate::RealBuiltin(std::optional<Function> function, const ArgumentsText& arguments) {
     if (function != Function::Abs && function != Function::Sqrt && function != Function::Sin &&
-        function != Function::Cos && function != Function::Ln && function != Function::Exp) {
+        function != Function::Cos && function != Function::Ln && function != Function::Exp)
         fail(Message::ExpressionError);
-        return 0;
-    }
-    const std::string value = builtinArgument(arguments);
-    if (const auto stored = realOfValue(*function, value, platform_.regional.decimalSeparator)) return *stored;
-    fail(Message::BadNumber, value);
-    return 0;
+    bool failed = false; // as for the integer built-ins
+    const std::string value = valueOrWritten(arguments.scalars.front(), failed);
+    const auto stored = realOfValue(*function, value, platform_.regional.decimalSeparator);
+    if (!stored) fail(Message::BadNumber, value);
+    if (failed) leave();
+    return *stored;
 }
 
 } // namespace zef

@@ -1,6 +1,8 @@
 // The pre-pass of a fresh run: checks the heading and the line endings of the heading
 // section, enters every label, procedure and variable of the whole program in the symbol
-// table, and finds the main BEGIN line.
+// table, and finds the main BEGIN line. It reports every fault of a line before it stops
+// there, so its faults are reported (report) and the pass looks at the run status after
+// each line.
 #include "interpreter_p.h"
 
 #include "text.h"
@@ -22,7 +24,7 @@ void InterpreterPrivate::DeclarePass(LineList& lines, std::int32_t& errorLine) {
     while (blank < lines.count() && trim(tabsToSpaces(lineText(lines, blank))).empty()) ++blank;
     if (blank > 0) lines.deleteLines(0, blank);
     if (lines.count() == 0 || !isProgramHeading(preparedLine(lineText(lines, 0)))) {
-        fail(Message::MissingProgram);
+        report(Message::MissingProgram);
         errorLine = 0;
         return;
     }
@@ -31,7 +33,7 @@ void InterpreterPrivate::DeclarePass(LineList& lines, std::int32_t& errorLine) {
     bool checkEndings = true;
     for (std::int32_t i = 0; i < lines.count(); ++i) {
         if (interruptPending()) {
-            fail(Message::Interrupted);
+            report(Message::Interrupted);
             errorLine = i;
             return;
         }
@@ -40,7 +42,7 @@ void InterpreterPrivate::DeclarePass(LineList& lines, std::int32_t& errorLine) {
             endsWith(text, "THEN") || endsWith(text, "DO") || startsWith(text, "REPEAT"))
             checkEndings = false;
         if (checkEndings && !text.empty() && text.back() != ';') {
-            if (!isElseLine(preparedLine(lineText(lines, i + 1)))) fail(Message::MissingSemicolon);
+            if (!isElseLine(preparedLine(lineText(lines, i + 1)))) report(Message::MissingSemicolon);
         }
         text = dropTrailing(text, ';');
         // An end-of-line comment is cut off; what is left is not trimmed again, so a label
@@ -57,11 +59,11 @@ void InterpreterPrivate::DeclarePass(LineList& lines, std::int32_t& errorLine) {
 }
 
 void InterpreterPrivate::RegisterLabel(const std::string& name, SymbolKind kind, std::int32_t line) {
-    if (name.size() > 20) return fail(Message::NameTooLong);
+    if (name.size() > 20) return report(Message::NameTooLong);
     if (name.empty() || name[0] < 'A' || name[0] > 'Z')
-        return fail(Message::InvalidNameCharacter);
-    if (symbolPosition(name) > 0) return fail(Message::DuplicateLabel);
-    if (symbols_.size() >= MaxSymbols) return fail(Message::SymbolTableFull);
+        return report(Message::InvalidNameCharacter);
+    if (symbolPosition(name) > 0) return report(Message::DuplicateLabel);
+    if (symbols_.size() >= MaxSymbols) return report(Message::SymbolTableFull);
     symbols_.push_back({name, kind, line, 1});
 }
 
@@ -88,7 +90,7 @@ std::string InterpreterPrivate::RewriteArray(const std::string& text) {
 void InterpreterPrivate::DeclareVariables(const std::string& text) {
     const std::string t = RewriteArray(text);
     const auto colon = t.find(':');
-    if (colon == std::string::npos) return fail(Message::DeclarationWithoutColon);
+    if (colon == std::string::npos) return report(Message::DeclarationWithoutColon);
     const std::string type = trim(t.substr(colon + 1, 20));
     const std::string names = trim(t.substr(0, colon));
     SymbolKind kind = SymbolKind::None;
@@ -113,9 +115,9 @@ void InterpreterPrivate::DeclareVariables(const std::string& text) {
 }
 
 void InterpreterPrivate::DeclareName(const std::string& rawName, SymbolKind kind) {
-    if (rawName.size() > 20) return fail(Message::NameTooLong);
+    if (rawName.size() > 20) return report(Message::NameTooLong);
     if (!rawName.empty() && (rawName[0] < 'A' || rawName[0] > 'Z'))
-        return fail(Message::InvalidNameCharacter);
+        return report(Message::InvalidNameCharacter);
     std::string name = trim(rawName);
     if (name.empty()) return;
     std::int32_t count = 1;
@@ -131,12 +133,12 @@ void InterpreterPrivate::DeclareName(const std::string& rawName, SymbolKind kind
             if (digits) value = std::min<std::int64_t>(value * 10 + (c - '0'), std::int64_t{1} << 40);
         }
         // A count beyond the integers, or below 1, is no declaration either.
-        if (!digits || value < 1 || value > INT32_MAX) return fail(Message::SyntaxError);
+        if (!digits || value < 1 || value > INT32_MAX) return report(Message::SyntaxError);
         count = static_cast<std::int32_t>(value);
         name.erase(open + 1);
     }
-    if (symbolPosition(name) > 0) return fail(Message::DuplicateVariable);
-    if (symbols_.size() >= MaxSymbols) return fail(Message::SymbolTableFull);
+    if (symbolPosition(name) > 0) return report(Message::DuplicateVariable);
+    if (symbols_.size() >= MaxSymbols) return report(Message::SymbolTableFull);
     std::int32_t first = 0;
     if (kind != SymbolKind::None) {
         first = AllocateSlots(kind, count);
@@ -164,8 +166,8 @@ void InterpreterPrivate::FindMainBegin(const LineList& lines, std::int32_t& begi
             break;
         }
     }
-    if (counter > 0) fail(Message::MissingBegin);
-    if (!endSeen) fail(Message::MissingFinalEnd);
+    if (counter > 0) report(Message::MissingBegin);
+    if (!endSeen) report(Message::MissingFinalEnd);
 }
 
 } // namespace zef

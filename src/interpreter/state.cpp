@@ -27,17 +27,26 @@ InterpreterPrivate::InterpreterPrivate(Platform platform) : platform_(platform) 
 
 InterpreterPrivate::~InterpreterPrivate() = default;
 
-void InterpreterPrivate::fail(Message message, std::string_view argument8bit) {
+void InterpreterPrivate::report(Message message, std::string_view argument8bit) {
     if (platform_.messages) platform_.messages->showError(messageFor(message, argument8bit));
     messageShown_ = true;
     runStatus_ = StatusStop;
 }
 
-void InterpreterPrivate::stopWithout(StopReason reason, std::string_view argument8bit) {
-    // The first reason is the cause; whatever the statement's callers make of the failure
-    // follows from it.
-    if (stopReason_.empty()) stopReason_ = stopReasonFor(reason, argument8bit);
+void InterpreterPrivate::leave() {
     runStatus_ = StatusStop;
+    throw StatementStopped{};
+}
+
+void InterpreterPrivate::fail(Message message, std::string_view argument8bit) {
+    report(message, argument8bit);
+    leave();
+}
+
+void InterpreterPrivate::stopWithout(StopReason reason, std::string_view argument8bit) {
+    // The first reason is the cause.
+    if (stopReason_.empty()) stopReason_ = stopReasonFor(reason, argument8bit);
+    leave();
 }
 
 std::string InterpreterPrivate::lineText(const LineList& lines, std::int32_t index) {
@@ -85,7 +94,7 @@ int InterpreterPrivate::symbolPosition(const std::string& name) const {
 std::int32_t InterpreterPrivate::AllocateSlots(SymbolKind kind, std::int32_t n) {
     auto bump = [&](std::int32_t& used, std::int32_t limit) -> std::int32_t {
         if (n < 1 || used + static_cast<std::int64_t>(n) > limit) {
-            fail(Message::TooManyVariables);
+            report(Message::TooManyVariables);
             return 0;
         }
         const std::int32_t first = used + 1;
@@ -117,7 +126,7 @@ std::int32_t InterpreterPrivate::AllocateSlots(SymbolKind kind, std::int32_t n) 
         // The string store grows with the program, up to a bound that keeps a declaration
         // such as S[999999999] from exhausting the memory.
         if (n < 1 || stringStore_.size() + static_cast<std::size_t>(n) > MaxStringSlots + 1u) {
-            fail(Message::TooManyVariables);
+            report(Message::TooManyVariables);
             return 0;
         }
         const auto first = static_cast<std::int32_t>(stringStore_.size());
@@ -130,28 +139,13 @@ std::int32_t InterpreterPrivate::AllocateSlots(SymbolKind kind, std::int32_t n) 
 }
 
 void InterpreterPrivate::PushValue(std::int32_t v) {
-    if (valueTop_ >= MaxValueStack) {
-        fail(Message::StackFull);
-        return;
-    }
+    if (valueTop_ >= MaxValueStack) fail(Message::StackFull);
     valueStack_[++valueTop_] = v;
-}
-
-bool InterpreterPrivate::PopValue(std::int32_t& v) {
-    if (valueTop_ < 1) {
-        fail(Message::StackEmpty);
-        return false;
-    }
-    v = valueStack_[valueTop_--];
-    return true;
 }
 
 void InterpreterPrivate::PushBlock(std::int32_t resumeLine, Closing terminator) {
     // A 31st entry is refused like the value stack's 101st.
-    if (blockTop_ >= MaxBlockStack) {
-        fail(Message::StackFull);
-        return;
-    }
+    if (blockTop_ >= MaxBlockStack) fail(Message::StackFull);
     blockStack_[++blockTop_] = {resumeLine, terminator};
 }
 

@@ -12,17 +12,12 @@
 namespace zef {
 
 void InterpreterPrivate::StringExpression(const StringExpressionText& e, std::string& text) {
-    runStatus_ = StatusOk;
     if (!e.joined) {
-        std::string result = StringTerm(e.first);
-        if (runStatus_ == StatusOk) text = std::move(result);
+        text = StringTerm(e.first);
         return;
     }
     const std::string left = StringTerm(e.first);
-    if (runStatus_ > 0) return;
-    const std::string right = StringTerm(e.second);
-    if (runStatus_ > 0) return;
-    text = left + right;
+    text = left + StringTerm(e.second);
 }
 
 std::string InterpreterPrivate::StringTerm(const StringTermReading& reading) {
@@ -37,55 +32,43 @@ std::string InterpreterPrivate::StringTerm(const StringTermReading& reading) {
         const StringOperandText& source = arguments.strings[0];
         if (arguments.count < 2) return source.written;
         const std::string s = StringValue(source);
-        if (runStatus_ > 0) return {};
         if (arguments.count < 3) return {}; // no count: from and count are 0
-        const std::string from = ScalarValue(arguments.scalars[0]);
-        const auto f = runStatus_ == StatusOk ? parseInteger(from) : std::nullopt;
-        if (runStatus_ > 0 || !f) {
-            fail(Message::ExpressionError);
-            return {};
-        }
-        const std::string count = ScalarValue(arguments.scalars[1]);
-        const auto n = runStatus_ == StatusOk ? parseInteger(count) : std::nullopt;
-        if (runStatus_ > 0 || !n) {
-            fail(Message::ExpressionError);
-            return {};
-        }
+        // A position or a count that cannot be evaluated is reported, and then reported
+        // again as no number.
+        const auto number = [&](const ScalarText& operand) {
+            bool failed = false;
+            const std::string text = valueOrWritten(operand, failed);
+            const auto n = failed ? std::nullopt : parseInteger(text);
+            if (!n) fail(Message::ExpressionError);
+            return *n;
+        };
+        const std::int32_t f = number(arguments.scalars[0]);
+        const std::int32_t n = number(arguments.scalars[1]);
         std::string copy;
-        appendCopy(copy, s, *f, *n);
+        appendCopy(copy, s, f, n);
         return copy;
     }
     if (function == Function::ParamStr) {
         const auto n = arguments.parameter;
-        if (!n) {
-            fail(Message::BadIndex);
-            return {};
-        }
+        if (!n) fail(Message::BadIndex);
         return parameterText(*n);
     }
     if (function == Function::Chr || function == Function::IntToHex || function == Function::IntToStr) {
         const std::string value = ScalarValue(arguments.scalars[0]);
-        if (runStatus_ > 0) return {};
         if (auto text = textOfValue(*function, value, platform_.regional.decimalSeparator)) return std::move(*text);
         fail(Message::ConversionError);
-        return {};
     }
     if (function == Function::UpperCase || function == Function::LowerCase) {
         const std::string s = StringValue(arguments.strings[0]);
-        if (runStatus_ > 0) return {};
         return function == Function::UpperCase ? upperAscii(s) : lowerAscii(s);
     }
     if (function == Function::DateToStr || function == Function::TimeToStr) {
-        if (!arguments.date) {
-            fail(Message::BadDateTime);
-            return {};
-        }
+        if (!arguments.date) fail(Message::BadDateTime);
         std::string text;
         appendDateTime(*function, text);
         return text;
     }
     fail(Message::UnknownStatement);
-    return {};
 }
 
 // A numeric operand of a comparison: a number literal, or an integer or real variable or
@@ -104,13 +87,11 @@ bool InterpreterPrivate::EvaluateCondition(const ConditionReading& reading) {
     switch (c.form) {
     case ConditionText::Form::NotEndOfFile: return !FileEof(c.file);
     case ConditionText::Form::EndOfFile: return FileEof(c.file);
-    case ConditionText::Form::NoOperator: fail(Message::BadCondition); return false;
+    case ConditionText::Form::NoOperator: fail(Message::BadCondition);
     case ConditionText::Form::Comparison: break;
     }
     const std::string left = ScalarValue(reading.left);
-    if (runStatus_ > 0) return false;
     const std::string right = ScalarValue(reading.right);
-    if (runStatus_ > 0) return false;
 
     int order = 0; // <0, 0, >0 like a comparison function
     bool compared = false;

@@ -2,8 +2,8 @@
 // and ASSIGN, RESET, REWRITE and CLOSE of a file variable. Each is one function, run in
 // the two forms the control statements have (control.h): the fast form finds where the
 // text goes and what it is from the line's decoded operands and hands the statement back
-// when they cannot tell; the general form finds them from the line's reading and reports
-// what stops it there. What the statement then does is the same code for both.
+// when they cannot tell; the general form finds them from the line's reading and leaves
+// where it meets what stops it. What the statement then does is the same code for both.
 #pragma once
 
 #include "control.h"
@@ -23,7 +23,7 @@ class TransferStatements {
         std::string& value = in.scratch_;
         if (!(Control::decodedFirst<General>(in, d) && decodedOutput(in, d.transfer, out, value))) {
             if constexpr (!General) return false;
-            else if (!in.writeArguments(d.reading.part<TransferReading>(), out, value)) return true;
+            else in.writeArguments(d.reading.part<TransferReading>(), out, value);
         }
         in.runStatus_ = StatusOk;
         in.deliver(out, value, newLine);
@@ -37,7 +37,7 @@ class TransferStatements {
         Input from;
         if (!(Control::decodedFirst<General>(in, d) && decodedInput(in, d.transfer, from))) {
             if constexpr (!General) return false;
-            else if (!in.readArguments(d.reading.part<TransferReading>().transfer, from)) return true;
+            else in.readArguments(d.reading.part<TransferReading>().transfer, from);
         }
         in.runStatus_ = StatusOk;
         in.take(from, newLine);
@@ -51,7 +51,7 @@ class TransferStatements {
         const FastValues values(in);
         if (!(Control::decodedFirst<General>(in, d) && values.integer(d.left, row) && values.integer(d.right, column))) {
             if constexpr (!General) return false;
-            else if (!in.gotoxyArguments(d.reading.part<GotoxyReading>(), row, column)) return true;
+            else in.gotoxyArguments(d.reading.part<GotoxyReading>(), row, column);
         }
         if (!in.placeCursor(row, column)) return Control::stop<General>(in, Message::BadParameterValue);
         in.runStatus_ = StatusOk;
@@ -70,7 +70,7 @@ class TransferStatements {
         }
         if (!name) {
             if constexpr (!General) return false;
-            else if (!in.assignArguments(d.reading.part<AssignFileReading>(), channel, named)) return true;
+            else in.assignArguments(d.reading.part<AssignFileReading>(), channel, named);
             name = &named;
         }
         in.runStatus_ = StatusOk;
@@ -90,7 +90,7 @@ class TransferStatements {
                     in.openPrinter();
                     return true;
                 }
-                if (!(channel = in.fileVariable(name))) return true;
+                channel = &in.fileVariable(name);
             }
         }
         in.runStatus_ = StatusOk;

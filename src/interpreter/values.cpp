@@ -11,16 +11,12 @@
 namespace zef {
 
 std::int64_t InterpreterPrivate::Indice(const IndexText& index) {
-    // An index is read afresh: it leaves the run status clear unless it is wrong itself.
-    runStatus_ = StatusOk;
     if (const SymbolEntry* entry = findSymbol(index.name)) {
         if (entry->Kind == SymbolKind::Integer && slotInStore(SymbolKind::Integer, entry->Index)) return std::int64_t{intStore_[entry->Index]} - 1;
         fail(Message::IndexNotInteger);
-        return 0;
     }
     if (index.number) return std::int64_t{*index.number} - 1;
     fail(Message::IndexUnreadable);
-    return 0;
 }
 
 SlotValue InterpreterPrivate::LitValeur(std::int32_t slot, SymbolKind kind) const {
@@ -93,48 +89,36 @@ void InterpreterPrivate::StoreValue(const std::string& value, SymbolKind kind, s
 // with its "[" for an element), the symbol's kind and the slot of the value. An element
 // number outside the declared size is refused: it would reach a neighbouring variable.
 bool InterpreterPrivate::resolveReference(const ReferenceReading& reference, std::string& lookupName,
-                                          SymbolKind& kind, std::int32_t& slot, bool& found) {
-    found = false;
-    std::int64_t offset = 0;
-    if (reference.reference.element) {
-        offset = Indice(reference.index);
-        if (runStatus_ > 0) return false;
-    }
+                                          SymbolKind& kind, std::int32_t& slot) {
+    // The index is read first: a wrong index is reported before an unknown name.
+    const std::int64_t offset = reference.reference.element ? Indice(reference.index) : 0;
     lookupName = reference.lookup;
     const SymbolEntry* entry = findSymbol(lookupName);
-    // Unknown, the reference stops the statement (its caller says why); found, it leaves
-    // the status clear, whatever an earlier item of the statement left there.
-    runStatus_ = entry ? StatusOk : StatusStop;
     if (!entry) return false;
-    found = true;
     kind = entry->Kind;
-    const std::int32_t index = entry->Index;
-    if (offset < 0 || offset >= entry->Count) {
-        fail(Message::BadIndex);
-        return false;
-    }
-    slot = static_cast<std::int32_t>(index + offset);
+    if (offset < 0 || offset >= entry->Count) fail(Message::BadIndex);
+    slot = static_cast<std::int32_t>(entry->Index + offset);
     return true;
 }
 
 std::string InterpreterPrivate::ScalarValue(const ScalarText& operand) {
     switch (operand.form) {
-    case ScalarText::Form::Empty: fail(Message::BadExpression); return operand.written;
+    case ScalarText::Form::Empty: fail(Message::BadExpression);
     case ScalarText::Form::Quoted: return operand.value;
-    case ScalarText::Form::Unterminated: fail(Message::UnterminatedString); return operand.written;
+    case ScalarText::Form::Unterminated: fail(Message::UnterminatedString);
     case ScalarText::Form::Number:
         // A number stays as written (007 stays 007); each stray character is reported.
-        for (int i = 0; i < operand.strays; ++i) fail(Message::BadExpression);
-        return operand.written;
+        if (operand.strays == 0) return operand.written;
+        for (int i = 1; i < operand.strays; ++i) report(Message::BadExpression);
+        fail(Message::BadExpression);
     case ScalarText::Form::Reference: break;
     }
     std::string name;
     SymbolKind kind = SymbolKind::None;
     std::int32_t slot = 0;
-    bool found = false;
-    if (!resolveReference(operand.reference, name, kind, slot, found)) {
-        if (!found && runStatus_ > 0 && !name.empty()) fail(Message::UnknownIdentifier, name);
-        return operand.written;
+    if (!resolveReference(operand.reference, name, kind, slot)) {
+        if (!name.empty()) fail(Message::UnknownIdentifier, name);
+        leave();
     }
     if (!holdsValue(kind)) return operand.written;
     std::string text;
@@ -142,27 +126,31 @@ std::string InterpreterPrivate::ScalarValue(const ScalarText& operand) {
     return text;
 }
 
+std::string InterpreterPrivate::valueOrWritten(const ScalarText& operand, bool& failed) {
+    try {
+        return ScalarValue(operand);
+    } catch (const StatementStopped&) {
+        failed = true;
+        return operand.written;
+    }
+}
+
 std::string InterpreterPrivate::StringValue(const StringOperandText& operand) {
     switch (operand.form) {
-    case StringOperandText::Form::Empty: fail(Message::BadExpression); return operand.written;
+    case StringOperandText::Form::Empty: fail(Message::BadExpression);
     case StringOperandText::Form::Quoted: return operand.value;
-    case StringOperandText::Form::Unterminated: fail(Message::UnterminatedString); return operand.written;
+    case StringOperandText::Form::Unterminated: fail(Message::UnterminatedString);
     case StringOperandText::Form::Reference: break;
     }
     std::string name;
     SymbolKind kind = SymbolKind::None;
     std::int32_t slot = 0;
-    bool found = false;
-    if (!resolveReference(operand.reference, name, kind, slot, found)) {
+    if (!resolveReference(operand.reference, name, kind, slot)) {
         // The name as written, with its "[" for an element.
-        if (!found && runStatus_ > 0 && !name.empty())
-            fail(Message::UnknownStringVariable, operand.reference.reference.name);
-        return operand.written;
+        if (!name.empty()) fail(Message::UnknownStringVariable, operand.reference.reference.name);
+        leave();
     }
-    if (kind != SymbolKind::String) {
-        fail(Message::NotAString);
-        return operand.written;
-    }
+    if (kind != SymbolKind::String) fail(Message::NotAString);
     return stringStore_[static_cast<std::size_t>(slot)];
 }
 

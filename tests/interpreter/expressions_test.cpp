@@ -23,25 +23,26 @@ struct Expressions : ::testing::Test {
                          "  C := 'q';", "  T[2] := 20;", "  W[1] := 0,5;", "END."}),
                   0);
     }
-    std::string integer(std::string text) {
+    // What an evaluation gives, or "stop" when it leaves the statement.
+    template <class Evaluate> std::string orStop(Evaluate evaluate) {
         h.messages.messages.clear();
-        h.workings().IntegerExpression(text);
-        return h.interpreter->runStatus() ? "stop" : text;
+        try {
+            return evaluate();
+        } catch (const StatementStopped&) {
+            return "stop";
+        }
+    }
+    std::string integer(std::string text) {
+        return orStop([&] { return h.workings().IntegerExpression(text), text; });
     }
     std::string real(std::string text) {
-        h.messages.messages.clear();
-        h.workings().RealExpression(text);
-        return h.interpreter->runStatus() ? "stop" : text;
+        return orStop([&] { return h.workings().RealExpression(text), text; });
     }
     std::string str(std::string text) {
-        h.messages.messages.clear();
-        h.workings().StringExpression(text);
-        return h.interpreter->runStatus() ? "stop" : text;
+        return orStop([&] { return h.workings().StringExpression(text), text; });
     }
     std::string cond(const std::string& text) {
-        h.messages.messages.clear();
-        const bool b = h.workings().EvaluateCondition(text);
-        return h.interpreter->runStatus() ? "stop" : (b ? "true" : "false");
+        return orStop([&] { return std::string(h.workings().EvaluateCondition(text) ? "true" : "false"); });
     }
     std::vector<std::string>& messages() { return h.messages.messages; }
     Harness h;

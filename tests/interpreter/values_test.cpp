@@ -18,13 +18,22 @@ struct Values : ::testing::Test {
                   0);
         h.messages.messages.clear();
     }
+    // An operand's value text, or "stop" when it leaves the statement.
     std::string scalar(std::string text) {
-        h.workings().ScalarValue(text);
-        return text;
+        try {
+            h.workings().ScalarValue(text);
+            return text;
+        } catch (const StatementStopped&) {
+            return "stop";
+        }
     }
     std::string string(std::string text) {
-        h.workings().StringValue(text);
-        return text;
+        try {
+            h.workings().StringValue(text);
+            return text;
+        } catch (const StatementStopped&) {
+            return "stop";
+        }
     }
     std::vector<std::string>& messages() { return h.messages.messages; }
     Harness h;
@@ -39,8 +48,8 @@ TEST_F(Values, LiteralsAndNumbers) {
     EXPECT_EQ(scalar("007"), "007"); // numbers stay as written
     EXPECT_EQ(scalar("1.50"), "1.50");
     EXPECT_TRUE(messages().empty());
-    EXPECT_EQ(scalar("'abc"), "'abc");
-    EXPECT_EQ(scalar("'"), "'");
+    EXPECT_EQ(scalar("'abc"), "stop");
+    EXPECT_EQ(scalar("'"), "stop");
     EXPECT_EQ(messages(), (std::vector<std::string>{"chaine sans fin", "chaine sans fin"}));
     messages().clear();
     scalar("12a4b");
@@ -78,7 +87,7 @@ TEST_F(Values, VariableErrors) {
 TEST_F(Values, ElementsOutsideTheArrayAreRefused) {
     for (const char* ref : {"T[0]", "T[11]", "T[-5]", "U[4]"}) {
         messages().clear();
-        EXPECT_EQ(scalar(ref), ref);
+        EXPECT_EQ(scalar(ref), "stop");
         EXPECT_EQ(messages(), std::vector<std::string>{"Indice incorrect"}) << ref;
     }
 }
@@ -101,12 +110,12 @@ TEST_F(Values, StoreConvertsByKindAndKeepsTheSlotOnFailure) {
     InterpreterPrivate& in = h.workings();
     in.StoreValue("-17", SymbolKind::Integer, 1);
     EXPECT_EQ(in.LitValeur(1, SymbolKind::Integer).i, -17);
-    in.StoreValue("abc", SymbolKind::Integer, 1);
+    EXPECT_THROW(in.StoreValue("abc", SymbolKind::Integer, 1), StatementStopped);
     in.StoreValue("2,5", SymbolKind::Real, 1);
     EXPECT_EQ(in.LitValeur(1, SymbolKind::Real).r.toDouble(), 2.5);
-    in.StoreValue("2.5", SymbolKind::Real, 1); // not the regional separator
-    in.StoreValue("1E39", SymbolKind::Real, 1); // too large for the 6-byte real
-    in.StoreValue("", SymbolKind::Char, 1);
+    EXPECT_THROW(in.StoreValue("2.5", SymbolKind::Real, 1), StatementStopped); // not the regional separator
+    EXPECT_THROW(in.StoreValue("1E39", SymbolKind::Real, 1), StatementStopped); // too large for the 6-byte real
+    EXPECT_THROW(in.StoreValue("", SymbolKind::Char, 1), StatementStopped);
     in.StoreValue("hello", SymbolKind::Char, 1);
     EXPECT_EQ(in.LitValeur(1, SymbolKind::Char).c, 'h');
     EXPECT_EQ(in.LitValeur(1, SymbolKind::Integer).i, -17);
@@ -135,9 +144,9 @@ TEST_F(Values, LookupUpperCasesTheCallersName) {
 }
 
 TEST_F(Values, AnElementWithoutClosingBracketHasNoIndex) {
-    EXPECT_EQ(scalar("T[2"), "T[2");
+    EXPECT_EQ(scalar("T[2"), "stop");
     EXPECT_EQ(messages(), std::vector<std::string>{"Erreur dans indice"});
     messages().clear();
-    EXPECT_EQ(string("U[3"), "U[3");
+    EXPECT_EQ(string("U[3"), "stop");
     EXPECT_EQ(messages(), std::vector<std::string>{"Erreur dans indice"});
 }
