@@ -113,16 +113,7 @@ void InterpreterPrivate::runLines(LineList& lines, std::int32_t& line, std::int3
         }
         current = at;
         ran = current;
-        // A line that has no fast form, or whose fast form hands it back, runs in its
-        // general form; without fast forms, every line does. A statement that stops the run
-        // leaves where it meets what stops it, having reported it.
-        try {
-            if (!fastForms_ || !FastPath::run(*this, *decoded_, *decoded, current)) {
-                if (!decoded->decoded) FastPath::decode(*this, *decoded);
-                RunStatement(*decoded_, *decoded, current);
-            }
-        } catch (const StatementStopped&) {
-        }
+        runLine(*decoded, current);
         // A statement waiting for the user has not run: it runs when the run is continued.
         const bool waiting = runStatus_ == StatusWaitingForUser;
         if (!waiting) ++statementsRun_;
@@ -169,6 +160,19 @@ int InterpreterPrivate::CloseAll() {
     }
     if (result != IoOk) runStatus_ = StatusStop;
     return result;
+}
+
+void InterpreterPrivate::runLine(DecodedLine& d, std::int32_t& current) {
+    // A line that has no fast form, or whose fast form hands it back, runs in its general
+    // form; without fast forms, every line does. A statement that stops the run leaves
+    // where it meets what stops it, having reported it.
+    try {
+        if (!fastForms_ || !FastPath::run(*this, *decoded_, d, current)) {
+            if (!d.decoded) FastPath::decode(*this, d);
+            RunStatement(*decoded_, d, current);
+        }
+    } catch (const StatementStopped&) {
+    }
 }
 
 void InterpreterPrivate::RunStatement(DecodedProgram& program, DecodedLine& d, std::int32_t& line) {

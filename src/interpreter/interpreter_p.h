@@ -281,6 +281,10 @@ public:
     // Runs a decoded line's statement whatever it meets, reporting where it stops the run:
     // its general form (DecodedLine::general).
     void RunStatement(DecodedProgram& program, DecodedLine& line, std::int32_t& current);
+    // Runs the line's statement in the driver, by its fast form or its general form, up to
+    // where it ends or stops the run. Kept out of the driver's loop, whose fast part stays
+    // as tight as it can be.
+    [[gnu::noinline]] void runLine(DecodedLine& line, std::int32_t& current);
     // Whether a breakpoint on `line` stops the run now. A breakpoint stops before its
     // line's own statement; a line reached only to run the NEXT of a FOR or the ENDSUB of
     // a procedure (the resume line of the innermost block) runs that word without a stop,
