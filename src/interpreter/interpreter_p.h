@@ -278,8 +278,9 @@ public:
     }
     LineReading readLine(const std::string& statement) const { return zef::readLine(symbols_, statement); }
     const SymbolEntry* findSymbol(const std::string& upperName) const { return zef::findSymbol(symbols_, upperName); }
-    // Runs a decoded line's statement whatever it meets, reporting where it stops the run:
-    // its general form (DecodedLine::general).
+    // Runs a decoded line's statement whatever it meets: its general form
+    // (DecodedLine::general), which reports what stops the run and leaves there
+    // (StatementStopped, caught by runLine).
     void RunStatement(DecodedProgram& program, DecodedLine& line, std::int32_t& current);
     // Runs the line's statement in the driver, by its fast form or its general form, up to
     // where it ends or stops the run. Kept out of the driver's loop, whose fast part stays
