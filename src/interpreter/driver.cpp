@@ -140,7 +140,7 @@ void InterpreterPrivate::runLines(LineList& lines, std::int32_t& line, std::int3
 }
 
 bool InterpreterPrivate::breakpointAt(const DecodedLine& form, std::int32_t line) const {
-    return form.marked && breakpoints_ && breakpointStops(line);
+    return breakpoints_ && form.marked && breakpointStops(line);
 }
 
 bool InterpreterPrivate::breakpointStops(std::int32_t line) const {

@@ -410,7 +410,7 @@ void FastPath::runWhileFast(InterpreterPrivate& in, DecodedProgram& program, std
                     break;
                 }
                 started = line;
-                if (program.line(line).marked && breakpoints && in.breakpointStops(line)) {
+                if (breakpoints && program.line(line).marked && in.breakpointStops(line)) {
                     handOver = true;
                     break;
                 }
