@@ -104,8 +104,10 @@ command -v ninja >/dev/null && generator=(-G Ninja)
 build=$tree/build
 log=$work/log
 echo "mutants: building the copy without windows ($tree)"
+# The standard library checks its indexes in the copy: a fault that reads past an array
+# then stops the test instead of reading whatever lies after it, by luck harmless.
 cmake -S "$tree" -B "$build" "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEF_GUI=OFF \
-  -DZEF_BENCH=OFF "${launcher[@]}" >"$log" 2>&1 &&
+  -DZEF_BENCH=OFF -DCMAKE_CXX_FLAGS=-D_GLIBCXX_ASSERTIONS "${launcher[@]}" >"$log" 2>&1 &&
   nice -n 10 cmake --build "$build" -j "$jobs" >>"$log" 2>&1 ||
   { tail -30 "$log"; echo "mutants: the copy does not build without any fault" >&2; exit 2; }
 
