@@ -255,7 +255,6 @@ public:
     int symbolPosition(const std::string& name) const; // 1-based, 0 when absent
     std::int32_t AllocateSlots(SymbolKind kind, std::int32_t n);
     void PushValue(std::int32_t v);
-    void PushBlock(std::int32_t resumeLine, Closing terminator);
     void PopBlock() {
         if (blockTop_ > 0) --blockTop_;
     }
@@ -437,6 +436,17 @@ private:
     // An operand's value text; when it cannot be evaluated (reported), the operand as
     // written and `failed` set, for the callers that report what follows from it too.
     std::string valueOrWritten(const ScalarText& operand, bool& failed);
+    // What a numeric built-in makes of its argument (ABS, INT, ORD, VAL, SQRT…), one
+    // literal or one variable reference. An argument that cannot be evaluated is converted
+    // as written all the same, so that the conversion reports it as well.
+    template <class Convert> auto ofArgument(const ArgumentsText& arguments, Convert convert) {
+        bool failed = false;
+        const std::string value = valueOrWritten(arguments.scalars.front(), failed);
+        const auto result = convert(value);
+        if (!result) fail(Message::BadNumber, value);
+        if (failed) leave();
+        return *result;
+    }
     // RANDOM: the generator's next value; PARAMCOUNT: the number of run parameters;
     // PARAMSTR(n): parameter n, the program's name for 0, nothing past the last.
     double nextRandom();

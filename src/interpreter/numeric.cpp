@@ -68,14 +68,9 @@ std::int32_t InterpreterPrivate::IntegerBuiltin(std::optional<Function> function
     if (function != Function::Abs && function != Function::Int && function != Function::Ord &&
         function != Function::Val)
         fail(Message::ExpressionError);
-    // The argument: one literal or one variable reference. One that cannot be evaluated
-    // is converted as written all the same, so that the conversion reports it as well.
-    bool failed = false;
-    const std::string value = valueOrWritten(arguments.scalars.front(), failed);
-    const auto i = integerOfValue(*function, value, platform_.regional.decimalSeparator);
-    if (!i) fail(Message::BadNumber, value);
-    if (failed) leave();
-    return *i;
+    return ofArgument(arguments, [&](const std::string& value) {
+        return integerOfValue(*function, value, platform_.regional.decimalSeparator);
+    });
 }
 
 std::optional<double> realOfValue(Function function, const std::string& value, char separator) {
@@ -147,12 +142,9 @@ double InterpreterPrivate::RealBuiltin(std::optional<Function> function, const A
     if (function != Function::Abs && function != Function::Sqrt && function != Function::Sin &&
         function != Function::Cos && function != Function::Ln && function != Function::Exp)
         fail(Message::ExpressionError);
-    bool failed = false; // as for the integer built-ins
-    const std::string value = valueOrWritten(arguments.scalars.front(), failed);
-    const auto stored = realOfValue(*function, value, platform_.regional.decimalSeparator);
-    if (!stored) fail(Message::BadNumber, value);
-    if (failed) leave();
-    return *stored;
+    return ofArgument(arguments, [&](const std::string& value) {
+        return realOfValue(*function, value, platform_.regional.decimalSeparator);
+    });
 }
 
 } // namespace zef

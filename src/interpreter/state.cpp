@@ -143,12 +143,6 @@ void InterpreterPrivate::PushValue(std::int32_t v) {
     valueStack_[++valueTop_] = v;
 }
 
-void InterpreterPrivate::PushBlock(std::int32_t resumeLine, Closing terminator) {
-    // A 31st entry is refused like the value stack's 101st.
-    if (blockTop_ >= MaxBlockStack) fail(Message::StackFull);
-    blockStack_[++blockTop_] = {resumeLine, terminator};
-}
-
 std::string_view closingWord(Closing closing) {
     switch (closing) {
     case Closing::Next: return "NEXT";
