@@ -9,7 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/stat.h>
 
 using namespace zef;
@@ -58,6 +61,18 @@ fs::path program(const fs::path& path, const std::vector<std::string>& body) {
     return path;
 }
 
+// A socket listening at `path`, left there as a file of the folder.
+void bindSocket(const fs::path& path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(path.string().size(), sizeof address.sun_path);
+    std::memcpy(address.sun_path, path.c_str(), path.string().size());
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    ::close(fd);
+}
+
 std::vector<std::string> readInto(const std::string& name) {
     return {"  ASSIGN(F,'" + name + "');", "  RESET(F);", "  READLN(F,S);", "  WRITELN(S);", "  CLOSE(F);"};
 }
@@ -69,8 +84,9 @@ TEST(Hostile, ACasesFolderIsDataAndNothingInItIsFollowed) {
     Canaries canaries;
     const fs::path secret = canaries.add(dir / "prof" / "secret.txt", "mot de passe\n");
     fs::create_directories(dir / "prof" / "dossier");
-    // Each folder is a good exercise with one hostile entry; findCases refuses it and names
-    // the entry, before anything runs.
+    // Each folder is a good exercise with one hostile entry; findCases refuses it, names
+    // the entry and says it is not accepted there (not what opening it would have done),
+    // before anything runs.
     struct Attack {
         std::string entry;
         std::function<void(const fs::path&)> plant;
@@ -79,6 +95,7 @@ TEST(Hostile, ACasesFolderIsDataAndNothingInItIsFollowed) {
         {"01.out", [&](const fs::path& p) { fs::create_symlink(secret, p); }},
         {"01.args", [&](const fs::path& p) { fs::create_symlink(secret, p); }},
         {"01.in", [&](const fs::path& p) { ASSERT_EQ(mkfifo(p.c_str(), 0600), 0); }},
+        {"03.out", [&](const fs::path& p) { bindSocket(p); }},
         {"fichiers", [&](const fs::path& p) { fs::create_directory_symlink(dir / "prof" / "dossier", p); }},
         {"fichiers/donnees.txt", [&](const fs::path& p) { fs::create_symlink(secret, p); }},
         {"fichiers/sous/maison", [&](const fs::path& p) { fs::create_directory_symlink(dir / "prof", p); }},
@@ -93,6 +110,7 @@ TEST(Hostile, ACasesFolderIsDataAndNothingInItIsFollowed) {
         std::string reason;
         EXPECT_FALSE(findCases(cases, reason)) << attacks[i].entry;
         EXPECT_NE(reason.find(attacks[i].entry), std::string::npos) << reason;
+        EXPECT_NE(reason.find("accepté"), std::string::npos) << reason;
         EXPECT_EQ(reason.find("mot de passe"), std::string::npos) << reason;
     }
 
